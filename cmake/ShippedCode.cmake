@@ -1,0 +1,22 @@
+# Options for everything that goes into the shipped program: no C++ runtime
+# weight (exceptions, RTTI, unwind tables, static initialisers), size first.
+add_compile_options(-Wall -Wextra -Werror)
+
+set(QUILLFERN_SHIPPED_OPTIONS
+    -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -fno-threadsafe-statics -fno-stack-protector -ffunction-sections -fdata-sections)
+
+# A library of the shipped program.
+function(quillfern_library name)
+    add_library(${name} STATIC ${ARGN})
+    target_compile_options(${name} PRIVATE ${QUILLFERN_SHIPPED_OPTIONS})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# The program starts at its own entry point without the C runtime's start-up
+# and links only the system DLLs (msvcrt for signal, raise and malloc).
+set(QUILLFERN_PROGRAM_LINK_OPTIONS
+    -nostdlib -nostartfiles -Wl,-e,${QUILLFERN_ENTRY_SYMBOL} -Wl,--subsystem,windows
+    -Wl,--gc-sections -Wl,--no-insert-timestamp -s)
+set(QUILLFERN_PROGRAM_SYSTEM_LIBRARIES
+    comctl32 advapi32 gdi32 user32 kernel32 msvcrt gcc)

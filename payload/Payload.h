@@ -1,0 +1,20 @@
+#pragma once
+// The installer's embedded files and pictures. Plain data: the marks are
+// constant expressions, so nothing here needs code run at start-up.
+#include "PayloadLayout.h"
+
+// The seven items, end to end in one read-only block inside the executable,
+// in this order: HelpFrench, HelpEnglish, LibraryFile, ResidentFile,
+// ExampleSources, LogoBitmap, ButtonBitmap.
+extern const unsigned char PayloadBlock[PayloadSize];
+
+// Marks: the first byte of each item, and one past its last byte, which is
+// the next item's first byte.
+inline constexpr const unsigned char* HelpFrenchStart = PayloadBlock + PayloadOffsetHelpFrench;
+inline constexpr const unsigned char* HelpEnglishStart = PayloadBlock + PayloadOffsetHelpEnglish;
+inline constexpr const unsigned char* LibraryFileStart = PayloadBlock + PayloadOffsetLibraryFile;
+inline constexpr const unsigned char* ResidentFileStart = PayloadBlock + PayloadOffsetResidentFile;
+inline constexpr const unsigned char* ExampleSourcesStart = PayloadBlock + PayloadOffsetExampleSources;
+inline constexpr const unsigned char* LogoBitmapStart = PayloadBlock + PayloadOffsetLogoBitmap;
+inline constexpr const unsigned char* ButtonBitmapStart = PayloadBlock + PayloadOffsetButtonBitmap;
+inline constexpr const unsigned char* PayloadEnd = PayloadBlock + PayloadSize;

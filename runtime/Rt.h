@@ -1,0 +1,37 @@
+#pragma once
+// Runtime core: process start and end, the private heap, numbered-object
+// tables and dynamic arrays, and two small services.
+#include <windows.h>
+
+extern HINSTANCE RtInstance;
+extern char RtProgramFolder[500];   // the executable's folder, ending in a backslash
+
+// Prepares every service (heap, program folder, service tables, string work
+// buffer) without entering the installer. RtStart is this plus the hand-over.
+void RtPrepare(HINSTANCE instance);
+[[noreturn]] void RtStart(HINSTANCE instance);
+[[noreturn]] void RtEnd();
+
+// Raises a program-installed SIGSEGV (else SIGFPE) handler on a processor
+// fault, then leaves the fault to the system's default handling.
+void RtInstallFaultHandler();
+
+// Heap blocks. All return null when the heap cannot supply the block.
+void* RtAlloc(SIZE_T size);            // zero-filled
+void* RtAllocUnzeroed(SIZE_T size);    // for blocks filled completely at once
+void RtFree(void* block);              // null is ignored
+
+// Makes a numbered-object table large enough for `number`: when the number is
+// at or beyond *capacity, the capacity becomes number + step and the table is
+// reallocated, new records zero. The block holds capacity + spareRecords
+// records. Returns 0 (table and capacity unchanged) when it cannot grow.
+int RtTableReserve(void** table, int* capacity, int number, int step, SIZE_T recordSize, int spareRecords = 0);
+
+// Dynamic arrays: (upperBound + 1) zeroed elements, referred to by a pointer
+// to element 0. Re-dimension by RtArrayFree then RtArrayAlloc.
+void* RtArrayAlloc(SIZE_T elementSize, int upperBound);
+void RtArrayFree(void* elements);      // null is ignored
+int RtArrayUpperBound(const void* elements);
+
+void RtSleep(DWORD milliseconds);
+int RtByteAt(const void* address);     // the byte, sign-extended

@@ -1,0 +1,179 @@
+#include "Str.h"
+#include "Rt.h"
+
+static char* StrBuffer;
+static char* StrBufferLast;     // the last byte, kept for a terminator
+static char* StrPosition;
+
+void StrInit()
+{
+    StrBuffer = (char*)RtAlloc(StrWorkBufferSize);
+    StrBufferLast = StrBuffer ? StrBuffer + StrWorkBufferSize - 1 : nullptr;
+    StrPosition = StrBuffer;
+}
+
+char* StrWorkPosition()
+{
+    return StrPosition;
+}
+
+void StrRewind(char* position)
+{
+    StrPosition = position;
+}
+
+void StrSkipTerminator()
+{
+    if (StrPosition < StrBufferLast)
+        StrPosition++;
+}
+
+// Writing goes through these two so that no result runs past the buffer.
+static void StrBegin(char* resultStart)
+{
+    StrPosition = resultStart;
+}
+
+static int StrPut(char c)
+{
+    if (!StrPosition || StrPosition >= StrBufferLast)
+        return 0;
+    *StrPosition++ = c;
+    return 1;
+}
+
+static void StrTerminate()
+{
+    if (StrPosition)
+        *StrPosition = 0;
+}
+
+void StrAssign(char** variable, char* resultStart)
+{
+    StrTerminate();
+    SIZE_T size = (SIZE_T)(StrPosition - resultStart) + 1;
+    StrFree(*variable);
+    *variable = (char*)RtAllocUnzeroed(size);
+    if (*variable) {
+        for (SIZE_T i = 0; i < size; i++)
+            (*variable)[i] = resultStart[i];
+    }
+    StrPosition = resultStart;
+}
+
+void StrAppend(const char* source)
+{
+    if (source) {
+        while (*source && StrPut(*source))
+            source++;
+    }
+    StrTerminate();
+}
+
+void StrSet(char** variable, const char* source)
+{
+    StrFree(*variable);
+    *variable = nullptr;
+    if (!source)
+        return;
+    SIZE_T size = (SIZE_T)StrLen(source) + 1;
+    *variable = (char*)RtAllocUnzeroed(size);
+    if (*variable) {
+        for (SIZE_T i = 0; i < size; i++)
+            (*variable)[i] = source[i];
+    }
+}
+
+void StrFree(char* text)
+{
+    RtFree(text);
+}
+
+int StrEqual(const char* a, const char* b)
+{
+    if (!a)
+        a = "";
+    if (!b)
+        b = "";
+    while (*a && *a == *b) {
+        a++;
+        b++;
+    }
+    return *a == *b;
+}
+
+int StrLen(const char* text)
+{
+    int length = 0;
+    if (text) {
+        while (text[length])
+            length++;
+    }
+    return length;
+}
+
+char* StrMid(const char* source, int start, int length, char* resultStart)
+{
+    StrBegin(resultStart);
+    if (source) {
+        for (int skip = start - 1; skip > 0 && *source; skip--)
+            source++;
+        for (int copied = 0; copied < length && *source; copied++) {
+            if (!StrPut(*source++))
+                break;
+        }
+    }
+    StrTerminate();
+    return resultStart;
+}
+
+static const char* StrLastBackslash(const char* text)
+{
+    const char* last = nullptr;
+    for (; *text; text++) {
+        if (*text == '\\')
+            last = text;
+    }
+    return last;
+}
+
+void StrPathPart(const char* source, char* resultStart)
+{
+    StrBegin(resultStart);
+    if (source) {
+        const char* from = *source == '"' ? source + 1 : source;
+        const char* last = StrLastBackslash(from);
+        // The copy reads ahead of what it writes, so the source may be
+        // the result's own place.
+        for (const char* p = from; last && p <= last && *p != '"'; p++) {
+            if (!StrPut(*p))
+                break;
+        }
+    }
+    StrTerminate();
+}
+
+char* StrSpaces(int count, char* resultStart)
+{
+    StrBegin(resultStart);
+    for (int i = 0; i < count && StrPut(' '); i++) {
+    }
+    StrTerminate();
+    return resultStart;
+}
+
+char* StrPad(const char* source, int width, const char* fill, char* resultStart)
+{
+    // Read the fill first: the source may sit where the result goes.
+    char fillChar = fill && *fill ? *fill : ' ';
+    StrBegin(resultStart);
+    int written = 0;
+    if (source) {
+        while (written < width && *source && StrPut(*source++))
+            written++;
+    }
+    while (written < width && StrPut(fillChar))
+        written++;
+    StrTerminate();
+    return resultStart;
+}

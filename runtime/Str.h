@@ -1,0 +1,30 @@
+#pragma once
+// The string engine. Stored strings are exactly sized heap blocks owned by
+// their variables; every expression is built in one 64000-byte work buffer at
+// a moving work position, so building text never allocates.
+//
+// Protocol: a text-producing service writes its result at the result start
+// the caller passes in (normally StrWorkPosition()), terminates it and leaves
+// the work position on the terminator, so the next step extends the text.
+// To pass built text as an argument: StrSkipTerminator(), call, StrRewind().
+// Results may overwrite their own source when the source starts at or after
+// the result start. Text that would run past the buffer is cut at its end.
+
+constexpr int StrWorkBufferSize = 64000;
+
+void StrInit();                              // allocates the work buffer
+char* StrWorkPosition();
+void StrRewind(char* position);
+void StrSkipTerminator();                    // protects a built argument
+
+void StrAssign(char** variable, char* resultStart);
+void StrAppend(const char* source);
+void StrSet(char** variable, const char* source);
+void StrFree(char* text);
+int StrEqual(const char* a, const char* b);
+int StrLen(const char* text);
+
+char* StrMid(const char* source, int start, int length, char* resultStart);
+void StrPathPart(const char* source, char* resultStart);
+char* StrSpaces(int count, char* resultStart);
+char* StrPad(const char* source, int width, const char* fill, char* resultStart);

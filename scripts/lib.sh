@@ -1,0 +1,99 @@
+# Shared by scripts/test and scripts/run: tools check, build, Wine prefixes,
+# virtual display. Sourced, not run.
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$ROOT/build"
+TARGETS=(i686-w64-mingw32 x86_64-w64-mingw32)
+export WINEDEBUG=-all
+# No Mono or Gecko installer prompts in fresh prefixes.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+say() { printf '%s: %s\n' "$(basename "$0")" "$*"; }
+
+tools_ready() {
+    local tool
+    for tool in cmake ninja python3 i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix \
+                wine /usr/lib/wine/wine64 Xvfb chmcmd extract_chmLib import; do
+        command -v "$tool" >/dev/null || return 1
+    done
+    [ -d /usr/src/googletest ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+ensure_tools() {
+    if tools_ready; then return; fi
+    say "tools missing: running scripts/setup"
+    "$ROOT/scripts/setup"
+}
+
+build_target() {
+    local triplet=$1 dir="$BUILD/$1"
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$dir" -G Ninja \
+            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$triplet.cmake" >/dev/null
+    fi
+    cmake --build "$dir"
+}
+
+wine_loader() {
+    case $1 in
+        i686-w64-mingw32) echo /usr/bin/wine ;;
+        *) echo /usr/lib/wine/wine64 ;;
+    esac
+}
+
+# A prefix inside the build tree, made once per build folder.
+prepare_prefix() {
+    local triplet=$1 prefix="$BUILD/$1/wineprefix" arch=win64
+    [ "$triplet" = i686-w64-mingw32 ] && arch=win32
+    if [ -f "$prefix/system.reg" ]; then return; fi
+    say "making the $arch Wine prefix $prefix"
+    WINEARCH=$arch WINEPREFIX="$prefix" "$(wine_loader "$triplet")" wineboot -i >/dev/null 2>&1
+    # A crash must end the process, not open winedbg's dialog.
+    WINEPREFIX="$prefix" "$(wine_loader "$triplet")" reg add 'HKCU\Software\Wine\WineDbg' \
+        /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    WINEPREFIX="$prefix" "$(wine_loader "$triplet")" reg delete \
+        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w
+}
+
+XVFB_PID=""
+PREFIXES_STARTED=()
+
+start_display() {
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        local tries
+        for tries in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && return
+            sleep 0.1
+        done
+    done
+    say "no virtual display could be started"
+    exit 1
+}
+
+# One persistent wineserver per prefix, so Wine is not restarted per program.
+# Wine's own services start with the first program and inherit its output;
+# starting them here, detached from any pipe, keeps CTest from waiting on them.
+start_wineserver() {
+    local triplet=$1 prefix="$BUILD/$1/wineprefix"
+    WINEPREFIX="$prefix" wineserver -p
+    PREFIXES_STARTED+=("$prefix")
+    WINEPREFIX="$prefix" "$(wine_loader "$triplet")" wineboot </dev/null >/dev/null 2>&1
+}
+
+stop_everything() {
+    local prefix
+    for prefix in "${PREFIXES_STARTED[@]}"; do
+        WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+        WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
+    done
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+}

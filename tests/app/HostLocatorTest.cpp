@@ -1,0 +1,160 @@
+#include "app/HostLocator.h"
+#include "runtime/Str.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+
+// ---- Parsing the shell command.
+
+static std::string FolderOf(const char* command)
+{
+    char* start = StrWorkPosition();
+    HostFolderFromCommand(command, start);
+    std::string folder = start;
+    EXPECT_EQ(StrWorkPosition(), start + folder.size());
+    StrRewind(start);
+    return folder;
+}
+
+TEST(HostFolderFromCommand, TakesTheProgramsFolderFromEveryFormOfCommand)
+{
+    EXPECT_EQ(FolderOf("\"D:\\Dev\\PB\\PureBasic.exe\" \"%1\""), "D:\\Dev\\PB\\");
+    EXPECT_EQ(FolderOf("D:\\Dev\\PB\\PureBasic.exe \"%1\""), "D:\\Dev\\PB\\") << "drive letter kept";
+    EXPECT_EQ(FolderOf("C:\\Program Files\\PureBasic\\PureBasic.exe \"%1\""), "C:\\Program Files\\PureBasic\\");
+    EXPECT_EQ(FolderOf("C:\\Program Files\\PureBasic\\PUREBASIC.EXE"), "C:\\Program Files\\PureBasic\\");
+    EXPECT_EQ(FolderOf("C:\\PB\\PureBasic.exe /x \"%1\" /y"), "C:\\PB\\");
+    EXPECT_EQ(FolderOf("\"C:\\PB\\PureBasic.exe\" /ini \"C:\\cfg\\pb.prefs\" \"%1\""), "C:\\PB\\")
+        << "an argument with backslashes never yields the program's own path";
+    EXPECT_EQ(FolderOf("\\\\server\\share\\PB\\PureBasic.exe %1"), "\\\\server\\share\\PB\\");
+    EXPECT_EQ(FolderOf("C:\\PB.exes\\tool\\PureBasic %1"), "C:\\PB.exes\\tool\\") << "no .exe ending a word";
+}
+
+TEST(HostFolderFromCommand, GivesNothingWithoutAnAbsoluteFolder)
+{
+    EXPECT_EQ(FolderOf(""), "");
+    EXPECT_EQ(FolderOf(nullptr), "");
+    EXPECT_EQ(FolderOf("\"%1\""), "");
+    EXPECT_EQ(FolderOf("a\"%1\""), "");
+    EXPECT_EQ(FolderOf("PureBasic.exe \"%1\""), "");
+    EXPECT_EQ(FolderOf("Dev\\PB\\PureBasic.exe \"%1\""), "") << "relative";
+    EXPECT_EQ(FolderOf(":\\Dev\\PB\\PureBasic.exe"), "");
+    EXPECT_EQ(FolderOf("\"D:\\Dev\\PB\\PureBasic.exe"), "D:\\Dev\\PB\\") << "missing closing quote";
+}
+
+// ---- Against the registry of the Wine prefix.
+
+static const char ClassesRootKey[] = "Applications\\PureBasic.exe\\shell\\open\\command";
+static const char MachineKey[] = "Software\\Classes\\PureBasic.exe\\shell\\open\\command";
+
+class LocateHostFolderTest : public testing::Test {
+protected:
+    void SetUp() override { RemoveKeys(); }
+    void TearDown() override { RemoveKeys(); }
+
+    static void RemoveKeys()
+    {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, "Applications\\PureBasic.exe");
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\PureBasic.exe");
+    }
+
+    static HKEY CreateKey(HKEY root, const char* path)
+    {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+        return key;
+    }
+
+    static void SetDefault(HKEY root, const char* path, DWORD type, const void* data, DWORD size)
+    {
+        HKEY key = CreateKey(root, path);
+        EXPECT_EQ(RegSetValueExA(key, "", 0, type, (const BYTE*)data, size), ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+
+    static void SetCommand(HKEY root, const char* path, const std::string& command)
+    {
+        SetDefault(root, path, REG_SZ, command.c_str(), (DWORD)command.size() + 1);
+    }
+
+    static std::string Locate()
+    {
+        char* start = StrWorkPosition();
+        char* folder = LocateHostFolder();
+        EXPECT_EQ(StrWorkPosition(), start) << "the work position comes back";
+        std::string result = folder ? folder : "";
+        StrFree(folder);
+        return result;
+    }
+};
+
+TEST_F(LocateHostFolderTest, ReadsTheWellFormedValueOfEitherKey)
+{
+    SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "\"D:\\Dev\\PB\\PureBasic.exe\" \"%1\"");
+    EXPECT_EQ(Locate(), "D:\\Dev\\PB\\");
+    RemoveKeys();
+    SetCommand(HKEY_LOCAL_MACHINE, MachineKey, "\"E:\\Other\\PureBasic.exe\" \"%1\"");
+    EXPECT_EQ(Locate(), "E:\\Other\\") << "only the other key present";
+}
+
+TEST_F(LocateHostFolderTest, PrefersTheKeyTheVersionChooses)
+{
+    SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "\"C:\\ByClassesRoot\\PureBasic.exe\" \"%1\"");
+    SetCommand(HKEY_LOCAL_MACHINE, MachineKey, "\"C:\\ByMachine\\PureBasic.exe\" \"%1\"");
+    bool classesRootFirst = (GetVersion() & 0x00FF0000) != 0;
+    EXPECT_EQ(Locate(), classesRootFirst ? "C:\\ByClassesRoot\\" : "C:\\ByMachine\\");
+}
+
+TEST_F(LocateHostFolderTest, FallsBackWhenTheFirstKeyGivesNoFolder)
+{
+    SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "%1");
+    SetCommand(HKEY_LOCAL_MACHINE, MachineKey, "%1");
+    EXPECT_EQ(Locate(), "");
+    bool classesRootFirst = (GetVersion() & 0x00FF0000) != 0;
+    SetCommand(classesRootFirst ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT,
+               classesRootFirst ? MachineKey : ClassesRootKey, "\"C:\\Second\\PureBasic.exe\" \"%1\"");
+    EXPECT_EQ(Locate(), "C:\\Second\\");
+}
+
+TEST_F(LocateHostFolderTest, MissingKeyOrDefaultValueGivesNothing)
+{
+    EXPECT_EQ(Locate(), "");
+    HKEY key = CreateKey(HKEY_CLASSES_ROOT, ClassesRootKey);
+    RegSetValueExA(key, "other", 0, REG_SZ, (const BYTE*)"\"C:\\X\\PureBasic.exe\"", 21);
+    RegCloseKey(key);
+    EXPECT_EQ(Locate(), "");
+}
+
+TEST_F(LocateHostFolderTest, ShortEmptyAndOverlongValuesGiveNothing)
+{
+    SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "\"%1\"");
+    EXPECT_EQ(Locate(), "");
+    SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "");
+    EXPECT_EQ(Locate(), "");
+    std::string overlong = "\"C:\\PB\\PureBasic.exe\" \"" + std::string(9999, 'x') + "\"";
+    SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, overlong);
+    EXPECT_EQ(Locate(), "");
+    std::string longest = "\"C:\\PB\\PureBasic.exe\" \"" + std::string(9998 - 24, 'x') + "\"";
+    ASSERT_EQ(longest.size() + 1, 9999u);
+    SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, longest);
+    EXPECT_EQ(Locate(), "C:\\PB\\") << "9999 bytes with the terminator still fit";
+}
+
+TEST_F(LocateHostFolderTest, OnlyStringValuesCount)
+{
+    const char command[] = "\"C:\\PB\\PureBasic.exe\" \"%1\"";
+    SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_BINARY, command, sizeof command);
+    EXPECT_EQ(Locate(), "");
+    DWORD number = 0x5C3A43;    // "C:\" as bytes
+    SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_DWORD, &number, sizeof number);
+    EXPECT_EQ(Locate(), "");
+    SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_SZ, command, sizeof command - 1);
+    EXPECT_EQ(Locate(), "C:\\PB\\") << "a string stored without its terminator";
+}
+
+TEST_F(LocateHostFolderTest, ExpandsEnvironmentVariables)
+{
+    SetEnvironmentVariableA("QUILLFERN_TEST_ROOT", "F:\\Tools");
+    const char command[] = "\"%QUILLFERN_TEST_ROOT%\\PB\\PureBasic.exe\" \"%1\"";
+    SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_EXPAND_SZ, command, sizeof command);
+    EXPECT_EQ(Locate(), "F:\\Tools\\PB\\");
+}

@@ -1,0 +1,157 @@
+#include "support/ChildProcess.h"
+#include "runtime/Rt.h"
+#include <gtest/gtest.h>
+#include <cstring>
+
+// ---- Processor faults and the end, in a program started like the installer.
+
+static ChildResult RunFaultProbe(const std::string& words)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    strcpy(strrchr(path, '\\') + 1, "fault_probe.exe");
+    return RunProcess("\"" + std::string(path) + "\" " + words);
+}
+
+// A fault must end the process through the system's handling: never with the
+// exit code 0 that the installer's own end gives, never by resuming.
+static void ExpectEndedByFault(const ChildResult& child)
+{
+    EXPECT_TRUE(child.finished);
+    EXPECT_NE(child.exitCode, 0u);
+    EXPECT_EQ(child.output.find("fault resumed"), std::string::npos);
+}
+
+static bool Says(const ChildResult& child, const char* text)
+{
+    return child.output.find(text) != std::string::npos;
+}
+
+TEST(RtFaults, SegvHandlerIsRaisedFirstThenTheProcessEnds)
+{
+    ChildResult child = RunFaultProbe("segv");
+    ExpectEndedByFault(child);
+    EXPECT_TRUE(Says(child, "SIGSEGV handler ran")) << child.output;
+}
+
+TEST(RtFaults, FpeHandlerIsRaisedWhenNoSegvHandlerExists)
+{
+    ChildResult child = RunFaultProbe("fpe");
+    ExpectEndedByFault(child);
+    EXPECT_TRUE(Says(child, "SIGFPE handler ran")) << child.output;
+}
+
+TEST(RtFaults, OnlyTheSegvHandlerRunsWhenBothExist)
+{
+    ChildResult child = RunFaultProbe("segv fpe");
+    ExpectEndedByFault(child);
+    EXPECT_TRUE(Says(child, "SIGSEGV handler ran")) << child.output;
+    EXPECT_FALSE(Says(child, "SIGFPE handler ran")) << child.output;
+}
+
+TEST(RtFaults, TheSignalDependsOnTheHandlerNotOnTheFault)
+{
+    ChildResult child = RunFaultProbe("segv fpe divide");
+    ExpectEndedByFault(child);
+    EXPECT_TRUE(Says(child, "SIGSEGV handler ran")) << child.output;
+    EXPECT_FALSE(Says(child, "SIGFPE handler ran")) << child.output;
+}
+
+TEST(RtFaults, WithoutHandlersTheSystemEndsTheProcess)
+{
+    ChildResult child = RunFaultProbe("");
+    ExpectEndedByFault(child);
+    EXPECT_FALSE(Says(child, "handler ran")) << child.output;
+}
+
+TEST(RtEnd, EndsTheProcessWithExitCode0)
+{
+    ChildResult child = RunFaultProbe("end");
+    EXPECT_TRUE(child.finished);
+    EXPECT_EQ(child.exitCode, 0u);
+    EXPECT_EQ(child.output, "");
+}
+
+// ---- Program folder.
+
+TEST(RtProgramFolder, IsTheExecutablesFolderWithItsBackslash)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    *(strrchr(path, '\\') + 1) = 0;
+    EXPECT_STREQ(RtProgramFolder, path);
+}
+
+// ---- Dynamic arrays and tables.
+
+TEST(RtArrays, HoldUpperBoundPlusOneZeroedElements)
+{
+    auto* elements = (unsigned char*)RtArrayAlloc(8, 2);
+    ASSERT_NE(elements, nullptr);
+    EXPECT_EQ(RtArrayUpperBound(elements), 2);
+    for (int i = 0; i < 24; i++)
+        EXPECT_EQ(elements[i], 0) << "byte " << i;
+    memset(elements, 0xAB, 24);     // all three elements are ours to write
+    RtArrayFree(elements);
+
+    auto* single = (int*)RtArrayAlloc(sizeof(int), 0);
+    ASSERT_NE(single, nullptr);
+    EXPECT_EQ(RtArrayUpperBound(single), 0);
+    EXPECT_EQ(single[0], 0);
+    RtArrayFree(single);
+}
+
+TEST(RtArrays, NullIsIgnoredAndImpossibleSizesGiveNull)
+{
+    RtArrayFree(nullptr);
+    EXPECT_EQ(RtArrayAlloc(8, -1), nullptr);
+    EXPECT_EQ(RtArrayAlloc((SIZE_T)-1 / 2, 5), nullptr);
+}
+
+TEST(RtArrays, ElementsArePointerAligned)
+{
+    void* elements = RtArrayAlloc(sizeof(void*), 3);
+    EXPECT_EQ((UINT_PTR)elements % (2 * sizeof(void*)), 0u);
+    RtArrayFree(elements);
+}
+
+TEST(RtTables, GrowToTheNumberPlusTheStepKeepingOldRecords)
+{
+    void* table = nullptr;
+    int capacity = 0;
+    ASSERT_EQ(RtTableReserve(&table, &capacity, 0, 10, sizeof(HANDLE)), 1);
+    EXPECT_EQ(capacity, 10);
+    ((HANDLE*)table)[3] = (HANDLE)0x1234;
+
+    ASSERT_EQ(RtTableReserve(&table, &capacity, 9, 10, sizeof(HANDLE)), 1);
+    EXPECT_EQ(capacity, 10) << "a number below the capacity needs no growth";
+
+    ASSERT_EQ(RtTableReserve(&table, &capacity, 12, 10, sizeof(HANDLE)), 1);
+    EXPECT_EQ(capacity, 22);
+    auto* slots = (HANDLE*)table;
+    EXPECT_EQ(slots[3], (HANDLE)0x1234);
+    for (int i = 10; i < 22; i++)
+        EXPECT_EQ(slots[i], nullptr) << "slot " << i;
+    RtFree(table);
+}
+
+TEST(RtTables, ATableThatCannotGrowIsLeftUnchanged)
+{
+    void* table = nullptr;
+    int capacity = 0;
+    ASSERT_EQ(RtTableReserve(&table, &capacity, 0, 10, 4), 1);
+    void* before = table;
+    EXPECT_EQ(RtTableReserve(&table, &capacity, 0x7FFFFFF0, 10, 1 << 20), 0);
+    EXPECT_EQ(table, before);
+    EXPECT_EQ(capacity, 10);
+    RtFree(table);
+}
+
+TEST(RtByteAt, SignExtendsTheByte)
+{
+    static const unsigned char bytes[] = {0xE9, 0x7F, 0x80, 0x00};
+    EXPECT_EQ(RtByteAt(bytes), -23);
+    EXPECT_EQ(RtByteAt(bytes + 1), 127);
+    EXPECT_EQ(RtByteAt(bytes + 2), -128);
+    EXPECT_EQ(RtByteAt(bytes + 3), 0);
+}

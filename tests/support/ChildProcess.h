@@ -1,0 +1,28 @@
+#pragma once
+// Runs scenarios that end the process (faults, RtEnd) in a child: the test
+// program starts itself again with --child=<mode>.
+#include <windows.h>
+#include <string>
+
+struct ChildResult {
+    bool finished = false;      // ended before the deadline
+    DWORD exitCode = 0;
+    std::string output;         // stdout and stderr together
+};
+
+ChildResult RunSelfAsChild(const std::string& mode, DWORD timeoutMs = 60000);
+// Any command line, with the same output capture and deadline.
+ChildResult RunProcess(const std::string& commandLine, DWORD timeoutMs = 60000);
+
+using ChildModeFunction = int (*)();
+struct ChildModeRegistration {
+    ChildModeRegistration(const char* name, ChildModeFunction function);
+};
+
+// Runs the mode named on the command line, if any; returns true when it did.
+bool RunChildModeIfAsked(int argc, char** argv, int* exitCode);
+
+#define CHILD_MODE(name)                                                            \
+    static int ChildMode_##name();                                                  \
+    static ChildModeRegistration childModeRegistration_##name(#name, ChildMode_##name); \
+    static int ChildMode_##name()
