@@ -1,5 +1,19 @@
 #pragma once
-// The installer's main body and its shared state.
+// The installer's main body and the state its parts share.
+
+// Chosen by the language buttons: 0 French, 1 English.
+extern unsigned char Language;
+// 62 "=" characters, built once at start; the log's separator.
+extern char* SeparatorLine;
+
+// Control numbers of the installer window.
+constexpr int CancelButton = 5;
+constexpr int FrenchButton = 6;
+constexpr int InstallButton = 7;
+constexpr int EnglishButton = 8;
+constexpr int LogoPicture = 11;
+constexpr int CreditLine = 14;
+constexpr int LogList = 100;
 
 [[noreturn]] void InstallerMain();
 [[noreturn]] void FinalCleanup();

@@ -177,3 +177,21 @@ char* StrPad(const char* source, int width, const char* fill, char* resultStart)
     StrTerminate();
     return resultStart;
 }
+
+char* StrFromInt(int value, char* resultStart)
+{
+    char digits[12];
+    int count = 0;
+    unsigned magnitude = value < 0 ? 0u - (unsigned)value : (unsigned)value;
+    do {
+        digits[count++] = (char)('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    StrBegin(resultStart);
+    if (value < 0)
+        StrPut('-');
+    while (count > 0 && StrPut(digits[count - 1]))
+        count--;
+    StrTerminate();
+    return resultStart;
+}

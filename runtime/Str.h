@@ -28,3 +28,4 @@ char* StrMid(const char* source, int start, int length, char* resultStart);
 void StrPathPart(const char* source, char* resultStart);
 char* StrSpaces(int count, char* resultStart);
 char* StrPad(const char* source, int width, const char* fill, char* resultStart);
+char* StrFromInt(int value, char* resultStart);    // decimal, with a minus sign when negative

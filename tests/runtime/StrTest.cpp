@@ -164,3 +164,16 @@ TEST_F(Str, TextNeverRunsPastTheWorkBuffer)
     EXPECT_EQ(StrLen(big), StrWorkBufferSize - 1);
     StrFree(big);
 }
+
+TEST_F(Str, FromIntWritesDecimalText)
+{
+    EXPECT_STREQ(StrFromInt(0, start), "0");
+    EXPECT_STREQ(StrFromInt(4, start), "4");
+    EXPECT_EQ(StrWorkPosition(), start + 1);
+    EXPECT_STREQ(StrFromInt(-2147483647 - 1, start), "-2147483648");
+    StrRewind(start);
+    StrAppend("a ");
+    StrFromInt(39328, StrWorkPosition());
+    StrAppend(" bytes");
+    EXPECT_STREQ(start, "a 39328 bytes");
+}

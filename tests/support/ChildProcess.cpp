@@ -84,3 +84,17 @@ ChildResult RunSelfAsChild(const std::string& mode, DWORD timeoutMs)
     GetModuleFileNameA(nullptr, self, sizeof self);
     return RunProcess("\"" + std::string(self) + "\" --child=" + mode, timeoutMs);
 }
+
+HANDLE StartSelfAsChild(const std::string& mode)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string line = "\"" + std::string(self) + "\" --child=" + mode;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}

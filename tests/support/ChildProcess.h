@@ -14,6 +14,10 @@ ChildResult RunSelfAsChild(const std::string& mode, DWORD timeoutMs = 60000);
 // Any command line, with the same output capture and deadline.
 ChildResult RunProcess(const std::string& commandLine, DWORD timeoutMs = 60000);
 
+// Starts a child mode without waiting for it; the caller waits on and closes
+// the returned process handle (null when it could not start).
+HANDLE StartSelfAsChild(const std::string& mode);
+
 using ChildModeFunction = int (*)();
 struct ChildModeRegistration {
     ChildModeRegistration(const char* name, ChildModeFunction function);

@@ -1,0 +1,196 @@
+#include "Installation.h"
+#include "HostLocator.h"
+#include "Installer.h"
+#include "gui/Ctl.h"
+#include "payload/Payload.h"
+#include "runtime/File.h"
+#include "runtime/Rt.h"
+#include "runtime/Str.h"
+
+unsigned char Language;
+char* SeparatorLine;
+ExampleEntry* ExampleTable;
+int ExampleCount;
+int ListLine;
+int FilesNotWritten;
+
+static char* ExtractedLabel;
+static char* NotWrittenLabel;
+
+static void FreeExampleTable()
+{
+    if (!ExampleTable)
+        return;
+    for (int i = 0; i <= RtArrayUpperBound(ExampleTable); i++)
+        StrFree(ExampleTable[i].Name);
+    RtArrayFree(ExampleTable);
+    ExampleTable = nullptr;
+}
+
+void BuildExampleTable()
+{
+    FreeExampleTable();
+    ExampleTable = (ExampleEntry*)RtArrayAlloc(sizeof(ExampleEntry), 2);
+    ExampleCount = 0;
+    if (!ExampleTable)
+        return;
+    ExampleCount = 1;
+    StrSet(&ExampleTable[0].Name, "\\Tintwell\\Tintwell.pb");
+    ExampleTable[0].Size = PayloadExampleTintwellSize;
+}
+
+// The caret follows the newest line. A single-selection list box refuses to
+// move its caret while a line is selected, so the selection goes first.
+void ProgressStep()
+{
+    HWND list = CtlHandle(LogList);
+    SendMessageA(list, LB_SETCURSEL, (WPARAM)-1, 0);
+    SendMessageA(list, LB_SETCARETINDEX, (WPARAM)ListLine, 0);
+    RtSleep(10);
+}
+
+static int LogLine(const char* text)
+{
+    CtlAddItem(LogList, -1, text ? text : "");
+    return 1;
+}
+
+// Builds the parts one after the other in the work buffer as an argument;
+// the caller rewinds the work position to the returned start when done.
+static char* JoinArgument(const char* first, const char* second, const char* third = nullptr)
+{
+    char* start = StrWorkPosition();
+    StrAppend(first);
+    StrAppend(second);
+    StrAppend(third);
+    StrSkipTerminator();
+    return start;
+}
+
+static void CreateFolder(const char* host, const char* folder)
+{
+    char* path = JoinArgument(host, folder);
+    DirCreate(path);
+    StrRewind(path);
+}
+
+static void CreateHostFolders(const char* host)
+{
+    static const char* const folders[] = {
+        "", "Examples\\", "Examples\\Quillfern\\", "Residents\\", "PureLibraries\\",
+        "PureLibraries\\UserLibraries\\", "Help\\",
+    };
+    for (const char* folder : folders)
+        CreateFolder(host, folder);
+}
+
+// Writes the bytes to a new file, one byte per call. A file that cannot be
+// written whole is removed, so the host never loads a truncated file.
+static int WriteWholeFile(const char* path, const unsigned char* start, const unsigned char* end)
+{
+    if (!FileCreate(0, path))
+        return 0;
+    const unsigned char* next = start;
+    while (next < end && FileWriteByte(RtByteAt(next)))
+        next++;
+    FileClose(0);
+    if (next == end)
+        return 1;
+    FileDelete(path);
+    return 0;
+}
+
+static int InstallFile(const char* path, const unsigned char* start, const unsigned char* end)
+{
+    int written = WriteWholeFile(path, start, end);
+    if (!written)
+        FilesNotWritten++;
+    return written;
+}
+
+// The three lines of one file: an empty line, the label, the file's name.
+static int LogFile(int written, const char* name)
+{
+    return LogLine("") + LogLine(written ? ExtractedLabel : NotWrittenLabel) + LogLine(name);
+}
+
+static void Advance(int lines)
+{
+    ListLine += lines;
+    ProgressStep();
+}
+
+static void InstallHelp(const char* host)
+{
+    const unsigned char* start = Language == 0 ? HelpFrenchStart : HelpEnglishStart;
+    const unsigned char* end = Language == 0 ? HelpEnglishStart : LibraryFileStart;
+    char* path = JoinArgument(host, "\\Help\\Quillfern.chm");
+    int written = InstallFile(path, start, end);
+    StrRewind(path);
+    Advance(1);     // the separator line before it
+    char* heading = JoinArgument(host, " . . .");
+    int lines = LogLine(heading);
+    StrRewind(heading);
+    Advance(lines + LogFile(written, "Help\\Quillfern.chm"));
+}
+
+static void InstallItem(const char* host, const char* target, const unsigned char* start, const unsigned char* end)
+{
+    char* path = JoinArgument(host, target);
+    int written = InstallFile(path, start, end);
+    StrRewind(path);
+    Advance(LogFile(written, target));
+}
+
+static void InstallExample(const char* host, const ExampleEntry& entry, const unsigned char* bytes)
+{
+    char* path = JoinArgument(host, "Examples\\Quillfern\\", entry.Name);
+    char* folder = StrWorkPosition();
+    StrPathPart(path, folder);
+    StrSkipTerminator();
+    DirCreate(folder);
+    int written = InstallFile(path, bytes, bytes + entry.Size);
+    StrRewind(path);
+    Advance(LogFile(written, entry.Name));
+}
+
+static void InstallExamples(const char* host)
+{
+    char* folder = JoinArgument(host, "Examples\\Quillfern\\");
+    Advance(LogLine("") + LogLine(SeparatorLine) + LogLine(folder));
+    StrRewind(folder);
+    // Each example's bytes follow the previous one's, written or not.
+    const unsigned char* cursor = ExampleSourcesStart;
+    for (int i = 0; i < ExampleCount; i++) {
+        InstallExample(host, ExampleTable[i], cursor);
+        cursor += ExampleTable[i].Size;
+    }
+}
+
+static void ChooseLabels()
+{
+    StrSet(&ExtractedLabel, Language == 0 ? "Fichier extrait : " : "Extracted file : ");
+    StrSet(&NotWrittenLabel, Language == 0 ? "Fichier non \xE9" "crit : " : "File not written : ");
+}
+
+int InstallLibrary()
+{
+    CtlDisable(InstallButton, 1);
+    CtlDisable(CancelButton, 1);
+    char* host = LocateHostFolder();
+    if (StrLen(host) == 0) {
+        StrFree(host);
+        return 0;
+    }
+    ChooseLabels();
+    FilesNotWritten = 0;
+    CreateHostFolders(host);
+    LogLine(SeparatorLine);
+    InstallHelp(host);
+    InstallItem(host, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
+    InstallItem(host, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
+    InstallExamples(host);
+    CtlDisable(CancelButton, 0);
+    StrFree(host);
+    return 1;
+}

@@ -1,0 +1,207 @@
+#include "Ctl.h"
+#include "runtime/Rt.h"
+#include <commctrl.h>
+
+// Optional operations of a control kind; an empty entry means the service's
+// plain behaviour.
+struct CtlKindOperations {
+    LRESULT (*setText)(HWND control, const char* text);
+    LRESULT (*addItem)(HWND control, int position, const char* text);
+};
+
+struct CtlRecord {
+    HWND handle;
+    const CtlKindOperations* operations;
+};
+
+struct CtlKind {
+    const char* windowClass;
+    DWORD style;
+    DWORD extendedStyle;
+    const CtlKindOperations* operations;
+};
+
+static LRESULT CtlListBoxSetText(HWND control, const char* text)
+{
+    LRESULT line = SendMessageA(control, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+    return SendMessageA(control, LB_SETCURSEL, (WPARAM)line, 0);
+}
+
+static LRESULT CtlListBoxAddItem(HWND control, int position, const char* text)
+{
+    return SendMessageA(control, LB_INSERTSTRING, (WPARAM)(INT_PTR)position, (LPARAM)text);
+}
+
+static const CtlKindOperations CtlPlainOperations = {nullptr, nullptr};
+static const CtlKindOperations CtlListBoxOperations = {CtlListBoxSetText, CtlListBoxAddItem};
+
+static const CtlKind CtlButtonKind = {"BUTTON", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0,
+                                      &CtlPlainOperations};
+static const CtlKind CtlTextKind = {"STATIC", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, &CtlPlainOperations};
+static const CtlKind CtlListBoxKind = {
+    "LISTBOX",
+    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_GROUP | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS |
+        LBS_NOTIFY,
+    WS_EX_CLIENTEDGE, &CtlListBoxOperations};
+
+static struct {
+    CtlRecord* table;
+    int capacity;
+    HWND creationWindow;
+    HFONT creationFont;
+    HFONT defaultFont;
+} Ctl;
+
+static const CtlRecord CtlNoRecord = {};
+
+void CtlInit()
+{
+    Ctl = {};
+    RtTableReserve((void**)&Ctl.table, &Ctl.capacity, 0, 30, sizeof(CtlRecord), 2);
+    Ctl.defaultFont = (HFONT)GetStockObject(ANSI_VAR_FONT);
+    Ctl.creationFont = Ctl.defaultFont;
+    InitCommonControls();
+}
+
+int CtlCapacity()
+{
+    return Ctl.capacity;
+}
+
+HWND CtlUseWindow(HWND window)
+{
+    Ctl.creationWindow = window;
+    return window;
+}
+
+static const CtlRecord& CtlLookup(int control)
+{
+    if (control < 0 || control >= Ctl.capacity || !Ctl.table)
+        return CtlNoRecord;
+    return Ctl.table[control];
+}
+
+HWND CtlHandle(int control)
+{
+    return CtlLookup(control).handle;
+}
+
+// ---- Creation
+
+static int CtlReserve(int control)
+{
+    return control >= 0 && RtTableReserve((void**)&Ctl.table, &Ctl.capacity, control, 30, sizeof(CtlRecord), 2);
+}
+
+static HWND CtlCreateWindow(int control, const char* windowClass, DWORD style, DWORD extendedStyle, const char* text,
+                            int x, int y, int width, int height)
+{
+    return CreateWindowExA(extendedStyle, windowClass, text, style, x, y, width, height, Ctl.creationWindow,
+                           (HMENU)(INT_PTR)control, RtInstance, nullptr);
+}
+
+static HWND CtlCreate(int control, const CtlKind& kind, int x, int y, int width, int height, const char* text)
+{
+    if (!CtlReserve(control))
+        return nullptr;
+    HWND handle = CtlCreateWindow(control, kind.windowClass, kind.style, kind.extendedStyle, text, x, y, width, height);
+    Ctl.table[control] = {handle, kind.operations};
+    if (handle)
+        SendMessageA(handle, WM_SETFONT, (WPARAM)Ctl.creationFont, TRUE);
+    return handle;
+}
+
+HWND CtlButton(int control, int x, int y, int width, int height, const char* text)
+{
+    return CtlCreate(control, CtlButtonKind, x, y, width, height, text ? text : "");
+}
+
+HWND CtlText(int control, int x, int y, int width, int height, const char* text)
+{
+    return CtlCreate(control, CtlTextKind, x, y, width, height, text ? text : "");
+}
+
+HWND CtlListBox(int control, int x, int y, int width, int height)
+{
+    return CtlCreate(control, CtlListBoxKind, x, y, width, height, nullptr);
+}
+
+static int CtlIsBitmap(HANDLE image)
+{
+    return GetObjectType(image) == OBJ_BITMAP;
+}
+
+// Image buttons and pictures keep the system font and leave their record as
+// it was when the control cannot be made.
+static HWND CtlCreatePicture(int control, const char* windowClass, DWORD style, DWORD extendedStyle, int x, int y,
+                             int width, int height)
+{
+    if (!CtlReserve(control))
+        return nullptr;
+    HWND handle = CtlCreateWindow(control, windowClass, style, extendedStyle, nullptr, x, y, width, height);
+    if (handle)
+        Ctl.table[control] = {handle, &CtlPlainOperations};
+    return handle;
+}
+
+HWND CtlImageButton(int control, int x, int y, int width, int height, HANDLE image)
+{
+    int bitmap = CtlIsBitmap(image);
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (bitmap ? BS_BITMAP : BS_ICON);
+    HWND handle = CtlCreatePicture(control, "BUTTON", style, 0, x, y, width, height);
+    if (handle)
+        SendMessageA(handle, BM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, (LPARAM)image);
+    return handle;
+}
+
+HWND CtlImage(int control, int x, int y, int width, int height, HANDLE image, DWORD extendedStyle)
+{
+    int bitmap = !image || CtlIsBitmap(image);
+    DWORD style = WS_CHILD | WS_VISIBLE | (bitmap ? SS_BITMAP : SS_ICON);
+    HWND handle = CtlCreatePicture(control, "STATIC", style, extendedStyle, x, y, width, height);
+    if (handle && image)
+        SendMessageA(handle, STM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, (LPARAM)image);
+    return handle;
+}
+
+// ---- Services on existing controls
+
+int CtlAddItem(int control, int position, const char* text)
+{
+    const CtlRecord& record = CtlLookup(control);
+    if (!record.handle || !record.operations || !record.operations->addItem)
+        return 0;
+    return (int)record.operations->addItem(record.handle, position, text ? text : "");
+}
+
+LRESULT CtlSetText(int control, const char* text)
+{
+    const CtlRecord& record = CtlLookup(control);
+    if (!record.handle)
+        return 0;
+    if (!text)
+        text = "";
+    if (record.operations && record.operations->setText)
+        return record.operations->setText(record.handle, text);
+    return SetWindowTextA(record.handle, text);
+}
+
+void CtlSetFont(int control, HFONT font)
+{
+    HFONT chosen = font == CtlDefaultFontMarker() ? Ctl.defaultFont : font;
+    if (control == -1) {
+        Ctl.creationFont = chosen;
+        return;
+    }
+    HWND handle = CtlHandle(control);
+    if (handle)
+        SendMessageA(handle, WM_SETFONT, (WPARAM)chosen, TRUE);
+}
+
+BOOL CtlDisable(int control, int disable)
+{
+    HWND handle = CtlHandle(control);
+    if (!handle)
+        return FALSE;
+    return EnableWindow(handle, disable ? FALSE : TRUE);
+}

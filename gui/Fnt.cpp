@@ -1,0 +1,48 @@
+#include "Fnt.h"
+#include "runtime/Rt.h"
+
+static struct {
+    HFONT* table;
+    int capacity;
+} Fnt;
+
+void FntInit()
+{
+    Fnt = {};
+    RtTableReserve((void**)&Fnt.table, &Fnt.capacity, 0, 10, sizeof(HFONT));
+}
+
+int FntCapacity()
+{
+    return Fnt.capacity;
+}
+
+// Negative: the system matches the character height, not the cell height.
+static int FntPixelHeight(int points)
+{
+    int pixelsPerInch = 0;
+    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (screen) {
+        pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+        DeleteDC(screen);
+    }
+    return -MulDiv(points, pixelsPerInch, 72);
+}
+
+HFONT FntLoad(int font, const char* face, int points, DWORD flags)
+{
+    if (font < 0 || !RtTableReserve((void**)&Fnt.table, &Fnt.capacity, font, 10, sizeof(HFONT)))
+        return nullptr;
+    // The earlier font goes first, even when the new one cannot be made.
+    if (Fnt.table[font])
+        DeleteObject(Fnt.table[font]);
+    Fnt.table[font] = nullptr;
+    int weight = (flags & FntBold) ? FW_BOLD : FW_NORMAL;
+    DWORD quality = (flags & FntHighQuality) ? PROOF_QUALITY : DEFAULT_QUALITY;
+    HFONT created = CreateFontA(FntPixelHeight(points), 0, 0, 0, weight, (flags & FntItalic) ? 1 : 0,
+                                (flags & FntUnderline) ? 1 : 0, (flags & FntStrikeOut) ? 1 : 0, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH | FF_DONTCARE,
+                                face ? face : "");
+    Fnt.table[font] = created;
+    return created;
+}

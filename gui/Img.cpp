@@ -1,0 +1,243 @@
+#include "Img.h"
+#include "runtime/Rt.h"
+#include <stdlib.h>
+#include <string.h>
+
+struct ImgRecord {
+    HANDLE handle;      // a bitmap or an icon; 0 = empty
+    short width;
+    short height;
+    short depth;
+};
+
+constexpr int ImgDecoderLimit = 100;
+
+static struct {
+    ImgRecord* table;
+    int capacity;
+    const ImgDecoder* decoders[ImgDecoderLimit];
+    int decoderCount;
+    const ImgDecoder* activeDecoder;
+} Img;
+
+void ImgInit()
+{
+    Img = {};
+    RtTableReserve((void**)&Img.table, &Img.capacity, 0, 10, sizeof(ImgRecord));
+}
+
+int ImgCapacity()
+{
+    return Img.capacity;
+}
+
+int ImgAddDecoder(const ImgDecoder* decoder)
+{
+    if (!decoder || Img.decoderCount >= ImgDecoderLimit)
+        return 0;
+    Img.decoders[Img.decoderCount++] = decoder;
+    return 1;
+}
+
+static int ImgReserve(int image)
+{
+    return image >= 0 && RtTableReserve((void**)&Img.table, &Img.capacity, image, 10, sizeof(ImgRecord));
+}
+
+void ImgFree(int image)
+{
+    if (image < 0 || image >= Img.capacity)
+        return;
+    ImgRecord* record = &Img.table[image];
+    if (!record->handle)
+        return;
+    if (GetObjectType(record->handle) == OBJ_BITMAP)
+        DeleteObject(record->handle);
+    else
+        DestroyIcon((HICON)record->handle);
+    record->handle = nullptr;
+}
+
+// Width, height and depth come from the bitmap that shows the image.
+static void ImgFillRecord(ImgRecord* record, HANDLE handle, HBITMAP shown, int heightDivisor)
+{
+    BITMAP description = {};
+    GetObjectA(shown, sizeof description, &description);
+    record->handle = handle;
+    record->width = (short)description.bmWidth;
+    record->height = (short)(description.bmHeight / heightDivisor);
+    record->depth = (short)description.bmBitsPixel;
+}
+
+static void ImgClearToBlack(HBITMAP bitmap, int width, int height)
+{
+    HDC memory = CreateCompatibleDC(nullptr);
+    if (!memory)
+        return;
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    if (previous) {
+        RECT all = {0, 0, width, height};
+        FillRect(memory, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
+        SelectObject(memory, previous);
+    }
+    DeleteDC(memory);
+}
+
+HBITMAP ImgCreate(int image, int width, int height)
+{
+    if (!ImgReserve(image))
+        return nullptr;
+    ImgFree(image);
+    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (!screen)
+        return nullptr;
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    if (bitmap) {
+        ImgFillRecord(&Img.table[image], bitmap, bitmap, 1);
+        ImgClearToBlack(bitmap, width, height);
+    }
+    DeleteDC(screen);
+    return bitmap;
+}
+
+// ---- Reading the data
+
+static DWORD ImgRead16(const BYTE* at)
+{
+    return at[0] | (DWORD)at[1] << 8;
+}
+
+static DWORD ImgRead32(const BYTE* at)
+{
+    return ImgRead16(at) | ImgRead16(at + 2) << 16;
+}
+
+// A blank bitmap under the number, then the pixels converted into it by the
+// system. 0 when no memory device context can be had; the number then keeps
+// the blank bitmap.
+static HANDLE ImgCreateWithPixels(int image, int width, int lines, const void* bits, const BITMAPINFO* format)
+{
+    HBITMAP bitmap = ImgCreate(image, width, lines);
+    if (!bitmap)
+        return nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    if (!memory)
+        return nullptr;
+    SetDIBits(memory, bitmap, 0, (UINT)lines, bits, format, DIB_RGB_COLORS);
+    DeleteDC(memory);
+    return bitmap;
+}
+
+// The pixel bits and the information header are used in place, as stored.
+static HANDLE ImgDecodeBitmapFile(int image, const BYTE* file)
+{
+    const BYTE* header = file + 14;
+    int width = (int)ImgRead32(header + 4);
+    int height = (int)ImgRead32(header + 8);
+    int lines = height < 0 ? -height : height;   // a negative height stores the rows top-down
+    const BYTE* bits = file + ImgRead32(file + 10);
+    return ImgCreateWithPixels(image, width, lines, bits, (const BITMAPINFO*)header);
+}
+
+// ---- Icon files: only the first image of the directory is used
+
+static HICON ImgCreateIcon(BYTE* image, DWORD size)
+{
+    auto* header = (const BITMAPINFOHEADER*)image;
+    int width = header->biWidth;
+    int height = header->biHeight / 2;     // the stored height counts the colour image and the mask
+    HICON icon = CreateIconFromResourceEx(image, size, TRUE, 0x30000, width, height, LR_DEFAULTCOLOR);
+    if (!icon && header->biBitCount != 16)
+        icon = CreateIconFromResource(image, size, TRUE, 0x30000);
+    return icon;
+}
+
+static HICON ImgReadIconFile(const BYTE* file)
+{
+    if (ImgRead16(file) != 0 || ImgRead16(file + 2) != 1 || ImgRead16(file + 4) == 0)
+        return nullptr;
+    const BYTE* firstEntry = file + 6;
+    DWORD size = ImgRead32(firstEntry + 8);
+    DWORD offset = ImgRead32(firstEntry + 12);
+    if (size < sizeof(BITMAPINFOHEADER))
+        return nullptr;
+    // The system reads a working copy of our own, from the C run-time's heap.
+    auto* copy = (BYTE*)malloc(size);
+    if (!copy)
+        return nullptr;
+    memcpy(copy, file + offset, size);
+    HICON icon = ImgCreateIcon(copy, size);
+    free(copy);
+    return icon;
+}
+
+static HANDLE ImgRecordIcon(int image, HICON icon)
+{
+    if (!ImgReserve(image)) {
+        DestroyIcon(icon);
+        return nullptr;
+    }
+    ImgFree(image);
+    ICONINFO parts;
+    if (!GetIconInfo(icon, &parts))
+        return icon;
+    // A monochrome icon has no colour bitmap; its mask holds both halves.
+    if (parts.hbmColor)
+        ImgFillRecord(&Img.table[image], icon, parts.hbmColor, 1);
+    else
+        ImgFillRecord(&Img.table[image], icon, parts.hbmMask, 2);
+    DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+    return icon;
+}
+
+// ---- Registered decoders
+
+static const ImgDecoder* ImgFindDecoder(const void* address)
+{
+    for (int i = 0; i < Img.decoderCount; i++) {
+        if (Img.decoders[i]->recognise(nullptr, address, nullptr))
+            return Img.decoders[i];
+    }
+    return nullptr;
+}
+
+static HANDLE ImgDecodeWithRegistry(int image, const void* address)
+{
+    const ImgDecoder* decoder = ImgFindDecoder(address);
+    if (!decoder)
+        return nullptr;
+    Img.activeDecoder = decoder;
+    int width = decoder->width();
+    int height = decoder->height();
+    if (width <= 0 || height <= 0 || width > 0x7FFFFFF)
+        return nullptr;
+    int rowSize = 3 * width + width % 4;     // 24-bit rows, each a multiple of 4 bytes
+    void* pixels = GlobalAlloc(GMEM_FIXED, (SIZE_T)rowSize * ((SIZE_T)height + 1));
+    if (!pixels)
+        return nullptr;
+    decoder->decode(pixels, rowSize, 0);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;     // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 24;
+    format.bmiHeader.biCompression = BI_RGB;
+    HANDLE bitmap = ImgCreateWithPixels(image, width, height, pixels, &format);
+    GlobalFree(pixels);
+    return bitmap;
+}
+
+HANDLE ImgDecode(int image, const void* address)
+{
+    if (image < 0 || !address)
+        return nullptr;
+    auto* data = (const BYTE*)address;
+    if (data[0] == 'B' && data[1] == 'M')
+        return ImgDecodeBitmapFile(image, data);
+    HICON icon = ImgReadIconFile(data);
+    if (icon)
+        return ImgRecordIcon(image, icon);
+    return ImgDecodeWithRegistry(image, address);
+}

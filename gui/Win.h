@@ -1,0 +1,62 @@
+#pragma once
+// Numbered windows and their events. Every numbered window has a class of its
+// own ("WindowClass_<number>") so that its background can change alone; all
+// of them share one window procedure that turns messages into event codes.
+#include <windows.h>
+
+// Event codes of WinWaitEvent and WinPollEvent. Any other non-zero value is
+// the number of the message that was handled without recording an event.
+constexpr int WinEvControl = 13100;
+constexpr int WinEvMenu = 13101;
+constexpr int WinEvIcon = 13102;
+constexpr int WinEvClose = 16;
+constexpr int WinEvSize = 5;
+
+// Private messages: a mouse notification from outside (wParam an identifier,
+// lParam a mouse message number), and the posted forms that wake the wait.
+constexpr UINT WinMsgIcon = 12501;
+constexpr UINT WinMsgIconPosted = 12502;
+constexpr UINT WinMsgSizePosted = 12504;
+
+// Accelerator commands of Tab and Shift+Tab.
+constexpr WORD WinCmdNext = 1212;
+constexpr WORD WinCmdPrevious = 1213;
+
+// Flags of WinOpen; all other bits are window style bits.
+constexpr DWORD WinFlagCentre = 1;
+constexpr DWORD WinFlagCentreOnActive = 2;      // wins over WinFlagCentre
+constexpr DWORD WinFlagInvisible = 0x10000000;
+
+// A user callback returns this when the built-in handling is to run.
+constexpr LRESULT WinDefault = (LRESULT)0xE0E0E0E1u;
+using WinCallback = LRESULT(CALLBACK*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+void WinInit();
+void WinEnd();                                  // closes every window, highest number first
+
+// Width and height are those of the client area. Returns 0 on failure.
+HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const char* title);
+void WinClose(int window);
+HWND WinHandle(int window);
+HWND WinUse(int window);
+HWND WinCurrentHandle();
+int WinInnerWidth();
+int WinInnerHeight();
+BOOL WinHide(int window, int hide);
+
+void WinSetColor(HWND window, COLORREF colour);
+void WinSetCaption(HWND window, int present);
+int WinSetStyles(int window, LONG_PTR style, LONG_PTR extendedStyle);
+int WinSetParent(int window, int parentWindow);
+void WinSetCallback(WinCallback callback);
+
+LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int WinWaitEvent();
+int WinPollEvent();                             // 0 when no message was waiting
+int WinEventControl();
+// −1 when unset; 0 click or selection, 1 right click, 2 double click, 3 right
+// double click, or a notification's own code or value.
+int WinEventType();
+
+void WinFocusNext();
+void WinFocusPrevious();

@@ -1,0 +1,69 @@
+#include "File.h"
+#include "Rt.h"
+
+constexpr int FileTableStep = 10;
+
+static HANDLE* FileTable;
+static int FileCount;
+static HANDLE FileCurrent;
+
+void FileInit()
+{
+    FileTable = nullptr;
+    FileCount = 0;
+    FileCurrent = nullptr;
+    RtTableReserve((void**)&FileTable, &FileCount, 0, FileTableStep, sizeof(HANDLE));
+}
+
+int FileCapacity()
+{
+    return FileCount;
+}
+
+HANDLE FileCreate(int number, const char* name)
+{
+    FileCurrent = nullptr;
+    if (number < 0 || !RtTableReserve((void**)&FileTable, &FileCount, number, FileTableStep, sizeof(HANDLE)))
+        return nullptr;
+    SetCurrentDirectoryA(RtProgramFolder);
+    HANDLE file = CreateFileA(name ? name : "", GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        file = nullptr;
+    FileTable[number] = file;
+    FileCurrent = file;
+    return file;
+}
+
+int FileWriteByte(int value)
+{
+    if (!FileCurrent)
+        return 0;
+    unsigned char byte = (unsigned char)value;
+    DWORD written = 0;
+    return WriteFile(FileCurrent, &byte, 1, &written, nullptr) && written == 1;
+}
+
+// Clears the entry and the current file, so that a later write fails
+// instead of going to a closed handle, or to another file that reused it.
+void FileClose(int number)
+{
+    if (number < 0 || number >= FileCount || !FileTable[number])
+        return;
+    HANDLE file = FileTable[number];
+    FileTable[number] = nullptr;
+    if (FileCurrent == file)
+        FileCurrent = nullptr;
+    CloseHandle(file);
+}
+
+int DirCreate(const char* path)
+{
+    return CreateDirectoryA(path ? path : "", nullptr) ? 1 : 0;
+}
+
+int FileDelete(const char* name)
+{
+    SetCurrentDirectoryA(RtProgramFolder);
+    return DeleteFileA(name ? name : "") ? 1 : 0;
+}

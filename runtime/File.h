@@ -1,0 +1,15 @@
+#pragma once
+// The file service: files addressed by small numbers, created for writing,
+// written one byte per system call, closed; and folder creation.
+#include <windows.h>
+
+void FileInit();
+// Creates (or empties) the file for writing and makes it the current file.
+// A relative name is taken relative to the program's folder. 0 on failure.
+HANDLE FileCreate(int number, const char* name);
+int FileWriteByte(int value);          // writes the low 8 bits to the current file
+void FileClose(int number);
+int DirCreate(const char* path);       // one folder; its parent must exist
+int FileCapacity();                    // entries in the file table
+// Removes a file (a relative name is taken relative to the program's folder).
+int FileDelete(const char* name);

@@ -1,0 +1,284 @@
+#include "InstallerDriver.h"
+#include "support/WaitFor.h"
+#include <cstdlib>
+
+constexpr int MessageBoxIconControl = 1088;
+constexpr int MessageBoxTextControl = 65535;
+constexpr UINT CrossProcessDeadlineMs = 10000;
+
+std::string WindowsPath(const std::string& path)
+{
+    if (path.empty() || path[0] != '/')
+        return path;
+    std::string windows = "Z:" + path;
+    for (char& c : windows) {
+        if (c == '/')
+            c = '\\';
+    }
+    return windows;
+}
+
+std::string FolderFromEnvironment(const char* variable)
+{
+    const char* value = getenv(variable);
+    if (!value || !*value)
+        return "";
+    std::string folder = WindowsPath(value);
+    if (folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+std::string InstallerPath()
+{
+    const char* path = getenv("QUILLFERN_SETUP");
+    return path ? WindowsPath(path) : "";
+}
+
+static const char ClassesRootKey[] = "Applications\\PureBasic.exe\\shell\\open\\command";
+static const char MachineKey[] = "Software\\Classes\\PureBasic.exe\\shell\\open\\command";
+
+void RegisterHost(HKEY root, const std::string& hostFolder)
+{
+    std::string command = "\"" + hostFolder + "PureBasic.exe\" \"%1\"";
+    HKEY key = nullptr;
+    const char* path = root == HKEY_CLASSES_ROOT ? ClassesRootKey : MachineKey;
+    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "", 0, REG_SZ, (const BYTE*)command.c_str(), (DWORD)command.size() + 1);
+    RegCloseKey(key);
+}
+
+void UnregisterHost()
+{
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "Applications\\PureBasic.exe");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\PureBasic.exe");
+}
+
+static void ListInto(const std::string& folder, const std::string& relative, std::set<std::string>& entries)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + relative + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            entries.insert(relative + name + "\\");
+            ListInto(folder, relative + name + "\\", entries);
+        } else {
+            entries.insert(relative + name);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+std::set<std::string> ListTree(const std::string& folder)
+{
+    std::set<std::string> entries;
+    ListInto(folder, "", entries);
+    return entries;
+}
+
+POINT VisibleCentre(HWND control)
+{
+    RECT visible = {};
+    GetWindowRect(control, &visible);
+    for (HWND ancestor = GetParent(control); ancestor; ancestor = GetParent(ancestor)) {
+        RECT outer;
+        GetWindowRect(ancestor, &outer);
+        IntersectRect(&visible, &visible, &outer);
+    }
+    return {(visible.left + visible.right) / 2, (visible.top + visible.bottom) / 2};
+}
+
+void ClickWithMouse(HWND control)
+{
+    ClickWithMouseAt(VisibleCentre(control));
+}
+
+void ClickWithMouseAt(POINT point)
+{
+    SetCursorPos(point.x, point.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void PostButtonClick(HWND button)
+{
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+std::string TextOf(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+InstallerProcess::~InstallerProcess()
+{
+    if (!process_)
+        return;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_, 0xDEAD);
+        WaitForSingleObject(process_, 10000);
+    }
+    CloseHandle(process_);
+}
+
+bool InstallerProcess::Start(const std::string& currentFolder)
+{
+    if (process_)
+        CloseHandle(process_);
+    process_ = nullptr;
+    Main = LogoBand = ButtonPanel = LogPanel = List = nullptr;
+    std::string line = "\"" + InstallerPath() + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, currentFolder.c_str(), &startup,
+                        &started))
+        return false;
+    CloseHandle(started.hThread);
+    process_ = started.hProcess;
+    id_ = started.dwProcessId;
+    return true;
+}
+
+struct TopLevelSearch {
+    DWORD process;
+    const char* className;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter)
+{
+    auto* search = (TopLevelSearch*)parameter;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (owner != search->process || lstrcmpA(name, search->className) != 0 || !IsWindowVisible(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND InstallerProcess::FindOwnTopLevel(const char* className) const
+{
+    TopLevelSearch search = {id_, className, nullptr};
+    EnumWindows(MatchTopLevel, (LPARAM)&search);
+    return search.found;
+}
+
+static bool Shown(HWND window)
+{
+    return window && IsWindowVisible(window);
+}
+
+bool InstallerProcess::WaitForWindow(DWORD timeoutMs)
+{
+    // The button panel is shown last, once its buttons have their states.
+    return WaitFor(
+        [&] {
+            Main = FindOwnTopLevel("WindowClass_0");
+            if (!Main)
+                return false;
+            LogoBand = FindWindowExA(Main, nullptr, "WindowClass_1", nullptr);
+            ButtonPanel = FindWindowExA(Main, nullptr, "WindowClass_2", nullptr);
+            LogPanel = FindWindowExA(Main, nullptr, "WindowClass_3", nullptr);
+            List = LogPanel ? GetDlgItem(LogPanel, 100) : nullptr;
+            return Shown(LogoBand) && Shown(LogPanel) && Shown(ButtonPanel) && Shown(List) && Control(5)
+                && Control(6) && Control(7) && Control(8);
+        },
+        timeoutMs);
+}
+
+HWND InstallerProcess::Control(int id) const
+{
+    if (id == 100)
+        return List;
+    return ButtonPanel ? GetDlgItem(ButtonPanel, id) : nullptr;
+}
+
+LRESULT InstallerProcess::AskList(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    DWORD_PTR answer = (DWORD_PTR)LB_ERR;
+    if (!SendMessageTimeoutW(List, message, wParam, lParam, SMTO_NORMAL, CrossProcessDeadlineMs, &answer))
+        return LB_ERR;
+    return (LRESULT)answer;
+}
+
+bool InstallerProcess::WaitForLineCount(int count, DWORD timeoutMs) const
+{
+    return WaitFor([&] { return AskList(LB_GETCOUNT) == count; }, timeoutMs);
+}
+
+// Across processes the list hands its lines over as UTF-16 only.
+std::vector<std::string> InstallerProcess::LogLines() const
+{
+    std::vector<std::string> lines;
+    int count = (int)AskList(LB_GETCOUNT);
+    for (int i = 0; i < count; i++) {
+        int length = (int)AskList(LB_GETTEXTLEN, i);
+        std::wstring wide(length > 0 ? length + 1 : 1, L'\0');
+        int got = (int)AskList(LB_GETTEXT, i, (LPARAM)wide.data());
+        std::string line(got > 0 ? got * 2 : 0, '\0');
+        int converted = WideCharToMultiByte(1252, 0, wide.data(), got > 0 ? got : 0, line.data(), (int)line.size(),
+                                            nullptr, nullptr);
+        line.resize(converted > 0 ? converted : 0);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+static BOOL CALLBACK CollectButton(HWND child, LPARAM parameter)
+{
+    char name[64] = "";
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Button") == 0 && IsWindowVisible(child))
+        ((std::vector<int>*)parameter)->push_back(GetDlgCtrlID(child));
+    return TRUE;
+}
+
+bool InstallerProcess::WaitForMessageBox(MessageBoxContent& content, DWORD timeoutMs) const
+{
+    return WaitFor(
+        [&] {
+            content.box = FindOwnTopLevel("#32770");
+            if (!content.box || !GetDlgItem(content.box, IDOK))
+                return false;
+            content.title = TextOf(content.box);
+            content.text = TextOf(GetDlgItem(content.box, MessageBoxTextControl));
+            content.icon = GetDlgItem(content.box, MessageBoxIconControl);
+            content.buttons.clear();
+            EnumChildWindows(content.box, CollectButton, (LPARAM)&content.buttons);
+            return true;
+        },
+        timeoutMs);
+}
+
+bool InstallerProcess::WaitForNoMessageBox(DWORD timeoutMs) const
+{
+    return WaitFor([&] { return FindOwnTopLevel("#32770") == nullptr; }, timeoutMs);
+}
+
+bool InstallerProcess::WaitForEnd(DWORD* exitCode, DWORD timeoutMs) const
+{
+    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    GetExitCodeProcess(process_, exitCode);
+    return true;
+}
+
+// No further input is given: the installer must end by itself once asked.
+bool InstallerProcess::WaitForEndAfterQuit(DWORD* exitCode) const
+{
+    return WaitForEnd(exitCode, WindowDeadlineMs);
+}

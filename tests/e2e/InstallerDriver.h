@@ -1,0 +1,77 @@
+#pragma once
+// Drives the shipped installer from another process, as a user would: the
+// host registration, the program's windows, its log, its message boxes, and
+// the files it leaves on disk.
+#include <windows.h>
+#include <set>
+#include <string>
+#include <vector>
+
+constexpr DWORD WindowDeadlineMs = 60000;
+// Every byte is its own system call, and 32-bit Wine runs under QEMU here.
+constexpr DWORD InstallDeadlineMs = 240000;
+
+// A Unix path (as CMake and the shell know it) as Wine sees it: Z: maps to /.
+std::string WindowsPath(const std::string& path);
+// The folder named by an environment variable as a Windows path ending in a
+// backslash; empty when the variable is not set.
+std::string FolderFromEnvironment(const char* variable);
+// The program under test, from QUILLFERN_SETUP.
+std::string InstallerPath();
+
+// The shell registration the installer reads, pointing at <host>PureBasic.exe.
+void RegisterHost(HKEY root, const std::string& hostFolder);
+void UnregisterHost();
+
+// Every folder (ending in a backslash) and file below `folder`, relative to it.
+std::set<std::string> ListTree(const std::string& folder);
+
+// Screen coordinates of the centre of the part of a control that can be seen
+// inside all its ancestors.
+POINT VisibleCentre(HWND control);
+void ClickWithMouse(HWND control);      // real input: SetCursorPos + SendInput
+void ClickWithMouseAt(POINT screenPoint);
+void PostButtonClick(HWND button);      // BM_CLICK, posted so GetMessage returns
+
+// Text read across processes (window text arrives in code page 1252).
+std::string TextOf(HWND window);
+
+struct MessageBoxContent {
+    HWND box = nullptr;
+    std::string title;
+    std::string text;
+    std::vector<int> buttons;   // the identifiers of its buttons
+    HWND icon = nullptr;        // control 1088
+};
+
+class InstallerProcess {
+public:
+    ~InstallerProcess();
+    // Starts the installer with `currentFolder` as its current folder.
+    bool Start(const std::string& currentFolder);
+    // Waits until all four windows and their controls exist and are shown.
+    bool WaitForWindow(DWORD timeoutMs = WindowDeadlineMs);
+    HWND Control(int id) const;     // a button or the list box
+    bool WaitForLineCount(int count, DWORD timeoutMs = WindowDeadlineMs) const;
+    std::vector<std::string> LogLines() const;
+    LRESULT AskList(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // The installer's visible message box, once its OK button exists.
+    bool WaitForMessageBox(MessageBoxContent& content, DWORD timeoutMs) const;
+    bool WaitForNoMessageBox(DWORD timeoutMs = WindowDeadlineMs) const;
+    bool WaitForEnd(DWORD* exitCode, DWORD timeoutMs = WindowDeadlineMs) const;
+    // After the quit request the program ends at the first poll that finds
+    // its queue empty; a message already waiting makes it wait for one more,
+    // which the user's next mouse movement brings: the mouse moves meanwhile.
+    bool WaitForEndAfterQuit(DWORD* exitCode) const;
+
+    HWND Main = nullptr;
+    HWND LogoBand = nullptr;
+    HWND ButtonPanel = nullptr;
+    HWND LogPanel = nullptr;
+    HWND List = nullptr;
+
+private:
+    HWND FindOwnTopLevel(const char* className) const;
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};

@@ -1,0 +1,258 @@
+// The shipped installer driven as a user drives it, under Wine on the
+// virtual display: one fresh host folder per scenario.
+#include "InstallerSession.h"
+#include "support/TempFolder.h"
+#include "support/WaitFor.h"
+#include "payload/Payload.h"
+#include <fstream>
+#include <map>
+
+constexpr COLORREF LogPanelColour = 0xDED7CE;
+constexpr COLORREF ButtonPanelColour = 0xD0C0AF;
+constexpr COLORREF ListTextColour = 0x7D230E;
+constexpr COLORREF White = 0xFFFFFF;
+
+static bool IsFile(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static POINT ScreenOrigin(HWND window)
+{
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    return origin;
+}
+
+static COLORREF ClientPixelOnScreen(const ScreenImage& screen, HWND window, int x, int y)
+{
+    POINT origin = ScreenOrigin(window);
+    return screen.At(origin.x + x, origin.y + y);
+}
+
+// Share of the logo's pixels, in a grid, that stand on the screen in the
+// picture control's client area. The control fits the picture into its
+// client area from the top-left corner (Wine shrinks it by the frame).
+static double LogoMatch(const ScreenImage& screen, HWND logoControl)
+{
+    POINT origin = ScreenOrigin(logoControl);
+    RECT client;
+    GetClientRect(logoControl, &client);
+    ScreenImage logo = DecodeBitmapFile(LogoBitmapStart, client.right, client.bottom);
+    int checked = 0, matched = 0;
+    for (int y = 1; y < logo.height && y < client.bottom; y += 5) {
+        for (int x = 1; x < logo.width && x < client.right; x += 7) {
+            checked++;
+            matched += screen.At(origin.x + x, origin.y + y) == logo.At(x, y);
+            if (getenv("DIAG") && screen.At(origin.x + x, origin.y + y) != logo.At(x, y)) printf("DIAG %d,%d %06lx %06lx\n", x, y, screen.At(origin.x + x, origin.y + y), logo.At(x, y));
+        }
+    }
+    return checked ? (double)matched / checked : 0;
+}
+
+// The window as drawn on the display, against the screen before it opened.
+static void ExpectWindowAsDrawn(const InstallerProcess& installer, const ScreenImage& before, const ScreenImage& shown)
+{
+    HWND main = installer.Main;
+    EXPECT_NE(GetWindowLongA(main, GWL_STYLE) & WS_CAPTION, WS_CAPTION) << "no title bar";
+    RECT outer;
+    GetWindowRect(main, &outer);
+    EXPECT_LE(ScreenOrigin(installer.LogoBand).y - outer.top, 4) << "the logo band starts at the top: no title bar";
+    EXPECT_NEAR((outer.left + outer.right) / 2, shown.width / 2, 1) << "centred across";
+    EXPECT_NEAR((outer.top + outer.bottom) / 2, shown.height / 2, 1) << "centred down";
+    // The rounded region cuts the corners: the display shows what was there before.
+    for (POINT corner : {POINT{outer.left + 3, outer.top + 3}, POINT{outer.left + 3, outer.bottom - 4},
+                         POINT{outer.right - 4, outer.top + 3}}) {
+        EXPECT_EQ(shown.At(corner.x, corner.y), before.At(corner.x, corner.y))
+            << "corner at " << corner.x << "," << corner.y << " not cut";
+    }
+    HWND logo = GetDlgItem(installer.LogoBand, 11);
+    RECT logoOuter;
+    GetWindowRect(logo, &logoOuter);
+    EXPECT_EQ(logoOuter.left, ScreenOrigin(installer.LogoBand).x) << "logo at the band's left";
+    EXPECT_EQ(logoOuter.top, ScreenOrigin(installer.LogoBand).y) << "logo at the band's top";
+    EXPECT_GT(LogoMatch(shown, logo), 0.95) << "the logo's pixels from its top-left corner";
+    RECT band;
+    GetClientRect(installer.LogoBand, &band);
+    EXPECT_EQ(ClientPixelOnScreen(shown, installer.LogoBand, band.right / 2, band.bottom - 1), White) << "white band";
+    EXPECT_EQ(ClientPixelOnScreen(shown, installer.LogPanel, 4, 4), LogPanelColour);
+    EXPECT_EQ(ClientPixelOnScreen(shown, installer.ButtonPanel, 2, 4), ButtonPanelColour);
+}
+
+// The log after the installation: dark blue text on white, no selection
+// highlight, and the last line in view.
+static void ExpectLogAsDrawn(const InstallerProcess& installer, const ScreenImage& shown)
+{
+    RECT client;
+    GetClientRect(installer.List, &client);
+    std::map<COLORREF, int> counts;
+    for (int y = 0; y < client.bottom; y++) {
+        for (int x = 0; x < client.right; x++)
+            counts[ClientPixelOnScreen(shown, installer.List, x, y)]++;
+    }
+    int area = client.right * client.bottom;
+    EXPECT_GT(counts[White], area / 2) << "white background";
+    EXPECT_GT(counts[ListTextColour], 100) << "dark-blue text";
+    EXPECT_EQ(counts[GetSysColor(COLOR_HIGHLIGHT)], 0) << "a line is shown selected";
+    int top = (int)installer.AskList(LB_GETTOPINDEX);
+    int lineHeight = (int)installer.AskList(LB_GETITEMHEIGHT);
+    ASSERT_GT(lineHeight, 0);
+    EXPECT_LE(top, 17);
+    EXPECT_GT(top + client.bottom / lineHeight, 17) << "the last line is in view";
+}
+
+TEST_F(InstallerSession, CancelOrCloseBeforeChoosingEndsWithoutWriting)
+{
+    ASSERT_NO_FATAL_FAILURE(StartInstaller());
+    ExpectChoosingState();
+    Click(5, false);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
+
+    ASSERT_NO_FATAL_FAILURE(StartInstaller());
+    PostMessageA(installer.Main, WM_CLOSE, 0, 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
+
+    EXPECT_FALSE(PathExists(host));
+    ExpectNothingOutsideHost();
+}
+
+TEST_F(InstallerSession, FrenchInstallationWithTheMouse)
+{
+    ScreenImage before = CaptureScreen();
+    ASSERT_NO_FATAL_FAILURE(StartInstaller());
+    ExpectChoosingState();
+    ScreenImage shown;
+    // The window paints once the program reads its messages.
+    WaitFor([&] {
+        shown = CaptureScreen();
+        return LogoMatch(shown, GetDlgItem(installer.LogoBand, 11)) > 0.95;
+    });
+    SaveScreenshot(shown, "french-1-choosing");
+    ExpectWindowAsDrawn(installer, before, shown);
+
+    // A click on the disabled install button does nothing: the French heading
+    // is the only line once the next click has been handled.
+    ClickWithMouse(installer.Control(7));
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::French, true));
+    EXPECT_EQ(installer.AskList(LB_GETCOUNT), 1);
+    SaveScreenshot(CaptureScreen(), "french-2-chosen");
+
+    // A line the user selected must not hold the caret back.
+    POINT line0 = ScreenOrigin(installer.List);
+    ClickWithMouseAt({line0.x + 20, line0.y + 4});
+    ASSERT_TRUE(WaitFor([&] { return installer.AskList(LB_GETCURSEL) == 0; })) << "line 0 not selected by the click";
+
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(Install(message, true));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 0), BoxIcon::Information);
+    ExpectInstalled(Language::French, {});
+    ScreenImage installed = CaptureScreen();
+    SaveScreenshot(installed, "french-3-installed");
+    ExpectLogAsDrawn(installer, installed);
+
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message, true));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
+    ExpectNothingOutsideHost();
+}
+
+TEST_F(InstallerSession, EnglishInstallationThenASecondRunReplacesTheFiles)
+{
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    ExpectInstalled(Language::English, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+
+    // Spoil two installed files: one longer than its item, one shorter.
+    std::ofstream(host + TargetPath(Target::Library), std::ios::binary)
+        << PayloadBytes(Target::Library, Language::English) << "left over from an older version";
+    std::ofstream(host + TargetPath(Target::Example), std::ios::binary) << "Tintwell";
+    // Registered the other way this time.
+    UseHost(host, HKEY_LOCAL_MACHINE);
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    ExpectInstalled(Language::English, {});
+    SaveScreenshot(CaptureScreen(), "english-reinstalled");
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
+    ExpectNothingOutsideHost();
+}
+
+TEST_F(InstallerSession, NoHostRegistrationEndsWithAnErrorInEitherLanguage)
+{
+    UnregisterHost();
+    for (Language chosen : {Language::French, Language::English}) {
+        SCOPED_TRACE(chosen == Language::French ? "French" : "English");
+        MessageBoxContent message;
+        ASSERT_NO_FATAL_FAILURE(StartAndInstall(chosen, message));
+        ExpectMessage(message, ExpectedNoHostTitle(chosen), ExpectedNoHostText(chosen), BoxIcon::Error);
+        EXPECT_EQ(installer.AskList(LB_GETCOUNT), 1) << "nothing logged";
+        SaveScreenshot(CaptureScreen(), chosen == Language::French ? "no-host-french" : "no-host-english");
+        PostButtonClick(GetDlgItem(message.box, IDOK));
+        ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
+    }
+    EXPECT_FALSE(PathExists(host));
+    ExpectNothingOutsideHost();
+}
+
+TEST_F(InstallerSession, BlockedHelpAndExampleAreReportedAndTheRestInstalled)
+{
+    // Folders stand where the help file and the example go.
+    for (const char* folder : {"", "Help\\", "Help\\Quillfern.chm\\", "Examples\\", "Examples\\Quillfern\\",
+                               "Examples\\Quillfern\\Tintwell\\", "Examples\\Quillfern\\Tintwell\\Tintwell.pb\\"})
+        CreateDirectoryA((host + folder).c_str(), nullptr);
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 2), BoxIcon::Warning);
+    ExpectInstalled(Language::English, {Target::Help, Target::Example});
+    SaveScreenshot(CaptureScreen(), "english-help-and-example-blocked");
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    std::set<std::string> tree = ExpectedHostTree({Target::Help, Target::Example});
+    tree.insert({TargetPath(Target::Help) + "\\", TargetPath(Target::Example) + "\\"});
+    EXPECT_EQ(ListTree(host), tree);
+    ExpectNothingOutsideHost();
+}
+
+// ---- Hosts on mounts that a shell fixture makes as root.
+
+TEST_F(InstallerSession, MountedReadOnlyHostReportsEveryFile)
+{
+    std::string readOnly = FolderFromEnvironment("QUILLFERN_READONLY_HOST");
+    if (readOnly.empty())
+        GTEST_SKIP() << "no read-only mount: the fixture needs root and mount (QUILLFERN_READONLY_HOST unset)";
+    UseHost(readOnly);
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 4), BoxIcon::Warning);
+    ExpectInstalled(Language::French, {AllTargets, AllTargets + 4});
+    SaveScreenshot(CaptureScreen(), "french-read-only-host");
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_TRUE(ListTree(host).empty());
+    ExpectNothingOutsideHost();
+}
+
+TEST_F(InstallerSession, MountedFullDiskKeepsNoPartialFile)
+{
+    std::string full = FolderFromEnvironment("QUILLFERN_FULL_HOST");
+    if (full.empty())
+        GTEST_SKIP() << "no tiny mount: the fixture needs root and mount (QUILLFERN_FULL_HOST unset)";
+    UseHost(full);
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
+    // The help file is larger than the whole disk; what else fits depends on
+    // the disk's block size: whatever is missing must be reported as such.
+    std::set<Target> missing;
+    for (Target target : AllTargets) {
+        if (!IsFile(host + TargetPath(target)))
+            missing.insert(target);
+    }
+    EXPECT_TRUE(missing.count(Target::Help)) << "the help file can't fit";
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, (int)missing.size()),
+                  BoxIcon::Warning);
+    ExpectInstalled(Language::English, missing);
+    SaveScreenshot(CaptureScreen(), "english-disk-full");
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree(missing));
+    ExpectNothingOutsideHost();
+}

@@ -1,0 +1,251 @@
+#include "InstallerSession.h"
+#include "support/TempFolder.h"
+#include "support/WaitFor.h"
+#include "payload/Payload.h"
+
+static const std::string Separator(62, '=');
+
+std::string TargetPath(Target target)
+{
+    switch (target) {
+    case Target::Help:
+        return "Help\\Quillfern.chm";
+    case Target::Library:
+        return "PureLibraries\\UserLibraries\\Quillfern";
+    case Target::Residents:
+        return "Residents\\Ostravel.res";
+    default:
+        return "Examples\\Quillfern\\Tintwell\\Tintwell.pb";
+    }
+}
+
+static std::string LoggedName(Target target)
+{
+    return target == Target::Example ? "\\Tintwell\\Tintwell.pb" : TargetPath(target);
+}
+
+std::string PayloadBytes(Target target, Language language)
+{
+    auto range = [](const unsigned char* start, const unsigned char* end) { return std::string(start, end); };
+    switch (target) {
+    case Target::Help:
+        return language == Language::French ? range(HelpFrenchStart, HelpEnglishStart)
+                                            : range(HelpEnglishStart, LibraryFileStart);
+    case Target::Library:
+        return range(LibraryFileStart, ResidentFileStart);
+    case Target::Residents:
+        return range(ResidentFileStart, ExampleSourcesStart);
+    default:
+        return range(ExampleSourcesStart, ExampleSourcesStart + PayloadExampleTintwellSize);
+    }
+}
+
+std::vector<std::string> ExpectedLog(Language language, const std::string& host, const std::set<Target>& notWritten)
+{
+    bool french = language == Language::French;
+    auto fileLines = [&](Target target) {
+        bool failed = notWritten.count(target) != 0;
+        const char* label = french ? (failed ? "Fichier non \xE9" "crit : " : "Fichier extrait : ")
+                                   : (failed ? "File not written : " : "Extracted file : ");
+        return std::vector<std::string>{"", label, LoggedName(target)};
+    };
+    std::vector<std::string> log = {french ? "Installation de la librairie :" : "Library installation :", Separator,
+                                    host + " . . ."};
+    for (Target target : {Target::Help, Target::Library, Target::Residents}) {
+        auto lines = fileLines(target);
+        log.insert(log.end(), lines.begin(), lines.end());
+    }
+    log.insert(log.end(), {"", Separator, host + "Examples\\Quillfern\\"});
+    auto lines = fileLines(Target::Example);
+    log.insert(log.end(), lines.begin(), lines.end());
+    return log;
+}
+
+std::string ExpectedCompletionText(Language language, int notWritten)
+{
+    bool french = language == Language::French;
+    if (notWritten == 0) {
+        return french ? "      L'installation de la librairie Quillfern V2.10        \n      est termin\xE9" "e"
+                      : "      Installation of Quillfern V2.10         \n      library is ended";
+    }
+    std::string count = std::to_string(notWritten);
+    return french ? "      L'installation de la librairie Quillfern V2.10\n      est incompl\xE8te : " + count
+            + " fichier(s) non \xE9" "crit(s)."
+                  : "      Installation of Quillfern V2.10\n      is incomplete: " + count + " file(s) not written.";
+}
+
+std::string ExpectedNoHostTitle(Language language)
+{
+    return language == Language::French ? "Erreur :" : "Error :";
+}
+
+std::string ExpectedNoHostText(Language language)
+{
+    return language == Language::French
+        ? "      PureBasic est introuvable.\n      Rien n'a \xE9t\xE9 install\xE9."
+        : "      PureBasic could not be found.\n      Nothing was installed.";
+}
+
+std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten)
+{
+    std::set<std::string> tree = {"Examples\\", "Examples\\Quillfern\\", "Examples\\Quillfern\\Tintwell\\",
+                                  "Help\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\", "Residents\\"};
+    for (Target target : AllTargets) {
+        if (!notWritten.count(target))
+            tree.insert(TargetPath(target));
+    }
+    return tree;
+}
+
+void InstallerSession::SetUp()
+{
+    ASSERT_FALSE(InstallerPath().empty()) << "QUILLFERN_SETUP names the installer to test";
+    UnregisterHost();
+    parent = MakeTempFolder("e2e");
+    // Something of the user's beside the host, which must stay as it is.
+    CreateDirectoryA((parent + "Neighbour\\").c_str(), nullptr);
+    HANDLE file = CreateFileA((parent + "Neighbour\\notes.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                              nullptr);
+    CloseHandle(file);
+    UseHost(parent + "Host\\");
+}
+
+void InstallerSession::TearDown()
+{
+    UnregisterHost();
+    RemoveFolderTree(parent);
+}
+
+void InstallerSession::UseHost(const std::string& folder, HKEY root)
+{
+    host = folder;
+    UnregisterHost();
+    RegisterHost(root, host);
+    parentBefore = ListTree(parent);
+}
+
+void InstallerSession::StartInstaller()
+{
+    ASSERT_TRUE(installer.Start(parent)) << "cannot start " << InstallerPath();
+    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+}
+
+void InstallerSession::ExpectChoosingState()
+{
+    EXPECT_TRUE(IsWindowEnabled(installer.Control(6)));
+    EXPECT_TRUE(IsWindowEnabled(installer.Control(8)));
+    EXPECT_TRUE(IsWindowEnabled(installer.Control(5)));
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(7))) << "install waits for a language";
+    EXPECT_EQ(TextOf(installer.Control(6)), "Fran\xE7" "ais");
+    EXPECT_EQ(TextOf(installer.Control(8)), "English");
+    EXPECT_EQ(TextOf(installer.Control(7)), "Installer");
+    EXPECT_EQ(TextOf(installer.Control(5)), "");
+    EXPECT_EQ(installer.AskList(LB_GETCOUNT), 0);
+}
+
+void InstallerSession::Click(int control, bool withMouse)
+{
+    if (withMouse)
+        ClickWithMouse(installer.Control(control));
+    else
+        PostButtonClick(installer.Control(control));
+}
+
+void InstallerSession::ChooseLanguage(Language chosen, bool withMouse)
+{
+    language = chosen;
+    bool french = chosen == Language::French;
+    Click(french ? 6 : 8, withMouse);
+    ASSERT_TRUE(installer.WaitForLineCount(1)) << "no heading after the language choice";
+    EXPECT_EQ(installer.LogLines()[0], french ? "Installation de la librairie :" : "Library installation :");
+    // The texts change before the heading is added.
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(6)));
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(8)));
+    EXPECT_TRUE(IsWindowEnabled(installer.Control(7)));
+    EXPECT_TRUE(IsWindowEnabled(installer.Control(5)));
+    EXPECT_EQ(TextOf(installer.Control(7)), french ? "Installer" : "Install");
+    EXPECT_EQ(TextOf(installer.Control(5)), french ? "" : "Cancel");
+}
+
+void InstallerSession::Install(MessageBoxContent& message, bool withMouse)
+{
+    Click(7, withMouse);
+    ASSERT_TRUE(installer.WaitForMessageBox(message, InstallDeadlineMs)) << "no message box after install";
+}
+
+void InstallerSession::StartAndInstall(Language chosen, MessageBoxContent& message)
+{
+    ASSERT_NO_FATAL_FAILURE(StartInstaller());
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(chosen));
+    ASSERT_NO_FATAL_FAILURE(Install(message));
+}
+
+void InstallerSession::ExpectMessage(const MessageBoxContent& message, const std::string& title,
+                                     const std::string& text, BoxIcon icon)
+{
+    EXPECT_EQ(message.title, title);
+    EXPECT_EQ(message.text, text);
+    EXPECT_EQ(message.buttons, std::vector<int>{IDOK}) << "one OK button";
+    BoxIcon shown = BoxIcon::Unrecognised;
+    // The box may still be painting its icon.
+    WaitFor([&] { return (shown = RecogniseIcon(message.icon)) == icon; }, WindowDeadlineMs);
+    EXPECT_EQ(BoxIconName(shown), std::string(BoxIconName(icon)));
+}
+
+void InstallerSession::ExpectInstalled(Language installed, const std::set<Target>& notWritten)
+{
+    EXPECT_EQ(installer.LogLines(), ExpectedLog(installed, host, notWritten));
+    EXPECT_EQ(installer.AskList(LB_GETCARETINDEX), 17) << "the caret stands on the last line";
+    EXPECT_EQ(installer.AskList(LB_GETCURSEL), LB_ERR) << "no line selected";
+    for (Target target : AllTargets) {
+        std::string path = host + TargetPath(target);
+        if (notWritten.count(target))
+            EXPECT_FALSE(PathExists(path) && !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY))
+                << "a partial file is left: " << path;
+        else
+            EXPECT_TRUE(ReadWholeFile(path) == PayloadBytes(target, installed)) << path << " differs from its item";
+    }
+}
+
+void InstallerSession::AnswerAndQuit(const MessageBoxContent& message, bool withMouse)
+{
+    HWND ok = GetDlgItem(message.box, IDOK);
+    if (withMouse)
+        ClickWithMouse(ok);
+    else
+        PostButtonClick(ok);
+    ASSERT_TRUE(installer.WaitForNoMessageBox()) << "the message box stayed";
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(installer.Control(5)) != FALSE; }));
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(7))) << "one run installs once";
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(6)));
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(8)));
+    Click(5, withMouse);
+    ExpectEndWithCode0();
+}
+
+void InstallerSession::ExpectEndWithCode0()
+{
+    DWORD exitCode = 0xDEAD;
+    bool ended = installer.WaitForEndAfterQuit(&exitCode);
+    ASSERT_TRUE(ended) << "the installer did not end";
+    EXPECT_EQ(exitCode, 0u);
+}
+
+// The parent's entries that are not the host folder or below it.
+static std::set<std::string> OutsideHost(const std::set<std::string>& parentTree, const std::string& hostName)
+{
+    std::set<std::string> outside;
+    for (const std::string& entry : parentTree) {
+        if (hostName.empty() || entry.compare(0, hostName.size(), hostName) != 0)
+            outside.insert(entry);
+    }
+    return outside;
+}
+
+void InstallerSession::ExpectNothingOutsideHost()
+{
+    bool hostInParent = host.compare(0, parent.size(), parent) == 0;
+    std::string hostName = hostInParent ? host.substr(parent.size()) : "";
+    EXPECT_EQ(OutsideHost(ListTree(parent), hostName), OutsideHost(parentBefore, hostName))
+        << "written beside the host folder";
+}

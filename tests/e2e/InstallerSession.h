@@ -1,0 +1,55 @@
+#pragma once
+// One run of the installer against a fresh host folder, and what a complete
+// or partial installation must leave behind: the log, the message, the files.
+#include "InstallerDriver.h"
+#include "ScreenCheck.h"
+#include <gtest/gtest.h>
+
+enum class Language { French, English };
+
+// The four files, in the order they are installed.
+enum class Target { Help, Library, Residents, Example };
+constexpr Target AllTargets[] = {Target::Help, Target::Library, Target::Residents, Target::Example};
+
+std::string TargetPath(Target target);          // under the host folder
+std::string PayloadBytes(Target target, Language language);
+
+std::vector<std::string> ExpectedLog(Language language, const std::string& host, const std::set<Target>& notWritten);
+std::string ExpectedCompletionText(Language language, int notWritten);
+std::string ExpectedNoHostTitle(Language language);
+std::string ExpectedNoHostText(Language language);
+// The folders and the files that were written, as ListTree gives them.
+std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten);
+
+class InstallerSession : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A host folder of its own under `parent`, registered under `root`.
+    void UseHost(const std::string& host, HKEY root = HKEY_CLASSES_ROOT);
+    void StartInstaller();
+    void ExpectChoosingState();
+    // Clicks a language button (real mouse or posted) and checks the ready state.
+    void ChooseLanguage(Language language, bool withMouse = false);
+    void Click(int control, bool withMouse);
+    // Clicks install and waits for the message box.
+    void Install(MessageBoxContent& message, bool withMouse = false);
+    // Starts the installer, chooses the language and installs (posted clicks).
+    void StartAndInstall(Language chosen, MessageBoxContent& message);
+    void ExpectMessage(const MessageBoxContent& message, const std::string& title, const std::string& text,
+                       BoxIcon icon);
+    // The log, caret and selection after an installation that left
+    // `notWritten` unwritten, and the host tree on disk.
+    void ExpectInstalled(Language language, const std::set<Target>& notWritten);
+    // OK, then the done state, then cancel: the program ends with exit code 0.
+    void AnswerAndQuit(const MessageBoxContent& message, bool withMouse = false);
+    void ExpectEndWithCode0();
+    void ExpectNothingOutsideHost();
+
+    std::string parent;             // holds the host folder; the installer's current folder
+    std::string host;
+    std::set<std::string> parentBefore;
+    InstallerProcess installer;
+    Language language = Language::French;
+};

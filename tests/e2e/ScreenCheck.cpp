@@ -1,0 +1,164 @@
+#include "ScreenCheck.h"
+#include "InstallerDriver.h"
+#include <cstdlib>
+#include <fstream>
+
+// A 32-bit top-down DIB section to draw into and read back.
+struct DrawingSurface {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    DWORD* bits = nullptr;
+    int width = 0;
+    int height = 0;
+
+    DrawingSurface(int w, int h) : width(w), height(h)
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void**)&bits, nullptr, 0);
+        previous = SelectObject(dc, bitmap);
+    }
+    ~DrawingSurface()
+    {
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    ScreenImage Image() const
+    {
+        GdiFlush();
+        ScreenImage image;
+        image.width = width;
+        image.height = height;
+        for (int i = 0; i < width * height; i++) {
+            DWORD pixel = bits[i];
+            image.pixels.push_back(RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF));
+        }
+        return image;
+    }
+};
+
+ScreenImage CaptureScreen()
+{
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    DrawingSurface surface(width, height);
+    HDC screen = GetDC(nullptr);
+    BitBlt(surface.dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    return surface.Image();
+}
+
+ScreenImage DecodeBitmapFile(const unsigned char* start, int width, int height)
+{
+    auto* file = (const BITMAPFILEHEADER*)start;
+    auto* info = (const BITMAPINFO*)(start + sizeof(BITMAPFILEHEADER));
+    int naturalWidth = info->bmiHeader.biWidth;
+    int naturalHeight = abs(info->bmiHeader.biHeight);
+    DrawingSurface surface(width > 0 ? width : naturalWidth, height > 0 ? height : naturalHeight);
+    StretchDIBits(surface.dc, 0, 0, surface.width, surface.height, 0, 0, naturalWidth, naturalHeight,
+                  start + file->bfOffBits, info, DIB_RGB_COLORS, SRCCOPY);
+    return surface.Image();
+}
+
+void SaveScreenshot(const ScreenImage& image, const std::string& name)
+{
+    std::string folder = FolderFromEnvironment("QUILLFERN_SCREENSHOTS");
+    if (folder.empty())
+        return;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = image.width;
+    info.biHeight = -image.height;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    DWORD pixelBytes = (DWORD)image.pixels.size() * 4;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + pixelBytes;
+    std::ofstream out(folder + name + ".bmp", std::ios::binary);
+    out.write((const char*)&file, sizeof file);
+    out.write((const char*)&info, sizeof info);
+    for (COLORREF colour : image.pixels) {
+        unsigned char bgra[4] = {GetBValue(colour), GetGValue(colour), GetRValue(colour), 0};
+        out.write((const char*)bgra, 4);
+    }
+}
+
+const char* BoxIconName(BoxIcon icon)
+{
+    switch (icon) {
+    case BoxIcon::Information:
+        return "information";
+    case BoxIcon::Warning:
+        return "warning";
+    case BoxIcon::Error:
+        return "error (stop)";
+    default:
+        return "unrecognised";
+    }
+}
+
+static long long Difference(const ScreenImage& a, const ScreenImage& b)
+{
+    long long sum = 0;
+    for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); i++) {
+        sum += abs(GetRValue(a.pixels[i]) - GetRValue(b.pixels[i])) + abs(GetGValue(a.pixels[i]) - GetGValue(b.pixels[i]))
+            + abs(GetBValue(a.pixels[i]) - GetBValue(b.pixels[i]));
+    }
+    return sum;
+}
+
+BoxIcon RecogniseIcon(HWND iconControl)
+{
+    RECT client;
+    if (!iconControl || !GetClientRect(iconControl, &client) || client.right <= 0 || client.bottom <= 0)
+        return BoxIcon::Unrecognised;
+    POINT origin = {0, 0};
+    ClientToScreen(iconControl, &origin);
+    ScreenImage screen = CaptureScreen();
+    ScreenImage shown;
+    shown.width = client.right;
+    shown.height = client.bottom;
+    for (int y = 0; y < client.bottom; y++) {
+        for (int x = 0; x < client.right; x++) {
+            int sx = origin.x + x, sy = origin.y + y;
+            shown.pixels.push_back(screen.Contains(sx, sy) ? screen.At(sx, sy) : 0);
+        }
+    }
+    // The system icons leave their corners transparent.
+    COLORREF background = shown.At(0, 0);
+    static const struct {
+        LPCSTR resource;
+        BoxIcon icon;
+    } candidates[] = {
+        {IDI_INFORMATION, BoxIcon::Information}, {IDI_WARNING, BoxIcon::Warning}, {IDI_ERROR, BoxIcon::Error}};
+    BoxIcon best = BoxIcon::Unrecognised;
+    long long bestDifference = -1;
+    for (const auto& candidate : candidates) {
+        DrawingSurface surface(shown.width, shown.height);
+        HBRUSH brush = CreateSolidBrush(background);
+        FillRect(surface.dc, &client, brush);
+        DeleteObject(brush);
+        DrawIconEx(surface.dc, 0, 0, LoadIconA(nullptr, candidate.resource), shown.width, shown.height, 0, nullptr,
+                   DI_NORMAL);
+        long long difference = Difference(shown, surface.Image());
+        if (bestDifference < 0 || difference < bestDifference) {
+            bestDifference = difference;
+            best = candidate.icon;
+        }
+    }
+    // Close enough: on average under 8 levels per colour channel.
+    long long limit = (long long)shown.width * shown.height * 3 * 8;
+    return bestDifference <= limit ? best : BoxIcon::Unrecognised;
+}

@@ -1,0 +1,140 @@
+#include "GuiTestSupport.h"
+#include "gui/Win.h"
+
+static bool MessageWaiting()
+{
+    MSG message;
+    // Also delivers sent messages, which would not wake GetMessage.
+    return PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) != FALSE;
+}
+
+int NextWaitEvent(DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        if (MessageWaiting())
+            return WinWaitEvent();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return -1;
+}
+
+bool WaitForEvent(int code, std::vector<int>* seen, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        int result = NextWaitEvent(timeoutMs);
+        if (result == -1)
+            return false;
+        if (seen)
+            seen->push_back(result);
+        if (result == code)
+            return true;
+    }
+    return false;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        if (!WinPollEvent())
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+void DrainEvents()
+{
+    DWORD start = GetTickCount();
+    while (WinPollEvent() && GetTickCount() - start < GuiDeadlineMs) {
+    }
+}
+
+bool Activate(HWND window)
+{
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+    return PumpUntil([&] { return GetActiveWindow() == window && GetForegroundWindow() == window; });
+}
+
+void PostClick(HWND window, int x, int y)
+{
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void PostDoubleClick(HWND window, int x, int y)
+{
+    PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+static void Send(INPUT* inputs, UINT count)
+{
+    SendInput(count, inputs, sizeof(INPUT));
+}
+
+void RealClick(HWND window)
+{
+    RECT outer;
+    GetWindowRect(window, &outer);
+    SetCursorPos((outer.left + outer.right) / 2, (outer.top + outer.bottom) / 2);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    Send(inputs, 2);
+}
+
+static INPUT KeyInput(WORD key, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void RealKey(WORD key, bool withShift)
+{
+    std::vector<INPUT> inputs;
+    if (withShift)
+        inputs.push_back(KeyInput(VK_SHIFT, false));
+    inputs.push_back(KeyInput(key, false));
+    inputs.push_back(KeyInput(key, true));
+    if (withShift)
+        inputs.push_back(KeyInput(VK_SHIFT, true));
+    Send(inputs.data(), (UINT)inputs.size());
+}
+
+COLORREF ClientPixel(HWND window, int x, int y)
+{
+    HDC dc = GetDC(window);
+    COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return colour;
+}
+
+SIZE ClientSize(HWND window)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+SIZE OuterSize(HWND window)
+{
+    RECT outer = {};
+    GetWindowRect(window, &outer);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+void GuiTest::TearDown()
+{
+    WinSetCallback(nullptr);
+    WinEnd();
+    DrainEvents();
+}

@@ -1,0 +1,300 @@
+#include "gui/Fnt.h"
+#include "gui/Img.h"
+#include "Payload.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <vector>
+
+// ---- Images
+
+static int Read32(const unsigned char* at)
+{
+    int value;
+    memcpy(&value, at, 4);
+    return value;
+}
+
+static int ScreenDepth()
+{
+    HDC screen = GetDC(nullptr);
+    int depth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+    ReleaseDC(nullptr, screen);
+    return depth;
+}
+
+static BITMAP Describe(HANDLE bitmap)
+{
+    BITMAP description = {};
+    GetObjectA(bitmap, sizeof description, &description);
+    return description;
+}
+
+// The bitmap's pixels as 0x00RRGGBB values, top row first.
+static std::vector<unsigned> PixelsOf(HANDLE bitmap)
+{
+    BITMAP description = Describe(bitmap);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    format.bmiHeader.biWidth = description.bmWidth;
+    format.bmiHeader.biHeight = -description.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    std::vector<unsigned> pixels((size_t)description.bmWidth * description.bmHeight);
+    HDC memory = CreateCompatibleDC(nullptr);
+    GetDIBits(memory, (HBITMAP)bitmap, 0, description.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+    DeleteDC(memory);
+    for (unsigned& pixel : pixels)
+        pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+// What a bitmap file of 8 bits (with a colour table) or 24 bits shows, top row first.
+static std::vector<unsigned> PixelsOfFile(const unsigned char* file)
+{
+    const unsigned char* header = file + 14;
+    int width = Read32(header + 4), height = Read32(header + 8);
+    int bitCount = header[14] | header[15] << 8;
+    const unsigned char* colours = header + Read32(header);
+    const unsigned char* bits = file + Read32(file + 10);
+    int rowSize = (width * bitCount / 8 + 3) & ~3;
+    std::vector<unsigned> pixels;
+    for (int row = height - 1; row >= 0; row--) {
+        for (int column = 0; column < width; column++) {
+            const unsigned char* bgr = bitCount == 8 ? colours + 4 * bits[row * rowSize + column]
+                                                     : bits + row * rowSize + 3 * column;
+            pixels.push_back(bgr[2] << 16 | bgr[1] << 8 | bgr[0]);
+        }
+    }
+    return pixels;
+}
+
+TEST(Images, PayloadPicturesBecomeDisplayBitmapsWithTheirOwnColours)
+{
+    ImgInit();
+    HANDLE logo = ImgDecode(11, LogoBitmapStart);
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(GetObjectType(logo), (DWORD)OBJ_BITMAP);
+    BITMAP description = Describe(logo);
+    EXPECT_EQ(description.bmWidth, 546);
+    EXPECT_EQ(description.bmHeight, 99);
+    EXPECT_EQ(description.bmBitsPixel * description.bmPlanes, ScreenDepth());
+    EXPECT_EQ(ImgCapacity(), 21);
+    ASSERT_GE(ScreenDepth(), 24) << "colours compare exactly only at full colour";
+    EXPECT_TRUE(PixelsOf(logo) == PixelsOfFile(LogoBitmapStart));
+
+    HANDLE button = ImgDecode(19, ButtonBitmapStart);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(Describe(button).bmWidth, 16);
+    EXPECT_EQ(Describe(button).bmHeight, 16);
+    EXPECT_EQ(ImgCapacity(), 21);
+    EXPECT_TRUE(PixelsOf(button) == PixelsOfFile(ButtonBitmapStart));
+    ImgFree(19);
+    ImgFree(11);
+    EXPECT_EQ(GetObjectType(logo), 0u);
+}
+
+TEST(Images, DecodingUnderAUsedNumberReleasesTheOldImage)
+{
+    ImgInit();
+    HANDLE first = ImgDecode(3, LogoBitmapStart);
+    HANDLE second = ImgDecode(3, ButtonBitmapStart);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(GetObjectType(first), 0u);
+    HBITMAP blank = ImgCreate(3, 5, 4);
+    EXPECT_EQ(GetObjectType(second), 0u);
+    EXPECT_EQ(PixelsOf(blank), std::vector<unsigned>(20, 0));
+    ImgFree(3);
+    EXPECT_EQ(GetObjectType(blank), 0u);
+    ImgFree(3);
+    ImgFree(-1);
+    ImgFree(100000);
+    EXPECT_EQ(ImgDecode(-1, ButtonBitmapStart), nullptr);
+    EXPECT_EQ(ImgCreate(-1, 4, 4), nullptr);
+    EXPECT_EQ(ImgDecode(2, nullptr), nullptr);
+}
+
+static void Put16(std::vector<unsigned char>& bytes, unsigned value)
+{
+    bytes.push_back(value & 0xFF);
+    bytes.push_back(value >> 8 & 0xFF);
+}
+
+static void Put32(std::vector<unsigned char>& bytes, unsigned value)
+{
+    Put16(bytes, value & 0xFFFF);
+    Put16(bytes, value >> 16);
+}
+
+constexpr unsigned IconColour = 0x903060;   // 0x00RRGGBB
+
+// An icon file (type 1) or cursor file (type 2) with one square image.
+static std::vector<unsigned char> IconFile(unsigned type, unsigned bitCount, unsigned headerSize = 40)
+{
+    const unsigned side = 32;
+    unsigned colourRow = (side * bitCount / 8 + 3) & ~3u;
+    unsigned maskRow = (side + 31) / 32 * 4;
+    unsigned imageSize = 40 + (colourRow + maskRow) * side;
+    std::vector<unsigned char> file;
+    Put16(file, 0), Put16(file, type), Put16(file, 1);
+    file.push_back(side), file.push_back(side), file.push_back(0), file.push_back(0);
+    Put16(file, 1), Put16(file, bitCount), Put32(file, imageSize), Put32(file, 22);
+    Put32(file, headerSize), Put32(file, side), Put32(file, side * 2);
+    Put16(file, 1), Put16(file, bitCount);
+    for (int i = 0; i < 6; i++)
+        Put32(file, 0);
+    for (unsigned row = 0; row < side; row++) {
+        for (unsigned byte = 0; byte < colourRow; byte++)
+            file.push_back(bitCount == 32 ? (IconColour | 0xFF000000u) >> (byte % 4 * 8) & 0xFF : 0x42);
+        file.insert(file.end(), maskRow, 0);
+    }
+    return file;
+}
+
+TEST(Images, AnIconFileBecomesAnIconAndACursorFileIsRefused)
+{
+    ImgInit();
+    std::vector<unsigned char> iconFile = IconFile(1, 32);
+    HANDLE icon = ImgDecode(4, iconFile.data());
+    ASSERT_NE(icon, nullptr);
+    EXPECT_NE(GetObjectType(icon), (DWORD)OBJ_BITMAP);
+    ICONINFO parts = {};
+    ASSERT_TRUE(GetIconInfo((HICON)icon, &parts));
+    EXPECT_TRUE(parts.fIcon);
+    EXPECT_EQ(Describe(parts.hbmColor).bmWidth, 32);
+    EXPECT_EQ(PixelsOf(parts.hbmColor)[0], IconColour);
+    DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+
+    std::vector<unsigned char> cursorFile = IconFile(2, 32);
+    EXPECT_EQ(ImgDecode(4, cursorFile.data()), nullptr);
+    EXPECT_TRUE(GetIconInfo((HICON)icon, &parts)) << "a refused picture leaves the number's image alone";
+    DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+    ImgFree(4);
+    EXPECT_FALSE(GetIconInfo((HICON)icon, &parts));
+}
+
+TEST(Images, ASixteenBitIconThatTheSystemRefusesGivesNothing)
+{
+    ImgInit();
+    std::vector<unsigned char> refused = IconFile(1, 16, 0x7FFF);
+    EXPECT_EQ(ImgDecode(6, refused.data()), nullptr);
+}
+
+static const void* recognisedAddress;
+static int decodedRowSize;
+static int decodedReserved;
+
+static int RecogniseTestPicture(HANDLE file, const void* address, const char* fileName)
+{
+    recognisedAddress = address;
+    return !file && !fileName && memcmp(address, "QFTD", 4) == 0;
+}
+
+// Three by two pixels: red, green, blue over white, black, grey.
+static int DecodeTestPicture(void* pixels, int rowSize, int reserved)
+{
+    decodedRowSize = rowSize;
+    decodedReserved = reserved;
+    static const unsigned char rows[2][9] = {{0, 0, 255, 0, 255, 0, 255, 0, 0}, {255, 255, 255, 0, 0, 0, 128, 128, 128}};
+    for (int row = 0; row < 2; row++)
+        memcpy((unsigned char*)pixels + row * rowSize, rows[row], 9);
+    return 1;
+}
+
+static int TestPictureWidth()
+{
+    return 3;
+}
+
+static int TestPictureHeight()
+{
+    return 2;
+}
+
+TEST(Images, ARegisteredDecoderTakesWhatNeitherReaderRecognises)
+{
+    ImgInit();
+    static const ImgDecoder decoder = {RecogniseTestPicture, DecodeTestPicture, TestPictureWidth, TestPictureHeight};
+    static const char data[] = "QFTD picture";
+    static const char unknown[] = "something else";
+    EXPECT_EQ(ImgDecode(1, data), nullptr) << "no decoder is registered after start";
+    ASSERT_EQ(ImgAddDecoder(&decoder), 1);
+
+    recognisedAddress = nullptr;
+    ImgDecode(1, ButtonBitmapStart);
+    EXPECT_EQ(recognisedAddress, nullptr) << "a bitmap file never reaches the registry";
+
+    HANDLE picture = ImgDecode(1, data);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(recognisedAddress, data);
+    EXPECT_EQ(decodedRowSize, 12);
+    EXPECT_EQ(decodedReserved, 0);
+    EXPECT_EQ(PixelsOf(picture), (std::vector<unsigned>{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0x808080}));
+    EXPECT_EQ(ImgDecode(1, unknown), nullptr);
+    EXPECT_EQ(GetObjectType(picture), (DWORD)OBJ_BITMAP) << "unrecognised data leaves the number's image alone";
+}
+
+// ---- Fonts
+
+static LOGFONTA Describe(HFONT font)
+{
+    LOGFONTA description = {};
+    GetObjectA(font, sizeof description, &description);
+    return description;
+}
+
+TEST(Fonts, PointsBecomePixelsAtTheScreensResolution)
+{
+    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+    DeleteDC(screen);
+    int nine = Describe(FntLoad(0, "Arial", 9, 0)).lfHeight;
+    int eleven = Describe(FntLoad(1, "Arial", 11, 0)).lfHeight;
+    EXPECT_EQ(nine, -MulDiv(9, pixelsPerInch, 72));
+    EXPECT_EQ(eleven, -MulDiv(11, pixelsPerInch, 72));
+    if (pixelsPerInch == 96) {
+        EXPECT_EQ(nine, -12);
+        EXPECT_EQ(eleven, -15);
+    }
+}
+
+TEST(Fonts, FlagsGiveWeightItalicQualityAndLines)
+{
+    LOGFONTA boldItalic = Describe(FntLoad(2, "Times New Roman", 9, FntBold | FntItalic | FntHighQuality));
+    EXPECT_EQ(boldItalic.lfWeight, 700);
+    EXPECT_EQ(boldItalic.lfItalic, 1);
+    EXPECT_EQ(boldItalic.lfQuality, PROOF_QUALITY);
+    EXPECT_EQ(boldItalic.lfUnderline, 0);
+    EXPECT_EQ(boldItalic.lfStrikeOut, 0);
+    EXPECT_STREQ(boldItalic.lfFaceName, "Times New Roman");
+    EXPECT_EQ(boldItalic.lfCharSet, DEFAULT_CHARSET);
+
+    LOGFONTA bold = Describe(FntLoad(3, "Arial", 11, 0x110));
+    EXPECT_EQ(bold.lfWeight, 700);
+    EXPECT_EQ(bold.lfItalic, 0);
+    EXPECT_EQ(bold.lfQuality, PROOF_QUALITY);
+
+    LOGFONTA plain = Describe(FntLoad(4, "Arial", 11, 0));
+    EXPECT_EQ(plain.lfWeight, 400);
+    EXPECT_EQ(plain.lfQuality, DEFAULT_QUALITY);
+
+    LOGFONTA lined = Describe(FntLoad(5, "Arial", 11, FntUnderline | FntStrikeOut));
+    EXPECT_EQ(lined.lfUnderline, 1);
+    EXPECT_EQ(lined.lfStrikeOut, 1);
+    EXPECT_EQ(lined.lfWeight, 400);
+}
+
+TEST(Fonts, ReloadingANumberDeletesTheEarlierFontAndTheTableGrowsBy10)
+{
+    FntInit();
+    EXPECT_EQ(FntCapacity(), 10);
+    HFONT first = FntLoad(6, "Arial", 9, 0);
+    HFONT second = FntLoad(6, "Arial", 12, 0);
+    EXPECT_EQ(GetObjectType(first), 0u);
+    EXPECT_EQ(GetObjectType(second), (DWORD)OBJ_FONT);
+    EXPECT_NE(FntLoad(200, "Arial", 9, 0), nullptr);
+    EXPECT_EQ(FntCapacity(), 210);
+    EXPECT_EQ(FntLoad(-1, "Arial", 9, 0), nullptr);
+    EXPECT_NE(FntLoad(7, nullptr, 9, 0), nullptr);
+}

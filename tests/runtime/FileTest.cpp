@@ -1,0 +1,118 @@
+#include "support/TempFolder.h"
+#include "runtime/File.h"
+#include "runtime/Rt.h"
+#include <gtest/gtest.h>
+#include <fstream>
+
+class File : public testing::Test {
+protected:
+    void SetUp() override { folder = MakeTempFolder("file"); }
+    void TearDown() override
+    {
+        FileClose(0);
+        RemoveFolderTree(folder);
+    }
+    std::string folder;
+};
+
+static void WriteBytes(const char* bytes, int count)
+{
+    for (int i = 0; i < count; i++)
+        ASSERT_NE(FileWriteByte(bytes[i]), 0) << "byte " << i;
+}
+
+TEST_F(File, AnExistingFileIsEmptiedAndRewritten)
+{
+    std::string path = folder + "existing.bin";
+    std::ofstream(path, std::ios::binary) << std::string(100, 'x');
+    ASSERT_NE(FileCreate(0, path.c_str()), nullptr);
+    WriteBytes("abcde", 5);
+    FileClose(0);
+    EXPECT_EQ(ReadWholeFile(path), "abcde");
+}
+
+TEST_F(File, BytesArriveExactlyWithoutTranslation)
+{
+    std::string path = folder + "bytes.bin";
+    ASSERT_NE(FileCreate(0, path.c_str()), nullptr);
+    EXPECT_NE(FileWriteByte(0x00), 0);
+    EXPECT_NE(FileWriteByte(0xFF), 0);
+    EXPECT_NE(FileWriteByte(-23), 0) << "a sign-extended byte keeps its low 8 bits";
+    EXPECT_NE(FileWriteByte('\n'), 0);
+    FileClose(0);
+    EXPECT_EQ(ReadWholeFile(path), std::string("\x00\xFF\xE9\n", 4));
+}
+
+TEST_F(File, AMissingFolderGivesNoFileAndWritesFail)
+{
+    std::string path = folder + "missing\\file.bin";
+    EXPECT_EQ(FileCreate(0, path.c_str()), nullptr);
+    EXPECT_EQ(FileWriteByte('a'), 0);
+    EXPECT_FALSE(PathExists(path));
+    EXPECT_EQ(FileCreate(0, nullptr), nullptr);
+    EXPECT_EQ(FileCreate(-1, (folder + "negative.bin").c_str()), nullptr);
+}
+
+TEST_F(File, WritesFailOnceTheFileIsClosed)
+{
+    std::string path = folder + "closed.bin";
+    ASSERT_NE(FileCreate(0, path.c_str()), nullptr);
+    WriteBytes("ab", 2);
+    FileClose(0);
+    EXPECT_EQ(FileWriteByte('c'), 0);
+    FileClose(0);       // a second close and numbers outside the table do nothing
+    FileClose(-3);
+    FileClose(100000);
+    EXPECT_EQ(ReadWholeFile(path), "ab");
+}
+
+TEST_F(File, ClosingAnotherNumberKeepsTheCurrentFile)
+{
+    std::string first = folder + "first.bin";
+    std::string second = folder + "second.bin";
+    ASSERT_NE(FileCreate(1, first.c_str()), nullptr);
+    ASSERT_NE(FileCreate(2, second.c_str()), nullptr);
+    FileClose(1);
+    WriteBytes("z", 1);
+    FileClose(2);
+    EXPECT_EQ(ReadWholeFile(first), "");
+    EXPECT_EQ(ReadWholeFile(second), "z");
+}
+
+TEST_F(File, ARelativeNameLandsInTheProgramsFolder)
+{
+    SetCurrentDirectoryA(folder.c_str());
+    const char* name = "qf_relative_name.tmp";
+    std::string expected = std::string(RtProgramFolder) + name;
+    DeleteFileA(expected.c_str());
+    ASSERT_NE(FileCreate(0, name), nullptr);
+    WriteBytes("r", 1);
+    FileClose(0);
+    EXPECT_EQ(ReadWholeFile(expected), "r");
+    EXPECT_FALSE(PathExists(folder + name));
+    DeleteFileA(expected.c_str());
+}
+
+TEST_F(File, NumberTwelveGrowsTheTableToTwentyTwo)
+{
+    FileInit();
+    EXPECT_EQ(FileCapacity(), 10);
+    ASSERT_NE(FileCreate(12, (folder + "twelve.bin").c_str()), nullptr);
+    EXPECT_EQ(FileCapacity(), 22);
+    ASSERT_NE(FileCreate(21, (folder + "twentyone.bin").c_str()), nullptr);
+    EXPECT_EQ(FileCapacity(), 22);
+    FileClose(12);
+    FileClose(21);
+}
+
+TEST_F(File, DirCreateMakesOneFolderOnly)
+{
+    std::string made = folder + "made\\";
+    EXPECT_NE(DirCreate(made.c_str()), 0) << "a trailing backslash is accepted";
+    std::ofstream(made + "keep.txt") << "kept";
+    EXPECT_EQ(DirCreate(made.c_str()), 0) << "an existing folder";
+    EXPECT_EQ(ReadWholeFile(made + "keep.txt"), "kept");
+    std::string orphan = folder + "no\\parent\\";
+    EXPECT_EQ(DirCreate(orphan.c_str()), 0);
+    EXPECT_FALSE(PathExists(folder + "no"));
+}
