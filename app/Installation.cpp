@@ -84,8 +84,9 @@ static void CreateHostFolders(const char* host)
         CreateFolder(host, folder);
 }
 
-// Writes the bytes to a new file, one byte per call. A file that cannot be
-// written whole is removed, so the host never loads a truncated file.
+// Writes the bytes to a new file, one byte per call, and reads them back. A
+// file that cannot be written whole, or does not read back the same, is
+// removed, so the host never loads a truncated or damaged file.
 static int WriteWholeFile(const char* path, const unsigned char* start, const unsigned char* end)
 {
     if (!FileCreate(0, path))
@@ -94,7 +95,7 @@ static int WriteWholeFile(const char* path, const unsigned char* start, const un
     while (next < end && FileWriteByte(RtByteAt(next)))
         next++;
     FileClose(0);
-    if (next == end)
+    if (next == end && FileMatches(path, start, end))
         return 1;
     FileDelete(path);
     return 0;

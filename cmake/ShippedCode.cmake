@@ -4,7 +4,7 @@ add_compile_options(-Wall -Wextra -Werror)
 
 set(QUILLFERN_SHIPPED_OPTIONS
     -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
-    -fno-threadsafe-statics -fno-stack-protector -ffunction-sections -fdata-sections)
+    -fno-threadsafe-statics -fno-stack-protector -ffunction-sections)
 
 # A library of the shipped program.
 function(quillfern_library name)

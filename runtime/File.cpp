@@ -67,3 +67,33 @@ int FileDelete(const char* name)
     SetCurrentDirectoryA(RtProgramFolder);
     return DeleteFileA(name ? name : "") ? 1 : 0;
 }
+
+static int FileReadMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
+{
+    unsigned char chunk[512];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr))
+            return 0;
+        if (got == 0)
+            return start == end;
+        if (got > (DWORD)(end - start))
+            return 0;
+        for (DWORD i = 0; i < got; i++) {
+            if (chunk[i] != *start++)
+                return 0;
+        }
+    }
+}
+
+int FileMatches(const char* name, const unsigned char* start, const unsigned char* end)
+{
+    SetCurrentDirectoryA(RtProgramFolder);
+    HANDLE file = CreateFileA(name ? name : "", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    int matches = FileReadMatches(file, start, end);
+    CloseHandle(file);
+    return matches;
+}

@@ -13,3 +13,5 @@ int DirCreate(const char* path);       // one folder; its parent must exist
 int FileCapacity();                    // entries in the file table
 // Removes a file (a relative name is taken relative to the program's folder).
 int FileDelete(const char* name);
+// 1 when the file holds exactly the bytes from start up to end.
+int FileMatches(const char* name, const unsigned char* start, const unsigned char* end);

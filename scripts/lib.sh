@@ -1,9 +1,11 @@
-# Shared by scripts/test and scripts/run: tools check, build, Wine prefixes,
-# virtual display. Sourced, not run.
+# Shared by scripts/test, scripts/run and scripts/bench: tools check, build,
+# Wine prefixes, virtual display. Sourced, not run.
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 TARGETS=(i686-w64-mingw32 x86_64-w64-mingw32)
+FUZZ_TARGETS=(fuzz_strings fuzz_host_command)
+FUZZ_SECONDS=30
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts in fresh prefixes.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -13,10 +15,11 @@ say() { printf '%s: %s\n' "$(basename "$0")" "$*"; }
 tools_ready() {
     local tool
     for tool in cmake ninja python3 i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix \
-                wine /usr/lib/wine/wine64 Xvfb chmcmd extract_chmLib import; do
+                wine /usr/lib/wine/wine64 Xvfb chmcmd extract_chmLib import clang++; do
         command -v "$tool" >/dev/null || return 1
     done
-    [ -d /usr/src/googletest ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+    [ -d /usr/src/googletest ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1 &&
+        [ -f "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]
 }
 
 ensure_tools() {
@@ -34,6 +37,25 @@ build_target() {
     cmake --build "$dir"
 }
 
+# The fuzz targets are a native clang build of their own, beside the MinGW trees.
+build_fuzzers() {
+    local dir="$BUILD/fuzz"
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$ROOT/tests/fuzz" -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    fi
+    cmake --build "$dir"
+}
+
+# Fuzzes one target for FUZZ_SECONDS. New inputs go to the first corpus
+# folder, in the build tree; the kept corpus in tests/fuzz is only read.
+# A crash or a difference from the model leaves its input in build/fuzz.
+run_fuzzer() {
+    local target=$1 dir="$BUILD/fuzz"
+    mkdir -p "$dir/corpus/$target"
+    (cd "$dir" && "./$target" -max_total_time="$FUZZ_SECONDS" -artifact_prefix="$dir/$target-" \
+        "corpus/$target" "$ROOT/tests/fuzz/corpus/$target") >"$dir/$target.log" 2>&1
+}
+
 wine_loader() {
     case $1 in
         i686-w64-mingw32) echo /usr/bin/wine ;;
@@ -41,9 +63,10 @@ wine_loader() {
     esac
 }
 
-# A prefix inside the build tree, made once per build folder.
+# A prefix inside the build tree, made once: the build folder's own unless
+# another folder is given.
 prepare_prefix() {
-    local triplet=$1 prefix="$BUILD/$1/wineprefix" arch=win64
+    local triplet=$1 prefix=${2:-$BUILD/$1/wineprefix} arch=win64
     [ "$triplet" = i686-w64-mingw32 ] && arch=win32
     if [ -f "$prefix/system.reg" ]; then return; fi
     say "making the $arch Wine prefix $prefix"
@@ -80,7 +103,7 @@ start_display() {
 # Wine's own services start with the first program and inherit its output;
 # starting them here, detached from any pipe, keeps CTest from waiting on them.
 start_wineserver() {
-    local triplet=$1 prefix="$BUILD/$1/wineprefix"
+    local triplet=$1 prefix=${2:-$BUILD/$1/wineprefix}
     WINEPREFIX="$prefix" wineserver -p
     PREFIXES_STARTED+=("$prefix")
     WINEPREFIX="$prefix" "$(wine_loader "$triplet")" wineboot </dev/null >/dev/null 2>&1

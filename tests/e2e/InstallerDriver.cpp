@@ -94,9 +94,24 @@ POINT VisibleCentre(HWND control)
     return {(visible.left + visible.right) / 2, (visible.top + visible.bottom) / 2};
 }
 
+// The screen shows a window some time after Win32 calls it visible (longer
+// on a loaded machine): the click waits until the control is really the
+// window under the point and the display has drawn something there.
+static bool ShownOnScreen(HWND control, POINT point)
+{
+    if (WindowFromPoint(point) != control)
+        return false;
+    HDC screen = GetDC(nullptr);
+    COLORREF pixel = GetPixel(screen, point.x, point.y);
+    ReleaseDC(nullptr, screen);
+    return pixel != RGB(0, 0, 0) && pixel != CLR_INVALID;
+}
+
 void ClickWithMouse(HWND control)
 {
-    ClickWithMouseAt(VisibleCentre(control));
+    POINT point = VisibleCentre(control);
+    WaitFor([&] { return ShownOnScreen(control, point); }, 10000);
+    ClickWithMouseAt(point);
 }
 
 void ClickWithMouseAt(POINT point)
@@ -132,13 +147,13 @@ InstallerProcess::~InstallerProcess()
     CloseHandle(process_);
 }
 
-bool InstallerProcess::Start(const std::string& currentFolder)
+bool InstallerProcess::Start(const std::string& currentFolder, const std::string& program)
 {
     if (process_)
         CloseHandle(process_);
     process_ = nullptr;
     Main = LogoBand = ButtonPanel = LogPanel = List = nullptr;
-    std::string line = "\"" + InstallerPath() + "\"";
+    std::string line = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};

@@ -47,8 +47,9 @@ struct MessageBoxContent {
 class InstallerProcess {
 public:
     ~InstallerProcess();
-    // Starts the installer with `currentFolder` as its current folder.
-    bool Start(const std::string& currentFolder);
+    // Starts the installer (or another program: the bench's minimal window)
+    // with `currentFolder` as its current folder.
+    bool Start(const std::string& currentFolder, const std::string& program = InstallerPath());
     // Waits until all four windows and their controls exist and are shown.
     bool WaitForWindow(DWORD timeoutMs = WindowDeadlineMs);
     HWND Control(int id) const;     // a button or the list box
@@ -63,6 +64,8 @@ public:
     // its queue empty; a message already waiting makes it wait for one more,
     // which the user's next mouse movement brings: the mouse moves meanwhile.
     bool WaitForEndAfterQuit(DWORD* exitCode) const;
+    // The process's visible top-level window of that class, if any.
+    HWND FindOwnTopLevel(const char* className) const;
 
     HWND Main = nullptr;
     HWND LogoBand = nullptr;
@@ -71,7 +74,6 @@ public:
     HWND List = nullptr;
 
 private:
-    HWND FindOwnTopLevel(const char* className) const;
     HANDLE process_ = nullptr;
     DWORD id_ = 0;
 };

@@ -256,3 +256,43 @@ TEST_F(InstallerSession, MountedFullDiskKeepsNoPartialFile)
     EXPECT_EQ(ListTree(host), ExpectedHostTree(missing));
     ExpectNothingOutsideHost();
 }
+
+// ---- Faults that other programs and long paths cause.
+
+TEST_F(InstallerSession, AFileHeldOpenByAnotherProgramIsReportedAndLeftAlone)
+{
+    for (const char* folder : {"", "Residents\\"})
+        CreateDirectoryA((host + folder).c_str(), nullptr);
+    std::string held = host + TargetPath(Target::Residents);
+    std::ofstream(held, std::ios::binary) << "in use";
+    // Opened without write sharing, as an editor or a running host might.
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 1), BoxIcon::Warning);
+    EXPECT_EQ(installer.LogLines(), ExpectedLog(Language::French, host, {Target::Residents}));
+    EXPECT_EQ(installer.AskList(LB_GETCARETINDEX), 17);
+    for (Target target : {Target::Help, Target::Library, Target::Example})
+        EXPECT_TRUE(ReadWholeFile(host + TargetPath(target)) == PayloadBytes(target, Language::French));
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    CloseHandle(holder);
+    EXPECT_EQ(ReadWholeFile(held), "in use") << "the other program's file is neither replaced nor removed";
+    ExpectNothingOutsideHost();
+}
+
+TEST_F(InstallerSession, TargetsBeyondTheLongestPathAreReported)
+{
+    // A 225-character host folder: the library file (262 characters) and the
+    // example (264) exceed MAX_PATH, the help file (244) and residents (247) don't.
+    std::string longHost = parent + std::string(224 - parent.size(), 'h') + "\\";
+    ASSERT_EQ(longHost.size(), 225u);
+    ASSERT_TRUE(CreateDirectoryA(longHost.c_str(), nullptr));
+    UseHost(longHost);
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 2), BoxIcon::Warning);
+    ExpectInstalled(Language::English, {Target::Library, Target::Example});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    ExpectNothingOutsideHost();
+}

@@ -1,43 +1,12 @@
 #include "InstallerSession.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
-#include "payload/Payload.h"
 
 static const std::string Separator(62, '=');
-
-std::string TargetPath(Target target)
-{
-    switch (target) {
-    case Target::Help:
-        return "Help\\Quillfern.chm";
-    case Target::Library:
-        return "PureLibraries\\UserLibraries\\Quillfern";
-    case Target::Residents:
-        return "Residents\\Ostravel.res";
-    default:
-        return "Examples\\Quillfern\\Tintwell\\Tintwell.pb";
-    }
-}
 
 static std::string LoggedName(Target target)
 {
     return target == Target::Example ? "\\Tintwell\\Tintwell.pb" : TargetPath(target);
-}
-
-std::string PayloadBytes(Target target, Language language)
-{
-    auto range = [](const unsigned char* start, const unsigned char* end) { return std::string(start, end); };
-    switch (target) {
-    case Target::Help:
-        return language == Language::French ? range(HelpFrenchStart, HelpEnglishStart)
-                                            : range(HelpEnglishStart, LibraryFileStart);
-    case Target::Library:
-        return range(LibraryFileStart, ResidentFileStart);
-    case Target::Residents:
-        return range(ResidentFileStart, ExampleSourcesStart);
-    default:
-        return range(ExampleSourcesStart, ExampleSourcesStart + PayloadExampleTintwellSize);
-    }
 }
 
 std::vector<std::string> ExpectedLog(Language language, const std::string& host, const std::set<Target>& notWritten)

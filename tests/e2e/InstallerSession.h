@@ -2,17 +2,9 @@
 // One run of the installer against a fresh host folder, and what a complete
 // or partial installation must leave behind: the log, the message, the files.
 #include "InstallerDriver.h"
+#include "InstalledFiles.h"
 #include "ScreenCheck.h"
 #include <gtest/gtest.h>
-
-enum class Language { French, English };
-
-// The four files, in the order they are installed.
-enum class Target { Help, Library, Residents, Example };
-constexpr Target AllTargets[] = {Target::Help, Target::Library, Target::Residents, Target::Example};
-
-std::string TargetPath(Target target);          // under the host folder
-std::string PayloadBytes(Target target, Language language);
 
 std::vector<std::string> ExpectedLog(Language language, const std::string& host, const std::set<Target>& notWritten);
 std::string ExpectedCompletionText(Language language, int notWritten);

@@ -116,3 +116,23 @@ TEST_F(File, DirCreateMakesOneFolderOnly)
     EXPECT_EQ(DirCreate(orphan.c_str()), 0);
     EXPECT_FALSE(PathExists(folder + "no"));
 }
+
+TEST_F(File, MatchesOnlyTheExactBytes)
+{
+    static const unsigned char item[] = {'q', 0x00, 0xFF, 'f'};
+    const unsigned char* end = item + sizeof item;
+    std::string path = folder + "check.bin";
+    std::ofstream(path, std::ios::binary) << std::string((const char*)item, sizeof item);
+    EXPECT_EQ(FileMatches(path.c_str(), item, end), 1);
+    std::ofstream(path, std::ios::binary) << std::string("q\0\xFE" "f", 4);
+    EXPECT_EQ(FileMatches(path.c_str(), item, end), 0) << "a changed byte";
+    std::ofstream(path, std::ios::binary) << std::string((const char*)item, 3);
+    EXPECT_EQ(FileMatches(path.c_str(), item, end), 0) << "shorter";
+    std::ofstream(path, std::ios::binary) << std::string((const char*)item, sizeof item) << "x";
+    EXPECT_EQ(FileMatches(path.c_str(), item, end), 0) << "longer";
+    std::string big(1500, 'b');
+    std::ofstream(path, std::ios::binary) << big;
+    auto* bytes = (const unsigned char*)big.data();
+    EXPECT_EQ(FileMatches(path.c_str(), bytes, bytes + big.size()), 1) << "across several reads";
+    EXPECT_EQ(FileMatches((folder + "missing.bin").c_str(), item, end), 0);
+}

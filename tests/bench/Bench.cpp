@@ -1,0 +1,200 @@
+// Times the installer under Wine: its start-up beside a minimal window's, and
+// an installation beside the least that writing the same files could cost.
+// Prints figures and judges none of them.
+//   quillfern_bench [--starts=N] [--installs=N]
+// QUILLFERN_SETUP names the installer, QUILLFERN_MINIMAL_WINDOW the yardstick.
+#include "e2e/InstalledFiles.h"
+#include "e2e/InstallerDriver.h"
+#include "support/TempFolder.h"
+#include "support/WaitFor.h"
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+constexpr int FloorPauses = 6;      // the installer's progress steps, 10 ms each
+
+static double NowMs()
+{
+    static LARGE_INTEGER frequency;
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+static double Median(std::vector<double> runs)
+{
+    std::sort(runs.begin(), runs.end());
+    size_t middle = runs.size() / 2;
+    return runs.size() % 2 ? runs[middle] : (runs[middle - 1] + runs[middle]) / 2;
+}
+
+static void PrintRuns(const char* what, const std::vector<double>& runs)
+{
+    printf("  %s runs (ms):", what);
+    for (double run : runs)
+        printf(" %.0f", run);
+    printf("\n");
+}
+
+static int Fail(const char* what)
+{
+    printf("bench: %s\n", what);
+    return 1;
+}
+
+// From process creation to the main window shown with its four buttons.
+static bool TimeInstallerStart(const std::string& folder, double& ms)
+{
+    InstallerProcess installer;
+    double start = NowMs();
+    if (!installer.Start(folder) || !installer.WaitForWindow())
+        return false;
+    ms = NowMs() - start;
+    PostButtonClick(installer.Control(5));
+    DWORD exitCode = 0;
+    return installer.WaitForEndAfterQuit(&exitCode);
+}
+
+static bool TimeMinimalStart(const std::string& folder, const std::string& program, double& ms)
+{
+    InstallerProcess minimal;
+    HWND window = nullptr;
+    double start = NowMs();
+    if (!minimal.Start(folder, program)
+        || !WaitFor([&] { return (window = minimal.FindOwnTopLevel("QuillfernMinimalWindow")) != nullptr; },
+                    WindowDeadlineMs))
+        return false;
+    ms = NowMs() - start;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD exitCode = 0;
+    return minimal.WaitForEnd(&exitCode);
+}
+
+static bool InstalledWhole(const std::string& host)
+{
+    for (Target target : AllTargets) {
+        if (ReadWholeFile(host + TargetPath(target)) != PayloadBytes(target, Language::French))
+            return false;
+    }
+    return true;
+}
+
+// A French installation into a fresh host folder under `parent`: from the
+// install click to the completion message.
+static bool TimeInstallation(const std::string& parent, double& ms)
+{
+    std::string host = parent + "Host\\";
+    UnregisterHost();
+    RegisterHost(HKEY_CLASSES_ROOT, host);
+    InstallerProcess installer;
+    if (!installer.Start(parent) || !installer.WaitForWindow())
+        return false;
+    PostButtonClick(installer.Control(6));
+    if (!installer.WaitForLineCount(1))
+        return false;
+    MessageBoxContent message;
+    double start = NowMs();
+    PostButtonClick(installer.Control(7));
+    if (!installer.WaitForMessageBox(message, InstallDeadlineMs))
+        return false;
+    ms = NowMs() - start;
+    PostButtonClick(GetDlgItem(message.box, IDOK));
+    if (!installer.WaitForNoMessageBox() || !WaitFor([&] { return IsWindowEnabled(installer.Control(5)) != FALSE; }))
+        return false;
+    PostButtonClick(installer.Control(5));
+    DWORD exitCode = 0;
+    return installer.WaitForEndAfterQuit(&exitCode) && InstalledWhole(host);
+}
+
+// The same bytes, one WriteFile per file, plus the installer's pauses. The
+// folders are made beforehand: only the writing is timed.
+static double TimeFloor(const std::string& folder)
+{
+    static const char* const subfolders[] = {"Help\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\",
+                                             "Residents\\", "Examples\\", "Examples\\Quillfern\\",
+                                             "Examples\\Quillfern\\Tintwell\\"};
+    for (const char* subfolder : subfolders)
+        CreateDirectoryA((folder + subfolder).c_str(), nullptr);
+    std::vector<std::string> bytes;
+    for (Target target : AllTargets)
+        bytes.push_back(PayloadBytes(target, Language::French));
+    double start = NowMs();
+    for (size_t i = 0; i < bytes.size(); i++) {
+        HANDLE file = CreateFileA((folder + TargetPath(AllTargets[i])).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, bytes[i].data(), (DWORD)bytes[i].size(), &written, nullptr);
+        CloseHandle(file);
+    }
+    for (int i = 0; i < FloorPauses; i++)
+        Sleep(10);
+    return NowMs() - start;
+}
+
+static int CountArgument(int argc, char** argv, const char* name, int fallback)
+{
+    size_t length = strlen(name);
+    for (int i = 1; i < argc; i++) {
+        if (strncmp(argv[i], name, length) == 0)
+            return std::max(1, atoi(argv[i] + length));
+    }
+    return fallback;
+}
+
+int main(int argc, char** argv)
+{
+    int starts = CountArgument(argc, argv, "--starts=", 7);
+    int installs = CountArgument(argc, argv, "--installs=", 5);
+    const char* minimalPath = getenv("QUILLFERN_MINIMAL_WINDOW");
+    if (InstallerPath().empty() || !minimalPath)
+        return Fail("QUILLFERN_SETUP and QUILLFERN_MINIMAL_WINDOW name the two programs");
+    std::string minimal = WindowsPath(minimalPath);
+    std::string work = MakeTempFolder("bench");
+    UnregisterHost();
+
+    // One untimed start of each first, so neither pays alone for Wine's
+    // first loading of the system DLLs; then the two alternate.
+    double ignored = 0;
+    if (!TimeInstallerStart(work, ignored) || !TimeMinimalStart(work, minimal, ignored))
+        return Fail("a window did not appear");
+    std::vector<double> installerStarts, minimalStarts;
+    for (int i = 0; i < starts; i++) {
+        double installerMs = 0, minimalMs = 0;
+        if (!TimeInstallerStart(work, installerMs) || !TimeMinimalStart(work, minimal, minimalMs))
+            return Fail("a window did not appear");
+        installerStarts.push_back(installerMs);
+        minimalStarts.push_back(minimalMs);
+    }
+    double installerStart = Median(installerStarts), minimalStart = Median(minimalStarts);
+    printf("start-up installer: %.0f ms (median of %d) | minimal window: %.0f ms | ratio %.2f\n", installerStart,
+           starts, minimalStart, installerStart / minimalStart);
+    PrintRuns("installer", installerStarts);
+    PrintRuns("minimal window", minimalStarts);
+    fflush(stdout);
+
+    std::vector<double> installations, floors;
+    for (int i = 0; i < installs; i++) {
+        std::string parent = MakeTempFolder("bench_install");
+        double installMs = 0;
+        bool done = TimeInstallation(parent, installMs);
+        UnregisterHost();
+        RemoveFolderTree(parent);
+        if (!done)
+            return Fail("an installation did not complete");
+        std::string floorFolder = MakeTempFolder("bench_floor");
+        floors.push_back(TimeFloor(floorFolder));
+        RemoveFolderTree(floorFolder);
+        installations.push_back(installMs);
+    }
+    double installation = Median(installations), floor = Median(floors);
+    printf("installation: %.0f ms (median of %d) | floor (one WriteFile per file, %d x 10 ms): %.0f ms | ratio %.2f\n",
+           installation, installs, FloorPauses, floor, installation / floor);
+    PrintRuns("installation", installations);
+    PrintRuns("floor", floors);
+    RemoveFolderTree(work);
+    return 0;
+}
