@@ -49,10 +49,11 @@ void ProgressStep()
     RtSleep(10);
 }
 
+// Appends a line to the log; 1 when the list took it, so that the caret is
+// moved by the lines that are really there.
 static int LogLine(const char* text)
 {
-    CtlAddItem(LogList, -1, text ? text : "");
-    return 1;
+    return CtlAddItem(LogList, -1, text ? text : "") >= 0 ? 1 : 0;
 }
 
 // Builds the parts one after the other in the work buffer as an argument;
@@ -121,14 +122,15 @@ static void Advance(int lines)
     ProgressStep();
 }
 
-static void InstallHelp(const char* host)
+// The caret first steps over the lines logged before the help file.
+static void InstallHelp(const char* host, int linesBefore)
 {
     const unsigned char* start = Language == 0 ? HelpFrenchStart : HelpEnglishStart;
     const unsigned char* end = Language == 0 ? HelpEnglishStart : LibraryFileStart;
     char* path = JoinArgument(host, "\\Help\\Quillfern.chm");
     int written = InstallFile(path, start, end);
     StrRewind(path);
-    Advance(1);     // the separator line before it
+    Advance(linesBefore);
     char* heading = JoinArgument(host, " . . .");
     int lines = LogLine(heading);
     StrRewind(heading);
@@ -186,8 +188,7 @@ int InstallLibrary()
     ChooseLabels();
     FilesNotWritten = 0;
     CreateHostFolders(host);
-    LogLine(SeparatorLine);
-    InstallHelp(host);
+    InstallHelp(host, LogLine(SeparatorLine));
     InstallItem(host, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
     InstallItem(host, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
     InstallExamples(host);

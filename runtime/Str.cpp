@@ -70,18 +70,18 @@ void StrAppend(const char* source)
     StrTerminate();
 }
 
+// Copies before it frees, so a variable may be set from its own text.
 void StrSet(char** variable, const char* source)
 {
-    StrFree(*variable);
-    *variable = nullptr;
-    if (!source)
-        return;
-    SIZE_T size = (SIZE_T)StrLen(source) + 1;
-    *variable = (char*)RtAllocUnzeroed(size);
-    if (*variable) {
-        for (SIZE_T i = 0; i < size; i++)
-            (*variable)[i] = source[i];
+    char* copy = nullptr;
+    if (source) {
+        SIZE_T size = (SIZE_T)StrLen(source) + 1;
+        copy = (char*)RtAllocUnzeroed(size);
+        for (SIZE_T i = 0; copy && i < size; i++)
+            copy[i] = source[i];
     }
+    StrFree(*variable);
+    *variable = copy;
 }
 
 void StrFree(char* text)

@@ -270,11 +270,8 @@ void Runner::Step()
     case 10: {
         int variable = program.Byte() % VariableCount;
         Operand source = Source();
-        // Setting a variable from itself is not supported: its block goes first.
-        if (source.variable != variable) {
-            StrSet(&variables[variable], source.engine);
-            model.variables[variable] = source.text ? Stored(*source.text + '\0') : std::nullopt;
-        }
+        StrSet(&variables[variable], source.engine);
+        model.variables[variable] = source.text ? Stored(*source.text + '\0') : std::nullopt;
         break;
     }
     default: {

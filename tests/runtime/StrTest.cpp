@@ -107,6 +107,8 @@ TEST_F(Str, SetCopiesWithoutTouchingTheWorkBuffer)
     EXPECT_STREQ(variable, "value");
     EXPECT_EQ(StrWorkPosition(), position);
     EXPECT_STREQ(start, "keep");
+    StrSet(&variable, variable + 2);
+    EXPECT_STREQ(variable, "lue") << "set from its own text";
     StrSet(&variable, nullptr);
     EXPECT_EQ(variable, nullptr);
     StrFree(nullptr);
