@@ -99,7 +99,10 @@ POINT VisibleCentre(HWND control)
 // window under the point and the display has drawn something there.
 static bool ShownOnScreen(HWND control, POINT point)
 {
-    if (WindowFromPoint(point) != control)
+    // The system looks through a disabled control to its parent.
+    HWND under = WindowFromPoint(point);
+    bool disabledOverParent = under == GetParent(control) && !IsWindowEnabled(control);
+    if (under != control && !disabledOverParent)
         return false;
     HDC screen = GetDC(nullptr);
     COLORREF pixel = GetPixel(screen, point.x, point.y);
@@ -114,14 +117,25 @@ void ClickWithMouse(HWND control)
     ClickWithMouseAt(point);
 }
 
+// Every event carries the point itself: a button event that relied on the
+// pointer's last position could land where the previous click was, when the
+// display reports the warp late.
 void ClickWithMouseAt(POINT point)
 {
     SetCursorPos(point.x, point.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
+    WaitFor([&] {
+        POINT now;
+        return GetCursorPos(&now) && now.x == point.x && now.y == point.y;
+    }, 5000);
+    INPUT inputs[3] = {};
+    DWORD actions[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; i++) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        inputs[i].mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        inputs[i].mi.dwFlags = actions[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    SendInput(3, inputs, sizeof(INPUT));
 }
 
 void PostButtonClick(HWND button)
