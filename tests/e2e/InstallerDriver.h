@@ -2,6 +2,7 @@
 // Drives the shipped installer from another process, as a user would: the
 // host registration, the program's windows, its log, its message boxes, and
 // the files it leaves on disk.
+#include "support/RealInput.h"
 #include <windows.h>
 #include <set>
 #include <string>
@@ -30,7 +31,6 @@ std::set<std::string> ListTree(const std::string& folder);
 // inside all its ancestors.
 POINT VisibleCentre(HWND control);
 void ClickWithMouse(HWND control);      // real input: SetCursorPos + SendInput
-void ClickWithMouseAt(POINT screenPoint);
 void PostButtonClick(HWND button);      // BM_CLICK, posted so GetMessage returns
 
 // Text read across processes (window text arrives in code page 1252).

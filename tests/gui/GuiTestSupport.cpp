@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include "support/RealInput.h"
 #include "gui/Win.h"
 
 static bool MessageWaiting()
@@ -81,12 +82,7 @@ void RealClick(HWND window)
 {
     RECT outer;
     GetWindowRect(window, &outer);
-    SetCursorPos((outer.left + outer.right) / 2, (outer.top + outer.bottom) / 2);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    Send(inputs, 2);
+    ClickWithMouseAt({(outer.left + outer.right) / 2, (outer.top + outer.bottom) / 2});
 }
 
 static INPUT KeyInput(WORD key, bool up)
