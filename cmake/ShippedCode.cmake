@@ -14,9 +14,10 @@ function(quillfern_library name)
 endfunction()
 
 # The program starts at its own entry point without the C runtime's start-up
-# and links only the system DLLs (msvcrt for signal, raise and malloc).
+# and imports only KnownDLLs (msvcrt for signal, raise and malloc): any other
+# DLL would be searched for beside the program first.
 set(QUILLFERN_PROGRAM_LINK_OPTIONS
     -nostdlib -nostartfiles -Wl,-e,${QUILLFERN_ENTRY_SYMBOL} -Wl,--subsystem,windows
     -Wl,--gc-sections -Wl,--no-insert-timestamp -s)
 set(QUILLFERN_PROGRAM_SYSTEM_LIBRARIES
-    comctl32 advapi32 gdi32 user32 kernel32 msvcrt gcc)
+    advapi32 gdi32 user32 kernel32 msvcrt gcc)

@@ -1,6 +1,5 @@
 #include "Ctl.h"
 #include "runtime/Rt.h"
-#include <commctrl.h>
 
 // Optional operations of a control kind; an empty entry means the service's
 // plain behaviour.
@@ -54,13 +53,28 @@ static struct {
 
 static const CtlRecord CtlNoRecord = {};
 
+using InitCommonControlsFunction = void(WINAPI*)();
+
+// comctl32 is not a KnownDLL: imported, it would be looked for beside the
+// program first, so it is loaded from the system folder by hand.
+static void CtlInitCommonControls()
+{
+    HMODULE comctl32 = RtLoadSystemDll("comctl32.dll");
+    if (!comctl32)
+        return;
+    FARPROC found = GetProcAddress(comctl32, "InitCommonControls");
+    auto initCommonControls = (InitCommonControlsFunction)(void (*)())found;
+    if (initCommonControls)
+        initCommonControls();
+}
+
 void CtlInit()
 {
     Ctl = {};
     RtTableReserve((void**)&Ctl.table, &Ctl.capacity, 0, 30, sizeof(CtlRecord), 2);
     Ctl.defaultFont = (HFONT)GetStockObject(ANSI_VAR_FONT);
     Ctl.creationFont = Ctl.defaultFont;
-    InitCommonControls();
+    CtlInitCommonControls();
 }
 
 int CtlCapacity()

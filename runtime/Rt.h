@@ -16,6 +16,12 @@ void RtPrepare(HINSTANCE instance);
 // fault, then leaves the fault to the system's default handling.
 void RtInstallFaultHandler();
 
+// Restricts the DLL search of the whole process to the system folder; the
+// first thing the process does.
+void RtRestrictDllSearch();
+// Loads a system DLL from the system folder only. Null when it can't.
+HMODULE RtLoadSystemDll(const char* name);
+
 // Heap blocks. All return null when the heap cannot supply the block.
 void* RtAlloc(SIZE_T size);            // zero-filled
 void* RtAllocUnzeroed(SIZE_T size);    // for blocks filled completely at once

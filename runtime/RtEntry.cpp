@@ -12,6 +12,7 @@ void RtStart(HINSTANCE instance)
 // Windows enters with a 4-byte aligned stack on 32-bit; realign it once here.
 extern "C" __attribute__((force_align_arg_pointer)) void WINAPI RtProcessEntry()
 {
+    RtRestrictDllSearch();
     RtInstallFaultHandler();
     RtStart(GetModuleHandleA(nullptr));
 }

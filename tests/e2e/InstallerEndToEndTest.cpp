@@ -6,6 +6,7 @@
 #include "payload/Payload.h"
 #include <fstream>
 #include <map>
+#include <sstream>
 
 constexpr COLORREF LogPanelColour = 0xDED7CE;
 constexpr COLORREF ButtonPanelColour = 0xD0C0AF;
@@ -295,4 +296,42 @@ TEST_F(InstallerSession, TargetsBeyondTheLongestPathAreReported)
     ExpectInstalled(Language::English, {Target::Library, Target::Example});
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
     ExpectNothingOutsideHost();
+}
+
+// A download folder: the installer beside DLLs that anyone could have dropped
+// there under system DLLs' names. Windows looks beside the program first for
+// any DLL that is not a KnownDLL; Wine does so for the names that
+// WINEDLLOVERRIDES makes native first, which Wine reads when the test program
+// starts, not when it starts the installer. comctl32 is the one the installer
+// once imported, uxtheme the one comctl32 imports; dwmapi is what Windows'
+// desktop window manager brings in (Wine loads none). version.dll can't be
+// tried like this: Wine's own user32 imports it before the installer runs.
+TEST_F(InstallerSession, DllsPlantedBesideTheProgramAreNeverLoaded)
+{
+    std::string planted = FolderFromEnvironment("QUILLFERN_PLANTED_DLLS");
+    const char* overrides = getenv("WINEDLLOVERRIDES");
+    if (planted.empty() || !overrides || !strstr(overrides, "=n,b"))
+        GTEST_SKIP() << "needs QUILLFERN_PLANTED_DLLS and WINEDLLOVERRIDES with the planted names as n,b";
+    std::vector<std::string> names;
+    std::istringstream list(getenv("QUILLFERN_PLANTED_DLL_NAMES") ? getenv("QUILLFERN_PLANTED_DLL_NAMES") : "");
+    for (std::string name; std::getline(list, name, ',');)
+        names.push_back(name);
+    ASSERT_FALSE(names.empty());
+    std::string downloads = MakeTempFolder("downloads");
+    std::string program = downloads + "QuillfernSetup.exe";
+    ASSERT_TRUE(CopyFileA(InstallerPath().c_str(), program.c_str(), FALSE));
+    for (const std::string& name : names)
+        ASSERT_TRUE(CopyFileA((planted + name + ".dll").c_str(), (downloads + name + ".dll").c_str(), FALSE)) << name;
+    MessageBoxContent message;
+    StartInstaller(program);
+    if (!HasFatalFailure()) {
+        ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::French));
+        ASSERT_NO_FATAL_FAILURE(Install(message));
+        ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 0), BoxIcon::Information);
+        ExpectInstalled(Language::French, {});
+        ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    }
+    for (const std::string& name : names)
+        EXPECT_FALSE(PathExists(downloads + name + ".dll.loaded")) << "the planted " << name << ".dll was loaded";
+    RemoveFolderTree(downloads);
 }

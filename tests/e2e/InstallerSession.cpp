@@ -93,9 +93,9 @@ void InstallerSession::UseHost(const std::string& folder, HKEY root)
     parentBefore = ListTree(parent);
 }
 
-void InstallerSession::StartInstaller()
+void InstallerSession::StartInstaller(const std::string& program)
 {
-    ASSERT_TRUE(installer.Start(parent)) << "cannot start " << InstallerPath();
+    ASSERT_TRUE(installer.Start(parent, program)) << "cannot start " << program;
     ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
 }
 

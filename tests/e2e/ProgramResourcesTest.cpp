@@ -1,8 +1,9 @@
-// What Windows reads from the shipped executable before it runs a line of
-// it: the manifest and the icon.
+// What Windows reads from the shipped executable without running a line of
+// it: the manifest, the icon and the version.
 #include "InstallerDriver.h"
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 static std::string Resource(HMODULE module, LPCSTR type, int id)
@@ -46,4 +47,60 @@ TEST_F(ProgramResources, TheIconIsOne16By16ImageWith256Colours)
     EXPECT_EQ(entry[1], 16);
     EXPECT_EQ(entry[2], 0) << "256 colours";
     EXPECT_EQ(entry[6] | entry[7] << 8, 8) << "bits per pixel";
+}
+
+// The version resource, read as Windows reads it for the file's Properties.
+class ProgramVersion : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        DWORD ignored = 0;
+        DWORD size = GetFileVersionInfoSizeA(InstallerPath().c_str(), &ignored);
+        ASSERT_GT(size, 0u) << "no version resource";
+        block.resize(size);
+        ASSERT_TRUE(GetFileVersionInfoA(InstallerPath().c_str(), 0, size, block.data()));
+    }
+    std::string Value(const std::string& table, const char* name)
+    {
+        char* text = nullptr;
+        UINT length = 0;
+        std::string path = "\\StringFileInfo\\" + table + "\\" + name;
+        if (!VerQueryValueA(block.data(), path.c_str(), (void**)&text, &length) || !text)
+            return "<missing>";
+        return text;
+    }
+    std::vector<char> block;
+};
+
+TEST_F(ProgramVersion, FixedVersionStringTablesAndTranslations)
+{
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void**)&fixed, &length));
+    ASSERT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    // The build's version, 2.10.0.0 for this library.
+    const DWORD high = QUILLFERN_VERSION_MAJOR << 16 | QUILLFERN_VERSION_MINOR;
+    const DWORD low = QUILLFERN_VERSION_PATCH << 16 | QUILLFERN_VERSION_TWEAK;
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
+
+    const std::string product = QUILLFERN_PRODUCT_VERSION;
+    const std::string description[] = {"Installation de Quillfern " + product, "Quillfern " + product + " Setup"};
+    const char* const tables[] = {"040C04E4", "040904E4"};
+    for (int i = 0; i < 2; i++) {
+        SCOPED_TRACE(tables[i]);
+        EXPECT_EQ(Value(tables[i], "ProductName"), "Quillfern");
+        EXPECT_EQ(Value(tables[i], "ProductVersion"), product);
+        EXPECT_EQ(Value(tables[i], "FileVersion"), QUILLFERN_VERSION);
+        EXPECT_EQ(Value(tables[i], "FileDescription"), description[i]);
+        EXPECT_EQ(Value(tables[i], "OriginalFilename"), "QuillfernSetup.exe");
+        EXPECT_EQ(Value(tables[i], "InternalName"), "QuillfernSetup");
+    }
+
+    WORD* translations = nullptr;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", (void**)&translations, &length));
+    ASSERT_EQ(length, 8u) << "two language and code page pairs";
+    EXPECT_EQ(std::vector<WORD>(translations, translations + 4), (std::vector<WORD>{0x040C, 1252, 0x0409, 1252}));
 }
