@@ -4,5 +4,6 @@
 #include <cstddef>
 
 typedef struct HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
 typedef std::size_t SIZE_T;
 typedef unsigned int DWORD;
