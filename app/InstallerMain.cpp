@@ -1,6 +1,7 @@
 #include "Installer.h"
 #include "Installation.h"
 #include "InstallerWindow.h"
+#include "Program.h"
 #include "gui/Ctl.h"
 #include "gui/Img.h"
 #include "gui/Win.h"
@@ -127,5 +128,5 @@ void FinalCleanup()
         DeleteObject(ListBrush);
     ImgFree(CancelImage);
     ImgFree(LogoImage);
-    RtEnd();
+    EndProgram();
 }

@@ -7,4 +7,4 @@ include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 # Debian's wrapper starts the 32-bit Wine loader.
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/wine)
 # i686 C symbols carry a leading underscore, and stdcall adds @bytes.
-set(QUILLFERN_ENTRY_SYMBOL _RtProcessEntry@0)
+set(QUILLFERN_ENTRY_SYMBOL _ProgramEntry@0)

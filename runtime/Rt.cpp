@@ -1,10 +1,4 @@
 #include "Rt.h"
-#include "File.h"
-#include "gui/Ctl.h"
-#include "gui/Fnt.h"
-#include "gui/Img.h"
-#include "gui/Win.h"
-#include "Str.h"
 
 HINSTANCE RtInstance;
 char RtProgramFolder[500];
@@ -42,17 +36,10 @@ void RtPrepare(HINSTANCE instance)
     RtInstance = instance;
     RtHeap = HeapCreate(0, 4000, 0);
     RtFillProgramFolder();
-    WinInit();
-    CtlInit();
-    ImgInit();
-    FileInit();
-    FntInit();
-    StrInit();
 }
 
 void RtEnd()
 {
-    WinEnd();
     if (RtHeap)
         HeapDestroy(RtHeap);
     RtHeap = nullptr;

@@ -6,10 +6,11 @@
 extern HINSTANCE RtInstance;
 extern char RtProgramFolder[500];   // the executable's folder, ending in a backslash
 
-// Prepares every service (heap, program folder, service tables, string work
-// buffer) without entering the installer. RtStart is this plus the hand-over.
+// The runtime's own start: the instance, the heap and the program folder.
+// The services built on it are started by their user, after this.
 void RtPrepare(HINSTANCE instance);
-[[noreturn]] void RtStart(HINSTANCE instance);
+// Destroys the heap, with every string, table and array in it, and ends the
+// process with exit code 0. Whatever uses the heap has ended before.
 [[noreturn]] void RtEnd();
 
 // Raises a program-installed SIGSEGV (else SIGFPE) handler on a processor

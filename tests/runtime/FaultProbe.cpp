@@ -1,7 +1,7 @@
-// A program built like the installer (own entry point, no C runtime start-up)
-// whose main body installs the signal handlers named on its command line and
-// then faults, or ends through RtEnd. Words: segv, fpe, divide, end.
-#include "app/Installer.h"
+// A program built like the installer (own entry point, no C runtime start-up,
+// the runtime's fault hand-over) that installs the signal handlers named on
+// its command line and then faults, or ends through RtEnd. Words: segv, fpe,
+// divide, end.
 #include "runtime/Rt.h"
 #include <signal.h>
 
@@ -42,11 +42,11 @@ static volatile int* volatile unmappedAddress = (int*)16;
 static volatile int zero = 0;
 static volatile int sink;
 
-void InstallerMain()
+static void FaultAsAsked()
 {
     const char* commandLine = GetCommandLineA();
     if (HasWord(commandLine, "end"))
-        FinalCleanup();
+        RtEnd();
     if (HasWord(commandLine, "segv"))
         signal(SIGSEGV, ReportSegv);
     if (HasWord(commandLine, "fpe"))
@@ -59,7 +59,9 @@ void InstallerMain()
     ExitProcess(0);
 }
 
-void FinalCleanup()
+extern "C" __attribute__((force_align_arg_pointer)) void WINAPI ProgramEntry()
 {
-    RtEnd();
+    RtInstallFaultHandler();
+    RtPrepare(GetModuleHandleA(nullptr));
+    FaultAsAsked();
 }

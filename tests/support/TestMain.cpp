@@ -1,12 +1,12 @@
-// Every test program prepares the runtime as the installer does, without
+// Every test program prepares the services as the installer does, without
 // entering the installer, then runs its tests or the child mode it was asked for.
 #include "ChildProcess.h"
-#include "runtime/Rt.h"
+#include "app/Program.h"
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
-    RtPrepare(GetModuleHandleA(nullptr));
+    PrepareServices(GetModuleHandleA(nullptr));
     int exitCode = 0;
     if (RunChildModeIfAsked(argc, argv, &exitCode))
         return exitCode;

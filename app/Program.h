@@ -1,0 +1,10 @@
+#pragma once
+// The program's start and end. It stands above every layer, so it is the one
+// to start the runtime and the GUI layer in their fixed order and to end them.
+#include <windows.h>
+
+// The runtime's own preparation, then the services' start routines in order:
+// windows, controls, images, files, fonts, and the string work buffer last.
+void PrepareServices(HINSTANCE instance);
+// Closes the windows, then ends the runtime: the heap goes, exit code 0.
+[[noreturn]] void EndProgram();

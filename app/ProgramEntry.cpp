@@ -1,0 +1,15 @@
+// The process entry. Only the program links this file; tests prepare the
+// services with PrepareServices instead.
+#include "Installer.h"
+#include "Program.h"
+#include "runtime/Rt.h"
+
+// Windows enters with a 4-byte aligned stack on 32-bit; realign it once here.
+// The DLL search is restricted before anything can load a DLL.
+extern "C" __attribute__((force_align_arg_pointer)) void WINAPI ProgramEntry()
+{
+    RtRestrictDllSearch();
+    RtInstallFaultHandler();
+    PrepareServices(GetModuleHandleA(nullptr));
+    InstallerMain();
+}
