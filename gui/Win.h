@@ -2,6 +2,9 @@
 // Numbered windows and their events. Every numbered window has a class of its
 // own ("WindowClass_<number>") so that its background can change alone; all
 // of them share one window procedure that turns messages into event codes.
+// The service's sources, one concern each: WinTable.cpp (the numbered table
+// and the classes), WinOpen.cpp (opening, placing, closing), WinProc.cpp (the
+// window procedure), WinEvent.cpp (waiting and polling), WinTab.cpp (Tab).
 #include <windows.h>
 
 // Event codes of WinWaitEvent and WinPollEvent. Any other non-zero value is

@@ -1,0 +1,55 @@
+// Window service: waiting for and polling one message, and the event that its
+// handling recorded.
+#include "WinState.h"
+
+static HACCEL WinActiveAcceleratorTable(HWND active)
+{
+    if (!active)
+        return nullptr;
+    for (int window = 0; window < Win.capacity; window++) {
+        if (Win.table[window].handle == active)
+            return Win.table[window].acceleratorTable;
+    }
+    return nullptr;
+}
+
+// The message is the caller's own: a callback may wait again re-entrantly.
+static int WinHandleMessage(MSG* message)
+{
+    HWND active = GetActiveWindow();
+    HACCEL table = WinActiveAcceleratorTable(active);
+    if (!table || !TranslateAcceleratorA(active, table, message)) {
+        TranslateMessage(message);
+        DispatchMessageA(message);
+    }
+    int result = Win.eventCode ? Win.eventCode : (int)message->message;
+    Win.eventCode = 0;
+    return result;
+}
+
+int WinWaitEvent()
+{
+    Win.eventType = -1;
+    MSG message = {};
+    GetMessageA(&message, nullptr, 0, 0);
+    return WinHandleMessage(&message);
+}
+
+int WinPollEvent()
+{
+    Win.eventType = -1;
+    MSG message = {};
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        return 0;
+    return WinHandleMessage(&message);
+}
+
+int WinEventControl()
+{
+    return Win.eventControl;
+}
+
+int WinEventType()
+{
+    return Win.eventType;
+}

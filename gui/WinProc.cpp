@@ -1,0 +1,174 @@
+// Window service: the one window procedure of every numbered window, which
+// lets the user callback go first and turns messages into events.
+#include "WinState.h"
+#include <commctrl.h>
+
+void WinSetCallback(WinCallback callback)
+{
+    Win.callback = callback;
+}
+
+// One small handler per message; WinProc, last, picks among them.
+
+static void WinRecordEvent(int code, int control)
+{
+    Win.eventCode = code;
+    Win.eventControl = control;
+}
+
+static void WinRecordEvent(int code, int control, int type)
+{
+    WinRecordEvent(code, control);
+    Win.eventType = type;
+}
+
+static int WinClassBegins(HWND window, const char* prefix)
+{
+    char name[50] = {};
+    GetClassNameA(window, name, sizeof name);
+    for (int i = 0; prefix[i]; i++) {
+        if (name[i] != prefix[i])
+            return 0;
+    }
+    return 1;
+}
+
+static int WinHasMenuIdentifier(HWND window)
+{
+    return (int)GetWindowLongPtrA(window, GWLP_ID) == -10000;
+}
+
+// The event type of a click-like notification from a tree view or list view;
+// -2 when the code is none of them.
+static int WinViewNotificationType(UINT code)
+{
+    switch (code) {
+    case NM_CLICK: return 0;
+    case NM_DBLCLK: case LVN_ITEMACTIVATE: return 2;
+    case NM_RCLICK: return 1;
+    case NM_RDBLCLK: return 3;
+    case TVN_SELCHANGEDA: case LVN_ITEMCHANGED: return -1;
+    default: return -2;
+    }
+}
+
+static LRESULT WinOnNotify(LPARAM lParam)
+{
+    auto* header = (const NMHDR*)lParam;
+    int control = (int)header->idFrom;
+    if (WinClassBegins(header->hwndFrom, "SysT") || WinClassBegins(header->hwndFrom, "SysL")) {
+        int type = WinViewNotificationType(header->code);
+        if (type != -2) {
+            WinRecordEvent(WinEvControl, control, type);
+            return 0;
+        }
+    }
+    if (header->code == UDN_DELTAPOS)
+        WinRecordEvent(WinEvControl, control, ((const NMUPDOWN*)lParam)->iDelta);
+    return 0;
+}
+
+static LRESULT WinOnScroll(LPARAM lParam)
+{
+    WinRecordEvent(WinEvControl, (int)GetWindowLongPtrA((HWND)lParam, GWLP_ID));
+    return 0;
+}
+
+static LRESULT WinOnListBoxCommand(HWND listBox, WPARAM wParam)
+{
+    int code = WinHasMenuIdentifier(listBox) ? WinEvMenu : WinEvControl;
+    switch (HIWORD(wParam)) {
+    case LBN_SELCHANGE: WinRecordEvent(code, LOWORD(wParam), 0); break;
+    case LBN_DBLCLK: WinRecordEvent(code, LOWORD(wParam), 2); break;
+    default: Win.eventCode = 0; break;
+    }
+    return 0;
+}
+
+static LRESULT WinOnMenuOrAccelerator(WPARAM wParam)
+{
+    if (HIWORD(wParam) == 0)
+        WinRecordEvent(WinEvMenu, (int)wParam);
+    else if (LOWORD(wParam) == WinCmdNext)
+        WinFocusNext();
+    else if (LOWORD(wParam) == WinCmdPrevious)
+        WinFocusPrevious();
+    else
+        WinRecordEvent(WinEvMenu, LOWORD(wParam));
+    return 0;
+}
+
+static LRESULT WinOnCommand(WPARAM wParam, LPARAM lParam)
+{
+    auto sender = (HWND)lParam;
+    if (!sender)
+        return WinOnMenuOrAccelerator(wParam);
+    if (WinClassBegins(sender, "List"))
+        return WinOnListBoxCommand(sender, wParam);
+    int code = WinHasMenuIdentifier(sender) ? WinEvMenu : WinEvControl;
+    WinRecordEvent(code, LOWORD(wParam), HIWORD(wParam));
+    return 0;
+}
+
+static int WinIconMouseType(LPARAM mouseMessage)
+{
+    switch (mouseMessage) {
+    case WM_LBUTTONUP: return 0;
+    case WM_RBUTTONUP: return 1;
+    case WM_LBUTTONDBLCLK: return 2;
+    case WM_RBUTTONDBLCLK: return 3;
+    default: return -1;
+    }
+}
+
+static LRESULT WinOnIconPosted(WPARAM wParam, LPARAM lParam)
+{
+    int type = WinIconMouseType(lParam);
+    if (type < 0) {
+        Win.eventCode = 0;
+        Win.eventControl = (int)wParam;
+        return 0;
+    }
+    WinRecordEvent(WinEvIcon, (int)wParam, type);
+    return 0;
+}
+
+// Sent messages arrive outside any message retrieval; posting them back lets
+// a waiting loop see them.
+static LRESULT WinRelay(HWND window, UINT postedMessage, WPARAM wParam, LPARAM lParam)
+{
+    PostMessageA(window, postedMessage, wParam, lParam);
+    return 0;
+}
+
+static LRESULT WinOnClose()
+{
+    Win.eventCode = WinEvClose;
+    return 0;
+}
+
+static LRESULT WinOnSizePosted()
+{
+    Win.eventCode = WinEvSize;
+    return 0;
+}
+
+LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (Win.callback) {
+        LRESULT result = Win.callback(window, message, wParam, lParam);
+        if (result != WinDefault)
+            return result;
+    }
+    switch (message) {
+    case WM_NOTIFY: return WinOnNotify(lParam);
+    case WM_HSCROLL: case WM_VSCROLL: return WinOnScroll(lParam);
+    case WM_COMMAND: return WinOnCommand(wParam, lParam);
+    case WinMsgIconPosted: return WinOnIconPosted(wParam, lParam);
+    case WinMsgSizePosted: return WinOnSizePosted();
+    case WM_SIZE: return WinRelay(window, WinMsgSizePosted, wParam, lParam);
+    case WinMsgIcon: return WinRelay(window, WinMsgIconPosted, wParam, lParam);
+    case WM_CLOSE: return WinOnClose();
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

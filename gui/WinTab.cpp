@@ -1,0 +1,106 @@
+// Window service: Tab and Shift+Tab between the controls of the active
+// window, through the accelerator table every numbered window owns.
+#include "WinState.h"
+#include "runtime/Rt.h"
+
+void WinGiveAccelerators(WinRecord* record)
+{
+    auto* entries = (ACCEL*)RtAllocUnzeroed(2 * sizeof(ACCEL));
+    if (!entries)
+        return;
+    entries[0] = {(BYTE)(FVIRTKEY | FNOINVERT), VK_TAB, WinCmdNext};
+    entries[1] = {(BYTE)(FVIRTKEY | FNOINVERT | FSHIFT), VK_TAB, WinCmdPrevious};
+    record->acceleratorCount = 2;
+    record->acceleratorEntries = entries;
+    record->acceleratorTable = CreateAcceleratorTableA(entries, 2);
+}
+
+void WinDropAccelerators(WinRecord* record)
+{
+    if (!record->acceleratorEntries)
+        return;
+    RtFree(record->acceleratorEntries);
+    DestroyAcceleratorTable(record->acceleratorTable);
+    record->acceleratorCount = 0;
+    record->acceleratorEntries = nullptr;
+    record->acceleratorTable = nullptr;
+}
+
+struct WinFocusSearch {
+    HWND reference;     // the focused descendant of the active window, or 0
+    HWND first;
+    HWND previous;      // the candidate before the one being looked at
+    HWND last;
+    HWND target;
+    int referenceSeen;
+};
+
+static int WinIsCandidate(HWND window)
+{
+    return IsWindowEnabled(window) && IsWindowVisible(window) &&
+           (GetWindowLongPtrA(window, GWL_STYLE) & WS_TABSTOP);
+}
+
+// Visits the candidates of the active window; 0 when there is no active window.
+static int WinSearchFocus(WNDENUMPROC visit, WinFocusSearch* search)
+{
+    HWND active = GetActiveWindow();
+    if (!active)
+        return 0;
+    HWND focus = GetFocus();
+    if (focus && IsChild(active, focus))
+        search->reference = focus;
+    EnumChildWindows(active, visit, (LPARAM)search);
+    return 1;
+}
+
+static BOOL CALLBACK WinFindNext(HWND window, LPARAM lParam)
+{
+    auto* search = (WinFocusSearch*)lParam;
+    if (!WinIsCandidate(window))
+        return TRUE;
+    if (!search->first)
+        search->first = window;
+    if (!search->reference || search->referenceSeen) {
+        search->target = window;
+        return FALSE;
+    }
+    if (window == search->reference)
+        search->referenceSeen = 1;
+    return TRUE;
+}
+
+void WinFocusNext()
+{
+    WinFocusSearch search = {};
+    if (!WinSearchFocus(WinFindNext, &search))
+        return;
+    if (search.target)
+        SetFocus(search.target);
+    else if (search.referenceSeen)
+        SetFocus(search.first);
+}
+
+static BOOL CALLBACK WinFindPrevious(HWND window, LPARAM lParam)
+{
+    auto* search = (WinFocusSearch*)lParam;
+    if (!WinIsCandidate(window))
+        return TRUE;
+    if (window == search->reference && search->previous) {
+        search->target = search->previous;
+        return FALSE;
+    }
+    search->previous = window;
+    search->last = window;
+    return TRUE;
+}
+
+void WinFocusPrevious()
+{
+    WinFocusSearch search = {};
+    if (!WinSearchFocus(WinFindPrevious, &search))
+        return;
+    HWND target = search.target ? search.target : search.last;
+    if (target)
+        SetFocus(target);
+}
