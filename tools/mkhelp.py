@@ -21,6 +21,7 @@ import subprocess
 import sys
 
 from qfcommon import DescriptorError, cp1252, fail, load_descriptor, write_bytes
+from qfkinds import help_fault
 
 PROJECT = "Quillfern"
 STYLE = ("body{font-family:Verdana,Arial,sans-serif;font-size:10pt;margin:12px}"
@@ -252,13 +253,11 @@ def clear_timestamps(data):
 
 
 def check_header(data, lcid):
-    if data[:4] != b"ITSF" or struct.unpack_from("<II", data, 4) != (3, 96):
-        raise ValueError("not an ITSF version 3 file with a 96-byte header")
+    fault = help_fault(data)
+    if fault:
+        raise ValueError(fault)
     if struct.unpack_from("<I", data, 0x14)[0] != lcid:
         raise ValueError("language identifier is not 0x%04X" % lcid)
-    section0, = struct.unpack_from("<Q", data, 0x38)
-    if struct.unpack_from("<Q", data, section0 + 8)[0] != len(data):
-        raise ValueError("recorded length differs from the file's size")
 
 
 # ---------------------------------------------------------------------------

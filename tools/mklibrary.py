@@ -24,8 +24,7 @@ Usage: mklibrary.py DESCRIPTOR OUTPUT
 import sys
 
 from qfcommon import DescriptorError, cp1252, fail, load_descriptor, tagged, u32, write_bytes, zstr
-
-PREAMBLE = b"ERUP" + u32(253) + b"3BIL" + u32(1) + b"LIB3"
+from qfkinds import LIBRARY_PREAMBLE
 
 
 def quick_help(fn):
@@ -44,7 +43,7 @@ def library_file(d):
         for name, code in fn["params"]:
             funcs += type_byte(code) + zstr(name)
         funcs += zstr(quick_help(fn))
-    return (PREAMBLE
+    return (LIBRARY_PREAMBLE
             + tagged(b"EMAN", zstr(d["library"]))
             + tagged(b"NSRV", u32(d["version_number"]))
             + tagged(b"PLEH", zstr(d["help_file"]))

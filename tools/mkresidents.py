@@ -17,8 +17,7 @@ Usage: mkresidents.py DESCRIPTOR OUTPUT
 import sys
 
 from qfcommon import DescriptorError, fail, i32, load_descriptor, tagged, u32, write_bytes, zstr
-
-PREAMBLE = b"ERUP" + u32(0) + b"2SER"
+from qfkinds import RESIDENTS_PREAMBLE
 KIND_LONG = b"L"
 
 
@@ -26,7 +25,7 @@ def residents_file(d):
     body = bytearray(u32(len(d["constants"])))
     for c in d["constants"]:
         body += zstr(c["name"].lstrip("#")) + KIND_LONG + i32(c["value"])
-    return PREAMBLE + tagged(b"TCRS", b"") + tagged(b"TSNC", bytes(body))
+    return RESIDENTS_PREAMBLE + tagged(b"TCRS", b"") + tagged(b"TSNC", bytes(body))
 
 
 def main(argv):

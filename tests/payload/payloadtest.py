@@ -14,6 +14,7 @@ ICON_FILE = os.environ.get("QUILLFERN_ICON_FILE", "")
 OWN_CONTENT = os.environ.get("QUILLFERN_OWN_CONTENT", "1") == "1"
 TOOLS_DIR = os.path.join(SOURCE_DIR, "tools")
 DESCRIPTOR = os.path.join(SOURCE_DIR, "payload", "quillfern.json")
+sys.path.insert(0, TOOLS_DIR)  # the item-kind readers are shared with the build
 
 ITEM_FILES = ["HelpFrench.chm", "HelpEnglish.chm", "Quillfern", "Ostravel.res",
               "Tintwell.pb", "Logo.bmp", "Cancel.bmp"]

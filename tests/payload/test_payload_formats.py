@@ -1,20 +1,21 @@
 """Header fields of the seven built items and of the icon, as the installer,
 the image service and the host expect them."""
 
+import os
 import struct
+import subprocess
+import sys
+import tempfile
 import unittest
 
-from payloadtest import ICON_FILE, OWN_CONTENT, item, main, own_content_only, require_items
+from payloadtest import (ICON_FILE, ITEM_FILES, OWN_CONTENT, TOOLS_DIR, item, main, own_content_only,
+                         require_items)
+from qfcommon import bmp_file
+from qfkinds import bmp_headers, itsf_recorded_length
 
 
 def setUpModule():
     require_items()
-
-
-def bmp_headers(data):
-    file_header = struct.unpack_from("<2sIHHI", data, 0)
-    info = struct.unpack_from("<IiiHHIIiiII", data, 14)
-    return file_header, info
 
 
 class HelpFiles(unittest.TestCase):
@@ -22,10 +23,7 @@ class HelpFiles(unittest.TestCase):
         data = item(name)
         self.assertEqual(data[:4], b"ITSF")
         self.assertEqual(struct.unpack_from("<II", data, 4), (3, 96))
-        section0, = struct.unpack_from("<Q", data, 0x38)
-        self.assertEqual(struct.unpack_from("<I", data, section0)[0], 0x1FE)
-        self.assertEqual(struct.unpack_from("<Q", data, section0 + 8)[0], len(data),
-                         "recorded length differs from the size")
+        self.assertEqual(itsf_recorded_length(data), len(data), "recorded length differs from the size")
         if OWN_CONTENT:
             self.assertEqual(struct.unpack_from("<I", data, 0x14)[0], lcid)
             self.assertEqual(struct.unpack_from("<I", data, 0x10)[0], 0, "time stamp left in")
@@ -113,6 +111,50 @@ class Bitmaps(unittest.TestCase):
         self.assertTrue(all(c >= 220 for c in rgb(7, 7)), "no white cross in the middle")
         r, g, b = rgb(7, 2)
         self.assertTrue(r > 150 and g < 90 and b < 90, "no red disc around the cross")
+
+
+def with_u32(data, offset, value):
+    data = bytearray(data)
+    struct.pack_into("<I", data, offset, value)
+    return bytes(data)
+
+
+class WrongKinds(unittest.TestCase):
+    """Laying out the block from items of which one is of the wrong kind."""
+
+    CASES = [  # (file, its wrong content made from the good items, the fault named)
+        ("Logo.bmp", lambda good: b"Quillfern logo\r\n", "not a Windows bitmap"),
+        ("Logo.bmp", lambda good: good["Cancel.bmp"], "24 bits per pixel, the window expects 8"),
+        ("Cancel.bmp", lambda good: good["Logo.bmp"], "8 bits per pixel, the window expects 24"),
+        ("Logo.bmp", lambda good: good["Logo.bmp"][:-1], "records a file size of"),
+        ("Logo.bmp", lambda good: bmp_file(4, 2, 8, [bytes(4)] * 2), "without room for its palette of 256"),
+        ("Logo.bmp", lambda good: with_u32(good["Logo.bmp"], 22, 4000), "pixels do not fit in the file"),
+        ("HelpFrench.chm", lambda good: good["Quillfern"], "not a compiled help file"),
+        ("HelpFrench.chm", lambda good: with_u32(good["HelpFrench.chm"], 4, 2), "ITSF version 2"),
+        ("HelpEnglish.chm", lambda good: good["HelpEnglish.chm"] + b"\0", "records a length of"),
+        ("Quillfern", lambda good: good["Ostravel.res"], "does not begin as a library file"),
+        ("Ostravel.res", lambda good: good["Quillfern"], "does not begin as a residents file"),
+        ("Ostravel.res", lambda good: good["Ostravel.res"] + b"\0", "constants section does not end"),
+        ("Tintwell.pb", lambda good: good["Tintwell.pb"].replace(b"\r\n", b"\n"), "do not all end in CR LF"),
+        ("Tintwell.pb", lambda good: good["Cancel.bmp"], "not a text file"),
+    ]
+
+    def test_stops_with_one_line_naming_the_file_and_the_fault(self):
+        good = {name: item(name) for name in ITEM_FILES}
+        for filename, make, fault in self.CASES:
+            with self.subTest(file=filename, fault=fault), tempfile.TemporaryDirectory() as tmp:
+                for name in ITEM_FILES:
+                    with open(os.path.join(tmp, name), "wb") as f:
+                        f.write(make(good) if name == filename else good[name])
+                generated = os.path.join(tmp, "generated")
+                run = subprocess.run([sys.executable, os.path.join(TOOLS_DIR, "mkpayload.py"), tmp, generated],
+                                     stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+                lines = run.stdout.decode().splitlines()
+                self.assertEqual(run.returncode, 1)
+                self.assertEqual(len(lines), 1, lines)
+                self.assertIn("(%s): " % os.path.join(tmp, filename), lines[0])
+                self.assertIn(fault, lines[0])
+                self.assertFalse(os.path.exists(generated), "laid out all the same")
 
 
 class Icon(unittest.TestCase):
