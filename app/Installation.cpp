@@ -110,10 +110,20 @@ static int InstallFile(const char* path, const unsigned char* start, const unsig
     return written;
 }
 
+// Three lines in this order, one statement each: the operands of + are
+// unsequenced, so a sum of the calls could append them in any order.
+static int LogThreeLines(const char* first, const char* second, const char* third)
+{
+    int lines = LogLine(first);
+    lines += LogLine(second);
+    lines += LogLine(third);
+    return lines;
+}
+
 // The three lines of one file: an empty line, the label, the file's name.
 static int LogFile(int written, const char* name)
 {
-    return LogLine("") + LogLine(written ? ExtractedLabel : NotWrittenLabel) + LogLine(name);
+    return LogThreeLines("", written ? ExtractedLabel : NotWrittenLabel, name);
 }
 
 static void Advance(int lines)
@@ -160,7 +170,7 @@ static void InstallExample(const char* host, const ExampleEntry& entry, const un
 static void InstallExamples(const char* host)
 {
     char* folder = JoinArgument(host, "Examples\\Quillfern\\");
-    Advance(LogLine("") + LogLine(SeparatorLine) + LogLine(folder));
+    Advance(LogThreeLines("", SeparatorLine, folder));
     StrRewind(folder);
     // Each example's bytes follow the previous one's, written or not.
     const unsigned char* cursor = ExampleSourcesStart;
