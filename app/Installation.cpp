@@ -85,10 +85,17 @@ static void CreateHostFolders(const char* host)
         CreateFolder(host, folder);
 }
 
-// Writes the bytes to a new file, one byte per call, and reads them back. A
-// file that cannot be written whole, or does not read back the same, is
-// removed, so the host never loads a truncated or damaged file.
-static int WriteWholeFile(const char* path, const unsigned char* start, const unsigned char* end)
+// A file's new bytes go to a file of their own beside it, named after it
+// with this suffix, which takes its place only once complete: a reinstall
+// that fails part-way leaves the file that worked. The name is fixed, so a
+// run cut off leaves at most one per target, which the next run replaces or
+// removes. The suffix comes last, so that the new file does not carry the
+// target's extension, by which the host might take it for one of its own.
+static const char NewFileSuffix[] = ".new";
+
+// Writes the bytes to a new file, one byte per call, and reads them back:
+// 1 when the file holds them all, exactly.
+static int WriteVerifiedFile(const char* path, const unsigned char* start, const unsigned char* end)
 {
     if (!FileCreate(0, path))
         return 0;
@@ -96,15 +103,26 @@ static int WriteWholeFile(const char* path, const unsigned char* start, const un
     while (next < end && FileWriteByte(RtByteAt(next)))
         next++;
     FileClose(0);
-    if (next == end && FileMatches(path, start, end))
-        return 1;
-    FileDelete(path);
-    return 0;
+    return next == end && FileMatches(path, start, end);
+}
+
+// Windows refuses to move over a read-only file and Wine does not: the rule
+// is kept here, so that what the user protected stays protected. Whatever
+// fails, the target is left as it was and no new file stays behind.
+static int ReplaceTarget(const char* target, const unsigned char* start, const unsigned char* end)
+{
+    char* fresh = JoinArgument(target, NewFileSuffix);
+    int replaced = !FileIsReadOnly(target) && WriteVerifiedFile(fresh, start, end) && FileMoveReplacing(fresh, target);
+    // The new file that could not take the target's place, or a leftover
+    // from an interrupted run; after a move there is none.
+    FileDelete(fresh);
+    StrRewind(fresh);
+    return replaced;
 }
 
 static int InstallFile(const char* path, const unsigned char* start, const unsigned char* end)
 {
-    int written = WriteWholeFile(path, start, end);
+    int written = ReplaceTarget(path, start, end);
     if (!written)
         FilesNotWritten++;
     return written;
