@@ -85,10 +85,17 @@ static void CreateHostFolders(const char* host)
         CreateFolder(host, folder);
 }
 
-// Writes the bytes to a new file, one byte per call, and reads them back. A
-// file that cannot be written whole, or does not read back the same, is
-// removed, so the host never loads a truncated or damaged file.
-static int WriteWholeFile(const char* path, const unsigned char* start, const unsigned char* end)
+// A file's new bytes go to a file of their own beside it, named after it
+// with this suffix, which takes its place only once complete: a reinstall
+// that fails part-way leaves the file that worked. The name is fixed, so a
+// run cut off leaves at most one per target, which the next run replaces or
+// removes. The suffix comes last, so that the new file does not carry the
+// target's extension, by which the host might take it for one of its own.
+static const char NewFileSuffix[] = ".new";
+
+// Writes the bytes to a new file, one byte per call, and reads them back:
+// 1 when the file holds them all, exactly.
+static int WriteVerifiedFile(const char* path, const unsigned char* start, const unsigned char* end)
 {
     if (!FileCreate(0, path))
         return 0;
@@ -96,24 +103,45 @@ static int WriteWholeFile(const char* path, const unsigned char* start, const un
     while (next < end && FileWriteByte(RtByteAt(next)))
         next++;
     FileClose(0);
-    if (next == end && FileMatches(path, start, end))
-        return 1;
-    FileDelete(path);
-    return 0;
+    return next == end && FileMatches(path, start, end);
+}
+
+// Windows refuses to move over a read-only file and Wine does not: the rule
+// is kept here, so that what the user protected stays protected. Whatever
+// fails, the target is left as it was and no new file stays behind.
+static int ReplaceTarget(const char* target, const unsigned char* start, const unsigned char* end)
+{
+    char* fresh = JoinArgument(target, NewFileSuffix);
+    int replaced = !FileIsReadOnly(target) && WriteVerifiedFile(fresh, start, end) && FileMoveReplacing(fresh, target);
+    // The new file that could not take the target's place, or a leftover
+    // from an interrupted run; after a move there is none.
+    FileDelete(fresh);
+    StrRewind(fresh);
+    return replaced;
 }
 
 static int InstallFile(const char* path, const unsigned char* start, const unsigned char* end)
 {
-    int written = WriteWholeFile(path, start, end);
+    int written = ReplaceTarget(path, start, end);
     if (!written)
         FilesNotWritten++;
     return written;
 }
 
+// Three lines in this order, one statement each: the operands of + are
+// unsequenced, so a sum of the calls could append them in any order.
+static int LogThreeLines(const char* first, const char* second, const char* third)
+{
+    int lines = LogLine(first);
+    lines += LogLine(second);
+    lines += LogLine(third);
+    return lines;
+}
+
 // The three lines of one file: an empty line, the label, the file's name.
 static int LogFile(int written, const char* name)
 {
-    return LogLine("") + LogLine(written ? ExtractedLabel : NotWrittenLabel) + LogLine(name);
+    return LogThreeLines("", written ? ExtractedLabel : NotWrittenLabel, name);
 }
 
 static void Advance(int lines)
@@ -160,7 +188,7 @@ static void InstallExample(const char* host, const ExampleEntry& entry, const un
 static void InstallExamples(const char* host)
 {
     char* folder = JoinArgument(host, "Examples\\Quillfern\\");
-    Advance(LogLine("") + LogLine(SeparatorLine) + LogLine(folder));
+    Advance(LogThreeLines("", SeparatorLine, folder));
     StrRewind(folder);
     // Each example's bytes follow the previous one's, written or not.
     const unsigned char* cursor = ExampleSourcesStart;

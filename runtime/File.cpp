@@ -97,3 +97,16 @@ int FileMatches(const char* name, const unsigned char* start, const unsigned cha
     CloseHandle(file);
     return matches;
 }
+
+int FileIsReadOnly(const char* name)
+{
+    SetCurrentDirectoryA(RtProgramFolder);
+    DWORD attributes = GetFileAttributesA(name ? name : "");
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
+}
+
+int FileMoveReplacing(const char* from, const char* to)
+{
+    SetCurrentDirectoryA(RtProgramFolder);
+    return MoveFileExA(from ? from : "", to ? to : "", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
+}

@@ -15,3 +15,9 @@ int FileCapacity();                    // entries in the file table
 int FileDelete(const char* name);
 // 1 when the file holds exactly the bytes from start up to end.
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end);
+// 1 when the file exists and is marked read-only.
+int FileIsReadOnly(const char* name);
+// Moves a file over another in one step, replacing it, written through to
+// the disk; the target stays as it was when the move fails. Relative names
+// are taken relative to the program's folder.
+int FileMoveReplacing(const char* from, const char* to);

@@ -15,6 +15,11 @@ std::string TargetPath(Target target)
     }
 }
 
+std::string NewFilePath(Target target)
+{
+    return TargetPath(target) + ".new";
+}
+
 std::string PayloadBytes(Target target, Language language)
 {
     auto range = [](const unsigned char* start, const unsigned char* end) { return std::string(start, end); };

@@ -10,4 +10,6 @@ enum class Target { Help, Library, Residents, Example };
 constexpr Target AllTargets[] = {Target::Help, Target::Library, Target::Residents, Target::Example};
 
 std::string TargetPath(Target target);          // under the host folder
+// The file beside the target that the installer writes first.
+std::string NewFilePath(Target target);
 std::string PayloadBytes(Target target, Language language);

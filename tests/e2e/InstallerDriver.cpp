@@ -18,21 +18,23 @@ std::string WindowsPath(const std::string& path)
     return windows;
 }
 
+std::string PathFromEnvironment(const char* variable)
+{
+    const char* path = getenv(variable);
+    return path ? WindowsPath(path) : "";
+}
+
 std::string FolderFromEnvironment(const char* variable)
 {
-    const char* value = getenv(variable);
-    if (!value || !*value)
-        return "";
-    std::string folder = WindowsPath(value);
-    if (folder.back() != '\\')
+    std::string folder = PathFromEnvironment(variable);
+    if (!folder.empty() && folder.back() != '\\')
         folder += '\\';
     return folder;
 }
 
 std::string InstallerPath()
 {
-    const char* path = getenv("QUILLFERN_SETUP");
-    return path ? WindowsPath(path) : "";
+    return PathFromEnvironment("QUILLFERN_SETUP");
 }
 
 static const char ClassesRootKey[] = "Applications\\PureBasic.exe\\shell\\open\\command";

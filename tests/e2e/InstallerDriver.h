@@ -17,6 +17,8 @@ std::string WindowsPath(const std::string& path);
 // The folder named by an environment variable as a Windows path ending in a
 // backslash; empty when the variable is not set.
 std::string FolderFromEnvironment(const char* variable);
+// A Windows path from an environment variable; empty when it is not set.
+std::string PathFromEnvironment(const char* variable);
 // The program under test, from QUILLFERN_SETUP.
 std::string InstallerPath();
 

@@ -169,6 +169,9 @@ TEST_F(InstallerSession, EnglishInstallationThenASecondRunReplacesTheFiles)
     std::ofstream(host + TargetPath(Target::Library), std::ios::binary)
         << PayloadBytes(Target::Library, Language::English) << "left over from an older version";
     std::ofstream(host + TargetPath(Target::Example), std::ios::binary) << "Tintwell";
+    // New files left by a run that was cut off before they took their places.
+    for (Target target : {Target::Help, Target::Residents})
+        std::ofstream(host + NewFilePath(target), std::ios::binary) << "cut off";
     // Registered the other way this time.
     UseHost(host, HKEY_LOCAL_MACHINE);
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
@@ -258,27 +261,103 @@ TEST_F(InstallerSession, MountedFullDiskKeepsNoPartialFile)
     ExpectNothingOutsideHost();
 }
 
+// Writes filler until the disk takes not one byte more.
+static bool FillDisk(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::string chunk(65536, 'f');
+    for (DWORD size = (DWORD)chunk.size(); size > 0; size /= 2) {
+        DWORD written = 0;
+        while (WriteFile(file, chunk.data(), size, &written, nullptr) && written == size) {
+        }
+    }
+    CloseHandle(file);
+    ULARGE_INTEGER free = {};
+    std::string disk = path.substr(0, path.rfind('\\') + 1);
+    return GetDiskFreeSpaceExA(disk.c_str(), &free, nullptr, nullptr) && free.QuadPart == 0;
+}
+
+TEST_F(InstallerSession, MountedFullDiskKeepsEveryEarlierFileWhole)
+{
+    std::string disk = FolderFromEnvironment("QUILLFERN_SMALL_DISK");
+    if (disk.empty())
+        GTEST_SKIP() << "no small mount: the fixture needs root and mount (QUILLFERN_SMALL_DISK unset)";
+    UseHost(disk + "Host\\");
+    std::map<Target, std::string> before = WriteEarlierInstallation(host);
+    std::string filler = disk + "filler.bin";
+    ASSERT_TRUE(FillDisk(filler)) << "the disk could not be filled";
+    std::string fillerBytes = ReadWholeFile(filler);
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
+    std::set<Target> kept;
+    for (Target target : AllTargets) {
+        std::string bytes = ReadWholeFile(host + TargetPath(target));
+        if (bytes == before[target])
+            kept.insert(target);
+        else
+            EXPECT_TRUE(bytes == PayloadBytes(target, Language::English)) << TargetPath(target) << " is neither";
+    }
+    EXPECT_FALSE(kept.empty()) << "a full disk took a new file";
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, (int)kept.size()), BoxIcon::Warning);
+    ExpectInstalled(Language::English, kept, before);
+    SaveScreenshot(CaptureScreen(), "english-disk-full-reinstall");
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
+    EXPECT_TRUE(ReadWholeFile(filler) == fillerBytes);
+    std::set<std::string> onDisk = {"filler.bin", "Host\\"};
+    for (const std::string& entry : ExpectedHostTree({}))
+        onDisk.insert("Host\\" + entry);
+    EXPECT_EQ(ListTree(disk), onDisk) << "written beside the host";
+    ExpectNothingOutsideHost();
+}
+
 // ---- Faults that other programs and long paths cause.
 
-TEST_F(InstallerSession, AFileHeldOpenByAnotherProgramIsReportedAndLeftAlone)
+TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
 {
-    for (const char* folder : {"", "Residents\\"})
-        CreateDirectoryA((host + folder).c_str(), nullptr);
+    std::map<Target, std::string> before = WriteEarlierInstallation(host);
     std::string held = host + TargetPath(Target::Residents);
-    std::ofstream(held, std::ios::binary) << "in use";
-    // Opened without write sharing, as an editor or a running host might.
-    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Opened without delete sharing, as an editor or a running host might:
+    // the file cannot be replaced while it is open.
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    // Protected by the user, with a new file beside it from a run that was
+    // cut off. Wine would move a file over it; Windows refuses.
+    std::string protectedFile = host + TargetPath(Target::Library);
+    std::ofstream(host + NewFilePath(Target::Library), std::ios::binary) << "cut off";
+    ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
-    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 1), BoxIcon::Warning);
-    EXPECT_EQ(installer.LogLines(), ExpectedLog(Language::French, host, {Target::Residents}));
-    EXPECT_EQ(installer.AskList(LB_GETCARETINDEX), 17);
-    for (Target target : {Target::Help, Target::Library, Target::Example})
-        EXPECT_TRUE(ReadWholeFile(host + TargetPath(target)) == PayloadBytes(target, Language::French));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 2), BoxIcon::Warning);
+    ExpectInstalled(Language::French, {Target::Library, Target::Residents}, before);
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    char seen[64] = {};
+    DWORD got = 0;
+    SetFilePointer(holder, 0, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(ReadFile(holder, seen, sizeof seen - 1, &got, nullptr));
     CloseHandle(holder);
-    EXPECT_EQ(ReadWholeFile(held), "in use") << "the other program's file is neither replaced nor removed";
+    EXPECT_EQ(std::string(seen, got), before[Target::Residents]) << "the other program's view of its file changed";
+    EXPECT_NE(GetFileAttributesA(protectedFile.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
+    ExpectNothingOutsideHost();
+}
+
+// A test build of the installer changes the new residents file on disk after
+// writing it: the comparison must catch it before it takes the old one's place.
+TEST_F(InstallerSession, ANewFileThatDoesNotReadBackAsWrittenLeavesTheOldOne)
+{
+    program = PathFromEnvironment("QUILLFERN_SETUP_SPOILED_READBACK");
+    ASSERT_FALSE(program.empty()) << "QUILLFERN_SETUP_SPOILED_READBACK names the test build";
+    std::map<Target, std::string> before = WriteEarlierInstallation(host);
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 1), BoxIcon::Warning);
+    ExpectInstalled(Language::English, {Target::Residents}, before);
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
     ExpectNothingOutsideHost();
 }
 

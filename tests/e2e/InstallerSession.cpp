@@ -1,6 +1,7 @@
 #include "InstallerSession.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
+#include <fstream>
 
 static const std::string Separator(62, '=');
 
@@ -64,6 +65,20 @@ std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten)
             tree.insert(TargetPath(target));
     }
     return tree;
+}
+
+std::map<Target, std::string> WriteEarlierInstallation(const std::string& host)
+{
+    CreateDirectoryA(host.c_str(), nullptr);
+    // Only folders when no file is written; parents sort before children.
+    for (const std::string& folder : ExpectedHostTree(std::set<Target>(std::begin(AllTargets), std::end(AllTargets))))
+        CreateDirectoryA((host + folder).c_str(), nullptr);
+    std::map<Target, std::string> earlier;
+    for (Target target : AllTargets) {
+        earlier[target] = "Quillfern 2.00: " + TargetPath(target) + "\r\n";
+        std::ofstream(host + TargetPath(target), std::ios::binary) << earlier[target];
+    }
+    return earlier;
 }
 
 void InstallerSession::SetUp()
@@ -161,18 +176,22 @@ void InstallerSession::ExpectMessage(const MessageBoxContent& message, const std
     EXPECT_EQ(BoxIconName(shown), std::string(BoxIconName(icon)));
 }
 
-void InstallerSession::ExpectInstalled(Language installed, const std::set<Target>& notWritten)
+void InstallerSession::ExpectInstalled(Language installed, const std::set<Target>& notWritten,
+                                       const std::map<Target, std::string>& before)
 {
     EXPECT_EQ(installer.LogLines(), ExpectedLog(installed, host, notWritten));
     EXPECT_EQ(installer.AskList(LB_GETCARETINDEX), 17) << "the caret stands on the last line";
     EXPECT_EQ(installer.AskList(LB_GETCURSEL), LB_ERR) << "no line selected";
     for (Target target : AllTargets) {
         std::string path = host + TargetPath(target);
-        if (notWritten.count(target))
+        if (!notWritten.count(target))
+            EXPECT_TRUE(ReadWholeFile(path) == PayloadBytes(target, installed)) << path << " differs from its item";
+        else if (before.count(target))
+            EXPECT_TRUE(ReadWholeFile(path) == before.at(target)) << path << " lost what it held before";
+        else
             EXPECT_FALSE(PathExists(path) && !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY))
                 << "a partial file is left: " << path;
-        else
-            EXPECT_TRUE(ReadWholeFile(path) == PayloadBytes(target, installed)) << path << " differs from its item";
+        EXPECT_FALSE(PathExists(host + NewFilePath(target))) << "a new file is left beside " << path;
     }
 }
 

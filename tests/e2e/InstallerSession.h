@@ -5,6 +5,7 @@
 #include "InstalledFiles.h"
 #include "ScreenCheck.h"
 #include <gtest/gtest.h>
+#include <map>
 
 std::vector<std::string> ExpectedLog(Language language, const std::string& host, const std::set<Target>& notWritten);
 std::string ExpectedCompletionText(Language language, int notWritten);
@@ -12,6 +13,9 @@ std::string ExpectedNoHostTitle(Language language);
 std::string ExpectedNoHostText(Language language);
 // The folders and the files that were written, as ListTree gives them.
 std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten);
+// The folders and four files of an earlier version under the host folder;
+// their content, which differs from the items'.
+std::map<Target, std::string> WriteEarlierInstallation(const std::string& host);
 
 class InstallerSession : public testing::Test {
 protected:
@@ -32,8 +36,11 @@ protected:
     void ExpectMessage(const MessageBoxContent& message, const std::string& title, const std::string& text,
                        BoxIcon icon);
     // The log, caret and selection after an installation that left
-    // `notWritten` unwritten, and the host tree on disk.
-    void ExpectInstalled(Language language, const std::set<Target>& notWritten);
+    // `notWritten` unwritten, and the files on disk: each written one holds
+    // its item, each unwritten one what it held before (or is absent), and
+    // no new file is left beside any.
+    void ExpectInstalled(Language language, const std::set<Target>& notWritten,
+                         const std::map<Target, std::string>& before = {});
     // OK, then the done state, then cancel: the program ends with exit code 0.
     void AnswerAndQuit(const MessageBoxContent& message, bool withMouse = false);
     void ExpectEndWithCode0();
@@ -42,6 +49,7 @@ protected:
     std::string parent;             // holds the host folder; the installer's current folder
     std::string host;
     std::set<std::string> parentBefore;
+    std::string program = InstallerPath();      // the installer StartInstaller runs
     InstallerProcess installer;
     Language language = Language::French;
 };

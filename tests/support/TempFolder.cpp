@@ -14,6 +14,13 @@ std::string MakeTempFolder(const char* tag)
     return folder;
 }
 
+// Windows and Wine refuse to delete a file marked read-only.
+static void RemoveFile(const std::string& path)
+{
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
 void RemoveFolderTree(const std::string& folder)
 {
     std::string pattern = folder + "*";
@@ -27,7 +34,7 @@ void RemoveFolderTree(const std::string& folder)
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveFolderTree(folder + name + "\\");
             else
-                DeleteFileA((folder + name).c_str());
+                RemoveFile(folder + name);
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
