@@ -397,12 +397,12 @@ TEST_F(InstallerSession, DllsPlantedBesideTheProgramAreNeverLoaded)
         names.push_back(name);
     ASSERT_FALSE(names.empty());
     std::string downloads = MakeTempFolder("downloads");
-    std::string program = downloads + "QuillfernSetup.exe";
+    program = downloads + "QuillfernSetup.exe";
     ASSERT_TRUE(CopyFileA(InstallerPath().c_str(), program.c_str(), FALSE));
     for (const std::string& name : names)
         ASSERT_TRUE(CopyFileA((planted + name + ".dll").c_str(), (downloads + name + ".dll").c_str(), FALSE)) << name;
     MessageBoxContent message;
-    StartInstaller(program);
+    StartInstaller();
     if (!HasFatalFailure()) {
         ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::French));
         ASSERT_NO_FATAL_FAILURE(Install(message));

@@ -108,7 +108,7 @@ void InstallerSession::UseHost(const std::string& folder, HKEY root)
     parentBefore = ListTree(parent);
 }
 
-void InstallerSession::StartInstaller(const std::string& program)
+void InstallerSession::StartInstaller()
 {
     ASSERT_TRUE(installer.Start(parent, program)) << "cannot start " << program;
     ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";

@@ -24,7 +24,7 @@ protected:
 
     // A host folder of its own under `parent`, registered under `root`.
     void UseHost(const std::string& host, HKEY root = HKEY_CLASSES_ROOT);
-    void StartInstaller(const std::string& program = InstallerPath());
+    void StartInstaller();
     void ExpectChoosingState();
     // Clicks a language button (real mouse or posted) and checks the ready state.
     void ChooseLanguage(Language language, bool withMouse = false);
