@@ -1,4 +1,5 @@
 #include "InstallerSession.h"
+#include "InstallerView.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
 
@@ -97,6 +98,13 @@ void InstallerSession::StartInstaller()
 {
     ASSERT_TRUE(installer.Start(parent)) << "cannot start " << InstallerPath();
     ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+    ExpectPainted();
+}
+
+void InstallerSession::ExpectPainted(const MessageBoxContent* box)
+{
+    std::string missing;
+    EXPECT_TRUE(WaitForPainted(installer, box, painted, missing)) << "not drawn on the screen: " << missing;
 }
 
 void InstallerSession::ExpectChoosingState()
@@ -108,7 +116,7 @@ void InstallerSession::ExpectChoosingState()
     EXPECT_EQ(TextOf(installer.Control(6)), "Fran\xE7" "ais");
     EXPECT_EQ(TextOf(installer.Control(8)), "English");
     EXPECT_EQ(TextOf(installer.Control(7)), "Installer");
-    EXPECT_EQ(TextOf(installer.Control(5)), "");
+    EXPECT_EQ(TextOf(installer.Control(5)), "Annuler") << "the picture button has a name for screen readers";
     EXPECT_EQ(installer.AskList(LB_GETCOUNT), 0);
 }
 
@@ -133,7 +141,8 @@ void InstallerSession::ChooseLanguage(Language chosen, bool withMouse)
     EXPECT_TRUE(IsWindowEnabled(installer.Control(7)));
     EXPECT_TRUE(IsWindowEnabled(installer.Control(5)));
     EXPECT_EQ(TextOf(installer.Control(7)), french ? "Installer" : "Install");
-    EXPECT_EQ(TextOf(installer.Control(5)), french ? "" : "Cancel");
+    EXPECT_EQ(TextOf(installer.Control(5)), french ? "Annuler" : "Cancel");
+    ExpectPainted();
 }
 
 void InstallerSession::Install(MessageBoxContent& message, bool withMouse)
@@ -159,6 +168,7 @@ void InstallerSession::ExpectMessage(const MessageBoxContent& message, const std
     // The box may still be painting its icon.
     WaitFor([&] { return (shown = RecogniseIcon(message.icon)) == icon; }, WindowDeadlineMs);
     EXPECT_EQ(BoxIconName(shown), std::string(BoxIconName(icon)));
+    ExpectPainted(&message);
 }
 
 void InstallerSession::ExpectInstalled(Language installed, const std::set<Target>& notWritten)
