@@ -14,10 +14,6 @@ constexpr int LogoBand = 1;
 constexpr int ButtonPanel = 2;
 constexpr int LogPanel = 3;
 
-constexpr int CreditFont = 18;
-constexpr int ButtonFont = 17;
-constexpr int ListFont = 200;
-
 constexpr COLORREF MainColour = 0xDCB26B;
 constexpr COLORREF LogoBandColour = 0xFFFFFF;
 constexpr COLORREF LogPanelColour = 0xDED7CE;
@@ -74,11 +70,11 @@ static void BuildLogPanel(int width)
     if (!OpenPanel(LogPanel, 0, 103, width, 206, LogPanelColour))
         return;
     if (CtlUseWindow(WinHandle(LogPanel))) {
-        HFONT creditFont = FntLoad(CreditFont, "Times New Roman", 9, FntHighQuality | FntBold | FntItalic);
+        HFONT creditFont = LoadInstallerFont(CreditFont);
         CtlText(CreditLine, 30, 215, 300, 15, CreditText);
         CtlSetFont(CreditLine, creditFont);
         CtlListBox(LogList, 14, 14, 438, 201);
-        HFONT listFont = FntLoad(ListFont, "Arial", 9, FntHighQuality | FntBold);
+        HFONT listFont = LoadInstallerFont(ListFont);
         SendMessageA(CtlHandle(LogList), WM_SETFONT, (WPARAM)listFont, 1);
     }
     WinHide(LogPanel, 0);
@@ -94,7 +90,9 @@ static void BuildButtonPanel()
     CtlButton(EnglishButton, 7, 44, 86, 31, "English");
     CtlButton(InstallButton, 7, 100, 86, 31, "Installer");
     CtlImageButton(CancelButton, 7, 161, 86, 31, cancelPicture);
-    HFONT buttonFont = FntLoad(ButtonFont, "Arial", 11, FntHighQuality | FntBold | FntItalic);
+    // The button draws only its picture; the text names it for screen readers.
+    CtlSetText(CancelButton, "Annuler");
+    HFONT buttonFont = LoadInstallerFont(ButtonFont);
     static const int fontOrder[] = {FrenchButton, InstallButton, EnglishButton, CancelButton};
     for (int button : fontOrder)
         CtlSetFont(button, buttonFont);

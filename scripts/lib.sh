@@ -64,9 +64,17 @@ wine_loader() {
 }
 
 # A prefix inside the build tree, made once: the build folder's own unless
-# another folder is given.
+# another folder is given. Its Windows look is brought up to date each time,
+# so older prefixes get it too.
 prepare_prefix() {
-    local triplet=$1 prefix=${2:-$BUILD/$1/wineprefix} arch=win64
+    local triplet=$1 prefix=${2:-$BUILD/$1/wineprefix}
+    make_prefix "$triplet" "$prefix"
+    copy_wine_fonts "$prefix"
+    apply_windows_look "$triplet" "$prefix"
+}
+
+make_prefix() {
+    local triplet=$1 prefix=$2 arch=win64
     [ "$triplet" = i686-w64-mingw32 ] && arch=win32
     if [ -f "$prefix/system.reg" ]; then return; fi
     say "making the $arch Wine prefix $prefix"
@@ -77,6 +85,56 @@ prepare_prefix() {
     WINEPREFIX="$prefix" "$(wine_loader "$triplet")" reg delete \
         'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
     WINEPREFIX="$prefix" wineserver -w
+}
+
+# Wine's own faces (Tahoma for message boxes and captions, MS Sans Serif,
+# Marlett for the caption buttons' glyphs) come with fonts-wine in
+# /usr/share/wine/fonts, which Debian's Wine never searches: it asks for
+# "<data folder>\../fonts\", a path that does not resolve. The prefix's own
+# Fonts folder is always searched, as on Windows.
+WINE_FONTS=/usr/share/wine/fonts
+
+copy_wine_fonts() {
+    local fonts="$1/drive_c/windows/Fonts"
+    [ -d "$WINE_FONTS" ] || { say "no $WINE_FONTS: Tahoma and Marlett will be missing"; return; }
+    mkdir -p "$fonts"
+    cp -u "$WINE_FONTS"/* "$fonts/"
+}
+
+# What makes a prefix show the installer as Windows does. The faces it asks
+# for come out with their Windows metrics: Wine maps no face by metric
+# compatibility, so Liberation's metric-compatible faces stand in under the
+# Windows names. The end-to-end driver (and every program it starts) runs on
+# a virtual desktop of its own, where Wine draws title bars and frames itself
+# as Windows does; a bare X display draws none.
+WINDOWS_LOOK='REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Arial"="Liberation Sans"
+"Times New Roman"="Liberation Serif"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Quillfern"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\installer_e2e_tests.exe\Explorer]
+"Desktop"="Quillfern"
+'
+
+# Imported once per version of the settings above: a marker in the prefix
+# holds the checksum of the settings last imported.
+apply_windows_look() {
+    local triplet=$1 prefix=$2 marker="$2/quillfern-windows-look" sum reg
+    sum=$(md5sum <<<"$WINDOWS_LOOK" | cut -d' ' -f1)
+    [ "$(cat "$marker" 2>/dev/null)" = "$sum" ] && return
+    say "giving $prefix Windows fonts and frames"
+    reg="$prefix/quillfern-windows-look.reg"
+    printf '%s' "$WINDOWS_LOOK" >"$reg"
+    WINEPREFIX="$prefix" "$(wine_loader "$triplet")" regedit /S "Z:$(tr / '\\' <<<"$reg")" >/dev/null 2>&1 || {
+        say "could not import $reg"
+        return 1
+    }
+    WINEPREFIX="$prefix" wineserver -w
+    echo "$sum" >"$marker"
 }
 
 XVFB_PID=""

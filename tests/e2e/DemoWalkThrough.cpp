@@ -1,10 +1,16 @@
 // scripts/run without a display of its own: an English installation walked
-// through on the virtual display, with a screenshot of each state.
+// through on the virtual desktop, with a screenshot of each state taken once
+// the window (and the message box) has painted completely; a state that
+// does not paint is reported, not saved. With QUILLFERN_PICTURES set, the
+// window before any choice and after the installation with its message open
+// are also saved there, cut to the window, for the README.
 #include "support/ChildProcess.h"
 #include "InstallerDriver.h"
-#include "ScreenCheck.h"
+#include "InstallerView.h"
 #include "support/WaitFor.h"
 #include <cstdio>
+
+constexpr int PictureMargin = 16;
 
 static int Fail(const char* what)
 {
@@ -12,10 +18,34 @@ static int Fail(const char* what)
     return 1;
 }
 
-static void Snapshot(const char* name)
+// The main window and the message box when it is open, with a margin.
+static RECT PictureArea(const InstallerProcess& installer, const MessageBoxContent* box)
 {
-    SaveScreenshot(CaptureScreen(), name);
+    RECT area = {}, boxArea = {};
+    GetWindowRect(installer.Main, &area);
+    if (box && GetWindowRect(box->box, &boxArea))
+        UnionRect(&area, &area, &boxArea);
+    InflateRect(&area, PictureMargin, PictureMargin);
+    return area;
+}
+
+static bool Snapshot(const InstallerProcess& installer, const MessageBoxContent* box, const char* name,
+                     const char* picture = nullptr)
+{
+    ScreenImage shown;
+    std::string missing;
+    if (!WaitForPainted(installer, box, shown, missing)) {
+        printf("demo: %s not saved: not drawn on the screen: %s\n", name, missing.c_str());
+        return false;
+    }
+    SaveScreenshot(shown, name);
     printf("demo: screenshot %s.bmp\n", name);
+    std::string pictures = FolderFromEnvironment("QUILLFERN_PICTURES");
+    if (picture && !pictures.empty()) {
+        SaveImage(Crop(shown, PictureArea(installer, box)), pictures, picture);
+        printf("demo: picture %s.bmp\n", picture);
+    }
+    return true;
 }
 
 CHILD_MODE(demo)
@@ -24,16 +54,16 @@ CHILD_MODE(demo)
     InstallerProcess installer;
     if (host.empty() || !installer.Start(host) || !installer.WaitForWindow())
         return Fail("the installer window did not appear");
-    Snapshot("demo-1-choosing");
+    bool allShown = Snapshot(installer, nullptr, "demo-1-choosing", "window-choosing");
     PostButtonClick(installer.Control(8));
     if (!installer.WaitForLineCount(1))
         return Fail("English was not chosen");
-    Snapshot("demo-2-english");
+    allShown &= Snapshot(installer, nullptr, "demo-2-english");
     PostButtonClick(installer.Control(7));
     MessageBoxContent message;
     if (!installer.WaitForMessageBox(message, InstallDeadlineMs))
         return Fail("no message after the installation");
-    Snapshot("demo-3-installed");
+    allShown &= Snapshot(installer, &message, "demo-3-installed", "window-installed-english");
     printf("demo: message \"%s\": %s\n", message.title.c_str(), message.text.c_str());
     printf("demo: log lines\n");
     for (const std::string& line : installer.LogLines())
@@ -41,7 +71,7 @@ CHILD_MODE(demo)
     PostButtonClick(GetDlgItem(message.box, IDOK));
     if (!installer.WaitForNoMessageBox() || !WaitFor([&] { return IsWindowEnabled(installer.Control(5)) != FALSE; }))
         return Fail("the message did not close");
-    Snapshot("demo-4-done");
+    allShown &= Snapshot(installer, nullptr, "demo-4-done");
     PostButtonClick(installer.Control(5));
     DWORD exitCode = 0xDEAD;
     if (!installer.WaitForEndAfterQuit(&exitCode))
@@ -54,5 +84,7 @@ CHILD_MODE(demo)
         GetFileAttributesExA((host + entry).c_str(), GetFileExInfoStandard, &data);
         printf("  %8lu  %s\n", (unsigned long)data.nFileSizeLow, entry.c_str());
     }
+    if (!allShown)
+        return Fail("some states did not paint completely: their screenshots are missing");
     return exitCode == 0 ? 0 : 1;
 }

@@ -84,7 +84,7 @@ std::set<std::string> ListTree(const std::string& folder)
     return entries;
 }
 
-POINT VisibleCentre(HWND control)
+RECT VisibleRect(HWND control)
 {
     RECT visible = {};
     GetWindowRect(control, &visible);
@@ -93,12 +93,19 @@ POINT VisibleCentre(HWND control)
         GetWindowRect(ancestor, &outer);
         IntersectRect(&visible, &visible, &outer);
     }
+    return visible;
+}
+
+POINT VisibleCentre(HWND control)
+{
+    RECT visible = VisibleRect(control);
     return {(visible.left + visible.right) / 2, (visible.top + visible.bottom) / 2};
 }
 
 // The screen shows a window some time after Win32 calls it visible (longer
 // on a loaded machine): the click waits until the control is really the
-// window under the point and the display has drawn something there.
+// window under the point and the display has drawn something around it (an
+// undrawn window is black; the point itself may fall on black text).
 static bool ShownOnScreen(HWND control, POINT point)
 {
     // The system looks through a disabled control to its parent.
@@ -107,9 +114,15 @@ static bool ShownOnScreen(HWND control, POINT point)
     if (under != control && !disabledOverParent)
         return false;
     HDC screen = GetDC(nullptr);
-    COLORREF pixel = GetPixel(screen, point.x, point.y);
+    bool drawn = false;
+    for (int dy = -3; dy <= 3 && !drawn; dy++) {
+        for (int dx = -3; dx <= 3 && !drawn; dx++) {
+            COLORREF pixel = GetPixel(screen, point.x + dx, point.y + dy);
+            drawn = pixel != RGB(0, 0, 0) && pixel != CLR_INVALID;
+        }
+    }
     ReleaseDC(nullptr, screen);
-    return pixel != RGB(0, 0, 0) && pixel != CLR_INVALID;
+    return drawn;
 }
 
 void ClickWithMouse(HWND control)

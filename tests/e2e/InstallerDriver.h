@@ -29,8 +29,9 @@ void UnregisterHost();
 // Every folder (ending in a backslash) and file below `folder`, relative to it.
 std::set<std::string> ListTree(const std::string& folder);
 
-// Screen coordinates of the centre of the part of a control that can be seen
-// inside all its ancestors.
+// The part of a control, in screen coordinates, that can be seen inside all
+// its ancestors, and its centre.
+RECT VisibleRect(HWND control);
 POINT VisibleCentre(HWND control);
 void ClickWithMouse(HWND control);      // real input: SetCursorPos + SendInput
 void PostButtonClick(HWND button);      // BM_CLICK, posted so GetMessage returns

@@ -1,4 +1,5 @@
 #include "InstallerSession.h"
+#include "InstallerView.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
 #include <fstream>
@@ -112,6 +113,13 @@ void InstallerSession::StartInstaller()
 {
     ASSERT_TRUE(installer.Start(parent, program)) << "cannot start " << program;
     ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+    ExpectPainted();
+}
+
+void InstallerSession::ExpectPainted(const MessageBoxContent* box)
+{
+    std::string missing;
+    EXPECT_TRUE(WaitForPainted(installer, box, painted, missing)) << "not drawn on the screen: " << missing;
 }
 
 void InstallerSession::ExpectChoosingState()
@@ -123,7 +131,7 @@ void InstallerSession::ExpectChoosingState()
     EXPECT_EQ(TextOf(installer.Control(6)), "Fran\xE7" "ais");
     EXPECT_EQ(TextOf(installer.Control(8)), "English");
     EXPECT_EQ(TextOf(installer.Control(7)), "Installer");
-    EXPECT_EQ(TextOf(installer.Control(5)), "");
+    EXPECT_EQ(TextOf(installer.Control(5)), "Annuler") << "the picture button has a name for screen readers";
     EXPECT_EQ(installer.AskList(LB_GETCOUNT), 0);
 }
 
@@ -148,7 +156,8 @@ void InstallerSession::ChooseLanguage(Language chosen, bool withMouse)
     EXPECT_TRUE(IsWindowEnabled(installer.Control(7)));
     EXPECT_TRUE(IsWindowEnabled(installer.Control(5)));
     EXPECT_EQ(TextOf(installer.Control(7)), french ? "Installer" : "Install");
-    EXPECT_EQ(TextOf(installer.Control(5)), french ? "" : "Cancel");
+    EXPECT_EQ(TextOf(installer.Control(5)), french ? "Annuler" : "Cancel");
+    ExpectPainted();
 }
 
 void InstallerSession::Install(MessageBoxContent& message, bool withMouse)
@@ -174,6 +183,7 @@ void InstallerSession::ExpectMessage(const MessageBoxContent& message, const std
     // The box may still be painting its icon.
     WaitFor([&] { return (shown = RecogniseIcon(message.icon)) == icon; }, WindowDeadlineMs);
     EXPECT_EQ(BoxIconName(shown), std::string(BoxIconName(icon)));
+    ExpectPainted(&message);
 }
 
 void InstallerSession::ExpectInstalled(Language installed, const std::set<Target>& notWritten,

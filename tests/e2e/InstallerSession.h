@@ -24,7 +24,11 @@ protected:
 
     // A host folder of its own under `parent`, registered under `root`.
     void UseHost(const std::string& host, HKEY root = HKEY_CLASSES_ROOT);
+    // Starts the installer and waits for its window to paint completely.
     void StartInstaller();
+    // Waits until the window, and the message box when given, has painted
+    // completely; `painted` is the last capture.
+    void ExpectPainted(const MessageBoxContent* box = nullptr);
     void ExpectChoosingState();
     // Clicks a language button (real mouse or posted) and checks the ready state.
     void ChooseLanguage(Language language, bool withMouse = false);
@@ -52,4 +56,5 @@ protected:
     std::string program = InstallerPath();      // the installer StartInstaller runs
     InstallerProcess installer;
     Language language = Language::French;
+    ScreenImage painted;
 };

@@ -56,6 +56,25 @@ ScreenImage CaptureScreen()
     return surface.Image();
 }
 
+ScreenImage Crop(const ScreenImage& image, RECT area)
+{
+    RECT whole = {0, 0, image.width, image.height};
+    IntersectRect(&area, &area, &whole);
+    ScreenImage part;
+    part.width = area.right - area.left;
+    part.height = area.bottom - area.top;
+    for (int y = area.top; y < area.bottom; y++) {
+        for (int x = area.left; x < area.right; x++)
+            part.pixels.push_back(image.At(x, y));
+    }
+    return part;
+}
+
+int ColourDistance(COLORREF a, COLORREF b)
+{
+    return abs(GetRValue(a) - GetRValue(b)) + abs(GetGValue(a) - GetGValue(b)) + abs(GetBValue(a) - GetBValue(b));
+}
+
 ScreenImage DecodeBitmapFile(const unsigned char* start, int width, int height)
 {
     auto* file = (const BITMAPFILEHEADER*)start;
@@ -70,7 +89,11 @@ ScreenImage DecodeBitmapFile(const unsigned char* start, int width, int height)
 
 void SaveScreenshot(const ScreenImage& image, const std::string& name)
 {
-    std::string folder = FolderFromEnvironment("QUILLFERN_SCREENSHOTS");
+    SaveImage(image, FolderFromEnvironment("QUILLFERN_SCREENSHOTS"), name);
+}
+
+void SaveImage(const ScreenImage& image, const std::string& folder, const std::string& name)
+{
     if (folder.empty())
         return;
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -112,10 +135,8 @@ const char* BoxIconName(BoxIcon icon)
 static long long Difference(const ScreenImage& a, const ScreenImage& b)
 {
     long long sum = 0;
-    for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); i++) {
-        sum += abs(GetRValue(a.pixels[i]) - GetRValue(b.pixels[i])) + abs(GetGValue(a.pixels[i]) - GetGValue(b.pixels[i]))
-            + abs(GetBValue(a.pixels[i]) - GetBValue(b.pixels[i]));
-    }
+    for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); i++)
+        sum += ColourDistance(a.pixels[i], b.pixels[i]);
     return sum;
 }
 
@@ -126,16 +147,9 @@ BoxIcon RecogniseIcon(HWND iconControl)
         return BoxIcon::Unrecognised;
     POINT origin = {0, 0};
     ClientToScreen(iconControl, &origin);
-    ScreenImage screen = CaptureScreen();
-    ScreenImage shown;
-    shown.width = client.right;
-    shown.height = client.bottom;
-    for (int y = 0; y < client.bottom; y++) {
-        for (int x = 0; x < client.right; x++) {
-            int sx = origin.x + x, sy = origin.y + y;
-            shown.pixels.push_back(screen.Contains(sx, sy) ? screen.At(sx, sy) : 0);
-        }
-    }
+    ScreenImage shown = Crop(CaptureScreen(), {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom});
+    if (shown.width != client.right || shown.height != client.bottom)
+        return BoxIcon::Unrecognised;
     // The system icons leave their corners transparent.
     COLORREF background = shown.At(0, 0);
     static const struct {

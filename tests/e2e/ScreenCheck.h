@@ -15,9 +15,15 @@ struct ScreenImage {
 };
 
 ScreenImage CaptureScreen();
+// The part of the image inside `area` (screen coordinates), clipped to it.
+ScreenImage Crop(const ScreenImage& image, RECT area);
+// Summed over the three channels: 0 for equal colours, up to 765.
+int ColourDistance(COLORREF a, COLORREF b);
 // The picture drawn by GDI from a BMP file's bytes, at its own size or
 // stretched as StretchBlt does by default.
 ScreenImage DecodeBitmapFile(const unsigned char* start, int width = 0, int height = 0);
+// Saves as <folder><name>.bmp (the folder ends in a backslash; none: nothing saved).
+void SaveImage(const ScreenImage& image, const std::string& folder, const std::string& name);
 // Saves under QUILLFERN_SCREENSHOTS (when set) as <name>.bmp.
 void SaveScreenshot(const ScreenImage& image, const std::string& name);
 

@@ -1,0 +1,264 @@
+#include "InstallerView.h"
+#include "payload/Payload.h"
+#include "support/WaitFor.h"
+#include <algorithm>
+#include <vector>
+
+constexpr int MessageBoxTextControl = 65535;
+
+// The screen pixels of a rectangle that another window (the message box)
+// does not cover.
+struct Area {
+    const ScreenImage& screen;
+    RECT rect;
+    RECT covered;
+
+    template <typename Visit>
+    void ForEach(Visit visit) const
+    {
+        for (int y = rect.top; y < rect.bottom; y++) {
+            for (int x = rect.left; x < rect.right; x++) {
+                POINT point = {x, y};
+                if (screen.Contains(x, y) && !PtInRect(&covered, point))
+                    visit(screen.At(x, y), x, y);
+            }
+        }
+    }
+    int Count(COLORREF colour) const
+    {
+        int count = 0;
+        ForEach([&](COLORREF pixel, int, int) { count += pixel == colour; });
+        return count;
+    }
+    // Pixels that stand out from the background: text, a picture.
+    int Ink(COLORREF background, int minimumDistance = 200) const
+    {
+        int count = 0;
+        ForEach([&](COLORREF pixel, int, int) { count += ColourDistance(pixel, background) > minimumDistance; });
+        return count;
+    }
+    int Seen() const
+    {
+        int count = 0;
+        ForEach([&](COLORREF, int, int) { count++; });
+        return count;
+    }
+};
+
+static RECT ClientOnScreen(HWND window)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, (POINT*)&client, 2);
+    return client;
+}
+
+// The control fits the picture into its client area from the top-left
+// corner (Wine shrinks it by the frame).
+static double LogoMatch(const ScreenImage& screen, HWND logoControl, const RECT& covered)
+{
+    RECT client = ClientOnScreen(logoControl);
+    int width = client.right - client.left, height = client.bottom - client.top;
+    ScreenImage logo = DecodeBitmapFile(LogoBitmapStart, width, height);
+    int checked = 0, matched = 0;
+    for (int y = 1; y < logo.height; y += 5) {
+        for (int x = 1; x < logo.width; x += 7) {
+            POINT point = {client.left + x, client.top + y};
+            if (!screen.Contains(point.x, point.y) || PtInRect(&covered, point))
+                continue;
+            checked++;
+            matched += screen.At(point.x, point.y) == logo.At(x, y);
+        }
+    }
+    return checked ? (double)matched / checked : 0;
+}
+
+double LogoMatch(const ScreenImage& screen, HWND logoControl)
+{
+    return LogoMatch(screen, logoControl, RECT{});
+}
+
+// A push button: mostly its face colour, with its text or picture on it.
+static bool ButtonPainted(const ScreenImage& screen, HWND button, const RECT& covered)
+{
+    RECT inside = VisibleRect(button);
+    InflateRect(&inside, -3, -3);
+    Area area{screen, inside, covered};
+    int seen = area.Seen();
+    if (seen == 0)
+        return true;
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    return area.Count(face) * 2 >= seen && area.Ink(face, 150) >= 10;
+}
+
+static void Note(std::string& missing, const std::string& part)
+{
+    missing += (missing.empty() ? "" : ", ") + part;
+}
+
+// Every line in view that has text shows some of it in the log's colour.
+static std::string UndrawnLogLines(const InstallerProcess& installer, const ScreenImage& screen, const RECT& covered)
+{
+    RECT client = ClientOnScreen(installer.List);
+    Area list{screen, client, covered};
+    if (list.Count(White) * 2 < list.Seen())
+        return "the log's white background";
+    int top = (int)installer.AskList(LB_GETTOPINDEX);
+    int lineHeight = (int)installer.AskList(LB_GETITEMHEIGHT);
+    std::vector<std::string> lines = installer.LogLines();
+    std::string undrawn;
+    for (int i = top; lineHeight > 0 && i < (int)lines.size(); i++) {
+        RECT band = {client.left, client.top + (i - top) * lineHeight, client.right,
+                     client.top + (i - top + 1) * lineHeight};
+        if (band.top >= client.bottom)
+            break;
+        Area line{screen, band, covered};
+        if (!lines[i].empty() && line.Seen() > 0 && line.Count(ListTextColour) < 5)
+            Note(undrawn, "log line " + std::to_string(i));
+    }
+    return undrawn;
+}
+
+static std::string UnpaintedInWindow(const InstallerProcess& installer, const ScreenImage& screen, const RECT& covered)
+{
+    std::string missing;
+    if (LogoMatch(screen, GetDlgItem(installer.LogoBand, 11), covered) <= 0.95)
+        Note(missing, "the logo");
+    RECT logPanel = ClientOnScreen(installer.LogPanel);
+    if (Area{screen, {logPanel.left, logPanel.top, logPanel.left + 8, logPanel.top + 8}, covered}.Ink(LogPanelColour, 0))
+        Note(missing, "the log panel's colour");
+    RECT buttonPanel = ClientOnScreen(installer.ButtonPanel);
+    if (Area{screen, {buttonPanel.left, buttonPanel.top, buttonPanel.left + 4, buttonPanel.top + 8}, covered}.Ink(
+            ButtonPanelColour, 0))
+        Note(missing, "the button panel's colour");
+    for (int button : {6, 8, 7})
+        if (!ButtonPainted(screen, installer.Control(button), covered))
+            Note(missing, "the text of button " + std::to_string(button) + " (" + TextOf(installer.Control(button)) + ")");
+    if (!ButtonPainted(screen, installer.Control(5), covered))
+        Note(missing, "the cancel button's picture");
+    HWND credit = GetDlgItem(installer.LogPanel, 14);
+    Area creditLine{screen, ClientOnScreen(credit), covered};
+    if (creditLine.Seen() > 0 && creditLine.Ink(LogPanelColour) < 30)
+        Note(missing, "the credit line");
+    std::string log = UndrawnLogLines(installer, screen, covered);
+    if (!log.empty())
+        Note(missing, log);
+    return missing;
+}
+
+std::string UnpaintedInWindow(const InstallerProcess& installer, const ScreenImage& screen)
+{
+    return UnpaintedInWindow(installer, screen, RECT{});
+}
+
+// Most pixels of a one-pixel line of the box's edge have the colour.
+static bool EdgeDrawn(const ScreenImage& screen, RECT line, COLORREF colour)
+{
+    Area edge{screen, line, RECT{}};
+    return edge.Seen() > 0 && edge.Count(colour) * 10 >= edge.Seen() * 9;
+}
+
+// A dialog frame is a raised edge, light at the top and left, dark at the
+// bottom and right.
+static bool FrameDrawn(const ScreenImage& screen, const RECT& box)
+{
+    COLORREF light = GetSysColor(COLOR_3DLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW);
+    return EdgeDrawn(screen, {box.left + 1, box.top, box.right - 2, box.top + 1}, light)
+        && EdgeDrawn(screen, {box.left, box.top + 1, box.left + 1, box.bottom - 2}, light)
+        && EdgeDrawn(screen, {box.left + 1, box.bottom - 1, box.right - 1, box.bottom}, dark)
+        && EdgeDrawn(screen, {box.right - 1, box.top + 1, box.right, box.bottom - 1}, dark);
+}
+
+static bool Between(COLORREF pixel, COLORREF from, COLORREF to)
+{
+    auto within = [](int value, int a, int b) { return value >= std::min(a, b) - 8 && value <= std::max(a, b) + 8; };
+    return within(GetRValue(pixel), GetRValue(from), GetRValue(to))
+        && within(GetGValue(pixel), GetGValue(from), GetGValue(to))
+        && within(GetBValue(pixel), GetBValue(from), GetBValue(to));
+}
+
+// The close box's glyph, Marlett's cross, is symmetric both ways; the
+// letter a missing Marlett leaves ("r") is neither.
+static bool CrossDrawn(const ScreenImage& screen, const RECT& closeBox)
+{
+    COLORREF glyph = GetSysColor(COLOR_BTNTEXT);
+    RECT bounds = {closeBox.right, closeBox.bottom, closeBox.left, closeBox.top};
+    Area area{screen, closeBox, RECT{}};
+    area.ForEach([&](COLORREF pixel, int x, int y) {
+        if (pixel != glyph)
+            return;
+        bounds = {std::min<LONG>(bounds.left, x), std::min<LONG>(bounds.top, y), std::max<LONG>(bounds.right, x + 1),
+                  std::max<LONG>(bounds.bottom, y + 1)};
+    });
+    int inked = 0, mirrored = 0;
+    Area{screen, bounds, RECT{}}.ForEach([&](COLORREF pixel, int x, int y) {
+        if (pixel != glyph)
+            return;
+        inked++;
+        int mirrorX = bounds.left + bounds.right - 1 - x, mirrorY = bounds.top + bounds.bottom - 1 - y;
+        mirrored += screen.At(mirrorX, y) == glyph && screen.At(x, mirrorY) == glyph;
+    });
+    return inked >= 8 && mirrored * 10 >= inked * 9;
+}
+
+static std::string UnpaintedTitleBar(const ScreenImage& screen, const RECT& box)
+{
+    int frameX = GetSystemMetrics(SM_CXDLGFRAME), frameY = GetSystemMetrics(SM_CYDLGFRAME);
+    int captionHeight = GetSystemMetrics(SM_CYCAPTION) - 1, closeWidth = GetSystemMetrics(SM_CXSIZE);
+    RECT caption = {box.left + frameX, box.top + frameY, box.right - frameX, box.top + frameY + captionHeight};
+    RECT title = {caption.left, caption.top, caption.right - closeWidth - 2, caption.bottom};
+    int middle = (caption.top + caption.bottom) / 2;
+    int coloured = 0, width = title.right - title.left;
+    for (int x = title.left; x < title.right; x++) {
+        COLORREF pixel = screen.Contains(x, middle) ? screen.At(x, middle) : CLR_INVALID;
+        coloured += Between(pixel, GetSysColor(COLOR_ACTIVECAPTION), GetSysColor(COLOR_GRADIENTACTIVECAPTION))
+            || Between(pixel, GetSysColor(COLOR_INACTIVECAPTION), GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
+    }
+    if (width <= 0 || coloured * 2 < width)
+        return "the title bar";
+    Area titleArea{screen, title, RECT{}};
+    if (titleArea.Count(GetSysColor(COLOR_CAPTIONTEXT)) + titleArea.Count(GetSysColor(COLOR_INACTIVECAPTIONTEXT)) < 15)
+        return "the title";
+    if (!CrossDrawn(screen, {caption.right - closeWidth - 2, caption.top, caption.right, caption.bottom}))
+        return "the close box's cross";
+    return "";
+}
+
+std::string UnpaintedInBox(const MessageBoxContent& box, const ScreenImage& screen)
+{
+    RECT outer = {};
+    GetWindowRect(box.box, &outer);
+    std::string missing;
+    if (!FrameDrawn(screen, outer))
+        Note(missing, "the message box's frame");
+    std::string titleBar = UnpaintedTitleBar(screen, outer);
+    if (!titleBar.empty())
+        Note(missing, titleBar);
+    if (Area{screen, ClientOnScreen(GetDlgItem(box.box, MessageBoxTextControl)), RECT{}}.Ink(
+            GetSysColor(COLOR_BTNFACE))
+        < 30)
+        Note(missing, "the message text");
+    if (!ButtonPainted(screen, GetDlgItem(box.box, IDOK), RECT{}))
+        Note(missing, "the OK button");
+    return missing;
+}
+
+bool WaitForPainted(const InstallerProcess& installer, const MessageBoxContent* box, ScreenImage& shown,
+                    std::string& missing, DWORD timeoutMs)
+{
+    RECT covered = {};
+    if (box)
+        GetWindowRect(box->box, &covered);
+    return WaitFor(
+        [&] {
+            shown = CaptureScreen();
+            missing = UnpaintedInWindow(installer, shown, covered);
+            if (box) {
+                std::string inBox = UnpaintedInBox(*box, shown);
+                if (!inBox.empty())
+                    Note(missing, inBox);
+            }
+            return missing.empty();
+        },
+        timeoutMs);
+}
