@@ -102,8 +102,11 @@ static int WriteVerifiedFile(const char* path, const unsigned char* start, const
     const unsigned char* next = start;
     while (next < end && FileWriteByte(RtByteAt(next)))
         next++;
+    // Flushed before the move: after a power cut the target holds the new
+    // bytes or the old ones, never a name whose bytes were still in a cache.
+    int flushed = FileFlush(0);
     FileClose(0);
-    return next == end && FileMatches(path, start, end);
+    return next == end && flushed && FileMatches(path, start, end);
 }
 
 // Windows refuses to move over a read-only file and Wine does not: the rule

@@ -44,17 +44,29 @@ int FileWriteByte(int value)
     return WriteFile(FileCurrent, &byte, 1, &written, nullptr) && written == 1;
 }
 
+// The open file under a number; null for a number outside the table.
+static HANDLE FileEntry(int number)
+{
+    return number >= 0 && number < FileCount ? FileTable[number] : nullptr;
+}
+
 // Clears the entry and the current file, so that a later write fails
 // instead of going to a closed handle, or to another file that reused it.
 void FileClose(int number)
 {
-    if (number < 0 || number >= FileCount || !FileTable[number])
+    HANDLE file = FileEntry(number);
+    if (!file)
         return;
-    HANDLE file = FileTable[number];
     FileTable[number] = nullptr;
     if (FileCurrent == file)
         FileCurrent = nullptr;
     CloseHandle(file);
+}
+
+int FileFlush(int number)
+{
+    HANDLE file = FileEntry(number);
+    return file && FlushFileBuffers(file) ? 1 : 0;
 }
 
 int DirCreate(const char* path)

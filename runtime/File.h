@@ -9,6 +9,8 @@ void FileInit();
 HANDLE FileCreate(int number, const char* name);
 int FileWriteByte(int value);          // writes the low 8 bits to the current file
 void FileClose(int number);
+// Writes what the system still holds of the file through to the disk.
+int FileFlush(int number);
 int DirCreate(const char* path);       // one folder; its parent must exist
 int FileCapacity();                    // entries in the file table
 // Removes a file (a relative name is taken relative to the program's folder).
