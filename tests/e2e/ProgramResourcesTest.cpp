@@ -2,6 +2,7 @@
 // it: the manifest, the icon and the version.
 #include "InstallerDriver.h"
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -79,14 +80,17 @@ TEST_F(ProgramVersion, FixedVersionStringTablesAndTranslations)
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void**)&fixed, &length));
     ASSERT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     // The build's version, 2.10.0.0 for this library.
-    const DWORD high = QUILLFERN_VERSION_MAJOR << 16 | QUILLFERN_VERSION_MINOR;
-    const DWORD low = QUILLFERN_VERSION_PATCH << 16 | QUILLFERN_VERSION_TWEAK;
+    unsigned major = 0, minor = 0, patch = 0, tweak = 0;
+    ASSERT_EQ(sscanf(QUILLFERN_VERSION, "%u.%u.%u.%u", &major, &minor, &patch, &tweak), 4) << QUILLFERN_VERSION;
+    const DWORD high = major << 16 | minor;
+    const DWORD low = patch << 16 | tweak;
     EXPECT_EQ(fixed->dwFileVersionMS, high);
     EXPECT_EQ(fixed->dwFileVersionLS, low);
     EXPECT_EQ(fixed->dwProductVersionMS, high);
     EXPECT_EQ(fixed->dwProductVersionLS, low);
 
-    const std::string product = QUILLFERN_PRODUCT_VERSION;
+    // What a user reads is the library's version: major.minor.
+    const std::string product = std::to_string(major) + "." + std::to_string(minor);
     const std::string description[] = {"Installation de Quillfern " + product, "Quillfern " + product + " Setup"};
     const char* const tables[] = {"040C04E4", "040904E4"};
     for (int i = 0; i < 2; i++) {
