@@ -5,6 +5,7 @@
 #include "gui/Ctl.h"
 #include "gui/Img.h"
 #include "gui/Win.h"
+#include "payload/Payload.h"
 #include "runtime/Req.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
@@ -27,6 +28,11 @@ static const char* const NoHostText[] = {
     "      PureBasic est introuvable.\n      Rien n'a \xE9t\xE9 install\xE9.",
     "      PureBasic could not be found.\n      Nothing was installed.",
 };
+
+static const char DamagedTitle[] = "Erreur / Error :";
+static const char DamagedText[] =
+    "      Le programme d'installation est endommag\xE9.\n      T\xE9l\xE9" "chargez-le \xE0 nouveau.\n\n"
+    "      The installer is damaged.\n      Please download it again.";
 
 static int LanguageIndex()
 {
@@ -110,8 +116,28 @@ static void RunEventLoop()
     }
 }
 
+// A copy damaged on its way here would install damaged files without a word:
+// each file's read-back compares it with these same bytes. So every item is
+// checked before anything is shown or written.
+static int PayloadIsIntact()
+{
+    for (const PayloadItemCheck& item : PayloadChecks) {
+        if (RtCrc32(PayloadBlock + item.offset, item.size) != item.crc)
+            return 0;
+    }
+    return 1;
+}
+
+[[noreturn]] static void RefuseDamagedCopy()
+{
+    ReqMessage(DamagedTitle, DamagedText, MB_OK | MB_ICONSTOP);
+    EndProgram();
+}
+
 void InstallerMain()
 {
+    if (!PayloadIsIntact())
+        RefuseDamagedCopy();
     char* start = StrWorkPosition();
     StrPad("", 62, "=", start);
     StrAssign(&SeparatorLine, start);

@@ -18,3 +18,13 @@ inline constexpr const unsigned char* ExampleSourcesStart = PayloadBlock + Paylo
 inline constexpr const unsigned char* LogoBitmapStart = PayloadBlock + PayloadOffsetLogoBitmap;
 inline constexpr const unsigned char* ButtonBitmapStart = PayloadBlock + PayloadOffsetButtonBitmap;
 inline constexpr const unsigned char* PayloadEnd = PayloadBlock + PayloadSize;
+
+// Where each item lies in the block and the CRC-32 of its bytes, in block
+// order, as the build computed them: a copy damaged on its way to the user
+// no longer matches.
+struct PayloadItemCheck {
+    unsigned offset;
+    unsigned size;
+    unsigned crc;
+};
+extern const PayloadItemCheck PayloadChecks[PayloadItemCount];

@@ -1,6 +1,6 @@
 #pragma once
 // Runtime core: process start and end, the private heap, numbered-object
-// tables and dynamic arrays, and two small services.
+// tables and dynamic arrays, and three small services.
 #include <windows.h>
 
 extern HINSTANCE RtInstance;
@@ -42,3 +42,5 @@ int RtArrayUpperBound(const void* elements);
 
 void RtSleep(DWORD milliseconds);
 int RtByteAt(const void* address);     // the byte, sign-extended
+// The CRC-32 of zip and PNG over the bytes.
+DWORD RtCrc32(const void* start, SIZE_T size);

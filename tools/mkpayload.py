@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Lays the seven payload items end to end into one read-only C++ array.
 
-Writes PayloadBlock.cpp (the array) and PayloadLayout.h (each item's offset
-and size, the block's size and the example's size as constexpr values). The
+Writes PayloadBlock.cpp (the array, and each item's place and CRC-32 for the
+program to check its own copy at start) and PayloadLayout.h (each item's
+offset and size, the block's size and the example's size as constexpr
+values). The
 items are read from one folder under fixed names, so a maintainer can point
 the build at other content and every offset follows from the files. Each
 item must be of its kind first: the first wrong one stops the build with its
@@ -13,6 +15,7 @@ Usage: mkpayload.py ITEMS_DIR OUTPUT_DIR
 
 import os
 import sys
+import zlib
 
 from qfcommon import fail, write_bytes
 from qfkinds import bitmap_fault, example_fault, help_fault, library_fault, residents_fault
@@ -57,7 +60,8 @@ def layout_header(items):
         lines.append("constexpr unsigned PayloadOffset%s = %d;\n" % (name, offset))
         lines.append("constexpr unsigned PayloadSize%s = %d;\n" % (name, len(data)))
         offset += len(data)
-    lines.append("constexpr unsigned PayloadSize = %d;\n\n" % offset)
+    lines.append("constexpr unsigned PayloadSize = %d;\n" % offset)
+    lines.append("constexpr int PayloadItemCount = %d;\n\n" % len(items))
     example = dict(items)[EXAMPLE_ITEM]
     lines.append("// The one example, \\Tintwell\\Tintwell.pb: all of ExampleSources.\n")
     lines.append("constexpr int PayloadExampleTintwellSize = %d;\n" % len(example))
@@ -71,6 +75,12 @@ def block_source(items):
     for start in range(0, len(block), PER_LINE):
         chunk = block[start:start + PER_LINE]
         out.append("    " + ",".join("0x%02x" % b for b in chunk) + ",\n")
+    out.append("};\n\n")
+    out.append("const PayloadItemCheck PayloadChecks[PayloadItemCount] = {\n")
+    offset = 0
+    for name, data in items:
+        out.append("    {%d, %d, 0x%08xu},  // %s\n" % (offset, len(data), zlib.crc32(data), name))
+        offset += len(data)
     out.append("};\n")
     return "".join(out)
 

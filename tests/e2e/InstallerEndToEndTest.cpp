@@ -211,6 +211,65 @@ TEST_F(InstallerSession, NoHostRegistrationEndsWithAnErrorInEitherLanguage)
     ExpectNothingOutsideHost();
 }
 
+static void WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The message of a damaged copy: its window never opens, OK ends it.
+static void ExpectDamagedCopyRefused(InstallerProcess& installer)
+{
+    MessageBoxContent message;
+    ASSERT_TRUE(installer.WaitForMessageBox(message, WindowDeadlineMs)) << "no message from the damaged copy";
+    EXPECT_EQ(installer.FindOwnTopLevel("WindowClass_0"), nullptr) << "the installer window opened";
+    EXPECT_NE(message.text.find("endommag\xE9"), std::string::npos) << message.text;
+    EXPECT_NE(message.text.find("damaged"), std::string::npos) << message.text;
+    EXPECT_EQ(message.buttons, std::vector<int>{IDOK}) << "one OK button";
+    BoxIcon shown = BoxIcon::Unrecognised;
+    WaitFor([&] { return (shown = RecogniseIcon(message.icon)) == BoxIcon::Error; }, WindowDeadlineMs);
+    EXPECT_EQ(BoxIconName(shown), std::string(BoxIconName(BoxIcon::Error)));
+    PostButtonClick(GetDlgItem(message.box, IDOK));
+    DWORD exitCode = 0xDEAD;
+    ASSERT_TRUE(installer.WaitForEnd(&exitCode)) << "the damaged copy did not end";
+    EXPECT_EQ(exitCode, 0u);
+}
+
+// A copy cut anywhere in the block lacks part of its sections: the system
+// refuses to load it, or, should one load it, it must say it is damaged.
+static void ExpectCutCopyRefused(InstallerProcess& installer, const std::string& program, const std::string& folder)
+{
+    if (installer.Start(folder, program))
+        ExpectDamagedCopyRefused(installer);
+}
+
+// One byte changed in each item in turn, then copies cut inside the block:
+// none of them opens its window or writes anything under the host folder.
+TEST_F(InstallerSession, ADamagedCopySaysSoAndWritesNothing)
+{
+    std::string original = ReadWholeFile(InstallerPath());
+    std::string block((const char*)PayloadBlock, PayloadSize);
+    size_t at = original.find(block);
+    ASSERT_NE(at, std::string::npos) << "the payload block is not in the program's file";
+    std::string downloads = MakeTempFolder("damaged");
+    std::string copy = downloads + "QuillfernSetup.exe";
+    for (const PayloadItemCheck& item : PayloadChecks) {
+        SCOPED_TRACE("item at " + std::to_string(item.offset));
+        std::string damaged = original;
+        damaged[at + item.offset + item.size / 2] ^= 0x01;
+        WriteWholeFile(copy, damaged);
+        ASSERT_TRUE(installer.Start(parent, copy));
+        ASSERT_NO_FATAL_FAILURE(ExpectDamagedCopyRefused(installer));
+    }
+    for (size_t cut : {at + 1, at + PayloadSize / 2, at + PayloadSize - 1}) {
+        SCOPED_TRACE("cut at " + std::to_string(cut));
+        WriteWholeFile(copy, original.substr(0, cut));
+        ASSERT_NO_FATAL_FAILURE(ExpectCutCopyRefused(installer, copy, parent));
+    }
+    EXPECT_FALSE(PathExists(host));
+    ExpectNothingOutsideHost();
+    RemoveFolderTree(downloads);
+}
+
 TEST_F(InstallerSession, BlockedHelpAndExampleAreReportedAndTheRestInstalled)
 {
     // Folders stand where the help file and the example go.

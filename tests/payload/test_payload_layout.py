@@ -44,7 +44,7 @@ class Layout(unittest.TestCase):
     def test_block_holds_the_items_byte_for_byte(self):
         with open(os.path.join(GENERATED_DIR, "PayloadBlock.cpp")) as f:
             source = f.read()
-        body = source[source.index("{") + 1:source.rindex("}")]
+        body = source[source.index("{") + 1:source.index("};")]
         block = bytes(int(h, 16) for h in re.findall(r"0x([0-9a-fA-F]{2})", body))
         self.assertEqual(block, b"".join(item(n) for n in ITEM_FILES))
 
