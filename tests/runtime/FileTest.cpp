@@ -1,4 +1,5 @@
 #include "support/TempFolder.h"
+#include "support/Wide.h"
 #include "runtime/File.h"
 #include "runtime/Rt.h"
 #include <gtest/gtest.h>
@@ -83,14 +84,14 @@ TEST_F(File, ARelativeNameLandsInTheProgramsFolder)
 {
     SetCurrentDirectoryA(folder.c_str());
     const char* name = "qf_relative_name.tmp";
-    std::string expected = std::string(RtProgramFolder) + name;
-    DeleteFileA(expected.c_str());
+    std::string expected = Utf8(RtProgramFolder) + name;
+    DeleteFileW(WidePath(expected).c_str());
     ASSERT_NE(FileCreate(0, name), nullptr);
     WriteBytes("r", 1);
     FileClose(0);
     EXPECT_EQ(ReadWholeFile(expected), "r");
     EXPECT_FALSE(PathExists(folder + name));
-    DeleteFileA(expected.c_str());
+    DeleteFileW(WidePath(expected).c_str());
 }
 
 TEST_F(File, NumberTwelveGrowsTheTableToTwentyTwo)
@@ -135,4 +136,56 @@ TEST_F(File, MatchesOnlyTheExactBytes)
     auto* bytes = (const unsigned char*)big.data();
     EXPECT_EQ(FileMatches(path.c_str(), bytes, bytes + big.size()), 1) << "across several reads";
     EXPECT_EQ(FileMatches((folder + "missing.bin").c_str(), item, end), 0);
+}
+
+// Every operation on UTF-8 names in any script, and on paths too long for
+// the plain form (a folder of 300 characters; MAX_PATH is 260).
+TEST_F(File, NamesInAnyScriptAndOfAnyLengthAreTaken)
+{
+    static const unsigned char item[] = {'q', 0xE9, 0x00};
+    for (const std::string& name :
+         {std::string("Папка Ελληνικά 中文 𝄞"), std::string(150, 'd') + "\\" + std::string(150, 'e')}) {
+        SCOPED_TRACE(name.substr(0, 20));
+        std::string made = folder + name + "\\";
+        if (name[0] == 'd') {
+            ASSERT_NE(DirCreate((folder + std::string(150, 'd')).c_str()), 0);
+        }
+        ASSERT_NE(DirCreate(made.c_str()), 0);
+        ASSERT_TRUE(PathExists(made));
+        std::string fresh = made + "файл.new", target = made + "файл 𝄞.bin";
+        ASSERT_NE(FileCreate(0, fresh.c_str()), nullptr);
+        WriteBytes((const char*)item, sizeof item);
+        FileClose(0);
+        EXPECT_EQ(FileMatches(fresh.c_str(), item, item + sizeof item), 1);
+        EXPECT_EQ(FileIsReadOnly(fresh.c_str()), 0);
+        EXPECT_EQ(FileMoveReplacing(fresh.c_str(), target.c_str()), 1);
+        EXPECT_EQ(ReadWholeFile(target), std::string((const char*)item, sizeof item));
+        EXPECT_FALSE(PathExists(fresh));
+        EXPECT_EQ(FileDelete(target.c_str()), 1);
+        EXPECT_FALSE(PathExists(target));
+    }
+}
+
+static std::wstring WidePathOf(const std::string& name)
+{
+    wchar_t* path = FileWidePath(name.c_str());
+    std::wstring wide = path ? path : L"(none)";
+    RtFree(path);
+    return wide;
+}
+
+TEST_F(File, WidePathsTakeTheLongFormOnlyWhenTooLong)
+{
+    std::string deep = "C:\\" + std::string(250, 'x') + "\\f";
+    std::string share = "\\\\server\\share\\" + std::string(250, 'y');
+    EXPECT_EQ(WidePathOf("C:\\a\\\\b\\.\\c\\..\\d.txt"), L"C:\\a\\b\\d.txt") << "normalised";
+    EXPECT_EQ(WidePathOf(deep), L"\\\\?\\" + Wide(deep));
+    EXPECT_EQ(WidePathOf(deep + "\\..\\g"), L"\\\\?\\C:\\" + std::wstring(250, L'x') + L"\\g");
+    EXPECT_EQ(WidePathOf(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(250, L'y'));
+    EXPECT_EQ(WidePathOf("\\\\?\\" + deep), L"\\\\?\\" + Wide(deep)) << "already in the long form";
+    SetCurrentDirectoryW(Wide(folder).c_str());
+    EXPECT_EQ(WidePathOf("rel\\ф.txt"), Wide(folder + "rel\\ф.txt")) << "relative to the current folder";
+    EXPECT_EQ(WidePathOf(""), L"(none)");
+    EXPECT_EQ(WidePathOf("C:\\" + std::string(40000, 'z')), L"(none)") << "longer than any path";
+    EXPECT_EQ(WidePathOf("C:\\\xC3("), L"(none)") << "not UTF-8";
 }
