@@ -27,18 +27,23 @@ static wchar_t* FileProgramPath(const char* name)
     return FileWidePath(name);
 }
 
+// Null when the file cannot be opened.
+static HANDLE FileOpen(const char* name, DWORD access, DWORD disposition)
+{
+    wchar_t* path = FileProgramPath(name);
+    HANDLE file = path ? CreateFileW(path, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr)
+                       : INVALID_HANDLE_VALUE;
+    RtFree(path);
+    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
 HANDLE FileCreate(int number, const char* name)
 {
     FileCurrent = nullptr;
     if (number < 0 || !RtTableReserve((void**)&FileTable, &FileCount, number, FileTableStep, sizeof(HANDLE)))
         return nullptr;
-    wchar_t* path = FileProgramPath(name);
-    HANDLE file = path ? CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr)
-                       : INVALID_HANDLE_VALUE;
-    RtFree(path);
-    if (file == INVALID_HANDLE_VALUE)
-        file = nullptr;
+    HANDLE file = FileOpen(name, GENERIC_WRITE, CREATE_ALWAYS);
     FileTable[number] = file;
     FileCurrent = file;
     return file;
@@ -114,12 +119,8 @@ static int FileReadMatches(HANDLE file, const unsigned char* start, const unsign
 
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end)
 {
-    wchar_t* path = FileProgramPath(name);
-    HANDLE file = path ? CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr)
-                       : INVALID_HANDLE_VALUE;
-    RtFree(path);
-    if (file == INVALID_HANDLE_VALUE)
+    HANDLE file = FileOpen(name, GENERIC_READ, OPEN_EXISTING);
+    if (!file)
         return 0;
     int matches = FileReadMatches(file, start, end);
     CloseHandle(file);
