@@ -1,61 +1,68 @@
 #include "HostLocator.h"
+#include "runtime/Rt.h"
 #include "runtime/Str.h"
+#include "runtime/StrWide.h"
 #include <windows.h>
 
-static const char HostKeyUnderClassesRoot[] = "Applications\\PureBasic.exe\\shell\\open\\command";
-static const char HostKeyUnderMachine[] = "Software\\Classes\\PureBasic.exe\\shell\\open\\command";
-constexpr int HostValueBufferSize = 10000;
+static const wchar_t HostKeyUnderClassesRoot[] = L"Applications\\PureBasic.exe\\shell\\open\\command";
+static const wchar_t HostKeyUnderMachine[] = L"Software\\Classes\\PureBasic.exe\\shell\\open\\command";
+// A value holds at most a quoted path as long as Windows allows, a blank and
+// a quoted %1; the last character of a buffer is kept for the terminator.
+constexpr DWORD HostValueCapacity = RtPathCapacity + 8;
+constexpr DWORD HostValueBytes = (HostValueCapacity - 1) * sizeof(wchar_t);
 
-// Reserves a value buffer of blanks in the work buffer; null when the work
-// buffer has no room left for it.
-static char* HostReserveValueBuffer()
+static wchar_t* HostValueBuffer()
 {
-    char* buffer = StrWorkPosition();
-    StrSpaces(HostValueBufferSize, buffer);
-    if (StrLen(buffer) != HostValueBufferSize)
-        return nullptr;
-    StrSkipTerminator();
-    return buffer;
+    return (wchar_t*)RtAllocUnzeroed(HostValueCapacity * sizeof(wchar_t));
 }
 
-// Reads the key's default value as text into the buffer and returns the
-// command it holds, or null. Only string types count; an expandable string
-// is returned with its environment variables expanded.
-static const char* HostReadCommand(HKEY root, const char* subkey, char* value)
+// The value with its environment variables expanded, in a new block; the
+// value's own block is freed. Null when the result does not fit.
+static wchar_t* HostExpand(wchar_t* value)
+{
+    wchar_t* expanded = HostValueBuffer();
+    DWORD needed = expanded ? ExpandEnvironmentStringsW(value, expanded, HostValueCapacity) : 0;
+    RtFree(value);
+    if (needed > 0 && needed <= HostValueCapacity)
+        return expanded;
+    RtFree(expanded);
+    return nullptr;
+}
+
+// The key's default value as text in a heap block that the caller frees, or
+// null. Only string types count; an expandable string comes expanded.
+static wchar_t* HostReadCommand(HKEY root, const wchar_t* subkey)
 {
     HKEY key;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return nullptr;
+    wchar_t* value = HostValueBuffer();
     DWORD type = REG_NONE;
-    DWORD size = HostValueBufferSize - 1;
-    LONG status = RegQueryValueExA(key, "", nullptr, &type, (BYTE*)value, &size);
+    DWORD size = HostValueBytes;
+    LONG status = value ? RegQueryValueExW(key, L"", nullptr, &type, (BYTE*)value, &size) : ERROR_OUTOFMEMORY;
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS || size > HostValueBufferSize - 1)
+    if (status != ERROR_SUCCESS || size > HostValueBytes || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        RtFree(value);
         return nullptr;
-    value[size] = 0;
-    if (type == REG_SZ)
-        return value;
-    if (type != REG_EXPAND_SZ)
-        return nullptr;
-    char* expanded = HostReserveValueBuffer();
-    if (!expanded)
-        return nullptr;
-    DWORD needed = ExpandEnvironmentStringsA(value, expanded, HostValueBufferSize);
-    return needed > 0 && needed <= HostValueBufferSize ? expanded : nullptr;
+    }
+    // Stored data need not end in a terminator nor hold whole characters.
+    value[size / sizeof(wchar_t)] = 0;
+    return type == REG_SZ ? value : HostExpand(value);
 }
 
-static void HostFolderFromKey(HKEY root, const char* subkey, char** hostFolder)
+static void HostFolderFromKey(HKEY root, const wchar_t* subkey, char** hostFolder)
 {
-    char* start = StrWorkPosition();
-    char* value = HostReserveValueBuffer();
-    const char* command = value ? HostReadCommand(root, subkey, value) : nullptr;
-    if (command) {
-        char* folder = StrWorkPosition();
-        HostFolderFromCommand(command, folder);
-        if (StrLen(folder) > 0)
-            StrAssign(hostFolder, folder);
-    }
-    StrRewind(start);
+    wchar_t* wide = HostReadCommand(root, subkey);
+    if (!wide)
+        return;
+    char* command = StrFromWide(wide, StrWorkPosition());
+    RtFree(wide);
+    StrSkipTerminator();
+    char* folder = StrWorkPosition();
+    HostFolderFromCommand(command, folder);
+    if (StrLen(folder) > 0)
+        StrAssign(hostFolder, folder);
+    StrRewind(command);
 }
 
 char* LocateHostFolder()

@@ -204,7 +204,7 @@ static void InstallExamples(const char* host)
 static void ChooseLabels()
 {
     StrSet(&ExtractedLabel, Language == 0 ? "Fichier extrait : " : "Extracted file : ");
-    StrSet(&NotWrittenLabel, Language == 0 ? "Fichier non \xE9" "crit : " : "File not written : ");
+    StrSet(&NotWrittenLabel, Language == 0 ? "Fichier non écrit : " : "File not written : ");
 }
 
 int InstallLibrary()

@@ -12,26 +12,26 @@
 
 static int QuitRequested;
 
-// Texts are code page 1252; a line feed separates a message's two lines.
+// Texts are UTF-8; a line feed separates a message's two lines.
 static const char* const InstallHeading[] = {"Installation de la librairie :", "Library installation :"};
 static const char* const CompletedText[] = {
-    "      L'installation de la librairie Quillfern V2.10        \n      est termin\xE9" "e",
+    "      L'installation de la librairie Quillfern V2.10        \n      est terminée",
     "      Installation of Quillfern V2.10         \n      library is ended",
 };
 static const char* const IncompleteStart[] = {
-    "      L'installation de la librairie Quillfern V2.10\n      est incompl\xE8te : ",
+    "      L'installation de la librairie Quillfern V2.10\n      est incomplète : ",
     "      Installation of Quillfern V2.10\n      is incomplete: ",
 };
-static const char* const IncompleteEnd[] = {" fichier(s) non \xE9" "crit(s).", " file(s) not written."};
+static const char* const IncompleteEnd[] = {" fichier(s) non écrit(s).", " file(s) not written."};
 static const char* const NoHostTitle[] = {"Erreur :", "Error :"};
 static const char* const NoHostText[] = {
-    "      PureBasic est introuvable.\n      Rien n'a \xE9t\xE9 install\xE9.",
+    "      PureBasic est introuvable.\n      Rien n'a été installé.",
     "      PureBasic could not be found.\n      Nothing was installed.",
 };
 
 static const char DamagedTitle[] = "Erreur / Error :";
 static const char DamagedText[] =
-    "      Le programme d'installation est endommag\xE9.\n      T\xE9l\xE9" "chargez-le \xE0 nouveau.\n\n"
+    "      Le programme d'installation est endommagé.\n      Téléchargez-le à nouveau.\n\n"
     "      The installer is damaged.\n      Please download it again.";
 
 static int LanguageIndex()

@@ -23,7 +23,7 @@ constexpr COLORREF ListTextColour = 0x7D230E;
 constexpr LONG_PTR PanelStyle = WS_CHILD | WS_CLIPCHILDREN;
 constexpr LONG_PTR PanelExtendedStyle = 0x10000000;
 
-static const char CreditText[] = "  Mer\xE7i \xE0 Orlanne pour le Logo/Thanks to Orlanne for Logo";
+static const char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
 
 // Returns the main window's client width, which the panels span.
 static int BuildMainWindow()
@@ -86,7 +86,7 @@ static void BuildButtonPanel()
     if (!panel || !CtlUseWindow(panel))
         return;
     HANDLE cancelPicture = ImgDecode(CancelImage, ButtonBitmapStart);
-    CtlButton(FrenchButton, 7, 9, 86, 31, "Fran\xE7" "ais");
+    CtlButton(FrenchButton, 7, 9, 86, 31, "Français");
     CtlButton(EnglishButton, 7, 44, 86, 31, "English");
     CtlButton(InstallButton, 7, 100, 86, 31, "Installer");
     CtlImageButton(CancelButton, 7, 161, 86, 31, cancelPicture);

@@ -1,5 +1,6 @@
 #include "Ctl.h"
 #include "runtime/Rt.h"
+#include "runtime/StrWide.h"
 
 // Optional operations of a control kind; an empty entry means the service's
 // plain behaviour.
@@ -14,31 +15,37 @@ struct CtlRecord {
 };
 
 struct CtlKind {
-    const char* windowClass;
+    const wchar_t* windowClass;
     DWORD style;
     DWORD extendedStyle;
     const CtlKindOperations* operations;
 };
 
+// A text that cannot be converted matches no line and is not added.
 static LRESULT CtlListBoxSetText(HWND control, const char* text)
 {
-    LRESULT line = SendMessageA(control, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
-    return SendMessageA(control, LB_SETCURSEL, (WPARAM)line, 0);
+    wchar_t* wide = StrToWide(text);
+    LRESULT line = wide ? SendMessageW(control, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)wide) : LB_ERR;
+    RtFree(wide);
+    return SendMessageW(control, LB_SETCURSEL, (WPARAM)line, 0);
 }
 
 static LRESULT CtlListBoxAddItem(HWND control, int position, const char* text)
 {
-    return SendMessageA(control, LB_INSERTSTRING, (WPARAM)(INT_PTR)position, (LPARAM)text);
+    wchar_t* wide = StrToWide(text);
+    LRESULT line = wide ? SendMessageW(control, LB_INSERTSTRING, (WPARAM)(INT_PTR)position, (LPARAM)wide) : LB_ERR;
+    RtFree(wide);
+    return line;
 }
 
 static const CtlKindOperations CtlPlainOperations = {nullptr, nullptr};
 static const CtlKindOperations CtlListBoxOperations = {CtlListBoxSetText, CtlListBoxAddItem};
 
-static const CtlKind CtlButtonKind = {"BUTTON", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0,
+static const CtlKind CtlButtonKind = {L"BUTTON", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0,
                                       &CtlPlainOperations};
-static const CtlKind CtlTextKind = {"STATIC", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, &CtlPlainOperations};
+static const CtlKind CtlTextKind = {L"STATIC", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, &CtlPlainOperations};
 static const CtlKind CtlListBoxKind = {
-    "LISTBOX",
+    L"LISTBOX",
     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_GROUP | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS |
         LBS_NOTIFY,
     WS_EX_CLIENTEDGE, &CtlListBoxOperations};
@@ -59,7 +66,7 @@ using InitCommonControlsFunction = void(WINAPI*)();
 // program first, so it is loaded from the system folder by hand.
 static void CtlInitCommonControls()
 {
-    HMODULE comctl32 = RtLoadSystemDll("comctl32.dll");
+    HMODULE comctl32 = RtLoadSystemDll(L"comctl32.dll");
     if (!comctl32)
         return;
     FARPROC found = GetProcAddress(comctl32, "InitCommonControls");
@@ -107,11 +114,14 @@ static int CtlReserve(int control)
     return control >= 0 && RtTableReserve((void**)&Ctl.table, &Ctl.capacity, control, 30, sizeof(CtlRecord), 2);
 }
 
-static HWND CtlCreateWindow(int control, const char* windowClass, DWORD style, DWORD extendedStyle, const char* text,
-                            int x, int y, int width, int height)
+static HWND CtlCreateWindow(int control, const wchar_t* windowClass, DWORD style, DWORD extendedStyle,
+                            const char* text, int x, int y, int width, int height)
 {
-    return CreateWindowExA(extendedStyle, windowClass, text, style, x, y, width, height, Ctl.creationWindow,
-                           (HMENU)(INT_PTR)control, RtInstance, nullptr);
+    wchar_t* wide = StrToWide(text);
+    HWND handle = CreateWindowExW(extendedStyle, windowClass, wide, style, x, y, width, height, Ctl.creationWindow,
+                                  (HMENU)(INT_PTR)control, RtInstance, nullptr);
+    RtFree(wide);
+    return handle;
 }
 
 static HWND CtlCreate(int control, const CtlKind& kind, int x, int y, int width, int height, const char* text)
@@ -147,7 +157,7 @@ static int CtlIsBitmap(HANDLE image)
 
 // Image buttons and pictures keep the system font and leave their record as
 // it was when the control cannot be made.
-static HWND CtlCreatePicture(int control, const char* windowClass, DWORD style, DWORD extendedStyle, int x, int y,
+static HWND CtlCreatePicture(int control, const wchar_t* windowClass, DWORD style, DWORD extendedStyle, int x, int y,
                              int width, int height)
 {
     if (!CtlReserve(control))
@@ -162,7 +172,7 @@ HWND CtlImageButton(int control, int x, int y, int width, int height, HANDLE ima
 {
     int bitmap = CtlIsBitmap(image);
     DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (bitmap ? BS_BITMAP : BS_ICON);
-    HWND handle = CtlCreatePicture(control, "BUTTON", style, 0, x, y, width, height);
+    HWND handle = CtlCreatePicture(control, L"BUTTON", style, 0, x, y, width, height);
     if (handle)
         SendMessageA(handle, BM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, (LPARAM)image);
     return handle;
@@ -172,7 +182,7 @@ HWND CtlImage(int control, int x, int y, int width, int height, HANDLE image, DW
 {
     int bitmap = !image || CtlIsBitmap(image);
     DWORD style = WS_CHILD | WS_VISIBLE | (bitmap ? SS_BITMAP : SS_ICON);
-    HWND handle = CtlCreatePicture(control, "STATIC", style, extendedStyle, x, y, width, height);
+    HWND handle = CtlCreatePicture(control, L"STATIC", style, extendedStyle, x, y, width, height);
     if (handle && image)
         SendMessageA(handle, STM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, (LPARAM)image);
     return handle;
@@ -197,7 +207,10 @@ LRESULT CtlSetText(int control, const char* text)
         text = "";
     if (record.operations && record.operations->setText)
         return record.operations->setText(record.handle, text);
-    return SetWindowTextA(record.handle, text);
+    wchar_t* wide = StrToWide(text);
+    LRESULT set = SetWindowTextW(record.handle, wide);
+    RtFree(wide);
+    return set;
 }
 
 void CtlSetFont(int control, HFONT font)

@@ -1,5 +1,6 @@
 #include "Fnt.h"
 #include "runtime/Rt.h"
+#include "runtime/StrWide.h"
 
 static struct {
     HFONT* table;
@@ -21,7 +22,7 @@ int FntCapacity()
 static int FntPixelHeight(int points)
 {
     int pixelsPerInch = 0;
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC screen = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
     if (screen) {
         pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
         DeleteDC(screen);
@@ -39,10 +40,12 @@ HFONT FntLoad(int font, const char* face, int points, DWORD flags)
     Fnt.table[font] = nullptr;
     int weight = (flags & FntBold) ? FW_BOLD : FW_NORMAL;
     DWORD quality = (flags & FntHighQuality) ? PROOF_QUALITY : DEFAULT_QUALITY;
-    HFONT created = CreateFontA(FntPixelHeight(points), 0, 0, 0, weight, (flags & FntItalic) ? 1 : 0,
+    wchar_t* wideFace = StrToWide(face ? face : "");
+    HFONT created = CreateFontW(FntPixelHeight(points), 0, 0, 0, weight, (flags & FntItalic) ? 1 : 0,
                                 (flags & FntUnderline) ? 1 : 0, (flags & FntStrikeOut) ? 1 : 0, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH | FF_DONTCARE,
-                                face ? face : "");
+                                wideFace);
+    RtFree(wideFace);
     Fnt.table[font] = created;
     return created;
 }

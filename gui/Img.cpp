@@ -88,7 +88,7 @@ HBITMAP ImgCreate(int image, int width, int height)
     if (!ImgReserve(image))
         return nullptr;
     ImgFree(image);
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC screen = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
     if (!screen)
         return nullptr;
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);

@@ -18,9 +18,9 @@ static int WinHandleMessage(MSG* message)
 {
     HWND active = GetActiveWindow();
     HACCEL table = WinActiveAcceleratorTable(active);
-    if (!table || !TranslateAcceleratorA(active, table, message)) {
+    if (!table || !TranslateAcceleratorW(active, table, message)) {
         TranslateMessage(message);
-        DispatchMessageA(message);
+        DispatchMessageW(message);
     }
     int result = Win.eventCode ? Win.eventCode : (int)message->message;
     Win.eventCode = 0;
@@ -31,7 +31,7 @@ int WinWaitEvent()
 {
     Win.eventType = -1;
     MSG message = {};
-    GetMessageA(&message, nullptr, 0, 0);
+    GetMessageW(&message, nullptr, 0, 0);
     return WinHandleMessage(&message);
 }
 
@@ -39,7 +39,7 @@ int WinPollEvent()
 {
     Win.eventType = -1;
     MSG message = {};
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         return 0;
     return WinHandleMessage(&message);
 }

@@ -2,6 +2,7 @@
 // it, and the changes of frame, parent and visibility of an open window.
 #include "WinState.h"
 #include "runtime/Rt.h"
+#include "runtime/StrWide.h"
 
 struct WinPlacement {
     DWORD style;
@@ -72,8 +73,10 @@ HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const
     WinClassName name = WinFormatClassName(window);
     WinRegisterClass(name);
     WinPlacement placement = WinPlace(x, y, width, height, flags);
-    HWND handle = CreateWindowExA(0, name.text, title ? title : "", placement.style, placement.x, placement.y,
+    wchar_t* wideTitle = StrToWide(title);
+    HWND handle = CreateWindowExW(0, name.text, wideTitle, placement.style, placement.x, placement.y,
                                   placement.outerWidth, placement.outerHeight, nullptr, nullptr, RtInstance, nullptr);
+    RtFree(wideTitle);
     // The table may have grown while the window was being made.
     WinRecord* record = &Win.table[window];
     record->handle = handle;
@@ -96,7 +99,7 @@ void WinClose(int window)
     if ((HBRUSH)GetClassLongPtrA(handle, GCLP_HBRBACKGROUND) == Win.defaultBrush)
         SetClassLongPtrA(handle, GCLP_HBRBACKGROUND, 0);
     DestroyWindow(handle);
-    UnregisterClassA(WinFormatClassName(window).text, RtInstance);
+    UnregisterClassW(WinFormatClassName(window).text, RtInstance);
     // DestroyWindow can run code that grows the table: look the record up again.
     WinDropAccelerators(&Win.table[window]);
 }

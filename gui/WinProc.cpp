@@ -24,10 +24,10 @@ static void WinRecordEvent(int code, int control, int type)
 
 static int WinClassBegins(HWND window, const char* prefix)
 {
-    char name[50] = {};
-    GetClassNameA(window, name, sizeof name);
+    wchar_t name[50] = {};
+    GetClassNameW(window, name, 50);
     for (int i = 0; prefix[i]; i++) {
-        if (name[i] != prefix[i])
+        if (name[i] != (wchar_t)prefix[i])
             return 0;
     }
     return 1;
@@ -169,6 +169,6 @@ LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_SIZE: return WinRelay(window, WinMsgSizePosted, wParam, lParam);
     case WinMsgIcon: return WinRelay(window, WinMsgIconPosted, wParam, lParam);
     case WM_CLOSE: return WinOnClose();
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

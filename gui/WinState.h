@@ -14,7 +14,7 @@ struct WinRecord {
 struct WinState {
     WinRecord* table;
     int capacity;
-    WNDCLASSA classTemplate;
+    WNDCLASSW classTemplate;
     HBRUSH defaultBrush;
     HWND current;
     WinCallback callback;
@@ -28,7 +28,7 @@ extern WinState Win;                            // defined in WinTable.cpp
 // Class names are formatted into the caller's own buffer: messages sent while
 // a window is made may open another window re-entrantly.
 struct WinClassName {
-    char text[50];
+    wchar_t text[50];
 };
 
 // WinTable.cpp: the numbered table and the classes.

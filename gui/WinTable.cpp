@@ -10,7 +10,7 @@ static const WinRecord WinNoRecord = {};
 WinClassName WinFormatClassName(int window)
 {
     WinClassName name;
-    wsprintfA(name.text, "WindowClass_%ld", (long)window);
+    wsprintfW(name.text, L"WindowClass_%ld", (long)window);
     return name;
 }
 
@@ -37,8 +37,8 @@ void WinInit()
     Win.classTemplate.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
     Win.classTemplate.hIcon = LoadIconA(RtInstance, MAKEINTRESOURCEA(1));
     Win.classTemplate.hbrBackground = Win.defaultBrush;
-    Win.classTemplate.lpszClassName = "TemplateClass";
-    RegisterClassA(&Win.classTemplate);
+    Win.classTemplate.lpszClassName = L"TemplateClass";
+    RegisterClassW(&Win.classTemplate);
 }
 
 void WinEnd()
@@ -49,9 +49,9 @@ void WinEnd()
 
 void WinRegisterClass(const WinClassName& name)
 {
-    WNDCLASSA description = Win.classTemplate;
+    WNDCLASSW description = Win.classTemplate;
     description.lpszClassName = name.text;
-    RegisterClassA(&description);
+    RegisterClassW(&description);
 }
 
 HWND WinHandle(int window)

@@ -20,16 +20,30 @@ int FileCapacity()
     return FileCount;
 }
 
+// A name relative to the program's folder, as the wide path for the system.
+static wchar_t* FileProgramPath(const char* name)
+{
+    SetCurrentDirectoryW(RtProgramFolder);
+    return FileWidePath(name);
+}
+
+// Null when the file cannot be opened.
+static HANDLE FileOpen(const char* name, DWORD access, DWORD disposition)
+{
+    wchar_t* path = FileProgramPath(name);
+    HANDLE file = path ? CreateFileW(path, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr)
+                       : INVALID_HANDLE_VALUE;
+    RtFree(path);
+    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
 HANDLE FileCreate(int number, const char* name)
 {
     FileCurrent = nullptr;
     if (number < 0 || !RtTableReserve((void**)&FileTable, &FileCount, number, FileTableStep, sizeof(HANDLE)))
         return nullptr;
-    SetCurrentDirectoryA(RtProgramFolder);
-    HANDLE file = CreateFileA(name ? name : "", GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        file = nullptr;
+    HANDLE file = FileOpen(name, GENERIC_WRITE, CREATE_ALWAYS);
     FileTable[number] = file;
     FileCurrent = file;
     return file;
@@ -71,13 +85,18 @@ int FileFlush(int number)
 
 int DirCreate(const char* path)
 {
-    return CreateDirectoryA(path ? path : "", nullptr) ? 1 : 0;
+    wchar_t* folder = FileWidePath(path);
+    int created = folder && CreateDirectoryW(folder, nullptr) ? 1 : 0;
+    RtFree(folder);
+    return created;
 }
 
 int FileDelete(const char* name)
 {
-    SetCurrentDirectoryA(RtProgramFolder);
-    return DeleteFileA(name ? name : "") ? 1 : 0;
+    wchar_t* path = FileProgramPath(name);
+    int deleted = path && DeleteFileW(path) ? 1 : 0;
+    RtFree(path);
+    return deleted;
 }
 
 static int FileReadMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
@@ -100,10 +119,8 @@ static int FileReadMatches(HANDLE file, const unsigned char* start, const unsign
 
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end)
 {
-    SetCurrentDirectoryA(RtProgramFolder);
-    HANDLE file = CreateFileA(name ? name : "", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    HANDLE file = FileOpen(name, GENERIC_READ, OPEN_EXISTING);
+    if (!file)
         return 0;
     int matches = FileReadMatches(file, start, end);
     CloseHandle(file);
@@ -112,13 +129,18 @@ int FileMatches(const char* name, const unsigned char* start, const unsigned cha
 
 int FileIsReadOnly(const char* name)
 {
-    SetCurrentDirectoryA(RtProgramFolder);
-    DWORD attributes = GetFileAttributesA(name ? name : "");
+    wchar_t* path = FileProgramPath(name);
+    DWORD attributes = path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
+    RtFree(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
 }
 
 int FileMoveReplacing(const char* from, const char* to)
 {
-    SetCurrentDirectoryA(RtProgramFolder);
-    return MoveFileExA(from ? from : "", to ? to : "", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
+    wchar_t* source = FileProgramPath(from);
+    wchar_t* target = FileWidePath(to);
+    int moved = source && target && MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    RtFree(target);
+    RtFree(source);
+    return moved;
 }

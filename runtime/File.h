@@ -1,6 +1,7 @@
 #pragma once
 // The file service: files addressed by small numbers, created for writing,
-// written one byte per system call, closed; and folder creation.
+// written one byte per system call, closed; and folder creation. Names are
+// UTF-8; any path Windows can hold is taken (FilePath.cpp).
 #include <windows.h>
 
 void FileInit();
@@ -19,6 +20,11 @@ int FileDelete(const char* name);
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end);
 // 1 when the file exists and is marked read-only.
 int FileIsReadOnly(const char* name);
+// The name as the system's wide functions take it: absolute (a relative one
+// resolved against the current folder), normalised, and in the long form
+// "\\?\" when it is too long for the plain one. A new heap block that the
+// caller frees with RtFree; null when the name has no such path.
+wchar_t* FileWidePath(const char* name);
 // Moves a file over another in one step, replacing it, written through to
 // the disk; the target stays as it was when the move fails. Relative names
 // are taken relative to the program's folder.

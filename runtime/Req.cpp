@@ -1,4 +1,6 @@
 #include "Req.h"
+#include "Rt.h"
+#include "StrWide.h"
 
 static BOOL CALLBACK ReqTakeFirstVisible(HWND window, LPARAM found)
 {
@@ -26,5 +28,10 @@ static HWND ReqOwner()
 
 int ReqMessage(const char* title, const char* text, UINT flags)
 {
-    return MessageBoxA(ReqOwner(), text, title, flags);
+    wchar_t* wideTitle = StrToWide(title);
+    wchar_t* wideText = StrToWide(text);
+    int pressed = MessageBoxW(ReqOwner(), wideText, wideTitle, flags);
+    RtFree(wideText);
+    RtFree(wideTitle);
+    return pressed;
 }

@@ -1,7 +1,7 @@
 #include "Rt.h"
 
 HINSTANCE RtInstance;
-char RtProgramFolder[500];
+wchar_t RtProgramFolder[RtPathCapacity];
 
 static HANDLE RtHeap;
 
@@ -14,14 +14,13 @@ struct RtArrayHeader {
 
 static void RtFillProgramFolder()
 {
-    RtProgramFolder[0] = 0;
-    DWORD length = GetModuleFileNameA(RtInstance, RtProgramFolder, sizeof RtProgramFolder);
-    if (length >= sizeof RtProgramFolder)
-        length = sizeof RtProgramFolder - 1;
+    DWORD length = GetModuleFileNameW(RtInstance, RtProgramFolder, RtPathCapacity);
+    if (length >= RtPathCapacity)
+        length = 0;
     RtProgramFolder[length] = 0;
-    char* afterLastBackslash = RtProgramFolder;
-    for (char* p = RtProgramFolder; *p; p++) {
-        if (*p == '\\')
+    wchar_t* afterLastBackslash = RtProgramFolder;
+    for (wchar_t* p = RtProgramFolder; *p; p++) {
+        if (*p == L'\\')
             afterLastBackslash = p + 1;
     }
     *afterLastBackslash = 0;

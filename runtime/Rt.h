@@ -4,7 +4,10 @@
 #include <windows.h>
 
 extern HINSTANCE RtInstance;
-extern char RtProgramFolder[500];   // the executable's folder, ending in a backslash
+// The longest path the system's wide functions take, with its terminator.
+constexpr DWORD RtPathCapacity = 32768;
+// The executable's folder, ending in a backslash; empty when unknown.
+extern wchar_t RtProgramFolder[RtPathCapacity];
 
 // The runtime's own start: the instance, the heap and the program folder.
 // The services built on it are started by their user, after this.
@@ -21,7 +24,7 @@ void RtInstallFaultHandler();
 // first thing the process does.
 void RtRestrictDllSearch();
 // Loads a system DLL from the system folder only. Null when it can't.
-HMODULE RtLoadSystemDll(const char* name);
+HMODULE RtLoadSystemDll(const wchar_t* name);
 
 // Heap blocks. All return null when the heap cannot supply the block.
 void* RtAlloc(SIZE_T size);            // zero-filled

@@ -10,22 +10,22 @@ void RtRestrictDllSearch()
 {
     // Older systems lack SetDefaultDllDirectories; there the current folder
     // at least leaves the search.
-    FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     auto setDefaultDllDirectories = (SetDefaultDllDirectoriesFunction)(void (*)())found;
     if (setDefaultDllDirectories && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return;
-    SetDllDirectoryA("");
+    SetDllDirectoryW(L"");
 }
 
 // The system folder, a backslash and the name; 0 when it does not fit.
-static int RtSystemPath(const char* name, char* path, UINT size)
+static int RtSystemPath(const wchar_t* name, wchar_t* path, UINT size)
 {
-    UINT length = GetSystemDirectoryA(path, size);
+    UINT length = GetSystemDirectoryW(path, size);
     if (length == 0 || length >= size)
         return 0;
-    if (path[length - 1] != '\\')
-        path[length++] = '\\';
-    for (const char* p = name; *p; p++) {
+    if (path[length - 1] != L'\\')
+        path[length++] = L'\\';
+    for (const wchar_t* p = name; *p; p++) {
         if (length + 1 >= size)
             return 0;
         path[length++] = *p;
@@ -34,13 +34,13 @@ static int RtSystemPath(const char* name, char* path, UINT size)
     return 1;
 }
 
-HMODULE RtLoadSystemDll(const char* name)
+HMODULE RtLoadSystemDll(const wchar_t* name)
 {
-    HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module)
         return module;
     // Systems that predate the search flags refuse them: a full path is
     // searched for nowhere.
-    char path[MAX_PATH];
-    return RtSystemPath(name, path, sizeof path) ? LoadLibraryA(path) : nullptr;
+    wchar_t path[MAX_PATH];
+    return RtSystemPath(name, path, MAX_PATH) ? LoadLibraryW(path) : nullptr;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The string engine. Stored strings are exactly sized heap blocks owned by
-// their variables; every expression is built in one 64000-byte work buffer at
-// a moving work position, so building text never allocates.
+// their variables; every expression is built in one work buffer at a moving
+// work position, so building text never allocates. Text is UTF-8; lengths
+// and positions count bytes.
 //
 // Protocol: a text-producing service writes its result at the result start
 // the caller passes in (normally StrWorkPosition()), terminates it and leaves
@@ -10,7 +11,10 @@
 // Results may overwrite their own source when the source starts at or after
 // the result start. Text that would run past the buffer is cut at its end.
 
-constexpr int StrWorkBufferSize = 64000;
+// An installation builds up to three paths side by side, each as long as the
+// host folder, which may be as long as Windows lets a path be: 32,767 UTF-16
+// units, each at most 3 bytes of UTF-8.
+constexpr int StrWorkBufferSize = 300000;
 
 void StrInit();                              // allocates the work buffer
 char* StrWorkPosition();

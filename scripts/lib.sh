@@ -19,7 +19,8 @@ tools_ready() {
         command -v "$tool" >/dev/null || return 1
     done
     [ -d /usr/src/googletest ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1 &&
-        [ -f "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]
+        [ -f "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ] &&
+        locale -a | grep -qix ru_RU.utf8 && locale -a | grep -qix ja_JP.utf8
 }
 
 ensure_tools() {

@@ -1,5 +1,6 @@
 #include "app/HostLocator.h"
 #include "runtime/Str.h"
+#include "support/Wide.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
@@ -64,10 +65,18 @@ protected:
         return key;
     }
 
+    // Text of wide types is taken as UTF-16, as the system stores it.
     static void SetDefault(HKEY root, const char* path, DWORD type, const void* data, DWORD size)
     {
         HKEY key = CreateKey(root, path);
         EXPECT_EQ(RegSetValueExA(key, "", 0, type, (const BYTE*)data, size), ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+
+    static void SetDefault(HKEY root, const char* path, DWORD type, const wchar_t* data, DWORD size)
+    {
+        HKEY key = CreateKey(root, path);
+        EXPECT_EQ(RegSetValueExW(key, L"", 0, type, (const BYTE*)data, size), ERROR_SUCCESS);
         RegCloseKey(key);
     }
 
@@ -130,13 +139,14 @@ TEST_F(LocateHostFolderTest, ShortEmptyAndOverlongValuesGiveNothing)
     EXPECT_EQ(Locate(), "");
     SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "");
     EXPECT_EQ(Locate(), "");
-    std::string overlong = "\"C:\\PB\\PureBasic.exe\" \"" + std::string(9999, 'x') + "\"";
-    SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, overlong);
-    EXPECT_EQ(Locate(), "");
-    std::string longest = "\"C:\\PB\\PureBasic.exe\" \"" + std::string(9998 - 24, 'x') + "\"";
-    ASSERT_EQ(longest.size() + 1, 9999u);
+    // The longest path Windows takes (32,767 characters), quoted, a blank and
+    // a quoted %1: 32,774 characters and the terminator.
+    std::string longest = "\"C:\\PB\\PureBasic.exe\" \"" + std::string(32774 - 24, 'x') + "\"";
+    ASSERT_EQ(longest.size(), 32774u);
     SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, longest);
-    EXPECT_EQ(Locate(), "C:\\PB\\") << "9999 bytes with the terminator still fit";
+    EXPECT_EQ(Locate(), "C:\\PB\\") << "the longest value still fits";
+    SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, longest + "x");
+    EXPECT_EQ(Locate(), "");
 }
 
 TEST_F(LocateHostFolderTest, OnlyStringValuesCount)
@@ -149,6 +159,28 @@ TEST_F(LocateHostFolderTest, OnlyStringValuesCount)
     EXPECT_EQ(Locate(), "");
     SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_SZ, command, sizeof command - 1);
     EXPECT_EQ(Locate(), "C:\\PB\\") << "a string stored without its terminator";
+    std::wstring wide = Wide(command);
+    SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_SZ, wide.c_str(), (DWORD)(wide.size() * 2 + 1));
+    EXPECT_EQ(Locate(), "C:\\PB\\") << "an odd last byte, no terminator";
+}
+
+// Folders in any script, read as the registry holds them (UTF-16) under a
+// system code page that has none of these characters.
+TEST_F(LocateHostFolderTest, FoldersInAnyScriptComeBackExactly)
+{
+    const std::string folder = "C:\\Пользователь\\Ελληνικά\\中文 𝄞\\";
+    std::wstring command = Wide("\"" + folder + "PureBasic.exe\" \"%1\"");
+    SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_SZ, command.c_str(), (DWORD)(command.size() + 1) * 2);
+    EXPECT_EQ(Locate(), folder);
+    SetEnvironmentVariableW(L"QUILLFERN_TEST_ROOT", Wide("D:\\Ρίζα").c_str());
+    std::wstring expandable = L"\"%QUILLFERN_TEST_ROOT%\\PB\\PureBasic.exe\" \"%1\"";
+    SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_EXPAND_SZ, expandable.c_str(),
+               (DWORD)(expandable.size() + 1) * 2);
+    EXPECT_EQ(Locate(), "D:\\Ρίζα\\PB\\");
+    // Half a surrogate pair is no character: such a value names no folder.
+    std::wstring broken = L"\"C:\\A\xD834\\PureBasic.exe\" \"%1\"";
+    SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_SZ, broken.c_str(), (DWORD)(broken.size() + 1) * 2);
+    EXPECT_EQ(Locate(), "");
 }
 
 TEST_F(LocateHostFolderTest, ExpandsEnvironmentVariables)

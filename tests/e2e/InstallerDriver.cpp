@@ -1,5 +1,6 @@
 #include "InstallerDriver.h"
 #include "support/WaitFor.h"
+#include "support/Wide.h"
 #include <cstdlib>
 
 constexpr int MessageBoxIconControl = 1088;
@@ -37,17 +38,17 @@ std::string InstallerPath()
     return PathFromEnvironment("QUILLFERN_SETUP");
 }
 
-static const char ClassesRootKey[] = "Applications\\PureBasic.exe\\shell\\open\\command";
-static const char MachineKey[] = "Software\\Classes\\PureBasic.exe\\shell\\open\\command";
+static const wchar_t ClassesRootKey[] = L"Applications\\PureBasic.exe\\shell\\open\\command";
+static const wchar_t MachineKey[] = L"Software\\Classes\\PureBasic.exe\\shell\\open\\command";
 
 void RegisterHost(HKEY root, const std::string& hostFolder)
 {
-    std::string command = "\"" + hostFolder + "PureBasic.exe\" \"%1\"";
+    std::wstring command = Wide("\"" + hostFolder + "PureBasic.exe\" \"%1\"");
     HKEY key = nullptr;
-    const char* path = root == HKEY_CLASSES_ROOT ? ClassesRootKey : MachineKey;
-    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    const wchar_t* path = root == HKEY_CLASSES_ROOT ? ClassesRootKey : MachineKey;
+    if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, "", 0, REG_SZ, (const BYTE*)command.c_str(), (DWORD)command.size() + 1);
+    RegSetValueExW(key, L"", 0, REG_SZ, (const BYTE*)command.c_str(), (DWORD)(command.size() + 1) * sizeof(wchar_t));
     RegCloseKey(key);
 }
 
@@ -59,12 +60,12 @@ void UnregisterHost()
 
 static void ListInto(const std::string& folder, const std::string& relative, std::set<std::string>& entries)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + relative + "*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(WidePath(folder + relative + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     do {
-        std::string name = found.cFileName;
+        std::string name = Utf8(found.cFileName);
         if (name == "." || name == "..")
             continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -73,7 +74,7 @@ static void ListInto(const std::string& folder, const std::string& relative, std
         } else {
             entries.insert(relative + name);
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
@@ -139,9 +140,8 @@ void PostButtonClick(HWND button)
 
 std::string TextOf(HWND window)
 {
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[1024] = L"";
+    return Utf8(text, GetWindowTextW(window, text, 1024));
 }
 
 InstallerProcess::~InstallerProcess()
@@ -243,7 +243,6 @@ bool InstallerProcess::WaitForLineCount(int count, DWORD timeoutMs) const
     return WaitFor([&] { return AskList(LB_GETCOUNT) == count; }, timeoutMs);
 }
 
-// Across processes the list hands its lines over as UTF-16 only.
 std::vector<std::string> InstallerProcess::LogLines() const
 {
     std::vector<std::string> lines;
@@ -252,11 +251,7 @@ std::vector<std::string> InstallerProcess::LogLines() const
         int length = (int)AskList(LB_GETTEXTLEN, i);
         std::wstring wide(length > 0 ? length + 1 : 1, L'\0');
         int got = (int)AskList(LB_GETTEXT, i, (LPARAM)wide.data());
-        std::string line(got > 0 ? got * 2 : 0, '\0');
-        int converted = WideCharToMultiByte(1252, 0, wide.data(), got > 0 ? got : 0, line.data(), (int)line.size(),
-                                            nullptr, nullptr);
-        line.resize(converted > 0 ? converted : 0);
-        lines.push_back(line);
+        lines.push_back(Utf8(wide.data(), got));
     }
     return lines;
 }

@@ -36,7 +36,8 @@ POINT VisibleCentre(HWND control);
 void ClickWithMouse(HWND control);      // real input: SetCursorPos + SendInput
 void PostButtonClick(HWND button);      // BM_CLICK, posted so GetMessage returns
 
-// Text read across processes (window text arrives in code page 1252).
+// Texts are read as the system holds them, in UTF-16, and given as UTF-8;
+// so are the log's lines and paths.
 std::string TextOf(HWND window);
 
 struct MessageBoxContent {

@@ -4,17 +4,12 @@
 #include "InstallerView.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
+#include "support/Wide.h"
 #include "payload/Payload.h"
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <tuple>
-
-static bool IsFile(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 static POINT ScreenOrigin(HWND window)
 {
@@ -222,7 +217,7 @@ static void ExpectDamagedCopyRefused(InstallerProcess& installer)
     MessageBoxContent message;
     ASSERT_TRUE(installer.WaitForMessageBox(message, WindowDeadlineMs)) << "no message from the damaged copy";
     EXPECT_EQ(installer.FindOwnTopLevel("WindowClass_0"), nullptr) << "the installer window opened";
-    EXPECT_NE(message.text.find("endommag\xE9"), std::string::npos) << message.text;
+    EXPECT_NE(message.text.find("endommagé"), std::string::npos) << message.text;
     EXPECT_NE(message.text.find("damaged"), std::string::npos) << message.text;
     EXPECT_EQ(message.buttons, std::vector<int>{IDOK}) << "one OK button";
     BoxIcon shown = BoxIcon::Unrecognised;
@@ -431,20 +426,71 @@ TEST_F(InstallerSession, ANewFileThatDoesNotReadBackAsWrittenLeavesTheOldOne)
     ExpectNothingOutsideHost();
 }
 
-TEST_F(InstallerSession, TargetsBeyondTheLongestPathAreReported)
+// A folder inside the parent, for a host below it.
+static void MakeFolder(const std::string& folder)
 {
-    // A 225-character host folder: the library file (262 characters) and the
-    // example (264) exceed MAX_PATH, the help file (244) and residents (247) don't.
-    std::string longHost = parent + std::string(224 - parent.size(), 'h') + "\\";
-    ASSERT_EQ(longHost.size(), 225u);
-    ASSERT_TRUE(CreateDirectoryA(longHost.c_str(), nullptr));
-    UseHost(longHost);
+    ASSERT_TRUE(CreateDirectoryW(WidePath(folder).c_str(), nullptr)) << folder;
+}
+
+// Windows writes paths of up to 32,767 characters in their long form: a host
+// whose targets pass MAX_PATH (260) installs; one whose targets pass the
+// longest path has every file reported, and nothing is written elsewhere.
+TEST_F(InstallerSession, DeepHostsInstallAndTooDeepOnesAreReported)
+{
+    std::string outer = parent + std::string(200, 'h') + "\\";
+    ASSERT_NO_FATAL_FAILURE(MakeFolder(outer));
+    UseHost(outer + std::string(100, 'k') + "\\");
+    ASSERT_GT(host.size() + TargetPath(Target::Help).size(), 300u);
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
-    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 2), BoxIcon::Warning);
-    ExpectInstalled(Language::English, {Target::Library, Target::Example});
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    ExpectInstalled(Language::English, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
+    ExpectNothingOutsideHost();
+
+    // 32,750 characters, in folders of at most 200, so that the shortest
+    // target (Help\Quillfern.chm) has 32,768; still short enough for the
+    // registration to name it.
+    std::string tooDeep = outer;
+    while (tooDeep.size() + 201 <= 32750)
+        tooDeep += std::string(200, 'z') + "\\";
+    tooDeep += std::string(32749 - tooDeep.size(), 'z') + "\\";
+    ASSERT_EQ(tooDeep.size(), 32750u);
+    UseHost(tooDeep);
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 4), BoxIcon::Warning);
+    ExpectInstalled(Language::French, {AllTargets, AllTargets + 4});
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
     ExpectNothingOutsideHost();
+}
+
+// Folders named in scripts that the system's code page (1252) lacks, one
+// inside the other, the last with a character beyond the 16-bit range.
+TEST_F(InstallerSession, HostsNamedInAnyScriptInstallExactly)
+{
+    std::string outer = parent + "Пользователь\\";
+    ASSERT_NO_FATAL_FAILURE(MakeFolder(outer));
+    ASSERT_NO_FATAL_FAILURE(MakeFolder(outer + "Ελληνικά\\"));
+    UseHost(outer + "Ελληνικά\\中文 𝄞\\");
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 0), BoxIcon::Information);
+    ExpectInstalled(Language::French, {});
+    SaveScreenshot(painted, "french-host-in-any-script");
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
+    ExpectNothingOutsideHost();
+}
+
+// Each run says which system code page it stands for (Wine takes it from
+// the Unix locale); a run that is not under it would prove nothing.
+TEST(CodePage, IsTheOneTheRunIsFor)
+{
+    const char* expected = getenv("QUILLFERN_CODE_PAGE");
+    if (!expected)
+        GTEST_SKIP() << "QUILLFERN_CODE_PAGE unset";
+    EXPECT_EQ(GetACP(), (UINT)atoi(expected));
 }
 
 // A download folder: the installer beside DLLs that anyone could have dropped

@@ -16,7 +16,7 @@ std::vector<std::string> ExpectedLog(Language language, const std::string& host,
     bool french = language == Language::French;
     auto fileLines = [&](Target target) {
         bool failed = notWritten.count(target) != 0;
-        const char* label = french ? (failed ? "Fichier non \xE9" "crit : " : "Fichier extrait : ")
+        const char* label = french ? (failed ? "Fichier non écrit : " : "Fichier extrait : ")
                                    : (failed ? "File not written : " : "Extracted file : ");
         return std::vector<std::string>{"", label, LoggedName(target)};
     };
@@ -36,12 +36,12 @@ std::string ExpectedCompletionText(Language language, int notWritten)
 {
     bool french = language == Language::French;
     if (notWritten == 0) {
-        return french ? "      L'installation de la librairie Quillfern V2.10        \n      est termin\xE9" "e"
+        return french ? "      L'installation de la librairie Quillfern V2.10        \n      est terminée"
                       : "      Installation of Quillfern V2.10         \n      library is ended";
     }
     std::string count = std::to_string(notWritten);
-    return french ? "      L'installation de la librairie Quillfern V2.10\n      est incompl\xE8te : " + count
-            + " fichier(s) non \xE9" "crit(s)."
+    return french ? "      L'installation de la librairie Quillfern V2.10\n      est incomplète : " + count
+            + " fichier(s) non écrit(s)."
                   : "      Installation of Quillfern V2.10\n      is incomplete: " + count + " file(s) not written.";
 }
 
@@ -53,7 +53,7 @@ std::string ExpectedNoHostTitle(Language language)
 std::string ExpectedNoHostText(Language language)
 {
     return language == Language::French
-        ? "      PureBasic est introuvable.\n      Rien n'a \xE9t\xE9 install\xE9."
+        ? "      PureBasic est introuvable.\n      Rien n'a été installé."
         : "      PureBasic could not be found.\n      Nothing was installed.";
 }
 
@@ -128,10 +128,11 @@ void InstallerSession::ExpectChoosingState()
     EXPECT_TRUE(IsWindowEnabled(installer.Control(8)));
     EXPECT_TRUE(IsWindowEnabled(installer.Control(5)));
     EXPECT_FALSE(IsWindowEnabled(installer.Control(7))) << "install waits for a language";
-    EXPECT_EQ(TextOf(installer.Control(6)), "Fran\xE7" "ais");
+    EXPECT_EQ(TextOf(installer.Control(6)), "Français");
     EXPECT_EQ(TextOf(installer.Control(8)), "English");
     EXPECT_EQ(TextOf(installer.Control(7)), "Installer");
     EXPECT_EQ(TextOf(installer.Control(5)), "Annuler") << "the picture button has a name for screen readers";
+    EXPECT_EQ(TextOf(GetDlgItem(installer.LogPanel, 14)), "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo");
     EXPECT_EQ(installer.AskList(LB_GETCOUNT), 0);
 }
 
@@ -199,7 +200,7 @@ void InstallerSession::ExpectInstalled(Language installed, const std::set<Target
         else if (before.count(target))
             EXPECT_TRUE(ReadWholeFile(path) == before.at(target)) << path << " lost what it held before";
         else
-            EXPECT_FALSE(PathExists(path) && !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY))
+            EXPECT_FALSE(IsFile(path))
                 << "a partial file is left: " << path;
         EXPECT_FALSE(PathExists(host + NewFilePath(target))) << "a new file is left beside " << path;
     }

@@ -1,4 +1,5 @@
 #include "support/TempFolder.h"
+#include "support/Wide.h"
 #include "runtime/File.h"
 #include "runtime/Rt.h"
 #include <gtest/gtest.h>
@@ -83,14 +84,14 @@ TEST_F(File, ARelativeNameLandsInTheProgramsFolder)
 {
     SetCurrentDirectoryA(folder.c_str());
     const char* name = "qf_relative_name.tmp";
-    std::string expected = std::string(RtProgramFolder) + name;
-    DeleteFileA(expected.c_str());
+    std::string expected = Utf8(RtProgramFolder) + name;
+    DeleteFileW(WidePath(expected).c_str());
     ASSERT_NE(FileCreate(0, name), nullptr);
     WriteBytes("r", 1);
     FileClose(0);
     EXPECT_EQ(ReadWholeFile(expected), "r");
     EXPECT_FALSE(PathExists(folder + name));
-    DeleteFileA(expected.c_str());
+    DeleteFileW(WidePath(expected).c_str());
 }
 
 TEST_F(File, NumberTwelveGrowsTheTableToTwentyTwo)
@@ -135,4 +136,31 @@ TEST_F(File, MatchesOnlyTheExactBytes)
     auto* bytes = (const unsigned char*)big.data();
     EXPECT_EQ(FileMatches(path.c_str(), bytes, bytes + big.size()), 1) << "across several reads";
     EXPECT_EQ(FileMatches((folder + "missing.bin").c_str(), item, end), 0);
+}
+
+static std::wstring WidePathOf(const std::string& name)
+{
+    wchar_t* path = FileWidePath(name.c_str());
+    std::wstring wide = path ? path : L"(none)";
+    RtFree(path);
+    return wide;
+}
+
+TEST_F(File, WidePathsTakeTheLongFormOnlyWhenTooLong)
+{
+    std::string deep = "C:\\" + std::string(250, 'x') + "\\f";
+    std::string share = "\\\\server\\share\\" + std::string(250, 'y');
+    EXPECT_EQ(WidePathOf("C:\\a\\\\b\\.\\c\\..\\d.txt"), L"C:\\a\\b\\d.txt") << "normalised";
+    EXPECT_EQ(WidePathOf(deep), L"\\\\?\\" + Wide(deep));
+    EXPECT_EQ(WidePathOf(deep + "\\..\\g"), L"\\\\?\\C:\\" + std::wstring(250, L'x') + L"\\g");
+    EXPECT_EQ(WidePathOf(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(250, L'y'));
+    EXPECT_EQ(WidePathOf("\\\\?\\" + deep), L"\\\\?\\" + Wide(deep)) << "already in the long form";
+    SetCurrentDirectoryW(Wide(folder).c_str());
+    EXPECT_EQ(WidePathOf("rel\\ф.txt"), Wide(folder + "rel\\ф.txt")) << "relative to the current folder";
+    EXPECT_EQ(WidePathOf(""), L"(none)");
+    std::string longest = "C:\\" + std::string(32758, 'z');
+    EXPECT_EQ(WidePathOf(longest), L"\\\\?\\" + Wide(longest)) << "with room for any prefix, under 32,768";
+    EXPECT_EQ(WidePathOf(longest + "z"), L"(none)");
+    EXPECT_EQ(WidePathOf("C:\\" + std::string(40000, 'z')), L"(none)") << "longer than any path";
+    EXPECT_EQ(WidePathOf("C:\\\xC3("), L"(none)") << "not UTF-8";
 }

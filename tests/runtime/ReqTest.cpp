@@ -1,6 +1,7 @@
 #include "support/ChildProcess.h"
 #include "support/WaitFor.h"
 #include "runtime/Req.h"
+#include "support/Wide.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -62,12 +63,10 @@ static SeenBox AnswerBox(int button, HWND foreign)
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindOwnMessageBox()) != nullptr && GetDlgItem(box, 65535); }))
         return seen;
-    char buffer[512];
+    wchar_t buffer[512];
     seen.owner = GetWindow(box, GW_OWNER);
-    GetWindowTextA(box, buffer, sizeof buffer);
-    seen.title = buffer;
-    GetDlgItemTextA(box, 65535, buffer, sizeof buffer);
-    seen.text = buffer;
+    seen.title = Utf8(buffer, GetWindowTextW(box, buffer, 512));
+    seen.text = Utf8(buffer, (int)GetDlgItemTextW(box, 65535, buffer, 512));
     seen.hasOk = GetDlgItem(box, IDOK) != nullptr;
     seen.hasYes = GetDlgItem(box, IDYES) != nullptr;
     seen.hasNo = GetDlgItem(box, IDNO) != nullptr;
@@ -90,7 +89,7 @@ TEST(ReqMessage, ShowsThePlainBoxAndReturnsOk)
 {
     HWND own = OpenPlainWindow("QuillfernOwnWindow", "Own");
     SeenBox seen;
-    const char* text = "      Premi\xE8re ligne\n      est termin\xE9""e";
+    const char* text = "      Première ligne\n      est terminée";
     EXPECT_EQ(ShowAndAnswer("Infos :", text, 0, IDOK, &seen), IDOK);
     EXPECT_EQ(seen.title, "Infos :");
     EXPECT_EQ(seen.text, text);

@@ -76,9 +76,9 @@ TEST(RtEnd, EndsTheProcessWithExitCode0)
 
 TEST(RtProgramFolder, IsTheExecutablesFolderWithItsBackslash)
 {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    *(strrchr(path, '\\') + 1) = 0;
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    *(wcsrchr(path, L'\\') + 1) = 0;
     EXPECT_STREQ(RtProgramFolder, path);
 }
 

@@ -150,7 +150,7 @@ TEST_F(Str, NestedResultsOverwriteTheirOwnSource)
 TEST_F(Str, TextNeverRunsPastTheWorkBuffer)
 {
     char* end = start + StrWorkBufferSize - 1;
-    for (int i = 0; i < 7; i++)
+    for (int i = 0; i <= StrWorkBufferSize / 10000; i++)
         StrSpaces(10000, StrWorkPosition());
     EXPECT_EQ(StrWorkPosition(), end);
     EXPECT_EQ(*end, 0);
