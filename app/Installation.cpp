@@ -93,7 +93,7 @@ static void CreateHostFolders(const char* host)
 // target's extension, by which the host might take it for one of its own.
 static const char NewFileSuffix[] = ".new";
 
-// Writes the bytes to a new file, one byte per call, and reads them back:
+// Writes the bytes to a new file, byte by byte, and reads them back:
 // 1 when the file holds them all, exactly.
 static int WriteVerifiedFile(const char* path, const unsigned char* start, const unsigned char* end)
 {

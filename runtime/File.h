@@ -1,14 +1,17 @@
 #pragma once
 // The file service: files addressed by small numbers, created for writing,
-// written one byte per system call, closed; and folder creation. Names are
-// UTF-8; any path Windows can hold is taken (FilePath.cpp).
+// written byte by byte through a buffer (the bytes reach the system when it
+// fills, and on FileFlush and FileClose), closed; and folder creation. Names
+// are UTF-8; any path Windows can hold is taken (FilePath.cpp).
 #include <windows.h>
 
 void FileInit();
 // Creates (or empties) the file for writing and makes it the current file.
 // A relative name is taken relative to the program's folder. 0 on failure.
 HANDLE FileCreate(int number, const char* name);
-int FileWriteByte(int value);          // writes the low 8 bits to the current file
+// Writes the low 8 bits to the current file. A failure to hand buffered
+// bytes to the system shows here or in FileFlush.
+int FileWriteByte(int value);
 void FileClose(int number);
 // Writes what the system still holds of the file through to the disk.
 int FileFlush(int number);
