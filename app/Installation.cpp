@@ -39,6 +39,14 @@ void BuildExampleTable()
     ExampleTable[0].Size = PayloadExampleTintwellSize;
 }
 
+// Lines are added to the log undrawn and shown together at the next step:
+// once the log is longer than it is high, every line added and every caret
+// move redrew its scroll bar, which cost more than writing the files.
+static void HoldLogDrawing(int held)
+{
+    SendMessageA(CtlHandle(LogList), WM_SETREDRAW, held ? FALSE : TRUE, 0);
+}
+
 // The caret follows the newest line. A single-selection list box refuses to
 // move its caret while a line is selected, so the selection goes first.
 void ProgressStep()
@@ -46,6 +54,7 @@ void ProgressStep()
     HWND list = CtlHandle(LogList);
     SendMessageA(list, LB_SETCURSEL, (WPARAM)-1, 0);
     SendMessageA(list, LB_SETCARETINDEX, (WPARAM)ListLine, 0);
+    HoldLogDrawing(0);
     RtSleep(10);
 }
 
@@ -53,6 +62,7 @@ void ProgressStep()
 // moved by the lines that are really there.
 static int LogLine(const char* text)
 {
+    HoldLogDrawing(1);
     return CtlAddItem(LogList, -1, text ? text : "") >= 0 ? 1 : 0;
 }
 

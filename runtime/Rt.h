@@ -23,8 +23,6 @@ void RtInstallFaultHandler();
 // Restricts the DLL search of the whole process to the system folder; the
 // first thing the process does.
 void RtRestrictDllSearch();
-// Loads a system DLL from the system folder only. Null when it can't.
-HMODULE RtLoadSystemDll(const wchar_t* name);
 
 // Heap blocks. All return null when the heap cannot supply the block.
 void* RtAlloc(SIZE_T size);            // zero-filled

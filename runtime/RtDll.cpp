@@ -16,31 +16,3 @@ void RtRestrictDllSearch()
         return;
     SetDllDirectoryW(L"");
 }
-
-// The system folder, a backslash and the name; 0 when it does not fit.
-static int RtSystemPath(const wchar_t* name, wchar_t* path, UINT size)
-{
-    UINT length = GetSystemDirectoryW(path, size);
-    if (length == 0 || length >= size)
-        return 0;
-    if (path[length - 1] != L'\\')
-        path[length++] = L'\\';
-    for (const wchar_t* p = name; *p; p++) {
-        if (length + 1 >= size)
-            return 0;
-        path[length++] = *p;
-    }
-    path[length] = 0;
-    return 1;
-}
-
-HMODULE RtLoadSystemDll(const wchar_t* name)
-{
-    HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module)
-        return module;
-    // Systems that predate the search flags refuse them: a full path is
-    // searched for nowhere.
-    wchar_t path[MAX_PATH];
-    return RtSystemPath(name, path, MAX_PATH) ? LoadLibraryW(path) : nullptr;
-}
