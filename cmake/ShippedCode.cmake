@@ -13,6 +13,14 @@ add_compile_options(-Wall -Wextra -Werror)
 set(QUILLFERN_SHIPPED_OPTIONS
     -Os -flto -ffat-lto-objects -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
     -fno-threadsafe-statics -fno-stack-protector -fno-tree-loop-distribute-patterns)
+# 32-bit calls push their arguments rather than store them into space kept
+# below every frame, much the smaller code. The stack probe for frames of a
+# page or more needs that space, so it goes too, and no frame may come near
+# a page: each frame then touches the stack within a page of the last.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    list(APPEND QUILLFERN_SHIPPED_OPTIONS
+        -mno-accumulate-outgoing-args -mno-stack-arg-probe -Wframe-larger-than=3072)
+endif()
 
 # A library of the shipped program.
 function(quillfern_library name)
@@ -23,9 +31,10 @@ endfunction()
 
 # The program starts at its own entry point without the C runtime's start-up
 # and imports only KnownDLLs (msvcrt for signal, raise and malloc): any other
-# DLL would be searched for beside the program first.
-set(QUILLFERN_PROGRAM_LINK_OPTIONS
+# DLL would be searched for beside the program first. Its link-time compile
+# takes the options the layers were compiled with.
+set(QUILLFERN_PROGRAM_LINK_OPTIONS ${QUILLFERN_SHIPPED_OPTIONS}
     -nostdlib -nostartfiles -Wl,-e,${QUILLFERN_ENTRY_SYMBOL} -Wl,--subsystem,windows
-    -Wl,--gc-sections -Wl,--no-insert-timestamp -s -flto)
+    -Wl,--gc-sections -Wl,--no-insert-timestamp -s)
 set(QUILLFERN_PROGRAM_SYSTEM_LIBRARIES
     advapi32 gdi32 user32 kernel32 msvcrt gcc)
