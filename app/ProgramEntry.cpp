@@ -12,6 +12,6 @@ extern "C" __attribute__((force_align_arg_pointer)) void WINAPI ProgramEntry()
 {
     RtRestrictDllSearch();
     RtInstallFaultHandler();
-    PrepareServices(GetModuleHandleA(nullptr));
+    PrepareServices(GetModuleHandleW(nullptr));
     InstallerMain();
 }

@@ -40,7 +40,7 @@ HMODULE RtLoadSystemDll(const wchar_t* name)
     if (module)
         return module;
     // Systems that predate the search flags refuse them: a full path is
-    // searched for nowhere.
+    // searched for nowhere. Without flags the call is LoadLibraryW's.
     wchar_t path[MAX_PATH];
-    return RtSystemPath(name, path, MAX_PATH) ? LoadLibraryW(path) : nullptr;
+    return RtSystemPath(name, path, MAX_PATH) ? LoadLibraryExW(path, nullptr, 0) : nullptr;
 }
