@@ -4,12 +4,14 @@
 #include "Program.h"
 #include "runtime/Rt.h"
 
-// Windows enters with a 4-byte aligned stack on 32-bit; realign it once here.
+// Windows enters with a 4-byte aligned stack on 32-bit: enough for the
+// shipped build, whose code keeps the stack 4-byte aligned; a build that
+// keeps it 16-byte aligned has it realigned here, once.
 // The DLL search is restricted before anything can load a DLL.
 extern "C" __attribute__((force_align_arg_pointer)) void WINAPI ProgramEntry()
 {
     RtRestrictDllSearch();
     RtInstallFaultHandler();
-    PrepareServices(GetModuleHandleA(nullptr));
+    PrepareServices(GetModuleHandleW(nullptr));
     InstallerMain();
 }

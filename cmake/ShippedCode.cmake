@@ -1,10 +1,29 @@
 # Options for everything that goes into the shipped program: no C++ runtime
 # weight (exceptions, RTTI, unwind tables, static initialisers), size first.
+# The layers are compiled for link-time optimisation: the program is then
+# optimised as one unit, so functions used once are inlined across files and
+# whatever nothing calls is left out (per-function sections would only add
+# alignment padding between functions). The objects also hold plain code, for
+# a test build that must link without it (see tests/e2e). Loops are not
+# turned into C library calls (strlen, memset): the program imports only what
+# it calls by name, and a call that first appears at the link-time compile
+# crashes this linker (2.40) in a link without the standard libraries.
 add_compile_options(-Wall -Wextra -Werror)
 
 set(QUILLFERN_SHIPPED_OPTIONS
-    -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
-    -fno-threadsafe-statics -fno-stack-protector -ffunction-sections)
+    -Os -flto -ffat-lto-objects -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -fno-threadsafe-statics -fno-stack-protector -fno-tree-loop-distribute-patterns)
+# 32-bit calls push their arguments rather than store them into space kept
+# below every frame, much the smaller code. The stack probe for frames of a
+# page or more needs that space, so it goes too, and no frame may come near
+# a page: each frame then touches the stack within a page of the last. The
+# stack is kept 4-byte aligned, as Windows keeps it on 32-bit, so calls need
+# no padding: the code has nothing (no SSE) that wants it aligned further.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    list(APPEND QUILLFERN_SHIPPED_OPTIONS
+        -mno-accumulate-outgoing-args -mno-stack-arg-probe -Wframe-larger-than=3072
+        -mpreferred-stack-boundary=2)
+endif()
 
 # A library of the shipped program.
 function(quillfern_library name)
@@ -15,8 +34,9 @@ endfunction()
 
 # The program starts at its own entry point without the C runtime's start-up
 # and imports only KnownDLLs (msvcrt for signal, raise and malloc): any other
-# DLL would be searched for beside the program first.
-set(QUILLFERN_PROGRAM_LINK_OPTIONS
+# DLL would be searched for beside the program first. Its link-time compile
+# takes the options the layers were compiled with.
+set(QUILLFERN_PROGRAM_LINK_OPTIONS ${QUILLFERN_SHIPPED_OPTIONS}
     -nostdlib -nostartfiles -Wl,-e,${QUILLFERN_ENTRY_SYMBOL} -Wl,--subsystem,windows
     -Wl,--gc-sections -Wl,--no-insert-timestamp -s)
 set(QUILLFERN_PROGRAM_SYSTEM_LIBRARIES

@@ -147,8 +147,10 @@ static HICON ImgCreateIcon(BYTE* image, DWORD size)
     int width = header->biWidth;
     int height = header->biHeight / 2;     // the stored height counts the colour image and the mask
     HICON icon = CreateIconFromResourceEx(image, size, TRUE, 0x30000, width, height, LR_DEFAULTCOLOR);
+    // The second try is CreateIconFromResource, which is documented as this
+    // call: the system's icon size, shared.
     if (!icon && header->biBitCount != 16)
-        icon = CreateIconFromResource(image, size, TRUE, 0x30000);
+        icon = CreateIconFromResourceEx(image, size, TRUE, 0x30000, 0, 0, LR_DEFAULTSIZE | LR_SHARED);
     return icon;
 }
 
