@@ -42,9 +42,14 @@ void BuildExampleTable()
 // Lines are added to the log undrawn and shown together at the next step:
 // once the log is longer than it is high, every line added and every caret
 // move redrew its scroll bar, which cost more than writing the files.
+// Drawing turned back on, the log is marked for a repaint whole: Windows
+// leaves that to the window itself.
 static void HoldLogDrawing(int held)
 {
-    SendMessageA(CtlHandle(LogList), WM_SETREDRAW, held ? FALSE : TRUE, 0);
+    HWND list = CtlHandle(LogList);
+    SendMessageA(list, WM_SETREDRAW, held ? FALSE : TRUE, 0);
+    if (!held)
+        InvalidateRect(list, nullptr, TRUE);
 }
 
 // The caret follows the newest line. A single-selection list box refuses to
