@@ -227,7 +227,7 @@ int InstallLibrary()
 {
     CtlDisable(InstallButton, 1);
     CtlDisable(CancelButton, 1);
-    char* host = LocateHostFolder();
+    char* host = ResolveHostFolder();
     if (StrLen(host) == 0) {
         StrFree(host);
         return 0;

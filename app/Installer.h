@@ -6,7 +6,8 @@ extern unsigned char Language;
 // 62 "=" characters, built once at start; the log's separator.
 extern char* SeparatorLine;
 
-// Control numbers of the installer window.
+// The installer window's number (gui/Win), and its control numbers.
+constexpr int MainWindow = 0;
 constexpr int CancelButton = 5;
 constexpr int FrenchButton = 6;
 constexpr int InstallButton = 7;

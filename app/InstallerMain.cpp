@@ -4,7 +4,6 @@
 #include "Program.h"
 #include "Texts.h"
 #include "gui/Ctl.h"
-#include "gui/Img.h"
 #include "gui/Win.h"
 #include "payload/Payload.h"
 #include "runtime/Req.h"
@@ -122,11 +121,6 @@ void InstallerMain()
 
 void FinalCleanup()
 {
-    if (CreditBrush)
-        DeleteObject(CreditBrush);
-    if (ListBrush)
-        DeleteObject(ListBrush);
-    ImgFree(CancelImage);
-    ImgFree(LogoImage);
+    ReleaseInstallerWindow();
     EndProgram();
 }
