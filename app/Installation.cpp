@@ -1,6 +1,7 @@
 #include "Installation.h"
 #include "HostLocator.h"
 #include "Installer.h"
+#include "Texts.h"
 #include "gui/Ctl.h"
 #include "payload/Payload.h"
 #include "runtime/File.h"
@@ -218,15 +219,15 @@ static void InstallExamples(const char* host)
 
 static void ChooseLabels()
 {
-    StrSet(&ExtractedLabel, Language == 0 ? "Fichier extrait : " : "Extracted file : ");
-    StrSet(&NotWrittenLabel, Language == 0 ? "Fichier non écrit : " : "File not written : ");
+    StrSet(&ExtractedLabel, Text(TextExtractedLabel));
+    StrSet(&NotWrittenLabel, Text(TextNotWrittenLabel));
 }
 
 int InstallLibrary()
 {
     CtlDisable(InstallButton, 1);
     CtlDisable(CancelButton, 1);
-    char* host = LocateHostFolder();
+    char* host = ResolveHostFolder();
     if (StrLen(host) == 0) {
         StrFree(host);
         return 0;

@@ -14,6 +14,6 @@ extern int FilesNotWritten;     // of the last installation
 
 void BuildExampleTable();
 // 1 when it has run through (FilesNotWritten tells how well), 0 when no host
-// folder was found, in which case nothing was created or written.
+// folder was registered or picked, in which case nothing was created or written.
 int InstallLibrary();
 void ProgressStep();

@@ -1,12 +1,13 @@
 #pragma once
 // The installer's main body and the state its parts share.
 
-// Chosen by the language buttons: 0 French, 1 English.
+// Chosen by the language buttons: LanguageFrench or LanguageEnglish (Texts.h).
 extern unsigned char Language;
 // 62 "=" characters, built once at start; the log's separator.
 extern char* SeparatorLine;
 
-// Control numbers of the installer window.
+// The installer window's number (gui/Win), and its control numbers.
+constexpr int MainWindow = 0;
 constexpr int CancelButton = 5;
 constexpr int FrenchButton = 6;
 constexpr int InstallButton = 7;

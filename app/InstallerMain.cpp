@@ -2,8 +2,8 @@
 #include "Installation.h"
 #include "InstallerWindow.h"
 #include "Program.h"
+#include "Texts.h"
 #include "gui/Ctl.h"
-#include "gui/Img.h"
 #include "gui/Win.h"
 #include "payload/Payload.h"
 #include "runtime/Req.h"
@@ -12,59 +12,32 @@
 
 static int QuitRequested;
 
-// Texts are UTF-8; a line feed separates a message's two lines.
-static const char* const InstallHeading[] = {"Installation de la librairie :", "Library installation :"};
-static const char* const CompletedText[] = {
-    "      L'installation de la librairie Quillfern V2.10        \n      est terminée",
-    "      Installation of Quillfern V2.10         \n      library is ended",
-};
-static const char* const IncompleteStart[] = {
-    "      L'installation de la librairie Quillfern V2.10\n      est incomplète : ",
-    "      Installation of Quillfern V2.10\n      is incomplete: ",
-};
-static const char* const IncompleteEnd[] = {" fichier(s) non écrit(s).", " file(s) not written."};
-static const char* const NoHostTitle[] = {"Erreur :", "Error :"};
-static const char* const NoHostText[] = {
-    "      PureBasic est introuvable.\n      Rien n'a été installé.",
-    "      PureBasic could not be found.\n      Nothing was installed.",
-};
-
-static const char DamagedTitle[] = "Erreur / Error :";
-static const char DamagedText[] =
-    "      Le programme d'installation est endommagé.\n      Téléchargez-le à nouveau.\n\n"
-    "      The installer is damaged.\n      Please download it again.";
-
-static int LanguageIndex()
-{
-    return Language == 0 ? 0 : 1;
-}
-
 static void ChooseLanguage(unsigned char language)
 {
     CtlDisable(EnglishButton, 1);
     CtlDisable(InstallButton, 0);
     CtlDisable(FrenchButton, 1);
-    if (language == 1) {
-        CtlSetText(InstallButton, "Install");
-        CtlSetText(CancelButton, "Cancel");
+    // The window was built with the French texts.
+    if (language != LanguageFrench) {
+        CtlSetText(InstallButton, TextIn(TextInstallButton, language));
+        CtlSetText(CancelButton, TextIn(TextCancelButton, language));
     }
     Language = language;
-    CtlAddItem(LogList, -1, InstallHeading[LanguageIndex()]);
+    CtlAddItem(LogList, -1, Text(TextInstallHeading));
 }
 
 static void ShowCompletion()
 {
-    int language = LanguageIndex();
     if (FilesNotWritten == 0) {
-        ReqMessage("Infos :", CompletedText[language], MB_OK | MB_ICONINFORMATION);
+        ReqMessage(Text(TextInfoTitle), Text(TextCompleted), MB_OK | MB_ICONINFORMATION);
         return;
     }
     char* text = StrWorkPosition();
-    StrAppend(IncompleteStart[language]);
+    StrAppend(Text(TextIncompleteStart));
     StrFromInt(FilesNotWritten, StrWorkPosition());
-    StrAppend(IncompleteEnd[language]);
+    StrAppend(Text(TextIncompleteEnd));
     StrSkipTerminator();
-    ReqMessage("Infos :", text, MB_OK | MB_ICONWARNING);
+    ReqMessage(Text(TextInfoTitle), text, MB_OK | MB_ICONWARNING);
     StrRewind(text);
 }
 
@@ -75,7 +48,7 @@ static void Install()
         ShowCompletion();
         return;
     }
-    ReqMessage(NoHostTitle[LanguageIndex()], NoHostText[LanguageIndex()], MB_OK | MB_ICONSTOP);
+    ReqMessage(Text(TextErrorTitle), Text(TextNoHost), MB_OK | MB_ICONSTOP);
     FinalCleanup();
 }
 
@@ -89,10 +62,10 @@ static void HandleEvent(int event)
         return;
     switch (WinEventControl()) {
     case FrenchButton:
-        ChooseLanguage(0);
+        ChooseLanguage(LanguageFrench);
         break;
     case EnglishButton:
-        ChooseLanguage(1);
+        ChooseLanguage(LanguageEnglish);
         break;
     case InstallButton:
         Install();
@@ -130,7 +103,7 @@ static int PayloadIsIntact()
 
 [[noreturn]] static void RefuseDamagedCopy()
 {
-    ReqMessage(DamagedTitle, DamagedText, MB_OK | MB_ICONSTOP);
+    ReqMessage(Text(TextDamagedTitle), Text(TextDamaged), MB_OK | MB_ICONSTOP);
     EndProgram();
 }
 
@@ -148,11 +121,6 @@ void InstallerMain()
 
 void FinalCleanup()
 {
-    if (CreditBrush)
-        DeleteObject(CreditBrush);
-    if (ListBrush)
-        DeleteObject(ListBrush);
-    ImgFree(CancelImage);
-    ImgFree(LogoImage);
+    ReleaseInstallerWindow();
     EndProgram();
 }
