@@ -51,9 +51,8 @@ static int BuildMainWindow()
     HWND main = WinHandle(MainWindow);
     int width = WinInnerWidth();
     // The system owns the region once it is handed over.
-    Layout outline = Scaled({0, 0, 550, 339});
     int corner = WinScale(75);
-    SetWindowRgn(main, CreateRoundRectRgn(0, 0, outline.width, outline.height, corner, corner), TRUE);
+    SetWindowRgn(main, CreateRoundRectRgn(0, 0, WinScale(550), WinScale(339), corner, corner), TRUE);
     WinHide(MainWindow, 0);
     UpdateWindow(main);
     return width;
