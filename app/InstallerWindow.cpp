@@ -6,6 +6,7 @@
 #include "gui/Img.h"
 #include "gui/Win.h"
 #include "payload/Payload.h"
+#include "runtime/Rt.h"
 
 static HBRUSH CreditBrush;
 static HBRUSH ListBrush;
@@ -26,10 +27,22 @@ constexpr COLORREF ListTextColour = 0x7D230E;
 constexpr LONG_PTR PanelStyle = WS_CHILD | WS_CLIPCHILDREN;
 constexpr LONG_PTR PanelExtendedStyle = 0x10000000;
 
+// Lengths are laid out for a display of 96 dots per inch and scaled to the
+// display's own when the window is built; what the system measures (the
+// frames, the client sizes read back) is taken as it comes.
+struct Layout {
+    int x, y, width, height;
+};
+
+static Layout Scaled(Layout at)
+{
+    return {WinScale(at.x), WinScale(at.y), WinScale(at.width), WinScale(at.height)};
+}
+
 // Returns the main window's client width, which the panels span.
 static int BuildMainWindow()
 {
-    if (!WinOpen(MainWindow, 0, 0, 543, 309, WinFlagCentre, ""))
+    if (!WinOpen(MainWindow, 0, 0, WinScale(543), WinScale(309), WinFlagCentre, ""))
         return 0;
     WinSetCaption(WinCurrentHandle(), 0);
     WinSetCallback(ColourCallback);
@@ -39,16 +52,20 @@ static int BuildMainWindow()
     HWND main = WinHandle(MainWindow);
     int width = WinInnerWidth();
     // The system owns the region once it is handed over.
-    SetWindowRgn(main, CreateRoundRectRgn(0, 0, 550, 339, 75, 75), TRUE);
+    int corner = WinScale(75);
+    SetWindowRgn(main, CreateRoundRectRgn(0, 0, WinScale(550), WinScale(339), corner, corner), TRUE);
     WinHide(MainWindow, 0);
     UpdateWindow(main);
     return width;
 }
 
 // A hidden titled window turned into a borderless child of the main window.
-static HWND OpenPanel(int window, int x, int y, int width, int height, COLORREF colour)
+// Its width, when given as 0, is the main window's client width.
+static HWND OpenPanel(int window, Layout at, int mainWidth, COLORREF colour)
 {
-    if (!WinOpen(window, x, y, width, height, WinFlagInvisible, ""))
+    Layout shown = Scaled(at);
+    int width = at.width ? shown.width : mainWidth;
+    if (!WinOpen(window, shown.x, shown.y, width, shown.height, WinFlagInvisible, ""))
         return nullptr;
     WinSetStyles(window, PanelStyle, PanelExtendedStyle);
     WinSetParent(window, MainWindow);
@@ -56,25 +73,70 @@ static HWND OpenPanel(int window, int x, int y, int width, int height, COLORREF 
     return WinHandle(window);
 }
 
+// A payload picture at the display's scale, stretched once here.
+static HANDLE DecodeScaled(int image, const void* data)
+{
+    HANDLE decoded = ImgDecode(image, data);
+    BITMAP size = {};
+    if (!decoded || !GetObjectW(decoded, sizeof size, &size))
+        return decoded;
+    return ImgResize(image, WinScale(size.bmWidth), WinScale(size.bmHeight));
+}
+
+// A static text wraps what does not fit its width, and glyphs do not grow
+// exactly with the display: the control grows to its text, measured with
+// its own font.
+static void GrowToText(HWND control)
+{
+    int length = GetWindowTextLengthW(control);
+    auto* text = (wchar_t*)RtAlloc(((SIZE_T)length + 1) * sizeof(wchar_t));
+    HDC context = GetDC(control);
+    RECT shown = {};
+    if (text && context && GetClientRect(control, &shown)) {
+        GetWindowTextW(control, text, length + 1);
+        HGDIOBJ previous = SelectObject(context, (HFONT)SendMessageW(control, WM_GETFONT, 0, 0));
+        SIZE needed = {};
+        GetTextExtentPoint32W(context, text, length, &needed);
+        SelectObject(context, previous);
+        int width = needed.cx > shown.right ? needed.cx : shown.right;
+        int height = needed.cy > shown.bottom ? needed.cy : shown.bottom;
+        if (width != shown.right || height != shown.bottom)
+            SetWindowPos(control, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (context)
+        ReleaseDC(control, context);
+    RtFree(text);
+}
+
+static void Button(int control, Layout at, const char* text)
+{
+    Layout shown = Scaled(at);
+    CtlButton(control, shown.x, shown.y, shown.width, shown.height, text);
+}
+
 static void BuildLogoBand(int width)
 {
-    HWND band = OpenPanel(LogoBand, 0, 0, width, 78, LogoBandColour);
+    HWND band = OpenPanel(LogoBand, {0, 0, 0, 78}, width, LogoBandColour);
     if (!band || !CtlUseWindow(band))
         return;
-    HANDLE logo = ImgDecode(LogoImage, LogoBitmapStart);
+    HANDLE logo = DecodeScaled(LogoImage, LogoBitmapStart);
     CtlImage(LogoPicture, 0, 0, WinInnerWidth(), WinInnerHeight(), logo, WS_EX_CLIENTEDGE);
     WinHide(LogoBand, 0);
 }
 
 static void BuildLogPanel(int width)
 {
-    if (!OpenPanel(LogPanel, 0, 103, width, 206, LogPanelColour))
+    if (!OpenPanel(LogPanel, {0, 103, 0, 206}, width, LogPanelColour))
         return;
     if (CtlUseWindow(WinHandle(LogPanel))) {
         HFONT creditFont = LoadInstallerFont(CreditFont);
-        CtlText(CreditLine, 30, 215, 300, 15, Text(TextCredit));
+        Layout credit = Scaled({30, 215, 300, 15});
+        CtlText(CreditLine, credit.x, credit.y, credit.width, credit.height, Text(TextCredit));
         CtlSetFont(CreditLine, creditFont);
-        CtlListBox(LogList, 14, 14, 438, 201);
+        if (WinDpi() != WinLayoutDpi)
+            GrowToText(CtlHandle(CreditLine));
+        Layout list = Scaled({14, 14, 438, 201});
+        CtlListBox(LogList, list.x, list.y, list.width, list.height);
         HFONT listFont = LoadInstallerFont(ListFont);
         SendMessageA(CtlHandle(LogList), WM_SETFONT, (WPARAM)listFont, 1);
     }
@@ -83,15 +145,16 @@ static void BuildLogPanel(int width)
 
 static void BuildButtonPanel()
 {
-    HWND panel = OpenPanel(ButtonPanel, 450, 117, 50, 176, ButtonPanelColour);
+    HWND panel = OpenPanel(ButtonPanel, {450, 117, 50, 176}, 0, ButtonPanelColour);
     if (!panel || !CtlUseWindow(panel))
         return;
-    HANDLE cancelPicture = ImgDecode(CancelImage, ButtonBitmapStart);
+    HANDLE cancelPicture = DecodeScaled(CancelImage, ButtonBitmapStart);
     // Built before a language is chosen: in French.
-    CtlButton(FrenchButton, 7, 9, 86, 31, TextIn(TextFrenchButton, LanguageFrench));
-    CtlButton(EnglishButton, 7, 44, 86, 31, TextIn(TextEnglishButton, LanguageFrench));
-    CtlButton(InstallButton, 7, 100, 86, 31, TextIn(TextInstallButton, LanguageFrench));
-    CtlImageButton(CancelButton, 7, 161, 86, 31, cancelPicture);
+    Button(FrenchButton, {7, 9, 86, 31}, TextIn(TextFrenchButton, LanguageFrench));
+    Button(EnglishButton, {7, 44, 86, 31}, TextIn(TextEnglishButton, LanguageFrench));
+    Button(InstallButton, {7, 100, 86, 31}, TextIn(TextInstallButton, LanguageFrench));
+    Layout cancel = Scaled({7, 161, 86, 31});
+    CtlImageButton(CancelButton, cancel.x, cancel.y, cancel.width, cancel.height, cancelPicture);
     // The button draws only its picture; the text names it for screen readers.
     CtlSetText(CancelButton, TextIn(TextCancelButton, LanguageFrench));
     HFONT buttonFont = LoadInstallerFont(ButtonFont);

@@ -100,6 +100,51 @@ HBITMAP ImgCreate(int image, int width, int height)
     return bitmap;
 }
 
+// HALFTONE averages the source pixels that each target pixel covers: a
+// picture keeps its lines when it grows by a fraction. The brush origin must
+// be set again after choosing that mode.
+static void ImgStretch(HBITMAP from, int fromWidth, int fromHeight, HBITMAP to, int width, int height)
+{
+    HDC source = CreateCompatibleDC(nullptr);
+    HDC target = CreateCompatibleDC(nullptr);
+    if (source && target) {
+        HGDIOBJ previousSource = SelectObject(source, from);
+        HGDIOBJ previousTarget = SelectObject(target, to);
+        if (previousSource && previousTarget) {
+            SetStretchBltMode(target, HALFTONE);
+            SetBrushOrgEx(target, 0, 0, nullptr);
+            StretchBlt(target, 0, 0, width, height, source, 0, 0, fromWidth, fromHeight, SRCCOPY);
+        }
+        if (previousSource)
+            SelectObject(source, previousSource);
+        if (previousTarget)
+            SelectObject(target, previousTarget);
+    }
+    if (source)
+        DeleteDC(source);
+    if (target)
+        DeleteDC(target);
+}
+
+HANDLE ImgResize(int image, int width, int height)
+{
+    if (image < 0 || image >= Img.capacity)
+        return nullptr;
+    ImgRecord kept = Img.table[image];
+    if (!kept.handle || GetObjectType(kept.handle) != OBJ_BITMAP || (kept.width == width && kept.height == height))
+        return kept.handle;
+    // The original must outlive the new bitmap's creation, which frees what the number holds.
+    Img.table[image].handle = nullptr;
+    HBITMAP resized = ImgCreate(image, width, height);
+    if (!resized) {
+        Img.table[image] = kept;
+        return kept.handle;
+    }
+    ImgStretch((HBITMAP)kept.handle, kept.width, kept.height, resized, width, height);
+    DeleteObject(kept.handle);
+    return resized;
+}
+
 // ---- Reading the data
 
 static DWORD ImgRead16(const BYTE* at)

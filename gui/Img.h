@@ -18,6 +18,10 @@ void ImgInit();
 HANDLE ImgDecode(int image, const void* address);      // a bitmap or an icon; 0 on failure
 HBITMAP ImgCreate(int image, int width, int height);    // blank, black
 void ImgFree(int image);
+// Replaces the bitmap under the number by a smoothed copy of width × height,
+// once, so that showing it needs no stretching. Returns the bitmap now held;
+// at its own size, or for an icon, the image stays as it is.
+HANDLE ImgResize(int image, int width, int height);
 // Registers a decoder for the life of the process; 0 when 100 are registered.
 int ImgAddDecoder(const ImgDecoder* decoder);
 

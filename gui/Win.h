@@ -47,6 +47,12 @@ int WinInnerWidth();
 int WinInnerHeight();
 BOOL WinHide(int window, int hide);
 
+// The display's dots per inch, read once; 96 when it cannot be read. A
+// length laid out for 96 dpi is WinScale(length) pixels on this display.
+constexpr int WinLayoutDpi = 96;
+int WinDpi();
+int WinScale(int length);
+
 void WinSetColor(HWND window, COLORREF colour);
 void WinSetCaption(HWND window, int present);
 int WinSetStyles(int window, LONG_PTR style, LONG_PTR extendedStyle);

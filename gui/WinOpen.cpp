@@ -104,6 +104,29 @@ void WinClose(int window)
     WinDropAccelerators(&Win.table[window]);
 }
 
+// ---- The display's scale
+
+// The fonts take their size from the same measure (LOGPIXELSY), so lengths
+// and texts grow together.
+int WinDpi()
+{
+    if (Win.dpi)
+        return Win.dpi;
+    HDC screen = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
+    if (screen) {
+        Win.dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        DeleteDC(screen);
+    }
+    if (Win.dpi <= 0)
+        Win.dpi = WinLayoutDpi;
+    return Win.dpi;
+}
+
+int WinScale(int length)
+{
+    return MulDiv(length, WinDpi(), WinLayoutDpi);
+}
+
 // ---- An open window's size, frame, parent and visibility
 
 int WinInnerWidth()

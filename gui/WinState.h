@@ -21,6 +21,7 @@ struct WinState {
     int eventCode;
     int eventControl;
     int eventType;
+    int dpi;            // 0 until WinDpi reads it
 };
 
 extern WinState Win;                            // defined in WinTable.cpp

@@ -3,7 +3,8 @@
 // the window (and the message box) has painted completely; a state that
 // does not paint is reported, not saved. With QUILLFERN_PICTURES set, the
 // window before any choice and after the installation with its message open
-// are also saved there, cut to the window, for the README.
+// are also saved there, cut to the window, for the README, and the window
+// before any choice on a display of 144 dpi.
 #include "support/ChildProcess.h"
 #include "InstallerDriver.h"
 #include "InstallerView.h"
@@ -48,6 +49,26 @@ static bool Snapshot(const InstallerProcess& installer, const MessageBoxContent*
     return true;
 }
 
+// The window before any choice on a display of 144 dpi (150 %), for the
+// README: the installer started once more, then cancelled.
+static bool ScaledPicture(const std::string& host)
+{
+    DisplayScale scale(144);
+    InstallerProcess installer;
+    if (!scale.Applied() || !installer.Start(host) || !installer.WaitForWindow()) {
+        printf("demo: the installer window did not appear at 144 dpi\n");
+        return false;
+    }
+    bool shown = Snapshot(installer, nullptr, "demo-5-150-percent", "window-150-percent");
+    PostButtonClick(installer.Control(5));
+    DWORD exitCode = 0xDEAD;
+    if (!installer.WaitForEndAfterQuit(&exitCode) || exitCode != 0) {
+        printf("demo: the installer at 144 dpi did not end with exit code 0\n");
+        return false;
+    }
+    return shown;
+}
+
 CHILD_MODE(demo)
 {
     std::string host = FolderFromEnvironment("QUILLFERN_DEMO_HOST");
@@ -84,6 +105,8 @@ CHILD_MODE(demo)
         GetFileAttributesExA((host + entry).c_str(), GetFileExInfoStandard, &data);
         printf("  %8lu  %s\n", (unsigned long)data.nFileSizeLow, entry.c_str());
     }
+    if (!FolderFromEnvironment("QUILLFERN_PICTURES").empty())
+        allShown &= ScaledPicture(host);
     if (!allShown)
         return Fail("some states did not paint completely: their screenshots are missing");
     return exitCode == 0 ? 0 : 1;

@@ -68,6 +68,29 @@ void MakePureBasicFolder(const std::string& folder)
         CloseHandle(program);
 }
 
+static const wchar_t DesktopKey[] = L"Control Panel\\Desktop";
+
+DisplayScale::DisplayScale(DWORD dpi)
+{
+    DWORD size = sizeof before_;
+    hadValue_ = RegGetValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &before_, &size)
+        == ERROR_SUCCESS;
+    applied_ = RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi)
+        == ERROR_SUCCESS;
+    // Unaware, this thread would see a scaled window's lengths mapped back to 96 dpi.
+    awareness_ = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+}
+
+DisplayScale::~DisplayScale()
+{
+    if (awareness_)
+        SetThreadDpiAwarenessContext(awareness_);
+    if (hadValue_)
+        RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", REG_DWORD, &before_, sizeof before_);
+    else
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels");
+}
+
 static void ListInto(const std::string& folder, const std::string& relative, std::set<std::string>& entries)
 {
     WIN32_FIND_DATAW found;

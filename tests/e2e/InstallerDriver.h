@@ -29,6 +29,25 @@ void UnregisterHost();
 // file PureBasic.exe (left as it is when there is one).
 void MakePureBasicFolder(const std::string& folder);
 
+// The display's dots per inch that Wine gives each program started while
+// this lives (HKCU\Control Panel\Desktop, LogPixels); the value is put back
+// as it was when it ends, however the scenario ends. The thread that made it
+// reads other processes' windows in their own pixels meanwhile.
+class DisplayScale {
+public:
+    explicit DisplayScale(DWORD dpi);
+    ~DisplayScale();
+    DisplayScale(const DisplayScale&) = delete;
+    DisplayScale& operator=(const DisplayScale&) = delete;
+    bool Applied() const { return applied_; }
+
+private:
+    bool applied_ = false;
+    bool hadValue_ = false;
+    DWORD before_ = 0;
+    DPI_AWARENESS_CONTEXT awareness_ = nullptr;
+};
+
 // Every folder (ending in a backslash) and file below `folder`, relative to it.
 std::set<std::string> ListTree(const std::string& folder);
 

@@ -53,13 +53,15 @@ static RECT ClientOnScreen(HWND window)
     return client;
 }
 
-// The control fits the picture into its client area from the top-left
-// corner (Wine shrinks it by the frame).
+// The control takes the picture's size, which the display's scale makes
+// larger, and fits it into its client area (Wine shrinks it by the frame).
 static double LogoMatch(const ScreenImage& screen, HWND logoControl, const RECT& covered)
 {
-    RECT client = ClientOnScreen(logoControl);
+    RECT client = ClientOnScreen(logoControl), outer = {};
+    GetWindowRect(logoControl, &outer);
     int width = client.right - client.left, height = client.bottom - client.top;
-    ScreenImage logo = DecodeBitmapFile(LogoBitmapStart, width, height);
+    ScreenImage logo = DecodeBitmapFile(LogoBitmapStart, width, height, outer.right - outer.left,
+                                        outer.bottom - outer.top);
     int checked = 0, matched = 0;
     for (int y = 1; y < logo.height; y += 5) {
         for (int x = 1; x < logo.width; x += 7) {
@@ -201,10 +203,18 @@ static bool CrossDrawn(const ScreenImage& screen, const RECT& closeBox)
     return inked >= 8 && mirrored * 10 >= inked * 9;
 }
 
-static std::string UnpaintedTitleBar(const ScreenImage& screen, const RECT& box)
+// The box's frame and title bar are as large as the system drew them for
+// the program that shows it, larger on a scaled display: the frame is what
+// the outer rectangle holds beyond the client area at the sides, the title
+// bar the rest at the top; the close box grows with the title bar.
+static std::string UnpaintedTitleBar(const ScreenImage& screen, HWND window, const RECT& box)
 {
-    int frameX = GetSystemMetrics(SM_CXDLGFRAME), frameY = GetSystemMetrics(SM_CYDLGFRAME);
-    int captionHeight = GetSystemMetrics(SM_CYCAPTION) - 1, closeWidth = GetSystemMetrics(SM_CXSIZE);
+    RECT client = {};
+    GetClientRect(window, &client);
+    int frameX = (box.right - box.left - client.right) / 2, frameY = frameX;
+    int titleBarHeight = box.bottom - box.top - client.bottom - 2 * frameY;
+    int captionHeight = titleBarHeight - 1;
+    int closeWidth = MulDiv(GetSystemMetrics(SM_CXSIZE), titleBarHeight, GetSystemMetrics(SM_CYCAPTION));
     RECT caption = {box.left + frameX, box.top + frameY, box.right - frameX, box.top + frameY + captionHeight};
     RECT title = {caption.left, caption.top, caption.right - closeWidth - 2, caption.bottom};
     int middle = (caption.top + caption.bottom) / 2;
@@ -231,7 +241,7 @@ std::string UnpaintedInBox(const MessageBoxContent& box, const ScreenImage& scre
     std::string missing;
     if (!FrameDrawn(screen, outer))
         Note(missing, "the message box's frame");
-    std::string titleBar = UnpaintedTitleBar(screen, outer);
+    std::string titleBar = UnpaintedTitleBar(screen, box.box, outer);
     if (!titleBar.empty())
         Note(missing, titleBar);
     if (Area{screen, ClientOnScreen(GetDlgItem(box.box, MessageBoxTextControl)), RECT{}}.Ink(

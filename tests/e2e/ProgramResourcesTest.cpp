@@ -32,6 +32,9 @@ TEST_F(ProgramResources, TheManifestAsksForElevationAndListsEveryWindowsVersion)
     std::string manifest = Resource(program, MAKEINTRESOURCEA(24), 1);
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+    // Windows would otherwise stretch a 96-dpi picture of the window on a scaled display.
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"),
+              std::string::npos);
     for (const char* os : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
                            "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
                            "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})

@@ -75,15 +75,45 @@ int ColourDistance(COLORREF a, COLORREF b)
     return abs(GetRValue(a) - GetRValue(b)) + abs(GetGValue(a) - GetGValue(b)) + abs(GetBValue(a) - GetBValue(b));
 }
 
-ScreenImage DecodeBitmapFile(const unsigned char* start, int width, int height)
+// A bitmap compatible with the display, selected into a memory context of
+// its own, as the installer holds its pictures.
+struct DisplayBitmap {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap;
+    HGDIOBJ previous;
+
+    DisplayBitmap(int width, int height)
+    {
+        HDC screen = GetDC(nullptr);
+        bitmap = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        previous = SelectObject(dc, bitmap);
+    }
+    ~DisplayBitmap()
+    {
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+};
+
+ScreenImage DecodeBitmapFile(const unsigned char* start, int width, int height, int scaledWidth, int scaledHeight)
 {
     auto* file = (const BITMAPFILEHEADER*)start;
     auto* info = (const BITMAPINFO*)(start + sizeof(BITMAPFILEHEADER));
     int naturalWidth = info->bmiHeader.biWidth;
     int naturalHeight = abs(info->bmiHeader.biHeight);
-    DrawingSurface surface(width > 0 ? width : naturalWidth, height > 0 ? height : naturalHeight);
-    StretchDIBits(surface.dc, 0, 0, surface.width, surface.height, 0, 0, naturalWidth, naturalHeight,
-                  start + file->bfOffBits, info, DIB_RGB_COLORS, SRCCOPY);
+    scaledWidth = scaledWidth > 0 ? scaledWidth : naturalWidth;
+    scaledHeight = scaledHeight > 0 ? scaledHeight : naturalHeight;
+    // As the installer does: the colours converted into a display bitmap at
+    // the picture's own size, then the whole picture scaled once.
+    DisplayBitmap natural(naturalWidth, naturalHeight), scaled(scaledWidth, scaledHeight);
+    SetDIBits(natural.dc, natural.bitmap, 0, naturalHeight, start + file->bfOffBits, info, DIB_RGB_COLORS);
+    SetStretchBltMode(scaled.dc, HALFTONE);
+    SetBrushOrgEx(scaled.dc, 0, 0, nullptr);
+    StretchBlt(scaled.dc, 0, 0, scaledWidth, scaledHeight, natural.dc, 0, 0, naturalWidth, naturalHeight, SRCCOPY);
+    DrawingSurface surface(width > 0 ? width : scaledWidth, height > 0 ? height : scaledHeight);
+    StretchBlt(surface.dc, 0, 0, surface.width, surface.height, scaled.dc, 0, 0, scaledWidth, scaledHeight, SRCCOPY);
     return surface.Image();
 }
 
@@ -164,8 +194,11 @@ BoxIcon RecogniseIcon(HWND iconControl)
         HBRUSH brush = CreateSolidBrush(background);
         FillRect(surface.dc, &client, brush);
         DeleteObject(brush);
-        DrawIconEx(surface.dc, 0, 0, LoadIconA(nullptr, candidate.resource), shown.width, shown.height, 0, nullptr,
-                   DI_NORMAL);
+        // The system's own image of that size: a box on a scaled display
+        // shows a larger one, not the usual one stretched.
+        auto icon = (HICON)LoadImageA(nullptr, candidate.resource, IMAGE_ICON, shown.width, shown.height, 0);
+        DrawIconEx(surface.dc, 0, 0, icon, shown.width, shown.height, 0, nullptr, DI_NORMAL);
+        DestroyIcon(icon);
         long long difference = Difference(shown, surface.Image());
         if (bestDifference < 0 || difference < bestDifference) {
             bestDifference = difference;

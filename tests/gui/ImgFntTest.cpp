@@ -2,6 +2,7 @@
 #include "gui/Img.h"
 #include "Payload.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -91,6 +92,32 @@ TEST(Images, PayloadPicturesBecomeDisplayBitmapsWithTheirOwnColours)
     ImgFree(19);
     ImgFree(11);
     EXPECT_EQ(GetObjectType(logo), 0u);
+}
+
+// At its own size a picture stays the very bitmap it was decoded into (a
+// 96-dpi display); at another it is replaced, and only the copy is left.
+TEST(Images, ResizingReplacesTheBitmapOnlyAtAnotherSize)
+{
+    ImgInit();
+    HANDLE logo = ImgDecode(11, LogoBitmapStart);
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(ImgResize(11, 546, 99), logo);
+    EXPECT_TRUE(PixelsOf(logo) == PixelsOfFile(LogoBitmapStart));
+    HANDLE larger = ImgResize(11, 819, 149);
+    ASSERT_NE(larger, nullptr);
+    EXPECT_NE(larger, logo);
+    EXPECT_EQ(GetObjectType(logo), 0u) << "the original is released";
+    EXPECT_EQ(Describe(larger).bmWidth, 819);
+    EXPECT_EQ(Describe(larger).bmHeight, 149);
+    EXPECT_EQ(Describe(larger).bmBitsPixel * Describe(larger).bmPlanes, ScreenDepth());
+    // The logo's white band stays white; its letters are drawn into the copy.
+    std::vector<unsigned> pixels = PixelsOf(larger);
+    EXPECT_EQ(pixels[0], PixelsOfFile(LogoBitmapStart)[0]);
+    EXPECT_GT(std::count_if(pixels.begin(), pixels.end(), [&](unsigned pixel) { return pixel != pixels.front(); }),
+              819 * 149 / 20);
+    ImgFree(11);
+    EXPECT_EQ(GetObjectType(larger), 0u);
+    EXPECT_EQ(ImgResize(11, 10, 10), nullptr) << "an empty number";
 }
 
 TEST(Images, DecodingUnderAUsedNumberReleasesTheOldImage)
