@@ -111,8 +111,9 @@ static std::string UndrawnLogLines(const InstallerProcess& installer, const Scre
     std::vector<std::string> lines = installer.LogLines();
     std::string undrawn;
     for (int i = top; lineHeight > 0 && i < (int)lines.size(); i++) {
+        // The last line in view may be cut by the client's bottom edge.
         RECT band = {client.left, client.top + (i - top) * lineHeight, client.right,
-                     client.top + (i - top + 1) * lineHeight};
+                     std::min<LONG>(client.bottom, client.top + (i - top + 1) * lineHeight)};
         if (band.top >= client.bottom)
             break;
         Area line{screen, band, covered};
