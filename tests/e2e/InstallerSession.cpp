@@ -119,7 +119,7 @@ void InstallerSession::StartInstaller()
 void InstallerSession::ExpectPainted(const MessageBoxContent* box)
 {
     std::string missing;
-    EXPECT_TRUE(WaitForPainted(installer, box, painted, missing)) << "not drawn on the screen: " << missing;
+    EXPECT_TRUE(WaitForPainted(installer, box, painted, missing)) << "not drawn on the screen as it should be: " << missing;
 }
 
 void InstallerSession::ExpectChoosingState()
