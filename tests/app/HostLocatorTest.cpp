@@ -168,6 +168,12 @@ TEST_F(RegisteredHostFolderTest, OnlyStringValuesCount)
     std::wstring wide = Wide(command);
     SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_SZ, wide.c_str(), (DWORD)(wide.size() * 2 + 1));
     EXPECT_EQ(Locate(), "C:\\PB\\") << "an odd last byte, no terminator";
+    // Ending in the program's path, where every character counts: without
+    // its last "e" the path would end at its first blank. The system counts
+    // a terminator that follows the data in memory, so none may follow it.
+    std::wstring bare = L"C:\\Program Files\\PB\\PureBasic.exe|";
+    SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_SZ, bare.c_str(), (DWORD)(bare.size() - 1) * 2);
+    EXPECT_EQ(Locate(), "C:\\Program Files\\PB\\") << "an unquoted path alone, no terminator";
 }
 
 // Folders in any script, read as the registry holds them (UTF-16) under a

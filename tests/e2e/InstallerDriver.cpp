@@ -5,7 +5,6 @@
 
 constexpr int MessageBoxIconControl = 1088;
 constexpr int MessageBoxTextControl = 65535;
-constexpr UINT CrossProcessDeadlineMs = 10000;
 
 std::string WindowsPath(const std::string& path)
 {
@@ -169,6 +168,12 @@ void ClickWithMouse(HWND control)
 void PostButtonClick(HWND button)
 {
     PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool Answers(HWND window)
+{
+    DWORD_PTR ignored = 0;
+    return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, CrossProcessDeadlineMs, &ignored);
 }
 
 std::string TextOf(HWND window)

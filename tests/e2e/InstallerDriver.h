@@ -8,9 +8,16 @@
 #include <string>
 #include <vector>
 
-constexpr DWORD WindowDeadlineMs = 60000;
-// Every byte is its own system call, and 32-bit Wine runs under QEMU here.
-constexpr DWORD InstallDeadlineMs = 240000;
+// Deadlines for what a sound installer does within a few seconds even here
+// (32-bit Wine under QEMU, on a machine shared with builds), with room to
+// spare: one that is missed means a fault, reported without minutes of
+// waiting. A window or a message box appears, a line is logged, a program
+// ends.
+constexpr DWORD WindowDeadlineMs = 30000;
+// The files go through the file service's buffer: under a second here.
+constexpr DWORD InstallDeadlineMs = 30000;
+// Another process answers a message sent to it (it is in a message loop).
+constexpr DWORD CrossProcessDeadlineMs = 10000;
 
 // A Unix path (as CMake and the shell know it) as Wine sees it: Z: maps to /.
 std::string WindowsPath(const std::string& path);
@@ -57,6 +64,10 @@ RECT VisibleRect(HWND control);
 POINT VisibleCentre(HWND control);
 void ClickWithMouse(HWND control);      // real input: SetCursorPos + SendInput
 void PostButtonClick(HWND button);      // BM_CLICK, posted so GetMessage returns
+
+// The window's thread answered a message: it is waiting in a message loop,
+// where whatever it still has to paint comes next.
+bool Answers(HWND window);
 
 // Texts are read as the system holds them, in UTF-16, and given as UTF-8;
 // so are the log's lines and paths.

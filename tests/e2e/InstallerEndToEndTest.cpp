@@ -264,9 +264,7 @@ static void ExpectDamagedCopyRefused(InstallerProcess& installer)
     EXPECT_NE(message.text.find("endommagé"), std::string::npos) << message.text;
     EXPECT_NE(message.text.find("damaged"), std::string::npos) << message.text;
     EXPECT_EQ(message.buttons, std::vector<int>{IDOK}) << "one OK button";
-    BoxIcon shown = BoxIcon::Unrecognised;
-    WaitFor([&] { return (shown = RecogniseIcon(message.icon)) == BoxIcon::Error; }, WindowDeadlineMs);
-    EXPECT_EQ(BoxIconName(shown), std::string(BoxIconName(BoxIcon::Error)));
+    EXPECT_EQ(BoxIconName(WaitForIcon(message.icon, BoxIcon::Error)), std::string(BoxIconName(BoxIcon::Error)));
     PostButtonClick(GetDlgItem(message.box, IDOK));
     DWORD exitCode = 0xDEAD;
     ASSERT_TRUE(installer.WaitForEnd(&exitCode)) << "the damaged copy did not end";
@@ -455,16 +453,17 @@ TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
 }
 
 // A test build of the installer changes the new residents file on disk after
-// writing it: the comparison must catch it before it takes the old one's place.
-TEST_F(InstallerSession, ANewFileThatDoesNotReadBackAsWrittenLeavesTheOldOne)
+// writing it, and fails the flush of the new library file: the comparison and
+// the flush's result must each catch theirs before it takes the old one's place.
+TEST_F(InstallerSession, NewFilesThatFailTheirReadBackOrFlushLeaveTheOldOnes)
 {
     program = PathFromEnvironment("QUILLFERN_SETUP_SPOILED_READBACK");
     ASSERT_FALSE(program.empty()) << "QUILLFERN_SETUP_SPOILED_READBACK names the test build";
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
-    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 1), BoxIcon::Warning);
-    ExpectInstalled(Language::English, {Target::Residents}, before);
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 2), BoxIcon::Warning);
+    ExpectInstalled(Language::English, {Target::Library, Target::Residents}, before);
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
     EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
     ExpectNothingOutsideHost();

@@ -135,7 +135,7 @@ void InstallerSession::StartInstaller()
 void InstallerSession::ExpectPainted(const MessageBoxContent* box)
 {
     std::string missing;
-    EXPECT_TRUE(WaitForPainted(installer, box, painted, missing)) << "not drawn on the screen: " << missing;
+    EXPECT_TRUE(WaitForPainted(installer, box, painted, missing)) << "not drawn on the screen as it should be: " << missing;
 }
 
 void InstallerSession::ExpectChoosingState()
@@ -212,10 +212,7 @@ void InstallerSession::ExpectMessage(const MessageBoxContent& message, const std
     EXPECT_EQ(message.title, title);
     EXPECT_EQ(message.text, text);
     EXPECT_EQ(message.buttons, std::vector<int>{IDOK}) << "one OK button";
-    BoxIcon shown = BoxIcon::Unrecognised;
-    // The box may still be painting its icon.
-    WaitFor([&] { return (shown = RecogniseIcon(message.icon)) == icon; }, WindowDeadlineMs);
-    EXPECT_EQ(BoxIconName(shown), std::string(BoxIconName(icon)));
+    EXPECT_EQ(BoxIconName(WaitForIcon(message.icon, icon)), std::string(BoxIconName(icon)));
     ExpectPainted(&message);
 }
 

@@ -98,8 +98,11 @@ static void Note(std::string& missing, const std::string& part)
     missing += (missing.empty() ? "" : ", ") + part;
 }
 
-// Every line in view that has text shows some of it in the log's colour.
-static std::string UndrawnLogLines(const InstallerProcess& installer, const ScreenImage& screen, const RECT& covered)
+// Every line in view that has text shows some of it in the log's colour. A
+// line drawn on the white background in other colours only (shown
+// selected, or in another text colour) is `wrong`: no later paint mends it.
+static std::string UndrawnLogLines(const InstallerProcess& installer, const ScreenImage& screen, const RECT& covered,
+                                   bool& wrong)
 {
     RECT client = ClientOnScreen(installer.List);
     Area list{screen, client, covered};
@@ -110,18 +113,23 @@ static std::string UndrawnLogLines(const InstallerProcess& installer, const Scre
     std::vector<std::string> lines = installer.LogLines();
     std::string undrawn;
     for (int i = top; lineHeight > 0 && i < (int)lines.size(); i++) {
+        // The last line in view may be cut by the client's bottom edge.
         RECT band = {client.left, client.top + (i - top) * lineHeight, client.right,
-                     client.top + (i - top + 1) * lineHeight};
+                     std::min<LONG>(client.bottom, client.top + (i - top + 1) * lineHeight)};
         if (band.top >= client.bottom)
             break;
         Area line{screen, band, covered};
-        if (!lines[i].empty() && line.Seen() > 0 && line.Count(ListTextColour) < 5)
-            Note(undrawn, "log line " + std::to_string(i));
+        if (lines[i].empty() || line.Seen() == 0 || line.Count(ListTextColour) >= 5)
+            continue;
+        bool inOtherColours = line.Ink(White) >= 5;
+        Note(undrawn, "log line " + std::to_string(i) + (inOtherColours ? " (drawn in other colours)" : ""));
+        wrong = wrong || inOtherColours;
     }
     return undrawn;
 }
 
-static std::string UnpaintedInWindow(const InstallerProcess& installer, const ScreenImage& screen, const RECT& covered)
+static std::string UnpaintedInWindow(const InstallerProcess& installer, const ScreenImage& screen, const RECT& covered,
+                                     bool& wrong)
 {
     std::string missing;
     if (LogoMatch(screen, GetDlgItem(installer.LogoBand, 11), covered) <= 0.95)
@@ -142,7 +150,7 @@ static std::string UnpaintedInWindow(const InstallerProcess& installer, const Sc
     Area creditLine{screen, ClientOnScreen(credit), covered};
     if (creditLine.Seen() > 0 && creditLine.Ink(LogPanelColour) < 30)
         Note(missing, "the credit line");
-    std::string log = UndrawnLogLines(installer, screen, covered);
+    std::string log = UndrawnLogLines(installer, screen, covered, wrong);
     if (!log.empty())
         Note(missing, log);
     return missing;
@@ -150,7 +158,8 @@ static std::string UnpaintedInWindow(const InstallerProcess& installer, const Sc
 
 std::string UnpaintedInWindow(const InstallerProcess& installer, const ScreenImage& screen)
 {
-    return UnpaintedInWindow(installer, screen, RECT{});
+    bool wrong = false;
+    return UnpaintedInWindow(installer, screen, RECT{}, wrong);
 }
 
 // Most pixels of a one-pixel line of the box's edge have the colour.
@@ -253,22 +262,92 @@ std::string UnpaintedInBox(const MessageBoxContent& box, const ScreenImage& scre
     return missing;
 }
 
+// What a capture shows of the state waited for.
+enum class Seen { Complete, NotYet, Wrong };
+enum class Outcome { Complete, Wrong, Final, TimedOut };
+
+// Captures the screen until `judge` finds it complete, it is wrong on two
+// unchanged captures in a row, or it is final: unchanged for PaintSettledMs
+// while `window`'s thread answered every message sent to it. `shown` is the
+// last capture.
+template <typename Judge>
+static Outcome WaitForScreen(HWND window, Judge judge, ScreenImage& shown, DWORD timeoutMs)
+{
+    Outcome outcome = Outcome::TimedOut;
+    ScreenImage previous;
+    Seen before = Seen::NotYet;
+    DWORD steadySince = GetTickCount();
+    WaitFor(
+        [&] {
+            bool answered = Answers(window);
+            shown = CaptureScreen();
+            Seen seen = judge(shown);
+            bool unchanged = shown.pixels == previous.pixels;
+            DWORD now = GetTickCount();
+            if (!unchanged || !answered)
+                steadySince = now;
+            if (seen == Seen::Complete)
+                outcome = Outcome::Complete;
+            else if (unchanged && seen == Seen::Wrong && before == Seen::Wrong)
+                outcome = Outcome::Wrong;
+            else if (now - steadySince >= PaintSettledMs)
+                outcome = Outcome::Final;
+            before = seen;
+            previous = shown;
+            return outcome != Outcome::TimedOut;
+        },
+        timeoutMs);
+    return outcome;
+}
+
+static const char* OutcomeNote(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Wrong:
+        return " (drawn so on two captures in a row)";
+    case Outcome::Final:
+        return " (the screen stayed so while the installer was idle)";
+    default:
+        return " (still so at the deadline)";
+    }
+}
+
 bool WaitForPainted(const InstallerProcess& installer, const MessageBoxContent* box, ScreenImage& shown,
                     std::string& missing, DWORD timeoutMs)
 {
     RECT covered = {};
     if (box)
         GetWindowRect(box->box, &covered);
-    return WaitFor(
-        [&] {
-            shown = CaptureScreen();
-            missing = UnpaintedInWindow(installer, shown, covered);
+    Outcome outcome = WaitForScreen(
+        installer.Main,
+        [&](const ScreenImage& screen) {
+            bool wrong = false;
+            missing = UnpaintedInWindow(installer, screen, covered, wrong);
             if (box) {
-                std::string inBox = UnpaintedInBox(*box, shown);
+                std::string inBox = UnpaintedInBox(*box, screen);
                 if (!inBox.empty())
                     Note(missing, inBox);
             }
-            return missing.empty();
+            return missing.empty() ? Seen::Complete : wrong ? Seen::Wrong : Seen::NotYet;
         },
-        timeoutMs);
+        shown, timeoutMs);
+    if (outcome != Outcome::Complete)
+        missing += OutcomeNote(outcome);
+    return outcome == Outcome::Complete;
+}
+
+BoxIcon WaitForIcon(HWND iconControl, BoxIcon expected, DWORD timeoutMs)
+{
+    BoxIcon recognised = BoxIcon::Unrecognised;
+    ScreenImage shown;
+    WaitForScreen(
+        GetAncestor(iconControl, GA_ROOT),
+        [&](const ScreenImage& screen) {
+            recognised = RecogniseIcon(iconControl, screen);
+            if (recognised == expected)
+                return Seen::Complete;
+            return recognised == BoxIcon::Unrecognised ? Seen::NotYet : Seen::Wrong;
+        },
+        shown, timeoutMs);
+    return recognised;
 }

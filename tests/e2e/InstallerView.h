@@ -23,8 +23,20 @@ double LogoMatch(const ScreenImage& screen, HWND logoControl);
 std::string UnpaintedInWindow(const InstallerProcess& installer, const ScreenImage& screen);
 std::string UnpaintedInBox(const MessageBoxContent& box, const ScreenImage& screen);
 
+// A state that is not on the screen yet is waited for, up to the deadline;
+// one that is there and wrong is not. The screen is final once it has
+// stayed the same this long while the installer answered messages (so had
+// nothing left to paint), and a log line drawn in other colours is wrong
+// as soon as two captures in a row show it so.
+constexpr DWORD PaintDeadlineMs = 20000;
+constexpr DWORD PaintSettledMs = 3000;
+
 // Captures the screen until the window (and the box, when given) has painted
-// completely. On time-out `shown` is the last capture and `missing` says
-// what it lacks.
+// completely. Otherwise `shown` is the last capture and `missing` says what
+// it lacks, and whether that was final or the deadline passed.
 bool WaitForPainted(const InstallerProcess& installer, const MessageBoxContent* box, ScreenImage& shown,
-                    std::string& missing, DWORD timeoutMs = WindowDeadlineMs);
+                    std::string& missing, DWORD timeoutMs = PaintDeadlineMs);
+// The box's icon as the screen shows it: `expected` as soon as it is there,
+// another once two unchanged captures in a row show it, Unrecognised when
+// the screen is final without any, or at the deadline.
+BoxIcon WaitForIcon(HWND iconControl, BoxIcon expected, DWORD timeoutMs = PaintDeadlineMs);

@@ -172,12 +172,17 @@ static long long Difference(const ScreenImage& a, const ScreenImage& b)
 
 BoxIcon RecogniseIcon(HWND iconControl)
 {
+    return RecogniseIcon(iconControl, CaptureScreen());
+}
+
+BoxIcon RecogniseIcon(HWND iconControl, const ScreenImage& screen)
+{
     RECT client;
     if (!iconControl || !GetClientRect(iconControl, &client) || client.right <= 0 || client.bottom <= 0)
         return BoxIcon::Unrecognised;
     POINT origin = {0, 0};
     ClientToScreen(iconControl, &origin);
-    ScreenImage shown = Crop(CaptureScreen(), {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom});
+    ScreenImage shown = Crop(screen, {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom});
     if (shown.width != client.right || shown.height != client.bottom)
         return BoxIcon::Unrecognised;
     // The system icons leave their corners transparent.

@@ -35,3 +35,5 @@ const char* BoxIconName(BoxIcon icon);
 // Compares the icon control's pixels with each system icon drawn on the
 // box's background; the closest one wins if it is close enough.
 BoxIcon RecogniseIcon(HWND iconControl);
+// The same, on a capture of the screen.
+BoxIcon RecogniseIcon(HWND iconControl, const ScreenImage& screen);

@@ -1,16 +1,23 @@
 // Linked into a test build of the installer only, never into the shipped
-// program. The link wraps two calls of the file service: once the new
-// residents file is written and closed, its last byte is changed on disk, as
-// a failing disk or another writer might change it, before the installer
-// reads it back. Its length stays right: only a comparison of the bytes can
-// tell.
+// program. The link wraps three calls of the file service, to give two new
+// files the faults a failing disk gives them:
+// - once the new residents file is written and closed, its last byte is
+//   changed on disk, as a failing disk or another writer might change it,
+//   before the installer reads it back. Its length stays right: only a
+//   comparison of the bytes can tell;
+// - the flush of the new library file fails, as a disk that loses its
+//   cache's bytes reports it. The bytes still read back as written, from
+//   the cache: only the flush's result can tell.
 #include <windows.h>
 
-// FileCreate(int, const char*) and FileClose(int) as the linker knows them.
+// FileCreate(int, const char*), FileClose(int) and FileFlush(int) as the
+// linker knows them.
 extern "C" HANDLE __real__Z10FileCreateiPKc(int number, const char* name);
 extern "C" void __real__Z9FileClosei(int number);
+extern "C" int __real__Z9FileFlushi(int number);
 
 static char Spoiled[MAX_PATH];
+static bool FlushFails;
 
 static bool EndsWith(const char* text, const char* tail)
 {
@@ -39,6 +46,7 @@ extern "C" HANDLE __wrap__Z10FileCreateiPKc(int number, const char* name)
     Spoiled[0] = 0;
     if (EndsWith(name, "\\Ostravel.res.new"))
         lstrcpynA(Spoiled, name, sizeof Spoiled);
+    FlushFails = EndsWith(name, "\\UserLibraries\\Quillfern.new");
     return __real__Z10FileCreateiPKc(number, name);
 }
 
@@ -48,4 +56,11 @@ extern "C" void __wrap__Z9FileClosei(int number)
     if (Spoiled[0])
         FlipLastByte(Spoiled);
     Spoiled[0] = 0;
+}
+
+// The bytes are flushed all the same: only the result is false.
+extern "C" int __wrap__Z9FileFlushi(int number)
+{
+    int flushed = __real__Z9FileFlushi(number);
+    return FlushFails ? 0 : flushed;
 }

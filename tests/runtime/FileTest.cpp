@@ -80,6 +80,41 @@ TEST_F(File, ClosingAnotherNumberKeepsTheCurrentFile)
     EXPECT_EQ(ReadWholeFile(second), "z");
 }
 
+// Bytes still waiting in the buffer belong to the file they were written
+// to, whichever file is current when they reach the system.
+TEST_F(File, BufferedBytesReachTheirOwnFileWhenAnotherIsCreated)
+{
+    std::string first = folder + "first.bin";
+    std::string second = folder + "second.bin";
+    ASSERT_NE(FileCreate(1, first.c_str()), nullptr);
+    WriteBytes("ab", 2);
+    ASSERT_NE(FileCreate(2, second.c_str()), nullptr);
+    WriteBytes("c", 1);
+    FileClose(1);
+    FileClose(2);
+    EXPECT_EQ(ReadWholeFile(first), "ab");
+    EXPECT_EQ(ReadWholeFile(second), "c");
+}
+
+// Once the reading end of a pipe is gone, the system refuses every byte
+// written to it, as a full disk does: a refused hand-over of the buffer shows
+// in the flush's result, and in the result of the byte that finds it full.
+TEST_F(File, AHandOverTheSystemRefusesShowsInTheResult)
+{
+    const char* name = "\\\\.\\pipe\\quillfern_file_test";
+    HANDLE reader = CreateNamedPipeA(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    HANDLE writer = FileCreate(0, name);
+    CloseHandle(reader);
+    ASSERT_NE(writer, nullptr);
+    WriteBytes("abc", 3);
+    EXPECT_EQ(FileFlush(0), 0) << "the buffered bytes were refused";
+    int written = 0;
+    while (written < 100000 && FileWriteByte('x'))
+        written++;
+    EXPECT_LT(written, 100000) << "no byte showed that the full buffer was refused";
+}
+
 TEST_F(File, ARelativeNameLandsInTheProgramsFolder)
 {
     SetCurrentDirectoryA(folder.c_str());
