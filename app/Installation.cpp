@@ -1,6 +1,7 @@
 #include "Installation.h"
 #include "HostLocator.h"
 #include "Installer.h"
+#include "ConsoleLog.h"
 #include "gui/Ctl.h"
 #include "payload/Payload.h"
 #include "runtime/File.h"
@@ -13,6 +14,8 @@ ExampleEntry* ExampleTable;
 int ExampleCount;
 int ListLine;
 int FilesNotWritten;
+int SilentRun;
+char* HostFolderArgument;
 
 static char* ExtractedLabel;
 static char* NotWrittenLabel;
@@ -56,6 +59,9 @@ static void HoldLogDrawing(int held)
 // move its caret while a line is selected, so the selection goes first.
 void ProgressStep()
 {
+    // A silent run has no list to scroll and no one to pause for.
+    if (SilentRun)
+        return;
     HWND list = CtlHandle(LogList);
     SendMessageA(list, LB_SETCURSEL, (WPARAM)-1, 0);
     SendMessageA(list, LB_SETCARETINDEX, (WPARAM)ListLine, 0);
@@ -65,8 +71,12 @@ void ProgressStep()
 
 // Appends a line to the log; 1 when the list took it, so that the caret is
 // moved by the lines that are really there.
-static int LogLine(const char* text)
+int LogLine(const char* text)
 {
+    if (SilentRun) {
+        ConsoleLogLine(text ? text : "");
+        return 1;
+    }
     HoldLogDrawing(1);
     return CtlAddItem(LogList, -1, text ? text : "") >= 0 ? 1 : 0;
 }
@@ -222,11 +232,35 @@ static void ChooseLabels()
     StrSet(&NotWrittenLabel, Language == 0 ? "Fichier non écrit : " : "File not written : ");
 }
 
+// Like the registered folder, a folder named on the command line holds the
+// host's program.
+static int HoldsPureBasic(const char* folder)
+{
+    char* path = JoinArgument(folder, "PureBasic.exe");
+    wchar_t* wide = StrLen(folder) > 0 ? FileWidePath(path) : nullptr;
+    StrRewind(path);
+    DWORD attributes = wide ? GetFileAttributesW(wide) : INVALID_FILE_ATTRIBUTES;
+    RtFree(wide);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folder named on the command line, else the registered one; null when
+// the one named is no PureBasic folder.
+static char* FindHostFolder()
+{
+    if (!HostFolderArgument)
+        return LocateHostFolder();
+    char* host = nullptr;
+    if (HoldsPureBasic(HostFolderArgument))
+        StrSet(&host, HostFolderArgument);
+    return host;
+}
+
 int InstallLibrary()
 {
     CtlDisable(InstallButton, 1);
     CtlDisable(CancelButton, 1);
-    char* host = LocateHostFolder();
+    char* host = FindHostFolder();
     if (StrLen(host) == 0) {
         StrFree(host);
         return 0;

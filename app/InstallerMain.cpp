@@ -1,5 +1,8 @@
 #include "Installer.h"
+#include "CommandLine.h"
+#include "ConsoleLog.h"
 #include "Installation.h"
+#include "OneInstallation.h"
 #include "InstallerWindow.h"
 #include "Program.h"
 #include "gui/Ctl.h"
@@ -33,6 +36,26 @@ static const char DamagedTitle[] = "Erreur / Error :";
 static const char DamagedText[] =
     "      Le programme d'installation est endommagé.\n      Téléchargez-le à nouveau.\n\n"
     "      The installer is damaged.\n      Please download it again.";
+
+// Every switch and exit code, in both languages: whoever asks has not chosen one.
+static const char UsageTitle[] = "QuillfernSetup /?";
+static const char UsageText[] =
+    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=dossier]\n\n"
+    "/S : installation sans fenêtre ni message.\n"
+    "/L=fr, /L=en : langue de l'installation /S (sinon celle de Windows).\n"
+    "/D=dossier : le dossier de PureBasic, à la place de celui du registre ; en dernier, guillemets facultatifs.\n"
+    "/? : cette aide.\n"
+    "Codes de sortie de /S : 0 installée ; 1 ligne de commande incomprise ; 2 PureBasic introuvable, "
+    "rien d'écrit ; 3 fichier(s) non écrit(s), laissés tels quels ; 4 programme endommagé, rien d'écrit ; "
+    "5 une autre installation en cours, rien de fait.\n\n"
+    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=folder]\n\n"
+    "/S: install without a window or a message.\n"
+    "/L=fr, /L=en: the language of a /S installation (else that of Windows).\n"
+    "/D=folder: the PureBasic folder, instead of the registry's; last, quotes optional.\n"
+    "/?: this help.\n"
+    "Exit codes of /S: 0 installed; 1 command line not understood; 2 PureBasic not found, nothing written; "
+    "3 file(s) not written, kept as they were; 4 installer damaged, nothing written; "
+    "5 another installation running, nothing done.";
 
 static int LanguageIndex()
 {
@@ -128,31 +151,80 @@ static int PayloadIsIntact()
     return 1;
 }
 
-[[noreturn]] static void RefuseDamagedCopy()
+// A silent run shows nothing, at any moment: its exit code says it all.
+[[noreturn]] static void RefuseDamagedCopy(int silent)
 {
-    ReqMessage(DamagedTitle, DamagedText, MB_OK | MB_ICONSTOP);
-    EndProgram();
+    if (!silent)
+        ReqMessage(DamagedTitle, DamagedText, MB_OK | MB_ICONSTOP);
+    EndProgram(silent ? ExitDamaged : ExitInstalled);
+}
+
+// /? alone, or a command line not understood: nothing else is done.
+[[noreturn]] static void AnswerUsage(const CommandLine& line)
+{
+    if (!line.silent)
+        ReqMessage(UsageTitle, UsageText, MB_OK | MB_ICONINFORMATION);
+    EndProgram(line.understood ? ExitInstalled : ExitNotUnderstood);
+}
+
+// Another installation runs: its window, if it shows one, comes to the front.
+[[noreturn]] static void LeaveToRunningInstaller(int silent)
+{
+    if (silent)
+        EndProgram(ExitAlreadyRunning);
+    ShowRunningInstaller();
+    EndProgram(ExitInstalled);
+}
+
+static unsigned char DisplayLanguage()
+{
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH ? 0 : 1;
+}
+
+// The window's run without the window: the same log, on standard output.
+[[noreturn]] static void InstallSilently(const CommandLine& line)
+{
+    SilentRun = 1;
+    ConsoleLogOpen();
+    Language = line.language != CommandLanguageNone ? (unsigned char)line.language : DisplayLanguage();
+    LogLine(InstallHeading[LanguageIndex()]);
+    BuildExampleTable();
+    if (!InstallLibrary())
+        FinalCleanup(ExitNoHost);
+    FinalCleanup(FilesNotWritten == 0 ? ExitInstalled : ExitIncomplete);
 }
 
 void InstallerMain()
 {
+    CommandLine line;
+    ReadCommandLine(&line);
+    if (!line.understood || line.usage)
+        AnswerUsage(line);
     if (!PayloadIsIntact())
-        RefuseDamagedCopy();
+        RefuseDamagedCopy(line.silent);
+    if (!ClaimInstallation())
+        LeaveToRunningInstaller(line.silent);
+    HostFolderArgument = CommandLineFolder(line);
     char* start = StrWorkPosition();
     StrPad("", 62, "=", start);
     StrAssign(&SeparatorLine, start);
+    if (line.silent)
+        InstallSilently(line);
     BuildInstallerWindow();
+    MarkInstallerWindow(WinHandle(MainWindow));
     RunEventLoop();
     FinalCleanup();
 }
 
-void FinalCleanup()
+void FinalCleanup(unsigned exitCode)
 {
+    MarkInstallerWindow(nullptr);
     if (CreditBrush)
         DeleteObject(CreditBrush);
     if (ListBrush)
         DeleteObject(ListBrush);
     ImgFree(CancelImage);
     ImgFree(LogoImage);
-    EndProgram();
+    ReleaseInstallation();
+    EndProgram(exitCode);
 }

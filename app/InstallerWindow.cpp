@@ -9,7 +9,6 @@
 HBRUSH CreditBrush;
 HBRUSH ListBrush;
 
-constexpr int MainWindow = 0;
 constexpr int LogoBand = 1;
 constexpr int ButtonPanel = 2;
 constexpr int LogPanel = 3;

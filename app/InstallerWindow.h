@@ -7,6 +7,7 @@
 extern HBRUSH CreditBrush;
 extern HBRUSH ListBrush;
 
+constexpr int MainWindow = 0;
 constexpr int LogoImage = 11;
 constexpr int CancelImage = 19;
 
