@@ -2,6 +2,7 @@
 #include "HostLocator.h"
 #include "Installer.h"
 #include "ConsoleLog.h"
+#include "Texts.h"
 #include "gui/Ctl.h"
 #include "payload/Payload.h"
 #include "runtime/File.h"
@@ -228,8 +229,8 @@ static void InstallExamples(const char* host)
 
 static void ChooseLabels()
 {
-    StrSet(&ExtractedLabel, Language == 0 ? "Fichier extrait : " : "Extracted file : ");
-    StrSet(&NotWrittenLabel, Language == 0 ? "Fichier non écrit : " : "File not written : ");
+    StrSet(&ExtractedLabel, Text(TextExtractedLabel));
+    StrSet(&NotWrittenLabel, Text(TextNotWrittenLabel));
 }
 
 // Like the registered folder, a folder named on the command line holds the

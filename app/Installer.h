@@ -1,7 +1,7 @@
 #pragma once
 // The installer's main body and the state its parts share.
 
-// Chosen by the language buttons: 0 French, 1 English.
+// Chosen by the language buttons: LanguageFrench or LanguageEnglish (Texts.h).
 extern unsigned char Language;
 // 62 "=" characters, built once at start; the log's separator.
 extern char* SeparatorLine;

@@ -5,6 +5,7 @@
 #include "OneInstallation.h"
 #include "InstallerWindow.h"
 #include "Program.h"
+#include "Texts.h"
 #include "gui/Ctl.h"
 #include "gui/Img.h"
 #include "gui/Win.h"
@@ -15,79 +16,32 @@
 
 static int QuitRequested;
 
-// Texts are UTF-8; a line feed separates a message's two lines.
-static const char* const InstallHeading[] = {"Installation de la librairie :", "Library installation :"};
-static const char* const CompletedText[] = {
-    "      L'installation de la librairie Quillfern V2.10        \n      est terminée",
-    "      Installation of Quillfern V2.10         \n      library is ended",
-};
-static const char* const IncompleteStart[] = {
-    "      L'installation de la librairie Quillfern V2.10\n      est incomplète : ",
-    "      Installation of Quillfern V2.10\n      is incomplete: ",
-};
-static const char* const IncompleteEnd[] = {" fichier(s) non écrit(s).", " file(s) not written."};
-static const char* const NoHostTitle[] = {"Erreur :", "Error :"};
-static const char* const NoHostText[] = {
-    "      PureBasic est introuvable.\n      Rien n'a été installé.",
-    "      PureBasic could not be found.\n      Nothing was installed.",
-};
-
-static const char DamagedTitle[] = "Erreur / Error :";
-static const char DamagedText[] =
-    "      Le programme d'installation est endommagé.\n      Téléchargez-le à nouveau.\n\n"
-    "      The installer is damaged.\n      Please download it again.";
-
-// Every switch and exit code, in both languages: whoever asks has not chosen one.
-static const char UsageTitle[] = "QuillfernSetup /?";
-static const char UsageText[] =
-    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=dossier]\n\n"
-    "/S : installation sans fenêtre ni message.\n"
-    "/L=fr, /L=en : langue de l'installation /S (sinon celle de Windows).\n"
-    "/D=dossier : le dossier de PureBasic, à la place de celui du registre ; en dernier, guillemets facultatifs.\n"
-    "/? : cette aide.\n"
-    "Codes de sortie de /S : 0 installée ; 1 ligne de commande incomprise ; 2 PureBasic introuvable, "
-    "rien d'écrit ; 3 fichier(s) non écrit(s), laissés tels quels ; 4 programme endommagé, rien d'écrit ; "
-    "5 une autre installation en cours, rien de fait.\n\n"
-    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=folder]\n\n"
-    "/S: install without a window or a message.\n"
-    "/L=fr, /L=en: the language of a /S installation (else that of Windows).\n"
-    "/D=folder: the PureBasic folder, instead of the registry's; last, quotes optional.\n"
-    "/?: this help.\n"
-    "Exit codes of /S: 0 installed; 1 command line not understood; 2 PureBasic not found, nothing written; "
-    "3 file(s) not written, kept as they were; 4 installer damaged, nothing written; "
-    "5 another installation running, nothing done.";
-
-static int LanguageIndex()
-{
-    return Language == 0 ? 0 : 1;
-}
-
 static void ChooseLanguage(unsigned char language)
 {
     CtlDisable(EnglishButton, 1);
     CtlDisable(InstallButton, 0);
     CtlDisable(FrenchButton, 1);
-    if (language == 1) {
-        CtlSetText(InstallButton, "Install");
-        CtlSetText(CancelButton, "Cancel");
+    // The window was built with the French texts.
+    if (language != LanguageFrench) {
+        CtlSetText(InstallButton, TextIn(TextInstallButton, language));
+        CtlSetText(CancelButton, TextIn(TextCancelButton, language));
     }
     Language = language;
-    CtlAddItem(LogList, -1, InstallHeading[LanguageIndex()]);
+    CtlAddItem(LogList, -1, Text(TextInstallHeading));
 }
 
 static void ShowCompletion()
 {
-    int language = LanguageIndex();
     if (FilesNotWritten == 0) {
-        ReqMessage("Infos :", CompletedText[language], MB_OK | MB_ICONINFORMATION);
+        ReqMessage(Text(TextInfoTitle), Text(TextCompleted), MB_OK | MB_ICONINFORMATION);
         return;
     }
     char* text = StrWorkPosition();
-    StrAppend(IncompleteStart[language]);
+    StrAppend(Text(TextIncompleteStart));
     StrFromInt(FilesNotWritten, StrWorkPosition());
-    StrAppend(IncompleteEnd[language]);
+    StrAppend(Text(TextIncompleteEnd));
     StrSkipTerminator();
-    ReqMessage("Infos :", text, MB_OK | MB_ICONWARNING);
+    ReqMessage(Text(TextInfoTitle), text, MB_OK | MB_ICONWARNING);
     StrRewind(text);
 }
 
@@ -98,7 +52,7 @@ static void Install()
         ShowCompletion();
         return;
     }
-    ReqMessage(NoHostTitle[LanguageIndex()], NoHostText[LanguageIndex()], MB_OK | MB_ICONSTOP);
+    ReqMessage(Text(TextErrorTitle), Text(TextNoHost), MB_OK | MB_ICONSTOP);
     FinalCleanup();
 }
 
@@ -112,10 +66,10 @@ static void HandleEvent(int event)
         return;
     switch (WinEventControl()) {
     case FrenchButton:
-        ChooseLanguage(0);
+        ChooseLanguage(LanguageFrench);
         break;
     case EnglishButton:
-        ChooseLanguage(1);
+        ChooseLanguage(LanguageEnglish);
         break;
     case InstallButton:
         Install();
@@ -155,7 +109,7 @@ static int PayloadIsIntact()
 [[noreturn]] static void RefuseDamagedCopy(int silent)
 {
     if (!silent)
-        ReqMessage(DamagedTitle, DamagedText, MB_OK | MB_ICONSTOP);
+        ReqMessage(Text(TextDamagedTitle), Text(TextDamaged), MB_OK | MB_ICONSTOP);
     EndProgram(silent ? ExitDamaged : ExitInstalled);
 }
 
@@ -163,7 +117,7 @@ static int PayloadIsIntact()
 [[noreturn]] static void AnswerUsage(const CommandLine& line)
 {
     if (!line.silent)
-        ReqMessage(UsageTitle, UsageText, MB_OK | MB_ICONINFORMATION);
+        ReqMessage(Text(TextUsageTitle), Text(TextUsage), MB_OK | MB_ICONINFORMATION);
     EndProgram(line.understood ? ExitInstalled : ExitNotUnderstood);
 }
 
@@ -178,7 +132,7 @@ static int PayloadIsIntact()
 
 static unsigned char DisplayLanguage()
 {
-    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH ? 0 : 1;
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH ? LanguageFrench : LanguageEnglish;
 }
 
 // The window's run without the window: the same log, on standard output.
@@ -187,7 +141,7 @@ static unsigned char DisplayLanguage()
     SilentRun = 1;
     ConsoleLogOpen();
     Language = line.language != CommandLanguageNone ? (unsigned char)line.language : DisplayLanguage();
-    LogLine(InstallHeading[LanguageIndex()]);
+    LogLine(Text(TextInstallHeading));
     BuildExampleTable();
     if (!InstallLibrary())
         FinalCleanup(ExitNoHost);

@@ -1,5 +1,6 @@
 #include "InstallerWindow.h"
 #include "Installer.h"
+#include "Texts.h"
 #include "gui/Ctl.h"
 #include "gui/Fnt.h"
 #include "gui/Img.h"
@@ -21,8 +22,6 @@ constexpr COLORREF ListTextColour = 0x7D230E;
 
 constexpr LONG_PTR PanelStyle = WS_CHILD | WS_CLIPCHILDREN;
 constexpr LONG_PTR PanelExtendedStyle = 0x10000000;
-
-static const char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
 
 // Returns the main window's client width, which the panels span.
 static int BuildMainWindow()
@@ -70,7 +69,7 @@ static void BuildLogPanel(int width)
         return;
     if (CtlUseWindow(WinHandle(LogPanel))) {
         HFONT creditFont = LoadInstallerFont(CreditFont);
-        CtlText(CreditLine, 30, 215, 300, 15, CreditText);
+        CtlText(CreditLine, 30, 215, 300, 15, Text(TextCredit));
         CtlSetFont(CreditLine, creditFont);
         CtlListBox(LogList, 14, 14, 438, 201);
         HFONT listFont = LoadInstallerFont(ListFont);
@@ -85,12 +84,13 @@ static void BuildButtonPanel()
     if (!panel || !CtlUseWindow(panel))
         return;
     HANDLE cancelPicture = ImgDecode(CancelImage, ButtonBitmapStart);
-    CtlButton(FrenchButton, 7, 9, 86, 31, "Français");
-    CtlButton(EnglishButton, 7, 44, 86, 31, "English");
-    CtlButton(InstallButton, 7, 100, 86, 31, "Installer");
+    // Built before a language is chosen: in French.
+    CtlButton(FrenchButton, 7, 9, 86, 31, TextIn(TextFrenchButton, LanguageFrench));
+    CtlButton(EnglishButton, 7, 44, 86, 31, TextIn(TextEnglishButton, LanguageFrench));
+    CtlButton(InstallButton, 7, 100, 86, 31, TextIn(TextInstallButton, LanguageFrench));
     CtlImageButton(CancelButton, 7, 161, 86, 31, cancelPicture);
     // The button draws only its picture; the text names it for screen readers.
-    CtlSetText(CancelButton, "Annuler");
+    CtlSetText(CancelButton, TextIn(TextCancelButton, LanguageFrench));
     HFONT buttonFont = LoadInstallerFont(ButtonFont);
     static const int fontOrder[] = {FrenchButton, InstallButton, EnglishButton, CancelButton};
     for (int button : fontOrder)

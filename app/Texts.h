@@ -1,0 +1,42 @@
+#pragma once
+// Every text the installer shows, one table per language, in UTF-8. A line
+// feed separates the lines of a message.
+
+// The values of Language.
+constexpr unsigned char LanguageFrench = 0;
+constexpr unsigned char LanguageEnglish = 1;
+
+enum TextId : unsigned char {
+    // The window.
+    TextFrenchButton,
+    TextEnglishButton,
+    TextInstallButton,
+    TextCancelButton,       // the picture button's name, for screen readers
+    TextCredit,
+    // The log.
+    TextInstallHeading,
+    TextExtractedLabel,
+    TextNotWrittenLabel,
+    // The completion message.
+    TextInfoTitle,
+    TextCompleted,
+    TextIncompleteStart,    // followed by the count of files not written
+    TextIncompleteEnd,
+    // The host folder.
+    TextErrorTitle,
+    TextNoHost,
+    TextFolderDialogTitle,
+    TextNotAHostFolder,
+    // A damaged copy, said in both languages before any is chosen.
+    TextDamagedTitle,
+    TextDamaged,
+    // The command line's usage, in both languages too.
+    TextUsageTitle,
+    TextUsage,
+    TextCount
+};
+
+// The text in the language chosen (Language).
+const char* Text(TextId id);
+// The text in the language given: French for 0, English otherwise.
+const char* TextIn(TextId id, unsigned char language);
