@@ -2,6 +2,7 @@
 // log on standard output, and one installation at a time. A silent run is
 // watched while it runs: no window of it may ever be visible.
 #include "InstallerSession.h"
+#include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
 #include "support/Wide.h"
@@ -31,18 +32,6 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter)
         return TRUE;
     search->found = true;
     return FALSE;
-}
-
-void DrainPipe(HANDLE pipe, std::string& output)
-{
-    DWORD available = 0;
-    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-        char chunk[4096];
-        DWORD got = 0;
-        if (!ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) || got == 0)
-            return;
-        output.append(chunk, got);
-    }
 }
 
 // Runs the installer with the arguments, its standard output a pipe, or the
@@ -124,23 +113,6 @@ protected:
         EXPECT_FALSE(run.windowSeen) << arguments << ": a window was shown";
         return run;
     }
-
-    // Each written file holds its item, each other one what it held before
-    // (or is absent), and no new file is left beside any.
-    void ExpectFiles(const std::string& folder, Language installed, const std::set<Target>& notWritten,
-                     const std::map<Target, std::string>& before = {})
-    {
-        for (Target target : AllTargets) {
-            std::string path = folder + TargetPath(target);
-            if (!notWritten.count(target))
-                EXPECT_TRUE(ReadWholeFile(path) == PayloadBytes(target, installed)) << path << " differs from its item";
-            else if (before.count(target))
-                EXPECT_TRUE(ReadWholeFile(path) == before.at(target)) << path << " lost what it held before";
-            else
-                EXPECT_FALSE(PathExists(path)) << path;
-            EXPECT_FALSE(PathExists(folder + NewFilePath(target))) << "a new file is left beside " << path;
-        }
-    }
 };
 
 TEST_F(SilentInstall, LogsTheWindowsLinesAndInstallsIntoTheRegisteredOrNamedFolder)
@@ -148,7 +120,7 @@ TEST_F(SilentInstall, LogsTheWindowsLinesAndInstallsIntoTheRegisteredOrNamedFold
     PutHostProgram(host);
     InstallerRun english = ExpectSilentEnd("/S /L=en", 0);
     EXPECT_EQ(english.output, Joined(ExpectedLog(Language::English, host, {})));
-    ExpectFiles(host, Language::English, {});
+    ExpectHostFiles(host, Language::English, {});
 
     // Named, with blanks and no quotes, no registration at all; the log to a file.
     UnregisterHost();
@@ -157,7 +129,7 @@ TEST_F(SilentInstall, LogsTheWindowsLinesAndInstallsIntoTheRegisteredOrNamedFold
     std::string logs = MakeTempFolder("logs");
     InstallerRun french = ExpectSilentEnd("/s /l=FR /D=" + named.substr(0, named.size() - 1), 0, logs + "install.log");
     EXPECT_EQ(french.output, Joined(ExpectedLog(Language::French, named, {})));
-    ExpectFiles(named, Language::French, {});
+    ExpectHostFiles(named, Language::French, {});
     RemoveFolderTree(logs);
 }
 
@@ -184,7 +156,7 @@ TEST_F(SilentInstall, AReadOnlyFileIsKeptAndTheRunEndsWith3)
     ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
     InstallerRun run = ExpectSilentEnd("/L=en /S", 3);
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {Target::Library})));
-    ExpectFiles(host, Language::English, {Target::Library}, before);
+    ExpectHostFiles(host, Language::English, {Target::Library}, before);
     EXPECT_NE(GetFileAttributesA(protectedFile.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
@@ -252,5 +224,5 @@ TEST_F(SilentInstall, ASecondStartBesideARunningInstallerChangesNothing)
     Click(5, false);
     ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
     ExpectSilentEnd("/S /L=en", 0);
-    ExpectFiles(host, Language::English, {});
+    ExpectHostFiles(host, Language::English, {});
 }
