@@ -41,7 +41,7 @@ static int HostQuotedPathLength(const char* command)
     return length;
 }
 
-static int HostIsAbsoluteFolder(const char* folder)
+int HostIsAbsoluteFolder(const char* folder)
 {
     int length = StrLen(folder);
     if (length == 0 || folder[length - 1] != '\\')

@@ -1,4 +1,10 @@
 #include "HostLocator.h"
+#include "FolderDialog.h"
+#include "Installer.h"
+#include "Texts.h"
+#include "gui/Win.h"
+#include "runtime/File.h"
+#include "runtime/Req.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
@@ -6,6 +12,8 @@
 
 static const wchar_t HostKeyUnderClassesRoot[] = L"Applications\\PureBasic.exe\\shell\\open\\command";
 static const wchar_t HostKeyUnderMachine[] = L"Software\\Classes\\PureBasic.exe\\shell\\open\\command";
+// The file that makes a folder a PureBasic folder.
+static const char HostProgramName[] = "PureBasic.exe";
 // A value holds at most a quoted path as long as Windows allows, a blank and
 // a quoted %1; the last character of a buffer is kept for the terminator.
 constexpr DWORD HostValueCapacity = RtPathCapacity + 8;
@@ -50,33 +58,119 @@ static wchar_t* HostReadCommand(HKEY root, const wchar_t* subkey)
     return type == REG_SZ ? value : HostExpand(value);
 }
 
-static void HostFolderFromKey(HKEY root, const wchar_t* subkey, char** hostFolder)
+// The folder that one registration names, as a new string; null when it
+// names none.
+static char* HostRegistration(int underClassesRoot)
 {
-    wchar_t* wide = HostReadCommand(root, subkey);
+    wchar_t* wide = underClassesRoot ? HostReadCommand(HKEY_CLASSES_ROOT, HostKeyUnderClassesRoot)
+                                     : HostReadCommand(HKEY_LOCAL_MACHINE, HostKeyUnderMachine);
     if (!wide)
-        return;
+        return nullptr;
     char* command = StrFromWide(wide, StrWorkPosition());
     RtFree(wide);
     StrSkipTerminator();
     char* folder = StrWorkPosition();
     HostFolderFromCommand(command, folder);
+    char* named = nullptr;
     if (StrLen(folder) > 0)
-        StrAssign(hostFolder, folder);
+        StrAssign(&named, folder);
     StrRewind(command);
+    return named;
+}
+
+// Only a registration that names a PureBasic folder counts; the folder is
+// freed otherwise.
+static char* HostKeepPureBasicFolder(char* folder, int mustHoldPureBasic)
+{
+    if (folder && mustHoldPureBasic && !IsPureBasicFolder(folder)) {
+        StrFree(folder);
+        return nullptr;
+    }
+    return folder;
+}
+
+// Two registrations are read, the one the system's version prefers first.
+static char* HostFirstRegistration(int mustHoldPureBasic)
+{
+    // Bits 16-23 of the version: the low byte of an NT build number.
+    int classesRootFirst = (GetVersion() & 0x00FF0000) != 0;
+    char* folder = HostKeepPureBasicFolder(HostRegistration(classesRootFirst), mustHoldPureBasic);
+    if (!folder)
+        folder = HostKeepPureBasicFolder(HostRegistration(!classesRootFirst), mustHoldPureBasic);
+    return folder;
+}
+
+char* RegisteredHostFolder()
+{
+    return HostFirstRegistration(0);
 }
 
 char* LocateHostFolder()
 {
+    return HostFirstRegistration(1);
+}
+
+int IsPureBasicFolder(const char* folder)
+{
+    if (!folder || !HostIsAbsoluteFolder(folder))
+        return 0;
     char* start = StrWorkPosition();
-    char* hostFolder = nullptr;
-    // Bits 16-23 of the version: the low byte of an NT build number.
-    int classesRootFirst = (GetVersion() & 0x00FF0000) != 0;
-    for (int attempt = 0; attempt < 2 && !hostFolder; attempt++) {
-        if ((attempt == 0) == (classesRootFirst != 0))
-            HostFolderFromKey(HKEY_CLASSES_ROOT, HostKeyUnderClassesRoot, &hostFolder);
-        else
-            HostFolderFromKey(HKEY_LOCAL_MACHINE, HostKeyUnderMachine, &hostFolder);
-    }
+    StrAppend(folder);
+    StrAppend(HostProgramName);
+    StrSkipTerminator();
+    int found = FileExists(start);
     StrRewind(start);
-    return hostFolder;
+    return found;
+}
+
+char* HostFolderFromPath(const char* path)
+{
+    char* start = StrWorkPosition();
+    StrAppend(path);
+    int length = StrLen(start);
+    if (length > 0 && start[length - 1] != '\\')
+        StrAppend("\\");
+    char* folder = nullptr;
+    StrAssign(&folder, start);
+    return folder;
+}
+
+// The dialog first opens above the registered folder, where PureBasic was
+// moved from; after a refused folder, in that folder, where the user was.
+static char* HostParentFolder(const char* folder)
+{
+    char* start = StrWorkPosition();
+    StrMid(folder, 1, StrLen(folder) - 1, start);
+    StrSkipTerminator();
+    char* parent = StrWorkPosition();
+    StrPathPart(start, parent);
+    char* result = nullptr;
+    StrAssign(&result, parent);
+    StrRewind(start);
+    return result;
+}
+
+char* AskHostFolder()
+{
+    char* registered = RegisteredHostFolder();
+    char* start = registered ? HostParentFolder(registered) : nullptr;
+    StrFree(registered);
+    for (;;) {
+        char* path = FolderDialogPick(WinHandle(MainWindow), Text(TextFolderDialogTitle), start);
+        StrFree(start);
+        if (!path)
+            return nullptr;
+        char* folder = HostFolderFromPath(path);
+        StrFree(path);
+        if (IsPureBasicFolder(folder))
+            return folder;
+        ReqMessage(Text(TextErrorTitle), Text(TextNotAHostFolder), MB_OK | MB_ICONWARNING);
+        start = folder;
+    }
+}
+
+char* ResolveHostFolder()
+{
+    char* folder = LocateHostFolder();
+    return folder ? folder : AskHostFolder();
 }

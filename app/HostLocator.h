@@ -1,11 +1,32 @@
 #pragma once
-// Finds the host's installation folder from the shell registration of
-// PureBasic.exe.
+// Finds the host's installation folder: a folder that holds PureBasic.exe,
+// named by the shell registration of PureBasic.exe or else picked by the user.
 
-// Returns the host folder (absolute, ending in a backslash) as a new string
-// that the caller owns, or null when no host folder can be determined.
+// Every host folder below is absolute and ends in a backslash; each one
+// returned is a new string that the caller owns.
+
+// 1 when the folder is absolute, ends in a backslash and holds the file
+// PureBasic.exe.
+int IsPureBasicFolder(const char* folder);
+// The path of a folder as a host folder: ending in a backslash (the empty
+// path stays empty). Nothing is checked.
+char* HostFolderFromPath(const char* path);
+// The first folder a registration names, whether PureBasic is still there or
+// not; null when neither names one.
+char* RegisteredHostFolder();
+// The first folder a registration names that is a PureBasic folder; null
+// when neither names one.
 char* LocateHostFolder();
+// Asks with the system's folder dialog, over the installer window, until the
+// user picks a PureBasic folder (returned) or cancels (null); a folder
+// without PureBasic.exe is refused with a message and the dialog comes back.
+char* AskHostFolder();
+// The registered PureBasic folder, else the one the user picks; null when
+// the user cancels.
+char* ResolveHostFolder();
 
 // The folder of the program named by a shell command line, at resultStart
 // (string protocol); the empty string when the command names no absolute path.
 void HostFolderFromCommand(const char* command, char* resultStart);
+// 1 for a drive or network folder path that ends in a backslash.
+int HostIsAbsoluteFolder(const char* folder);

@@ -233,28 +233,20 @@ static void ChooseLabels()
     StrSet(&NotWrittenLabel, Text(TextNotWrittenLabel));
 }
 
-// Like the registered folder, a folder named on the command line holds the
-// host's program.
-static int HoldsPureBasic(const char* folder)
-{
-    char* path = JoinArgument(folder, "PureBasic.exe");
-    wchar_t* wide = StrLen(folder) > 0 ? FileWidePath(path) : nullptr;
-    StrRewind(path);
-    DWORD attributes = wide ? GetFileAttributesW(wide) : INVALID_FILE_ATTRIBUTES;
-    RtFree(wide);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The folder named on the command line, else the registered one; null when
-// the one named is no PureBasic folder.
+// The folder named on the command line where it is a PureBasic folder; where
+// it is not, the window asks as for a stale registration. Without one, the
+// registered folder, or in the window the one the user picks. A silent run
+// asks no one.
 static char* FindHostFolder()
 {
-    if (!HostFolderArgument)
-        return LocateHostFolder();
     char* host = nullptr;
-    if (HoldsPureBasic(HostFolderArgument))
+    if (HostFolderArgument && IsPureBasicFolder(HostFolderArgument)) {
         StrSet(&host, HostFolderArgument);
-    return host;
+        return host;
+    }
+    if (SilentRun)
+        return HostFolderArgument ? nullptr : LocateHostFolder();
+    return HostFolderArgument ? AskHostFolder() : ResolveHostFolder();
 }
 
 int InstallLibrary()

@@ -18,7 +18,7 @@ extern char* HostFolderArgument;
 
 void BuildExampleTable();
 // 1 when it has run through (FilesNotWritten tells how well), 0 when no host
-// folder was found, in which case nothing was created or written.
+// folder was registered or picked, in which case nothing was created or written.
 int InstallLibrary();
 void ProgressStep();
 // Appends a line to the log (standard output in a silent run); 1 when the

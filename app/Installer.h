@@ -8,7 +8,8 @@ extern char* SeparatorLine;
 // 1 in a run without a window (/S): the log goes to standard output.
 extern int SilentRun;
 
-// Control numbers of the installer window.
+// The installer window's number (gui/Win), and its control numbers.
+constexpr int MainWindow = 0;
 constexpr int CancelButton = 5;
 constexpr int FrenchButton = 6;
 constexpr int InstallButton = 7;

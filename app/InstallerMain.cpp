@@ -7,7 +7,6 @@
 #include "Program.h"
 #include "Texts.h"
 #include "gui/Ctl.h"
-#include "gui/Img.h"
 #include "gui/Win.h"
 #include "payload/Payload.h"
 #include "runtime/Req.h"
@@ -173,12 +172,7 @@ void InstallerMain()
 void FinalCleanup(unsigned exitCode)
 {
     MarkInstallerWindow(nullptr);
-    if (CreditBrush)
-        DeleteObject(CreditBrush);
-    if (ListBrush)
-        DeleteObject(ListBrush);
-    ImgFree(CancelImage);
-    ImgFree(LogoImage);
+    ReleaseInstallerWindow();
     ReleaseInstallation();
     EndProgram(exitCode);
 }

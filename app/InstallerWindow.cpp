@@ -7,12 +7,15 @@
 #include "gui/Win.h"
 #include "payload/Payload.h"
 
-HBRUSH CreditBrush;
-HBRUSH ListBrush;
+static HBRUSH CreditBrush;
+static HBRUSH ListBrush;
 
 constexpr int LogoBand = 1;
 constexpr int ButtonPanel = 2;
 constexpr int LogPanel = 3;
+
+constexpr int LogoImage = 11;
+constexpr int CancelImage = 19;
 
 constexpr COLORREF MainColour = 0xDCB26B;
 constexpr COLORREF LogoBandColour = 0xFFFFFF;
@@ -105,6 +108,19 @@ void BuildInstallerWindow()
     BuildLogoBand(width);
     BuildLogPanel(width);
     BuildButtonPanel();
+}
+
+// The controls still hold the images: nothing is repainted before the
+// windows end.
+void ReleaseInstallerWindow()
+{
+    if (CreditBrush)
+        DeleteObject(CreditBrush);
+    if (ListBrush)
+        DeleteObject(ListBrush);
+    CreditBrush = ListBrush = nullptr;
+    ImgFree(CancelImage);
+    ImgFree(LogoImage);
 }
 
 // The credit line lies on the log panel's colour; the log is dark blue on

@@ -4,13 +4,6 @@
 #include "gui/Fnt.h"
 #include <windows.h>
 
-extern HBRUSH CreditBrush;
-extern HBRUSH ListBrush;
-
-constexpr int MainWindow = 0;
-constexpr int LogoImage = 11;
-constexpr int CancelImage = 19;
-
 // A font of the installer: number, face, size in points and style flags.
 struct InstallerFont {
     int number;
@@ -28,4 +21,7 @@ inline HFONT LoadInstallerFont(const InstallerFont& font)
 }
 
 void BuildInstallerWindow();
+// Deletes the brushes and frees the images that the window was built with;
+// the windows themselves end with the program.
+void ReleaseInstallerWindow();
 LRESULT CALLBACK ColourCallback(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

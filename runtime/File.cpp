@@ -153,11 +153,24 @@ int FileMatches(const char* name, const unsigned char* start, const unsigned cha
     return matches;
 }
 
-int FileIsReadOnly(const char* name)
+// INVALID_FILE_ATTRIBUTES when there is no such file or folder.
+static DWORD FileAttributes(const char* name)
 {
     wchar_t* path = FileProgramPath(name);
     DWORD attributes = path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
     RtFree(path);
+    return attributes;
+}
+
+int FileExists(const char* name)
+{
+    DWORD attributes = FileAttributes(name);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
+int FileIsReadOnly(const char* name)
+{
+    DWORD attributes = FileAttributes(name);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
 }
 

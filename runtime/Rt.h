@@ -23,6 +23,9 @@ void RtInstallFaultHandler();
 // Restricts the DLL search of the whole process to the system folder; the
 // first thing the process does.
 void RtRestrictDllSearch();
+// Loads a DLL by its full path in the system folder, its own imports looked
+// for there first too; null when it cannot be loaded.
+HMODULE RtLoadSystemDll(const wchar_t* name);
 
 // Heap blocks. All return null when the heap cannot supply the block.
 void* RtAlloc(SIZE_T size);            // zero-filled

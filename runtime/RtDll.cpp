@@ -16,3 +16,18 @@ void RtRestrictDllSearch()
         return;
     SetDllDirectoryW(L"");
 }
+
+HMODULE RtLoadSystemDll(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH];
+    UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    UINT nameLength = 0;
+    while (name[nameLength])
+        nameLength++;
+    if (length == 0 || length + 1 + nameLength >= MAX_PATH)
+        return nullptr;
+    path[length++] = L'\\';
+    for (UINT i = 0; i <= nameLength; i++)
+        path[length + i] = name[i];
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
