@@ -1,5 +1,6 @@
 #include "app/HostLocator.h"
 #include "runtime/Str.h"
+#include "support/TempFolder.h"
 #include "support/Wide.h"
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -47,7 +48,7 @@ TEST(HostFolderFromCommand, GivesNothingWithoutAnAbsoluteFolder)
 static const char ClassesRootKey[] = "Applications\\PureBasic.exe\\shell\\open\\command";
 static const char MachineKey[] = "Software\\Classes\\PureBasic.exe\\shell\\open\\command";
 
-class LocateHostFolderTest : public testing::Test {
+class RegisteredHostFolderTest : public testing::Test {
 protected:
     void SetUp() override { RemoveKeys(); }
     void TearDown() override { RemoveKeys(); }
@@ -85,10 +86,15 @@ protected:
         SetDefault(root, path, REG_SZ, command.c_str(), (DWORD)command.size() + 1);
     }
 
-    static std::string Locate()
+    static std::string Command(const std::string& folder)
+    {
+        return "\"" + folder + "PureBasic.exe\" \"%1\"";
+    }
+
+    static std::string Locate(char* (*locate)() = RegisteredHostFolder)
     {
         char* start = StrWorkPosition();
-        char* folder = LocateHostFolder();
+        char* folder = locate();
         EXPECT_EQ(StrWorkPosition(), start) << "the work position comes back";
         std::string result = folder ? folder : "";
         StrFree(folder);
@@ -96,7 +102,7 @@ protected:
     }
 };
 
-TEST_F(LocateHostFolderTest, ReadsTheWellFormedValueOfEitherKey)
+TEST_F(RegisteredHostFolderTest, ReadsTheWellFormedValueOfEitherKey)
 {
     SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "\"D:\\Dev\\PB\\PureBasic.exe\" \"%1\"");
     EXPECT_EQ(Locate(), "D:\\Dev\\PB\\");
@@ -105,7 +111,7 @@ TEST_F(LocateHostFolderTest, ReadsTheWellFormedValueOfEitherKey)
     EXPECT_EQ(Locate(), "E:\\Other\\") << "only the other key present";
 }
 
-TEST_F(LocateHostFolderTest, PrefersTheKeyTheVersionChooses)
+TEST_F(RegisteredHostFolderTest, PrefersTheKeyTheVersionChooses)
 {
     SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "\"C:\\ByClassesRoot\\PureBasic.exe\" \"%1\"");
     SetCommand(HKEY_LOCAL_MACHINE, MachineKey, "\"C:\\ByMachine\\PureBasic.exe\" \"%1\"");
@@ -113,7 +119,7 @@ TEST_F(LocateHostFolderTest, PrefersTheKeyTheVersionChooses)
     EXPECT_EQ(Locate(), classesRootFirst ? "C:\\ByClassesRoot\\" : "C:\\ByMachine\\");
 }
 
-TEST_F(LocateHostFolderTest, FallsBackWhenTheFirstKeyGivesNoFolder)
+TEST_F(RegisteredHostFolderTest, FallsBackWhenTheFirstKeyGivesNoFolder)
 {
     SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "%1");
     SetCommand(HKEY_LOCAL_MACHINE, MachineKey, "%1");
@@ -124,7 +130,7 @@ TEST_F(LocateHostFolderTest, FallsBackWhenTheFirstKeyGivesNoFolder)
     EXPECT_EQ(Locate(), "C:\\Second\\");
 }
 
-TEST_F(LocateHostFolderTest, MissingKeyOrDefaultValueGivesNothing)
+TEST_F(RegisteredHostFolderTest, MissingKeyOrDefaultValueGivesNothing)
 {
     EXPECT_EQ(Locate(), "");
     HKEY key = CreateKey(HKEY_CLASSES_ROOT, ClassesRootKey);
@@ -133,7 +139,7 @@ TEST_F(LocateHostFolderTest, MissingKeyOrDefaultValueGivesNothing)
     EXPECT_EQ(Locate(), "");
 }
 
-TEST_F(LocateHostFolderTest, ShortEmptyAndOverlongValuesGiveNothing)
+TEST_F(RegisteredHostFolderTest, ShortEmptyAndOverlongValuesGiveNothing)
 {
     SetCommand(HKEY_CLASSES_ROOT, ClassesRootKey, "\"%1\"");
     EXPECT_EQ(Locate(), "");
@@ -149,7 +155,7 @@ TEST_F(LocateHostFolderTest, ShortEmptyAndOverlongValuesGiveNothing)
     EXPECT_EQ(Locate(), "");
 }
 
-TEST_F(LocateHostFolderTest, OnlyStringValuesCount)
+TEST_F(RegisteredHostFolderTest, OnlyStringValuesCount)
 {
     const char command[] = "\"C:\\PB\\PureBasic.exe\" \"%1\"";
     SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_BINARY, command, sizeof command);
@@ -166,7 +172,7 @@ TEST_F(LocateHostFolderTest, OnlyStringValuesCount)
 
 // Folders in any script, read as the registry holds them (UTF-16) under a
 // system code page that has none of these characters.
-TEST_F(LocateHostFolderTest, FoldersInAnyScriptComeBackExactly)
+TEST_F(RegisteredHostFolderTest, FoldersInAnyScriptComeBackExactly)
 {
     const std::string folder = "C:\\Пользователь\\Ελληνικά\\中文 𝄞\\";
     std::wstring command = Wide("\"" + folder + "PureBasic.exe\" \"%1\"");
@@ -183,10 +189,68 @@ TEST_F(LocateHostFolderTest, FoldersInAnyScriptComeBackExactly)
     EXPECT_EQ(Locate(), "");
 }
 
-TEST_F(LocateHostFolderTest, ExpandsEnvironmentVariables)
+TEST_F(RegisteredHostFolderTest, ExpandsEnvironmentVariables)
 {
     SetEnvironmentVariableA("QUILLFERN_TEST_ROOT", "F:\\Tools");
     const char command[] = "\"%QUILLFERN_TEST_ROOT%\\PB\\PureBasic.exe\" \"%1\"";
     SetDefault(HKEY_CLASSES_ROOT, ClassesRootKey, REG_EXPAND_SZ, command, sizeof command);
     EXPECT_EQ(Locate(), "F:\\Tools\\PB\\");
+}
+
+// ---- Only a folder that holds PureBasic.exe is the host's.
+
+static std::string Normalised(const char* path)
+{
+    char* folder = HostFolderFromPath(path);
+    std::string result = folder ? folder : "";
+    StrFree(folder);
+    return result;
+}
+
+TEST(HostFolderFromPath, EndsInOneBackslash)
+{
+    EXPECT_EQ(Normalised("C:\\PB"), "C:\\PB\\");
+    EXPECT_EQ(Normalised("C:\\PB\\"), "C:\\PB\\");
+    EXPECT_EQ(Normalised("C:\\"), "C:\\");
+    EXPECT_EQ(Normalised("\\\\server\\share"), "\\\\server\\share\\");
+    EXPECT_EQ(Normalised(""), "");
+}
+
+// The first registration that names a PureBasic folder counts; one whose
+// folder or program is gone, or whose PureBasic.exe is a folder, does not.
+TEST_F(RegisteredHostFolderTest, LocateTakesTheFirstThatHoldsPureBasic)
+{
+    std::string temp = MakeTempFolder("locate");
+    std::string real = temp + "Real\\", emptied = temp + "Emptied\\", odd = temp + "Odd\\";
+    for (const std::string& folder : {real, emptied, odd, odd + "PureBasic.exe\\"})
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    CloseHandle(CreateFileA((real + "PureBasic.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    bool classesRootFirst = (GetVersion() & 0x00FF0000) != 0;
+    HKEY firstRoot = classesRootFirst ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
+    HKEY secondRoot = classesRootFirst ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT;
+    const char* firstKey = classesRootFirst ? ClassesRootKey : MachineKey;
+    const char* secondKey = classesRootFirst ? MachineKey : ClassesRootKey;
+
+    for (const std::string& stale : {temp + "Gone\\", emptied, odd}) {
+        SCOPED_TRACE(stale);
+        SetCommand(firstRoot, firstKey, Command(stale));
+        SetCommand(secondRoot, secondKey, Command(stale));
+        EXPECT_EQ(Locate(LocateHostFolder), "");
+        EXPECT_EQ(Locate(), stale) << "still where the dialog starts from";
+        EXPECT_FALSE(IsPureBasicFolder(stale.c_str()));
+        SetCommand(secondRoot, secondKey, Command(real));
+        EXPECT_EQ(Locate(LocateHostFolder), real) << "the second registration names it";
+    }
+    SetCommand(firstRoot, firstKey, Command(real));
+    SetCommand(secondRoot, secondKey, Command(emptied));
+    EXPECT_EQ(Locate(LocateHostFolder), real);
+
+    EXPECT_TRUE(IsPureBasicFolder(real.c_str()));
+    EXPECT_FALSE(IsPureBasicFolder(real.substr(0, real.size() - 1).c_str())) << "no final backslash";
+    EXPECT_FALSE(IsPureBasicFolder(nullptr));
+    // A relative name would be taken relative to some current folder.
+    SetCurrentDirectoryA(temp.c_str());
+    EXPECT_FALSE(IsPureBasicFolder("Real\\"));
+    SetCurrentDirectoryA("C:\\");
+    RemoveFolderTree(temp);
 }

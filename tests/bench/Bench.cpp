@@ -83,11 +83,12 @@ static bool InstalledWhole(const std::string& host)
     return true;
 }
 
-// A French installation into a fresh host folder under `parent`: from the
-// install click to the completion message.
+// A French installation into a fresh host folder under `parent`, holding
+// only PureBasic.exe: from the install click to the completion message.
 static bool TimeInstallation(const std::string& parent, double& ms)
 {
     std::string host = parent + "Host\\";
+    MakePureBasicFolder(host);
     UnregisterHost();
     RegisterHost(HKEY_CLASSES_ROOT, host);
     InstallerProcess installer;

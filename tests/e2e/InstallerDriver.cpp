@@ -58,6 +58,16 @@ void UnregisterHost()
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\PureBasic.exe");
 }
 
+void MakePureBasicFolder(const std::string& folder)
+{
+    for (size_t end = folder.find('\\', 3); end != std::string::npos; end = folder.find('\\', end + 1))
+        CreateDirectoryW(WidePath(folder.substr(0, end + 1)).c_str(), nullptr);
+    HANDLE program = CreateFileW(WidePath(folder + "PureBasic.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (program != INVALID_HANDLE_VALUE)
+        CloseHandle(program);
+}
+
 static void ListInto(const std::string& folder, const std::string& relative, std::set<std::string>& entries)
 {
     WIN32_FIND_DATAW found;
@@ -178,6 +188,7 @@ bool InstallerProcess::Start(const std::string& currentFolder, const std::string
 struct TopLevelSearch {
     DWORD process;
     const char* className;
+    bool (*accept)(HWND);
     HWND found;
 };
 
@@ -188,15 +199,16 @@ static BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter)
     GetWindowThreadProcessId(window, &owner);
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
-    if (owner != search->process || lstrcmpA(name, search->className) != 0 || !IsWindowVisible(window))
+    if (owner != search->process || lstrcmpA(name, search->className) != 0 || !IsWindowVisible(window)
+        || (search->accept && !search->accept(window)))
         return TRUE;
     search->found = window;
     return FALSE;
 }
 
-HWND InstallerProcess::FindOwnTopLevel(const char* className) const
+HWND InstallerProcess::FindOwnTopLevel(const char* className, bool (*accept)(HWND)) const
 {
-    TopLevelSearch search = {id_, className, nullptr};
+    TopLevelSearch search = {id_, className, accept, nullptr};
     EnumWindows(MatchTopLevel, (LPARAM)&search);
     return search.found;
 }
@@ -266,11 +278,71 @@ static BOOL CALLBACK CollectButton(HWND child, LPARAM parameter)
     return TRUE;
 }
 
+constexpr int NameBoxControl = 1152;
+
+static BOOL CALLBACK TakeNameBox(HWND child, LPARAM found)
+{
+    char name[64] = "";
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") != 0 || GetDlgCtrlID(child) != NameBoxControl || !IsWindowVisible(child))
+        return TRUE;
+    *(HWND*)found = child;
+    return FALSE;
+}
+
+static HWND NameBox(HWND dialog)
+{
+    HWND found = nullptr;
+    EnumChildWindows(dialog, TakeNameBox, (LPARAM)&found);
+    return found;
+}
+
+// Both are dialogs (#32770); only the folder dialog has a box to type in.
+static bool IsFolderDialog(HWND dialog)
+{
+    return NameBox(dialog) != nullptr;
+}
+
+static bool IsMessageBox(HWND dialog)
+{
+    return !IsFolderDialog(dialog);
+}
+
+bool InstallerProcess::WaitForFolderDialog(FolderDialogContent& content, DWORD timeoutMs) const
+{
+    return WaitFor(
+        [&] {
+            content.dialog = FindOwnTopLevel("#32770", IsFolderDialog);
+            content.nameBox = content.dialog ? NameBox(content.dialog) : nullptr;
+            content.title = content.dialog ? TextOf(content.dialog) : "";
+            return content.nameBox != nullptr;
+        },
+        timeoutMs);
+}
+
+static bool SendToDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, CrossProcessDeadlineMs, &answer) != 0;
+}
+
+bool PickInFolderDialog(const FolderDialogContent& content, const std::string& path)
+{
+    std::wstring wide = Wide(path);
+    return SendToDialog(content.nameBox, WM_SETTEXT, 0, (LPARAM)wide.c_str())
+        && SendToDialog(content.dialog, WM_COMMAND, IDOK, 0);
+}
+
+bool CancelFolderDialog(const FolderDialogContent& content)
+{
+    return SendToDialog(content.dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
 bool InstallerProcess::WaitForMessageBox(MessageBoxContent& content, DWORD timeoutMs) const
 {
     return WaitFor(
         [&] {
-            content.box = FindOwnTopLevel("#32770");
+            content.box = FindOwnTopLevel("#32770", IsMessageBox);
             if (!content.box || !GetDlgItem(content.box, IDOK))
                 return false;
             content.title = TextOf(content.box);
@@ -285,7 +357,7 @@ bool InstallerProcess::WaitForMessageBox(MessageBoxContent& content, DWORD timeo
 
 bool InstallerProcess::WaitForNoMessageBox(DWORD timeoutMs) const
 {
-    return WaitFor([&] { return FindOwnTopLevel("#32770") == nullptr; }, timeoutMs);
+    return WaitFor([&] { return FindOwnTopLevel("#32770", IsMessageBox) == nullptr; }, timeoutMs);
 }
 
 bool InstallerProcess::WaitForEnd(DWORD* exitCode, DWORD timeoutMs) const

@@ -25,6 +25,9 @@ std::string InstallerPath();
 // The shell registration the installer reads, pointing at <host>PureBasic.exe.
 void RegisterHost(HKEY root, const std::string& hostFolder);
 void UnregisterHost();
+// A folder as a real host has it: made with any parents it lacks, holding a
+// file PureBasic.exe (left as it is when there is one).
+void MakePureBasicFolder(const std::string& folder);
 
 // Every folder (ending in a backslash) and file below `folder`, relative to it.
 std::set<std::string> ListTree(const std::string& folder);
@@ -48,6 +51,19 @@ struct MessageBoxContent {
     HWND icon = nullptr;        // control 1088
 };
 
+// The system's folder dialog that the installer opens when no registration
+// names a PureBasic folder.
+struct FolderDialogContent {
+    HWND dialog = nullptr;
+    HWND nameBox = nullptr;     // the Edit in which a name is typed
+    std::string title;
+};
+
+// Types the path into the name box and presses Open. Under Wine a posted
+// click on Open does nothing: WM_COMMAND IDOK is sent to the dialog instead.
+bool PickInFolderDialog(const FolderDialogContent& content, const std::string& path);
+bool CancelFolderDialog(const FolderDialogContent& content);
+
 class InstallerProcess {
 public:
     ~InstallerProcess();
@@ -61,6 +77,8 @@ public:
     bool WaitForLineCount(int count, DWORD timeoutMs = WindowDeadlineMs) const;
     std::vector<std::string> LogLines() const;
     LRESULT AskList(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // The installer's visible folder dialog, once its name box exists.
+    bool WaitForFolderDialog(FolderDialogContent& content, DWORD timeoutMs = WindowDeadlineMs) const;
     // The installer's visible message box, once its OK button exists.
     bool WaitForMessageBox(MessageBoxContent& content, DWORD timeoutMs) const;
     bool WaitForNoMessageBox(DWORD timeoutMs = WindowDeadlineMs) const;
@@ -69,8 +87,9 @@ public:
     // its queue empty; a message already waiting makes it wait for one more,
     // which the user's next mouse movement brings: the mouse moves meanwhile.
     bool WaitForEndAfterQuit(DWORD* exitCode) const;
-    // The process's visible top-level window of that class, if any.
-    HWND FindOwnTopLevel(const char* className) const;
+    // The process's visible top-level window of that class, if any, of those
+    // that `accept` takes when it is given.
+    HWND FindOwnTopLevel(const char* className, bool (*accept)(HWND) = nullptr) const;
 
     HWND Main = nullptr;
     HWND LogoBand = nullptr;

@@ -116,6 +116,9 @@ static void ExpectLogAsDrawn(const InstallerProcess& installer, const ScreenImag
     EXPECT_GT(top + client.bottom / lineHeight, 17) << "the last line is in view";
 }
 
+// A host folder before any installation: the host's own program alone.
+static const std::set<std::string> HostAsMade = {"PureBasic.exe"};
+
 TEST_F(InstallerSession, CancelOrCloseBeforeChoosingEndsWithoutWriting)
 {
     ASSERT_NO_FATAL_FAILURE(StartInstaller());
@@ -127,7 +130,7 @@ TEST_F(InstallerSession, CancelOrCloseBeforeChoosingEndsWithoutWriting)
     PostMessageA(installer.Main, WM_CLOSE, 0, 0);
     ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
 
-    EXPECT_FALSE(PathExists(host));
+    EXPECT_EQ(ListTree(host), HostAsMade) << "written into the host";
     ExpectNothingOutsideHost();
 }
 
@@ -189,21 +192,62 @@ TEST_F(InstallerSession, EnglishInstallationThenASecondRunReplacesTheFiles)
     ExpectNothingOutsideHost();
 }
 
-TEST_F(InstallerSession, NoHostRegistrationEndsWithAnErrorInEitherLanguage)
+// PureBasic copied or unzipped to a folder of its own is never registered:
+// the user is asked where it is.
+TEST_F(InstallerSession, NoHostRegistrationAsksForTheFolderAndInstallsThere)
 {
     UnregisterHost();
-    for (Language chosen : {Language::French, Language::English}) {
-        SCOPED_TRACE(chosen == Language::French ? "French" : "English");
+    ASSERT_NO_FATAL_FAILURE(StartInstaller());
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+    FolderDialogContent dialog;
+    ASSERT_NO_FATAL_FAILURE(ExpectFolderDialog(dialog));
+    SaveScreenshot(CaptureScreen(), "english-folder-dialog");
+    // Named as the system names a folder: without a final backslash.
+    ASSERT_NO_FATAL_FAILURE(PickFolder(dialog, host.substr(0, host.size() - 1)));
+    MessageBoxContent message;
+    ASSERT_TRUE(installer.WaitForMessageBox(message, InstallDeadlineMs)) << "no message after the installation";
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    ExpectInstalled(Language::English, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
+    ExpectNothingOutsideHost();
+}
+
+// Registered where PureBasic no longer is: its folder moved away, or its
+// program removed. The dialog opens in the nearest folder above the
+// registered one that exists (the name typed is taken relative to it); a
+// folder without PureBasic.exe is refused and the dialog comes back; Cancel
+// stops. Nothing is made at the old place, nor anywhere else.
+TEST_F(InstallerSession, AStaleHostRegistrationAsksAgainUntilCancelled)
+{
+    ASSERT_TRUE(CreateDirectoryA((parent + "Emptied\\").c_str(), nullptr));
+    const std::pair<Language, std::string> rounds[] = {{Language::French, parent + "Moved\\PureBasic\\"},
+                                                       {Language::English, parent + "Emptied\\"}};
+    for (const auto& [chosen, registered] : rounds) {
+        SCOPED_TRACE(registered);
+        UnregisterHost();
+        RegisterHost(HKEY_CLASSES_ROOT, registered);
+        parentBefore = ListTree(parent);
+        ASSERT_NO_FATAL_FAILURE(StartInstaller());
+        ASSERT_NO_FATAL_FAILURE(ChooseLanguage(chosen));
+        FolderDialogContent dialog;
+        ASSERT_NO_FATAL_FAILURE(ExpectFolderDialog(dialog));
+        ASSERT_NO_FATAL_FAILURE(PickFolder(dialog, "Neighbour"));
         MessageBoxContent message;
-        ASSERT_NO_FATAL_FAILURE(StartAndInstall(chosen, message));
-        ExpectMessage(message, ExpectedNoHostTitle(chosen), ExpectedNoHostText(chosen), BoxIcon::Error);
+        ASSERT_TRUE(installer.WaitForMessageBox(message, WindowDeadlineMs)) << "no word on the folder picked";
+        ExpectMessage(message, ExpectedErrorTitle(chosen), ExpectedNotAHostFolderText(chosen), BoxIcon::Warning);
+        SaveScreenshot(CaptureScreen(), chosen == Language::French ? "not-a-host-french" : "not-a-host-english");
+        PostButtonClick(GetDlgItem(message.box, IDOK));
+        ASSERT_TRUE(installer.WaitForFolderDialog(dialog)) << "the dialog did not come back";
+        EXPECT_EQ(dialog.title, ExpectedFolderDialogTitle(chosen));
+        ASSERT_TRUE(CancelFolderDialog(dialog));
+        ASSERT_TRUE(installer.WaitForMessageBox(message, WindowDeadlineMs)) << "no word after Cancel";
+        ExpectMessage(message, ExpectedErrorTitle(chosen), ExpectedNoHostText(chosen), BoxIcon::Error);
         EXPECT_EQ(installer.AskList(LB_GETCOUNT), 1) << "nothing logged";
-        SaveScreenshot(CaptureScreen(), chosen == Language::French ? "no-host-french" : "no-host-english");
         PostButtonClick(GetDlgItem(message.box, IDOK));
         ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
+        EXPECT_EQ(ListTree(parent), parentBefore) << "written somewhere";
     }
-    EXPECT_FALSE(PathExists(host));
-    ExpectNothingOutsideHost();
 }
 
 static void WriteWholeFile(const std::string& path, const std::string& bytes)
@@ -260,7 +304,7 @@ TEST_F(InstallerSession, ADamagedCopySaysSoAndWritesNothing)
         WriteWholeFile(copy, original.substr(0, cut));
         ASSERT_NO_FATAL_FAILURE(ExpectCutCopyRefused(installer, copy, parent));
     }
-    EXPECT_FALSE(PathExists(host));
+    EXPECT_EQ(ListTree(host), HostAsMade) << "written into the host";
     ExpectNothingOutsideHost();
     RemoveFolderTree(downloads);
 }
@@ -297,7 +341,7 @@ TEST_F(InstallerSession, MountedReadOnlyHostReportsEveryFile)
     ExpectInstalled(Language::French, {AllTargets, AllTargets + 4});
     SaveScreenshot(CaptureScreen(), "french-read-only-host");
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
-    EXPECT_TRUE(ListTree(host).empty());
+    EXPECT_EQ(ListTree(host), HostAsMade);
     ExpectNothingOutsideHost();
 }
 
@@ -449,14 +493,14 @@ TEST_F(InstallerSession, DeepHostsInstallAndTooDeepOnesAreReported)
     EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
     ExpectNothingOutsideHost();
 
-    // 32,750 characters, in folders of at most 200, so that the shortest
-    // target (Help\Quillfern.chm) has 32,768; still short enough for the
-    // registration to name it.
+    // 32,748 characters, in folders of at most 200: PureBasic.exe in it has
+    // 32,761, which the long form still takes, while the shortest target
+    // (Help\Quillfern.chm, whose new file comes first) passes the longest path.
     std::string tooDeep = outer;
-    while (tooDeep.size() + 201 <= 32750)
+    while (tooDeep.size() + 201 <= 32748)
         tooDeep += std::string(200, 'z') + "\\";
-    tooDeep += std::string(32749 - tooDeep.size(), 'z') + "\\";
-    ASSERT_EQ(tooDeep.size(), 32750u);
+    tooDeep += std::string(32747 - tooDeep.size(), 'z') + "\\";
+    ASSERT_EQ(tooDeep.size(), 32748u);
     UseHost(tooDeep);
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
     ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 4), BoxIcon::Warning);
@@ -501,6 +545,8 @@ TEST(CodePage, IsTheOneTheRunIsFor)
 // once imported, uxtheme the one comctl32 imports; dwmapi is what Windows'
 // desktop window manager brings in (Wine loads none). version.dll can't be
 // tried like this: Wine's own user32 imports it before the installer runs.
+// The host is not registered, so the folder dialog, with COM and the shell
+// behind it, loads what it loads too.
 TEST_F(InstallerSession, DllsPlantedBesideTheProgramAreNeverLoaded)
 {
     std::string planted = FolderFromEnvironment("QUILLFERN_PLANTED_DLLS");
@@ -517,11 +563,15 @@ TEST_F(InstallerSession, DllsPlantedBesideTheProgramAreNeverLoaded)
     ASSERT_TRUE(CopyFileA(InstallerPath().c_str(), program.c_str(), FALSE));
     for (const std::string& name : names)
         ASSERT_TRUE(CopyFileA((planted + name + ".dll").c_str(), (downloads + name + ".dll").c_str(), FALSE)) << name;
+    UnregisterHost();
     MessageBoxContent message;
     StartInstaller();
     if (!HasFatalFailure()) {
         ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::French));
-        ASSERT_NO_FATAL_FAILURE(Install(message));
+        FolderDialogContent dialog;
+        ASSERT_NO_FATAL_FAILURE(ExpectFolderDialog(dialog));
+        ASSERT_NO_FATAL_FAILURE(PickFolder(dialog, host));
+        ASSERT_TRUE(installer.WaitForMessageBox(message, InstallDeadlineMs)) << "no message after the installation";
         ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 0), BoxIcon::Information);
         ExpectInstalled(Language::French, {});
         ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));

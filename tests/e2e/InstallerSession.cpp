@@ -45,7 +45,7 @@ std::string ExpectedCompletionText(Language language, int notWritten)
                   : "      Installation of Quillfern V2.10\n      is incomplete: " + count + " file(s) not written.";
 }
 
-std::string ExpectedNoHostTitle(Language language)
+std::string ExpectedErrorTitle(Language language)
 {
     return language == Language::French ? "Erreur :" : "Error :";
 }
@@ -57,10 +57,23 @@ std::string ExpectedNoHostText(Language language)
         : "      PureBasic could not be found.\n      Nothing was installed.";
 }
 
+std::string ExpectedFolderDialogTitle(Language language)
+{
+    return language == Language::French ? "Où se trouve PureBasic ?" : "Where is PureBasic installed?";
+}
+
+std::string ExpectedNotAHostFolderText(Language language)
+{
+    return language == Language::French
+        ? "      Ce dossier ne contient pas PureBasic.exe.\n      Choisissez le dossier où PureBasic est installé."
+        : "      This folder does not contain PureBasic.exe.\n      Choose the folder where PureBasic is installed.";
+}
+
 std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten)
 {
-    std::set<std::string> tree = {"Examples\\", "Examples\\Quillfern\\", "Examples\\Quillfern\\Tintwell\\",
-                                  "Help\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\", "Residents\\"};
+    std::set<std::string> tree = {"PureBasic.exe", "Examples\\", "Examples\\Quillfern\\",
+                                  "Examples\\Quillfern\\Tintwell\\", "Help\\", "PureLibraries\\",
+                                  "PureLibraries\\UserLibraries\\", "Residents\\"};
     for (Target target : AllTargets) {
         if (!notWritten.count(target))
             tree.insert(TargetPath(target));
@@ -71,9 +84,11 @@ std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten)
 std::map<Target, std::string> WriteEarlierInstallation(const std::string& host)
 {
     CreateDirectoryA(host.c_str(), nullptr);
-    // Only folders when no file is written; parents sort before children.
-    for (const std::string& folder : ExpectedHostTree(std::set<Target>(std::begin(AllTargets), std::end(AllTargets))))
-        CreateDirectoryA((host + folder).c_str(), nullptr);
+    // The folders, parents sorted before children.
+    for (const std::string& entry : ExpectedHostTree(std::set<Target>(std::begin(AllTargets), std::end(AllTargets)))) {
+        if (entry.back() == '\\')
+            CreateDirectoryA((host + entry).c_str(), nullptr);
+    }
     std::map<Target, std::string> earlier;
     for (Target target : AllTargets) {
         earlier[target] = "Quillfern 2.00: " + TargetPath(target) + "\r\n";
@@ -104,6 +119,7 @@ void InstallerSession::TearDown()
 void InstallerSession::UseHost(const std::string& folder, HKEY root)
 {
     host = folder;
+    MakePureBasicFolder(host);
     UnregisterHost();
     RegisterHost(root, host);
     parentBefore = ListTree(parent);
@@ -165,6 +181,22 @@ void InstallerSession::Install(MessageBoxContent& message, bool withMouse)
 {
     Click(7, withMouse);
     ASSERT_TRUE(installer.WaitForMessageBox(message, InstallDeadlineMs)) << "no message box after install";
+}
+
+void InstallerSession::ExpectFolderDialog(FolderDialogContent& dialog)
+{
+    Click(7, false);
+    ASSERT_TRUE(installer.WaitForFolderDialog(dialog)) << "no folder dialog after install";
+    EXPECT_EQ(dialog.title, ExpectedFolderDialogTitle(language));
+    EXPECT_EQ(GetWindow(dialog.dialog, GW_OWNER), installer.Main) << "owned by the installer window";
+    EXPECT_FALSE(IsWindowEnabled(installer.Main)) << "modal";
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(7)));
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(5)));
+}
+
+void InstallerSession::PickFolder(const FolderDialogContent& dialog, const std::string& path)
+{
+    ASSERT_TRUE(PickInFolderDialog(dialog, path)) << "the folder dialog took no answer";
 }
 
 void InstallerSession::StartAndInstall(Language chosen, MessageBoxContent& message)

@@ -9,8 +9,10 @@
 
 std::vector<std::string> ExpectedLog(Language language, const std::string& host, const std::set<Target>& notWritten);
 std::string ExpectedCompletionText(Language language, int notWritten);
-std::string ExpectedNoHostTitle(Language language);
+std::string ExpectedErrorTitle(Language language);
 std::string ExpectedNoHostText(Language language);
+std::string ExpectedFolderDialogTitle(Language language);
+std::string ExpectedNotAHostFolderText(Language language);
 // The files under the host folder after an installation that left
 // `notWritten` unwritten: each written one holds its item, each unwritten
 // one what it held before (or is absent), and no new file is left beside any.
@@ -27,7 +29,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A host folder of its own under `parent`, registered under `root`.
+    // A PureBasic folder (made when it is not there), registered under `root`.
     void UseHost(const std::string& host, HKEY root = HKEY_CLASSES_ROOT);
     // Starts the installer and waits for its window to paint completely.
     void StartInstaller();
@@ -40,6 +42,10 @@ protected:
     void Click(int control, bool withMouse);
     // Clicks install and waits for the message box.
     void Install(MessageBoxContent& message, bool withMouse = false);
+    // Clicks install and waits for the folder dialog: titled in the chosen
+    // language, modal to the installer window, the buttons disabled.
+    void ExpectFolderDialog(FolderDialogContent& dialog);
+    void PickFolder(const FolderDialogContent& dialog, const std::string& path);
     // Starts the installer, chooses the language and installs (posted clicks).
     void StartAndInstall(Language chosen, MessageBoxContent& message);
     void ExpectMessage(const MessageBoxContent& message, const std::string& title, const std::string& text,

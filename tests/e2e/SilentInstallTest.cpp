@@ -93,13 +93,6 @@ std::string Joined(const std::vector<std::string>& lines)
     return text;
 }
 
-// The host's own program, which a folder must hold to be a PureBasic folder.
-void PutHostProgram(const std::string& folder)
-{
-    CreateDirectoryW(WidePath(folder).c_str(), nullptr);
-    std::ofstream(folder + "PureBasic.exe", std::ios::binary) << "MZ";
-}
-
 }
 
 class SilentInstall : public InstallerSession {
@@ -117,7 +110,7 @@ protected:
 
 TEST_F(SilentInstall, LogsTheWindowsLinesAndInstallsIntoTheRegisteredOrNamedFolder)
 {
-    PutHostProgram(host);
+    MakePureBasicFolder(host);
     InstallerRun english = ExpectSilentEnd("/S /L=en", 0);
     EXPECT_EQ(english.output, Joined(ExpectedLog(Language::English, host, {})));
     ExpectHostFiles(host, Language::English, {});
@@ -125,7 +118,7 @@ TEST_F(SilentInstall, LogsTheWindowsLinesAndInstallsIntoTheRegisteredOrNamedFold
     // Named, with blanks and no quotes, no registration at all; the log to a file.
     UnregisterHost();
     std::string named = parent + "Pure Basic 6\\";
-    PutHostProgram(named);
+    MakePureBasicFolder(named);
     std::string logs = MakeTempFolder("logs");
     InstallerRun french = ExpectSilentEnd("/s /l=FR /D=" + named.substr(0, named.size() - 1), 0, logs + "install.log");
     EXPECT_EQ(french.output, Joined(ExpectedLog(Language::French, named, {})));
@@ -151,7 +144,7 @@ TEST_F(SilentInstall, NoPureBasicFolderEndsWith2AndWritesNothing)
 TEST_F(SilentInstall, AReadOnlyFileIsKeptAndTheRunEndsWith3)
 {
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
-    PutHostProgram(host);
+    MakePureBasicFolder(host);
     std::string protectedFile = host + TargetPath(Target::Library);
     ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
     InstallerRun run = ExpectSilentEnd("/L=en /S", 3);
@@ -162,7 +155,7 @@ TEST_F(SilentInstall, AReadOnlyFileIsKeptAndTheRunEndsWith3)
 
 TEST_F(SilentInstall, ADamagedCopyEndsWith4WithoutAWindow)
 {
-    PutHostProgram(host);
+    MakePureBasicFolder(host);
     parentBefore = ListTree(parent);
     std::string damaged = ReadWholeFile(program);
     size_t at = damaged.find(std::string((const char*)PayloadBlock, PayloadSize));
@@ -180,7 +173,7 @@ TEST_F(SilentInstall, ADamagedCopyEndsWith4WithoutAWindow)
 
 TEST_F(SilentInstall, ACommandLineNotUnderstoodShowsTheUsageOrNothingAndEndsWith1)
 {
-    PutHostProgram(host);
+    MakePureBasicFolder(host);
     parentBefore = ListTree(parent);
     // /? and a switch the program does not know show the same box.
     for (auto [arguments, exitCode] : {std::pair{"/Z", 1u}, std::pair{"/?", 0u}}) {
@@ -209,7 +202,7 @@ TEST_F(SilentInstall, ACommandLineNotUnderstoodShowsTheUsageOrNothingAndEndsWith
 
 TEST_F(SilentInstall, ASecondStartBesideARunningInstallerChangesNothing)
 {
-    PutHostProgram(host);
+    MakePureBasicFolder(host);
     parentBefore = ListTree(parent);
     ASSERT_NO_FATAL_FAILURE(StartInstaller());
     InstallerRun second = RunInstaller(program, "", parent);
@@ -225,4 +218,25 @@ TEST_F(SilentInstall, ASecondStartBesideARunningInstallerChangesNothing)
     ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
     ExpectSilentEnd("/S /L=en", 0);
     ExpectHostFiles(host, Language::English, {});
+}
+
+// Without /S the window opens as usual; /L= changes nothing there, and the
+// install click uses the folder named rather than the registered one.
+TEST_F(SilentInstall, TheWindowInstallsIntoTheFolderNamed)
+{
+    std::string registered = host;
+    std::string named = parent + "Named PB\\";
+    MakePureBasicFolder(named);
+    parentBefore = ListTree(parent);
+    ASSERT_TRUE(installer.Start(parent, program, "/L=fr /D=\"" + named + "\""));
+    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+    ExpectChoosingState();
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(Install(message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    host = named;
+    ExpectInstalled(Language::English, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(registered), std::set<std::string>{"PureBasic.exe"}) << "written into the registered folder";
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Hosts that only a mount can make: a read-only folder (Wine as root ignores
-# permissions, not a read-only mount), a disk too small for the help file,
+# Hosts that only a mount can make: a read-only folder holding PureBasic.exe
+# (Wine as root ignores permissions, not a read-only mount), a disk too small for the help file,
 # and a small disk that the driver fills up after an earlier installation.
 # Runs the mounted scenarios of the driver against them; without root or
 # mount the driver is run all the same and skips them, saying why.
@@ -23,7 +23,8 @@ mkdir -p "$read_only" "$full" "$small"
 unmount_all
 trap unmount_all EXIT
 if [ "$(id -u)" = 0 ] \
-    && mount -t tmpfs -o size=64k tmpfs "$read_only" && mount -o remount,ro "$read_only" \
+    && mount -t tmpfs -o size=64k tmpfs "$read_only" && touch "$read_only/PureBasic.exe" \
+    && mount -o remount,ro "$read_only" \
     && mount -t tmpfs -o size=12k tmpfs "$full" \
     && mount -t tmpfs -o size=128k tmpfs "$small"; then
     export QUILLFERN_READONLY_HOST="$read_only" QUILLFERN_FULL_HOST="$full" QUILLFERN_SMALL_DISK="$small"
