@@ -128,16 +128,21 @@ TEST_F(SilentInstall, LogsTheWindowsLinesAndInstallsIntoTheRegisteredOrNamedFold
 
 TEST_F(SilentInstall, NoPureBasicFolderEndsWith2AndWritesNothing)
 {
-    // No registration; then a named folder that does not hold PureBasic.exe.
+    // No registration; a stale one, where the window would ask; a named
+    // folder that does not hold PureBasic.exe.
+    std::string registered = host;
     UnregisterHost();
     InstallerRun unregistered = ExpectSilentEnd("/S /L=en", 2);
     EXPECT_EQ(unregistered.output, "Library installation :\r\n");
     std::string empty = parent + "Empty\\";
     CreateDirectoryA(empty.c_str(), nullptr);
+    RegisterHost(HKEY_CLASSES_ROOT, empty);
     parentBefore = ListTree(parent);
+    ExpectSilentEnd("/S", 2);
+    UnregisterHost();
     ExpectSilentEnd("/S /D=\"" + empty + "\"", 2);
     EXPECT_TRUE(ListTree(empty).empty());
-    EXPECT_FALSE(PathExists(host));
+    EXPECT_EQ(ListTree(registered), std::set<std::string>{"PureBasic.exe"});
     ExpectNothingOutsideHost();
 }
 
