@@ -21,11 +21,12 @@ using CoTaskMemFreeFunction = void(WINAPI*)(void*);
 using CreateItemFunction = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
 using KnownFolderPathFunction = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
 
-// COM and the shell, loaded from the system folder while the dialog is open:
-// imported, they would be loaded, with all they load, at every start.
+// COM and the shell, loaded from the system folder when the dialog is first
+// needed: imported, they would be loaded, with all they load, at every
+// start. They stay loaded until the process ends: the dialog's servers may
+// leave threads running in them after it closes, and a DLL unloaded under a
+// running thread takes the program down.
 struct FolderDialogApi {
-    HMODULE ole32;
-    HMODULE shell32;
     CoInitializeExFunction coInitializeEx;
     CoUninitializeFunction coUninitialize;
     CoCreateInstanceFunction coCreateInstance;
@@ -34,32 +35,28 @@ struct FolderDialogApi {
     KnownFolderPathFunction knownFolderPath;
 };
 
+static FolderDialogApi FolderDialogLoaded;
+
 static void (*FolderDialogFunction(HMODULE module, const char* name))()
 {
     return module ? (void (*)())GetProcAddress(module, name) : nullptr;
 }
 
-// 1 when every function was found; whatever was loaded is in `api` either way.
+// 1 when every function is there.
 static int FolderDialogLoad(FolderDialogApi& api)
 {
-    api.ole32 = RtLoadSystemDll(L"ole32.dll");
-    api.shell32 = RtLoadSystemDll(L"shell32.dll");
-    api.coInitializeEx = (CoInitializeExFunction)FolderDialogFunction(api.ole32, "CoInitializeEx");
-    api.coUninitialize = (CoUninitializeFunction)FolderDialogFunction(api.ole32, "CoUninitialize");
-    api.coCreateInstance = (CoCreateInstanceFunction)FolderDialogFunction(api.ole32, "CoCreateInstance");
-    api.coTaskMemFree = (CoTaskMemFreeFunction)FolderDialogFunction(api.ole32, "CoTaskMemFree");
-    api.createItem = (CreateItemFunction)FolderDialogFunction(api.shell32, "SHCreateItemFromParsingName");
-    api.knownFolderPath = (KnownFolderPathFunction)FolderDialogFunction(api.shell32, "SHGetKnownFolderPath");
+    if (!api.coInitializeEx) {
+        HMODULE ole32 = RtLoadSystemDll(L"ole32.dll");
+        HMODULE shell32 = RtLoadSystemDll(L"shell32.dll");
+        api.coInitializeEx = (CoInitializeExFunction)FolderDialogFunction(ole32, "CoInitializeEx");
+        api.coUninitialize = (CoUninitializeFunction)FolderDialogFunction(ole32, "CoUninitialize");
+        api.coCreateInstance = (CoCreateInstanceFunction)FolderDialogFunction(ole32, "CoCreateInstance");
+        api.coTaskMemFree = (CoTaskMemFreeFunction)FolderDialogFunction(ole32, "CoTaskMemFree");
+        api.createItem = (CreateItemFunction)FolderDialogFunction(shell32, "SHCreateItemFromParsingName");
+        api.knownFolderPath = (KnownFolderPathFunction)FolderDialogFunction(shell32, "SHGetKnownFolderPath");
+    }
     return api.coInitializeEx && api.coUninitialize && api.coCreateInstance && api.coTaskMemFree && api.createItem
         && api.knownFolderPath;
-}
-
-static void FolderDialogUnload(const FolderDialogApi& api)
-{
-    if (api.shell32)
-        FreeLibrary(api.shell32);
-    if (api.ole32)
-        FreeLibrary(api.ole32);
 }
 
 // Cuts the path back to its parent folder, ending in a backslash; 0 when
@@ -160,12 +157,10 @@ static char* FolderDialogShow(const FolderDialogApi& api, HWND owner, const char
 
 char* FolderDialogPick(HWND owner, const char* title, const char* start)
 {
-    FolderDialogApi api = {};
-    char* picked = nullptr;
-    if (FolderDialogLoad(api) && SUCCEEDED(api.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
-        picked = FolderDialogShow(api, owner, title, start);
-        api.coUninitialize();
-    }
-    FolderDialogUnload(api);
+    FolderDialogApi& api = FolderDialogLoaded;
+    if (!FolderDialogLoad(api) || FAILED(api.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+        return nullptr;
+    char* picked = FolderDialogShow(api, owner, title, start);
+    api.coUninitialize();
     return picked;
 }
