@@ -1,6 +1,7 @@
 #include "Installation.h"
 #include "HostLocator.h"
 #include "Installer.h"
+#include "ConsoleLog.h"
 #include "Texts.h"
 #include "gui/Ctl.h"
 #include "payload/Payload.h"
@@ -14,6 +15,8 @@ ExampleEntry* ExampleTable;
 int ExampleCount;
 int ListLine;
 int FilesNotWritten;
+int SilentRun;
+char* HostFolderArgument;
 
 static char* ExtractedLabel;
 static char* NotWrittenLabel;
@@ -57,6 +60,9 @@ static void HoldLogDrawing(int held)
 // move its caret while a line is selected, so the selection goes first.
 void ProgressStep()
 {
+    // A silent run has no list to scroll and no one to pause for.
+    if (SilentRun)
+        return;
     HWND list = CtlHandle(LogList);
     SendMessageA(list, LB_SETCURSEL, (WPARAM)-1, 0);
     SendMessageA(list, LB_SETCARETINDEX, (WPARAM)ListLine, 0);
@@ -66,8 +72,12 @@ void ProgressStep()
 
 // Appends a line to the log; 1 when the list took it, so that the caret is
 // moved by the lines that are really there.
-static int LogLine(const char* text)
+int LogLine(const char* text)
 {
+    if (SilentRun) {
+        ConsoleLogLine(text ? text : "");
+        return 1;
+    }
     HoldLogDrawing(1);
     return CtlAddItem(LogList, -1, text ? text : "") >= 0 ? 1 : 0;
 }
@@ -223,11 +233,27 @@ static void ChooseLabels()
     StrSet(&NotWrittenLabel, Text(TextNotWrittenLabel));
 }
 
+// The folder named on the command line where it is a PureBasic folder; where
+// it is not, the window asks as for a stale registration. Without one, the
+// registered folder, or in the window the one the user picks. A silent run
+// asks no one.
+static char* FindHostFolder()
+{
+    char* host = nullptr;
+    if (HostFolderArgument && IsPureBasicFolder(HostFolderArgument)) {
+        StrSet(&host, HostFolderArgument);
+        return host;
+    }
+    if (SilentRun)
+        return HostFolderArgument ? nullptr : LocateHostFolder();
+    return HostFolderArgument ? AskHostFolder() : ResolveHostFolder();
+}
+
 int InstallLibrary()
 {
     CtlDisable(InstallButton, 1);
     CtlDisable(CancelButton, 1);
-    char* host = ResolveHostFolder();
+    char* host = FindHostFolder();
     if (StrLen(host) == 0) {
         StrFree(host);
         return 0;

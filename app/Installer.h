@@ -5,6 +5,8 @@
 extern unsigned char Language;
 // 62 "=" characters, built once at start; the log's separator.
 extern char* SeparatorLine;
+// 1 in a run without a window (/S): the log goes to standard output.
+extern int SilentRun;
 
 // The installer window's number (gui/Win), and its control numbers.
 constexpr int MainWindow = 0;
@@ -17,4 +19,4 @@ constexpr int CreditLine = 14;
 constexpr int LogList = 100;
 
 [[noreturn]] void InstallerMain();
-[[noreturn]] void FinalCleanup();
+[[noreturn]] void FinalCleanup(unsigned exitCode = 0);

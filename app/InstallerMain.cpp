@@ -1,5 +1,8 @@
 #include "Installer.h"
+#include "CommandLine.h"
+#include "ConsoleLog.h"
 #include "Installation.h"
+#include "OneInstallation.h"
 #include "InstallerWindow.h"
 #include "Program.h"
 #include "Texts.h"
@@ -101,26 +104,75 @@ static int PayloadIsIntact()
     return 1;
 }
 
-[[noreturn]] static void RefuseDamagedCopy()
+// A silent run shows nothing, at any moment: its exit code says it all.
+[[noreturn]] static void RefuseDamagedCopy(int silent)
 {
-    ReqMessage(Text(TextDamagedTitle), Text(TextDamaged), MB_OK | MB_ICONSTOP);
-    EndProgram();
+    if (!silent)
+        ReqMessage(Text(TextDamagedTitle), Text(TextDamaged), MB_OK | MB_ICONSTOP);
+    EndProgram(silent ? ExitDamaged : ExitInstalled);
+}
+
+// /? alone, or a command line not understood: nothing else is done.
+[[noreturn]] static void AnswerUsage(const CommandLine& line)
+{
+    if (!line.silent)
+        ReqMessage(Text(TextUsageTitle), Text(TextUsage), MB_OK | MB_ICONINFORMATION);
+    EndProgram(line.understood ? ExitInstalled : ExitNotUnderstood);
+}
+
+// Another installation runs: its window, if it shows one, comes to the front.
+[[noreturn]] static void LeaveToRunningInstaller(int silent)
+{
+    if (silent)
+        EndProgram(ExitAlreadyRunning);
+    ShowRunningInstaller();
+    EndProgram(ExitInstalled);
+}
+
+static unsigned char DisplayLanguage()
+{
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH ? LanguageFrench : LanguageEnglish;
+}
+
+// The window's run without the window: the same log, on standard output.
+[[noreturn]] static void InstallSilently(const CommandLine& line)
+{
+    SilentRun = 1;
+    ConsoleLogOpen();
+    Language = line.language != CommandLanguageNone ? (unsigned char)line.language : DisplayLanguage();
+    LogLine(Text(TextInstallHeading));
+    BuildExampleTable();
+    if (!InstallLibrary())
+        FinalCleanup(ExitNoHost);
+    FinalCleanup(FilesNotWritten == 0 ? ExitInstalled : ExitIncomplete);
 }
 
 void InstallerMain()
 {
+    CommandLine line;
+    ReadCommandLine(&line);
+    if (!line.understood || line.usage)
+        AnswerUsage(line);
     if (!PayloadIsIntact())
-        RefuseDamagedCopy();
+        RefuseDamagedCopy(line.silent);
+    if (!ClaimInstallation())
+        LeaveToRunningInstaller(line.silent);
+    HostFolderArgument = CommandLineFolder(line);
     char* start = StrWorkPosition();
     StrPad("", 62, "=", start);
     StrAssign(&SeparatorLine, start);
+    if (line.silent)
+        InstallSilently(line);
     BuildInstallerWindow();
+    MarkInstallerWindow(WinHandle(MainWindow));
     RunEventLoop();
     FinalCleanup();
 }
 
-void FinalCleanup()
+void FinalCleanup(unsigned exitCode)
 {
+    MarkInstallerWindow(nullptr);
     ReleaseInstallerWindow();
-    EndProgram();
+    ReleaseInstallation();
+    EndProgram(exitCode);
 }

@@ -18,8 +18,8 @@ void PrepareServices(HINSTANCE instance)
     StrInit();
 }
 
-void EndProgram()
+void EndProgram(UINT exitCode)
 {
     WinEnd();
-    RtEnd();
+    RtEnd(exitCode);
 }

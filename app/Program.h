@@ -6,5 +6,6 @@
 // The runtime's own preparation, then the services' start routines in order:
 // windows, controls, images, files, fonts, and the string work buffer last.
 void PrepareServices(HINSTANCE instance);
-// Closes the windows, then ends the runtime: the heap goes, exit code 0.
-[[noreturn]] void EndProgram();
+// Closes the windows, then ends the runtime: the heap goes, the process ends
+// with the exit code.
+[[noreturn]] void EndProgram(UINT exitCode = 0);

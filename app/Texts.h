@@ -30,6 +30,9 @@ enum TextId : unsigned char {
     // A damaged copy, said in both languages before any is chosen.
     TextDamagedTitle,
     TextDamaged,
+    // The command line's usage, in both languages too.
+    TextUsageTitle,
+    TextUsage,
     TextCount
 };
 

@@ -37,12 +37,12 @@ void RtPrepare(HINSTANCE instance)
     RtFillProgramFolder();
 }
 
-void RtEnd()
+void RtEnd(UINT exitCode)
 {
     if (RtHeap)
         HeapDestroy(RtHeap);
     RtHeap = nullptr;
-    ExitProcess(0);
+    ExitProcess(exitCode);
 }
 
 void* RtAlloc(SIZE_T size)

@@ -13,8 +13,8 @@ extern wchar_t RtProgramFolder[RtPathCapacity];
 // The services built on it are started by their user, after this.
 void RtPrepare(HINSTANCE instance);
 // Destroys the heap, with every string, table and array in it, and ends the
-// process with exit code 0. Whatever uses the heap has ended before.
-[[noreturn]] void RtEnd();
+// process with the exit code. Whatever uses the heap has ended before.
+[[noreturn]] void RtEnd(UINT exitCode = 0);
 
 // Raises a program-installed SIGSEGV (else SIGFPE) handler on a processor
 // fault, then leaves the fault to the system's default handling.

@@ -193,13 +193,14 @@ InstallerProcess::~InstallerProcess()
     CloseHandle(process_);
 }
 
-bool InstallerProcess::Start(const std::string& currentFolder, const std::string& program)
+bool InstallerProcess::Start(const std::string& currentFolder, const std::string& program,
+                             const std::string& arguments)
 {
     if (process_)
         CloseHandle(process_);
     process_ = nullptr;
     Main = LogoBand = ButtonPanel = LogPanel = List = nullptr;
-    std::string line = "\"" + program + "\"";
+    std::string line = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};

@@ -98,8 +98,9 @@ class InstallerProcess {
 public:
     ~InstallerProcess();
     // Starts the installer (or another program: the bench's minimal window)
-    // with `currentFolder` as its current folder.
-    bool Start(const std::string& currentFolder, const std::string& program = InstallerPath());
+    // with `currentFolder` as its current folder, and the arguments given.
+    bool Start(const std::string& currentFolder, const std::string& program = InstallerPath(),
+               const std::string& arguments = "");
     // Waits until all four windows and their controls exist and are shown.
     bool WaitForWindow(DWORD timeoutMs = WindowDeadlineMs);
     HWND Control(int id) const;     // a button or the list box

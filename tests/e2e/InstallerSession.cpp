@@ -222,6 +222,12 @@ void InstallerSession::ExpectInstalled(Language installed, const std::set<Target
     EXPECT_EQ(installer.LogLines(), ExpectedLog(installed, host, notWritten));
     EXPECT_EQ(installer.AskList(LB_GETCARETINDEX), 17) << "the caret stands on the last line";
     EXPECT_EQ(installer.AskList(LB_GETCURSEL), LB_ERR) << "no line selected";
+    ExpectHostFiles(host, installed, notWritten, before);
+}
+
+void ExpectHostFiles(const std::string& host, Language installed, const std::set<Target>& notWritten,
+                     const std::map<Target, std::string>& before)
+{
     for (Target target : AllTargets) {
         std::string path = host + TargetPath(target);
         if (!notWritten.count(target))

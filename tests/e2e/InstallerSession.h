@@ -13,6 +13,11 @@ std::string ExpectedErrorTitle(Language language);
 std::string ExpectedNoHostText(Language language);
 std::string ExpectedFolderDialogTitle(Language language);
 std::string ExpectedNotAHostFolderText(Language language);
+// The files under the host folder after an installation that left
+// `notWritten` unwritten: each written one holds its item, each unwritten
+// one what it held before (or is absent), and no new file is left beside any.
+void ExpectHostFiles(const std::string& host, Language installed, const std::set<Target>& notWritten,
+                     const std::map<Target, std::string>& before = {});
 // The folders and the files that were written, as ListTree gives them.
 std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten);
 // The folders and four files of an earlier version under the host folder;

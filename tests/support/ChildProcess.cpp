@@ -26,7 +26,7 @@ bool RunChildModeIfAsked(int argc, char** argv, int* exitCode)
     return false;
 }
 
-static void DrainPipe(HANDLE pipe, std::string& output)
+void DrainPipe(HANDLE pipe, std::string& output)
 {
     DWORD available = 0;
     while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {

@@ -11,6 +11,8 @@ struct ChildResult {
 };
 
 ChildResult RunSelfAsChild(const std::string& mode, DWORD timeoutMs = 60000);
+// Appends what the pipe holds now to the output, without waiting.
+void DrainPipe(HANDLE pipe, std::string& output);
 // Any command line, with the same output capture and deadline.
 ChildResult RunProcess(const std::string& commandLine, DWORD timeoutMs = 60000);
 

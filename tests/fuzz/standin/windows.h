@@ -7,3 +7,4 @@ typedef struct HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef std::size_t SIZE_T;
 typedef unsigned int DWORD;
+typedef unsigned int UINT;

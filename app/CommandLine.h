@@ -1,0 +1,38 @@
+#pragma once
+// The command line, for installations from a script or a deployment tool:
+// /S (silent), /L=fr or /L=en (its language), /D=<folder> (the PureBasic
+// folder, last, taking the rest of the line), /? (usage). Switches are
+// case-insensitive, in any order, each once.
+
+// Exit codes. Without /S the program ends with ExitInstalled, or with
+// ExitNotUnderstood for a command line it does not understand.
+constexpr unsigned ExitInstalled = 0;
+constexpr unsigned ExitNotUnderstood = 1;
+constexpr unsigned ExitNoHost = 2;           // nothing written
+constexpr unsigned ExitIncomplete = 3;       // some files kept as they were
+constexpr unsigned ExitDamaged = 4;          // nothing written
+constexpr unsigned ExitAlreadyRunning = 5;   // nothing done
+
+constexpr int CommandLanguageNone = -1;      // else 0 French, 1 English
+
+struct CommandLine {
+    int understood;         // 0 when any part of the line is not understood
+    int silent;             // /S was given, understood or not: nothing may be shown
+    int usage;              // /?, which stands alone
+    int language;           // /L=, or CommandLanguageNone
+    const char* folder;     // /D=: its first byte in the line, quotes left out; null without /D=
+    int folderLength;       // in bytes
+};
+
+// Parses a whole command line, program name first (skipped as Windows does:
+// up to the closing quote when quoted, else up to the first blank). The line
+// is UTF-8 and zero-terminated; only its ASCII switches are read, so any
+// bytes are taken. The folder points into the line.
+void ParseCommandLine(const char* line, CommandLine* result);
+
+// The program's own command line, parsed; the line lives until the end.
+void ReadCommandLine(CommandLine* result);
+// The /D= folder made absolute (relative to the current folder) and ending
+// in a backslash, as a new string that the caller owns; the empty string
+// when it names no path. Null without /D=.
+char* CommandLineFolder(const CommandLine& line);

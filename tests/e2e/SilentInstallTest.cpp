@@ -1,0 +1,247 @@
+// The installer started from a script: /S, /L=, /D=, /?, its exit codes, its
+// log on standard output, and one installation at a time. A silent run is
+// watched while it runs: no window of it may ever be visible.
+#include "InstallerSession.h"
+#include "support/ChildProcess.h"
+#include "support/TempFolder.h"
+#include "support/WaitFor.h"
+#include "support/Wide.h"
+#include "payload/Payload.h"
+#include <fstream>
+
+namespace {
+
+struct InstallerRun {
+    bool finished = false;
+    DWORD exitCode = 0xDEAD;
+    std::string output;         // what it wrote to standard output
+    bool windowSeen = false;    // a visible top-level window of the process, at any moment
+};
+
+struct VisibleSearch {
+    DWORD process;
+    bool found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter)
+{
+    auto* search = (VisibleSearch*)parameter;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process || !IsWindowVisible(window))
+        return TRUE;
+    search->found = true;
+    return FALSE;
+}
+
+// Runs the installer with the arguments, its standard output a pipe, or the
+// file `outputFile` when one is named, and watches its windows until it ends.
+InstallerRun RunInstaller(const std::string& program, const std::string& arguments, const std::string& currentFolder,
+                 const std::string& outputFile = "")
+{
+    InstallerRun run;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (outputFile.empty()) {
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+            return run;
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    } else {
+        writeEnd = CreateFileW(WidePath(outputFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process = {};
+    std::wstring line = Wide("\"" + program + "\" " + arguments);
+    BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                  Wide(currentFolder).c_str(), &startup, &process);
+    CloseHandle(writeEnd);
+    if (started) {
+        DWORD start = GetTickCount();
+        while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT && GetTickCount() - start < InstallDeadlineMs) {
+            VisibleSearch search = {process.dwProcessId, false};
+            EnumWindows(FindVisibleWindow, (LPARAM)&search);
+            run.windowSeen = run.windowSeen || search.found;
+            if (readEnd)
+                DrainPipe(readEnd, run.output);
+        }
+        run.finished = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        if (!run.finished)
+            TerminateProcess(process.hProcess, 0xDEAD);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    if (readEnd) {
+        DrainPipe(readEnd, run.output);
+        CloseHandle(readEnd);
+    } else if (started) {
+        run.output = ReadWholeFile(outputFile);
+    }
+    return run;
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+}
+
+class SilentInstall : public InstallerSession {
+protected:
+    // A silent run that ended by itself with the code, no window ever shown.
+    InstallerRun ExpectSilentEnd(const std::string& arguments, DWORD exitCode, const std::string& outputFile = "")
+    {
+        InstallerRun run = RunInstaller(program, arguments, parent, outputFile);
+        EXPECT_TRUE(run.finished) << arguments << ": did not end";
+        EXPECT_EQ(run.exitCode, exitCode) << arguments;
+        EXPECT_FALSE(run.windowSeen) << arguments << ": a window was shown";
+        return run;
+    }
+};
+
+TEST_F(SilentInstall, LogsTheWindowsLinesAndInstallsIntoTheRegisteredOrNamedFolder)
+{
+    MakePureBasicFolder(host);
+    InstallerRun english = ExpectSilentEnd("/S /L=en", 0);
+    EXPECT_EQ(english.output, Joined(ExpectedLog(Language::English, host, {})));
+    ExpectHostFiles(host, Language::English, {});
+
+    // Named, with blanks and no quotes, no registration at all; the log to a file.
+    UnregisterHost();
+    std::string named = parent + "Pure Basic 6\\";
+    MakePureBasicFolder(named);
+    std::string logs = MakeTempFolder("logs");
+    InstallerRun french = ExpectSilentEnd("/s /l=FR /D=" + named.substr(0, named.size() - 1), 0, logs + "install.log");
+    EXPECT_EQ(french.output, Joined(ExpectedLog(Language::French, named, {})));
+    ExpectHostFiles(named, Language::French, {});
+    RemoveFolderTree(logs);
+}
+
+TEST_F(SilentInstall, NoPureBasicFolderEndsWith2AndWritesNothing)
+{
+    // No registration; a stale one, where the window would ask; a named
+    // folder that does not hold PureBasic.exe.
+    std::string registered = host;
+    UnregisterHost();
+    InstallerRun unregistered = ExpectSilentEnd("/S /L=en", 2);
+    EXPECT_EQ(unregistered.output, "Library installation :\r\n");
+    std::string empty = parent + "Empty\\";
+    CreateDirectoryA(empty.c_str(), nullptr);
+    RegisterHost(HKEY_CLASSES_ROOT, empty);
+    parentBefore = ListTree(parent);
+    ExpectSilentEnd("/S", 2);
+    UnregisterHost();
+    ExpectSilentEnd("/S /D=\"" + empty + "\"", 2);
+    EXPECT_TRUE(ListTree(empty).empty());
+    EXPECT_EQ(ListTree(registered), std::set<std::string>{"PureBasic.exe"});
+    ExpectNothingOutsideHost();
+}
+
+TEST_F(SilentInstall, AReadOnlyFileIsKeptAndTheRunEndsWith3)
+{
+    std::map<Target, std::string> before = WriteEarlierInstallation(host);
+    MakePureBasicFolder(host);
+    std::string protectedFile = host + TargetPath(Target::Library);
+    ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
+    InstallerRun run = ExpectSilentEnd("/L=en /S", 3);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {Target::Library})));
+    ExpectHostFiles(host, Language::English, {Target::Library}, before);
+    EXPECT_NE(GetFileAttributesA(protectedFile.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+TEST_F(SilentInstall, ADamagedCopyEndsWith4WithoutAWindow)
+{
+    MakePureBasicFolder(host);
+    parentBefore = ListTree(parent);
+    std::string damaged = ReadWholeFile(program);
+    size_t at = damaged.find(std::string((const char*)PayloadBlock, PayloadSize));
+    ASSERT_NE(at, std::string::npos) << "the payload block is not in the program's file";
+    damaged[at + PayloadChecks[0].offset + PayloadChecks[0].size / 2] ^= 0x01;
+    std::string downloads = MakeTempFolder("damaged");
+    program = downloads + "QuillfernSetup.exe";
+    std::ofstream(program, std::ios::binary) << damaged;
+    InstallerRun run = ExpectSilentEnd("/S", 4);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"});
+    ExpectNothingOutsideHost();
+    RemoveFolderTree(downloads);
+}
+
+TEST_F(SilentInstall, ACommandLineNotUnderstoodShowsTheUsageOrNothingAndEndsWith1)
+{
+    MakePureBasicFolder(host);
+    parentBefore = ListTree(parent);
+    // /? and a switch the program does not know show the same box.
+    for (auto [arguments, exitCode] : {std::pair{"/Z", 1u}, std::pair{"/?", 0u}}) {
+        SCOPED_TRACE(arguments);
+        ASSERT_TRUE(installer.Start(parent, program, arguments));
+        MessageBoxContent usage;
+        ASSERT_TRUE(installer.WaitForMessageBox(usage, WindowDeadlineMs)) << "no usage box";
+        EXPECT_EQ(usage.title, "QuillfernSetup /?");
+        for (const char* said : {"/S", "/L=fr", "/D=dossier", "/D=folder", "Codes de sortie", "Exit codes",
+                                 "5 another installation running"})
+            EXPECT_NE(usage.text.find(said), std::string::npos) << said << " missing from: " << usage.text;
+        EXPECT_EQ(usage.buttons, std::vector<int>{IDOK});
+        EXPECT_EQ(installer.FindOwnTopLevel("WindowClass_0"), nullptr) << "the installer window opened";
+        PostButtonClick(GetDlgItem(usage.box, IDOK));
+        DWORD ended = 0xDEAD;
+        ASSERT_TRUE(installer.WaitForEnd(&ended));
+        EXPECT_EQ(ended, exitCode);
+    }
+    for (const char* arguments : {"/S /Z", "/S /S", "/S /L=de", "/S /D=", "/S /?", "/S /D=C:\\a\"b"}) {
+        InstallerRun run = ExpectSilentEnd(arguments, 1);
+        EXPECT_EQ(run.output, "") << arguments;
+    }
+    EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"});
+    ExpectNothingOutsideHost();
+}
+
+TEST_F(SilentInstall, ASecondStartBesideARunningInstallerChangesNothing)
+{
+    MakePureBasicFolder(host);
+    parentBefore = ListTree(parent);
+    ASSERT_NO_FATAL_FAILURE(StartInstaller());
+    InstallerRun second = RunInstaller(program, "", parent);
+    EXPECT_TRUE(second.finished);
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_FALSE(second.windowSeen) << "a second window";
+    InstallerRun silent = ExpectSilentEnd("/S /L=en", 5);
+    EXPECT_EQ(silent.output, "");
+    EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"}) << "the second run wrote";
+    // The first one runs on undisturbed; once it has ended, a silent run installs.
+    ExpectChoosingState();
+    Click(5, false);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
+    ExpectSilentEnd("/S /L=en", 0);
+    ExpectHostFiles(host, Language::English, {});
+}
+
+// Without /S the window opens as usual; /L= changes nothing there, and the
+// install click uses the folder named rather than the registered one.
+TEST_F(SilentInstall, TheWindowInstallsIntoTheFolderNamed)
+{
+    std::string registered = host;
+    std::string named = parent + "Named PB\\";
+    MakePureBasicFolder(named);
+    parentBefore = ListTree(parent);
+    ASSERT_TRUE(installer.Start(parent, program, "/L=fr /D=\"" + named + "\""));
+    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+    ExpectChoosingState();
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(Install(message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    host = named;
+    ExpectInstalled(Language::English, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(registered), std::set<std::string>{"PureBasic.exe"}) << "written into the registered folder";
+}
