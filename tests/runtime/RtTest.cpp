@@ -180,7 +180,7 @@ TEST(RtCrc32, MatchesTheBitwiseCrcAtEveryLengthAndStart)
         seed = seed * 1103515245u + 12345u;
         byte = (unsigned char)(seed >> 16);
     }
-    for (size_t start = 0; start < 8; start++) {
+    for (size_t start = 0; start < 16; start++) {
         for (size_t size = 0; start + size <= sizeof bytes; size++)
             ASSERT_EQ(RtCrc32(bytes + start, size), BitwiseCrc32(bytes + start, size)) << start << " " << size;
     }
