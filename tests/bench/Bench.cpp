@@ -110,8 +110,9 @@ static bool TimeInstallation(const std::string& parent, double& ms)
     return installer.WaitForEndAfterQuit(&exitCode) && InstalledWhole(host);
 }
 
-// The same bytes, one WriteFile per file, plus the installer's pauses. The
-// folders are made beforehand: only the writing is timed.
+// The same bytes, one WriteFile per file and one ReadFile to read it back,
+// plus the installer's pauses. The folders are made beforehand: only the
+// writing and reading are timed.
 static double TimeFloor(const std::string& folder)
 {
     static const char* const subfolders[] = {"Help\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\",
@@ -122,12 +123,20 @@ static double TimeFloor(const std::string& folder)
     std::vector<std::string> bytes;
     for (Target target : AllTargets)
         bytes.push_back(PayloadBytes(target, Language::French));
+    size_t largest = 0;
+    for (const std::string& file : bytes)
+        largest = std::max(largest, file.size());
+    std::string readBack(largest, '\0');
     double start = NowMs();
     for (size_t i = 0; i < bytes.size(); i++) {
-        HANDLE file = CreateFileA((folder + TargetPath(AllTargets[i])).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        WriteFile(file, bytes[i].data(), (DWORD)bytes[i].size(), &written, nullptr);
+        std::string path = folder + TargetPath(AllTargets[i]);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        DWORD done = 0;
+        WriteFile(file, bytes[i].data(), (DWORD)bytes[i].size(), &done, nullptr);
+        CloseHandle(file);
+        file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ReadFile(file, readBack.data(), (DWORD)bytes[i].size(), &done, nullptr);
         CloseHandle(file);
     }
     for (int i = 0; i < FloorPauses; i++)
@@ -191,7 +200,8 @@ int main(int argc, char** argv)
         installations.push_back(installMs);
     }
     double installation = Median(installations), floor = Median(floors);
-    printf("installation: %.0f ms (median of %d) | floor (one WriteFile per file, %d x 10 ms): %.0f ms | ratio %.2f\n",
+    printf("installation: %.0f ms (median of %d) | floor (one WriteFile and one ReadFile per file, %d x 10 ms): %.0f ms"
+           " | ratio %.2f\n",
            installation, installs, FloorPauses, floor, installation / floor);
     PrintRuns("installation", installations);
     PrintRuns("floor", floors);
