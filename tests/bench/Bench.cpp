@@ -3,7 +3,10 @@
 // the file service on the largest item beside one WriteFile and ReadFile.
 // Prints figures and judges none of them.
 //   quillfern_bench [--starts=N] [--installs=N]
-// QUILLFERN_SETUP names the installer, QUILLFERN_MINIMAL_WINDOW the yardstick.
+// QUILLFERN_SETUP names the installer, QUILLFERN_MINIMAL_WINDOW the yardstick;
+// QUILLFERN_SETUP_BESIDE, when set, names another build of the installer
+// whose start-ups are timed in the same rounds, so that both meet the same
+// load on a shared machine.
 #include "app/Program.h"
 #include "e2e/InstalledFiles.h"
 #include "e2e/InstallerDriver.h"
@@ -50,11 +53,11 @@ static int Fail(const char* what)
 }
 
 // From process creation to the main window shown with its four buttons.
-static bool TimeInstallerStart(const std::string& folder, double& ms)
+static bool TimeInstallerStart(const std::string& folder, double& ms, const std::string& program = InstallerPath())
 {
     InstallerProcess installer;
     double start = NowMs();
-    if (!installer.Start(folder) || !installer.WaitForWindow())
+    if (!installer.Start(folder, program) || !installer.WaitForWindow())
         return false;
     ms = NowMs() - start;
     PostButtonClick(installer.Control(5));
@@ -236,22 +239,32 @@ int main(int argc, char** argv)
 
     // One untimed start of each first, so neither pays alone for Wine's
     // first loading of the system DLLs; then the two alternate.
+    const char* besidePath = getenv("QUILLFERN_SETUP_BESIDE");
+    std::string beside = besidePath && *besidePath ? WindowsPath(besidePath) : "";
     double ignored = 0;
-    if (!TimeInstallerStart(work, ignored) || !TimeMinimalStart(work, minimal, ignored))
+    if (!TimeInstallerStart(work, ignored) || !TimeMinimalStart(work, minimal, ignored)
+        || (!beside.empty() && !TimeInstallerStart(work, ignored, beside)))
         return Fail("a window did not appear");
-    std::vector<double> installerStarts, minimalStarts;
+    std::vector<double> installerStarts, minimalStarts, besideStarts;
     for (int i = 0; i < starts; i++) {
-        double installerMs = 0, minimalMs = 0;
-        if (!TimeInstallerStart(work, installerMs) || !TimeMinimalStart(work, minimal, minimalMs))
+        double installerMs = 0, minimalMs = 0, besideMs = 0;
+        if (!TimeInstallerStart(work, installerMs) || !TimeMinimalStart(work, minimal, minimalMs)
+            || (!beside.empty() && !TimeInstallerStart(work, besideMs, beside)))
             return Fail("a window did not appear");
         installerStarts.push_back(installerMs);
         minimalStarts.push_back(minimalMs);
+        besideStarts.push_back(besideMs);
     }
     double installerStart = Median(installerStarts), minimalStart = Median(minimalStarts);
     printf("start-up installer: %.0f ms (median of %d) | minimal window: %.0f ms | ratio %.2f\n", installerStart,
            starts, minimalStart, installerStart / minimalStart);
     PrintRuns("installer", installerStarts);
     PrintRuns("minimal window", minimalStarts);
+    if (!beside.empty()) {
+        printf("start-up beside: %.0f ms (median of %d, the other build in the same rounds)\n", Median(besideStarts),
+               starts);
+        PrintRuns("other build", besideStarts);
+    }
     fflush(stdout);
 
     std::vector<double> installations, floors;
