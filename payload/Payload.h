@@ -5,8 +5,10 @@
 
 // The seven items, end to end in one read-only block inside the executable,
 // in this order: HelpFrench, HelpEnglish, LibraryFile, ResidentFile,
-// ExampleSources, LogoBitmap, ButtonBitmap.
-extern const unsigned char PayloadBlock[PayloadSize];
+// ExampleSources, LogoBitmap, ButtonBitmap. The block is assembled
+// (PayloadBlock.s), under one symbol name on both targets: 32-bit C names
+// would otherwise carry a leading underscore and 64-bit ones none.
+extern const unsigned char PayloadBlock[PayloadSize] __asm__("PayloadBlock");
 
 // Marks: the first byte of each item, and one past its last byte, which is
 // the next item's first byte.

@@ -1,10 +1,16 @@
-// Times the installer under Wine: its start-up beside a minimal window's, and
-// an installation beside the least that writing the same files could cost.
+// Times the installer under Wine: its start-up beside a minimal window's, an
+// installation beside the least that writing the same files could cost, and
+// the file service on the largest item beside one WriteFile and ReadFile.
 // Prints figures and judges none of them.
 //   quillfern_bench [--starts=N] [--installs=N]
-// QUILLFERN_SETUP names the installer, QUILLFERN_MINIMAL_WINDOW the yardstick.
+// QUILLFERN_SETUP names the installer, QUILLFERN_MINIMAL_WINDOW the yardstick;
+// QUILLFERN_SETUP_BESIDE, when set, names another build of the installer
+// whose start-ups are timed in the same rounds, so that both meet the same
+// load on a shared machine.
+#include "app/Program.h"
 #include "e2e/InstalledFiles.h"
 #include "e2e/InstallerDriver.h"
+#include "runtime/File.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
 #include <algorithm>
@@ -47,11 +53,11 @@ static int Fail(const char* what)
 }
 
 // From process creation to the main window shown with its four buttons.
-static bool TimeInstallerStart(const std::string& folder, double& ms)
+static bool TimeInstallerStart(const std::string& folder, double& ms, const std::string& program = InstallerPath())
 {
     InstallerProcess installer;
     double start = NowMs();
-    if (!installer.Start(folder) || !installer.WaitForWindow())
+    if (!installer.Start(folder, program) || !installer.WaitForWindow())
         return false;
     ms = NowMs() - start;
     PostButtonClick(installer.Control(5));
@@ -111,8 +117,9 @@ static bool TimeInstallation(const std::string& parent, double& ms)
     return installer.WaitForEndAfterQuit(&exitCode) && InstalledWhole(host);
 }
 
-// The same bytes, one WriteFile per file, plus the installer's pauses. The
-// folders are made beforehand: only the writing is timed.
+// The same bytes, one WriteFile per file and one ReadFile to read it back,
+// plus the installer's pauses. The folders are made beforehand: only the
+// writing and reading are timed.
 static double TimeFloor(const std::string& folder)
 {
     static const char* const subfolders[] = {"Help\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\",
@@ -123,17 +130,90 @@ static double TimeFloor(const std::string& folder)
     std::vector<std::string> bytes;
     for (Target target : AllTargets)
         bytes.push_back(PayloadBytes(target, Language::French));
+    size_t largest = 0;
+    for (const std::string& file : bytes)
+        largest = std::max(largest, file.size());
+    std::string readBack(largest, '\0');
     double start = NowMs();
     for (size_t i = 0; i < bytes.size(); i++) {
-        HANDLE file = CreateFileA((folder + TargetPath(AllTargets[i])).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        WriteFile(file, bytes[i].data(), (DWORD)bytes[i].size(), &written, nullptr);
+        std::string path = folder + TargetPath(AllTargets[i]);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        DWORD done = 0;
+        WriteFile(file, bytes[i].data(), (DWORD)bytes[i].size(), &done, nullptr);
+        CloseHandle(file);
+        file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ReadFile(file, readBack.data(), (DWORD)bytes[i].size(), &done, nullptr);
         CloseHandle(file);
     }
     for (int i = 0; i < FloorPauses; i++)
         Sleep(10);
     return NowMs() - start;
+}
+
+// The file service as an installation uses it on one file: written byte by
+// byte through its buffer, flushed, read back and moved into place. -1 when
+// a step fails. (Here the calls are not inlined as in the program.)
+static double TimeFileService(const std::string& folder, const std::string& bytes)
+{
+    std::string fresh = folder + "service.new", target = folder + "service.bin";
+    const unsigned char* start = (const unsigned char*)bytes.data();
+    double begin = NowMs();
+    if (!FileCreate(0, fresh.c_str()))
+        return -1;
+    for (char byte : bytes)
+        FileWriteByte(byte);
+    int flushed = FileFlush(0);
+    FileClose(0);
+    bool done = flushed && FileMatches(fresh.c_str(), start, start + bytes.size())
+                && FileMoveReplacing(fresh.c_str(), target.c_str());
+    double ms = NowMs() - begin;
+    return done ? ms : -1;
+}
+
+// The same bytes in one WriteFile and one ReadFile; with `flush`, the
+// FlushFileBuffers between them too.
+static double TimeOneCallEach(const std::string& folder, const std::string& bytes, bool flush)
+{
+    std::string path = folder + "one-call.bin", readBack(bytes.size(), '\0');
+    double begin = NowMs();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD done = 0;
+    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &done, nullptr);
+    if (flush)
+        FlushFileBuffers(file);
+    CloseHandle(file);
+    file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ReadFile(file, readBack.data(), (DWORD)readBack.size(), &done, nullptr);
+    CloseHandle(file);
+    return NowMs() - begin;
+}
+
+// The fastest of `runs` alternating runs of each, so that a busy machine
+// slows them least.
+static bool TimeFileWriting(int runs)
+{
+    std::string largest;
+    for (Target target : AllTargets) {
+        std::string bytes = PayloadBytes(target, Language::French);
+        if (bytes.size() > largest.size())
+            largest = bytes;
+    }
+    std::string folder = MakeTempFolder("bench_file");
+    double service = 1e9, floor = 1e9, flushed = 1e9;
+    for (int i = 0; i < runs; i++) {
+        double ms = TimeFileService(folder, largest);
+        if (ms < 0)
+            return false;
+        service = std::min(service, ms);
+        floor = std::min(floor, TimeOneCallEach(folder, largest, false));
+        flushed = std::min(flushed, TimeOneCallEach(folder, largest, true));
+    }
+    RemoveFolderTree(folder);
+    printf("file of %zu bytes: file service (byte by byte, flush, read-back, move) %.1f ms | one WriteFile and one"
+           " ReadFile %.1f ms (with a flush between %.1f ms) | ratio %.2f (fastest of %d)\n",
+           largest.size(), service, floor, flushed, service / floor, runs);
+    return true;
 }
 
 static int CountArgument(int argc, char** argv, const char* name, int fallback)
@@ -150,6 +230,7 @@ int main(int argc, char** argv)
 {
     int starts = CountArgument(argc, argv, "--starts=", 7);
     int installs = CountArgument(argc, argv, "--installs=", 5);
+    PrepareServices(GetModuleHandleA(nullptr));
     const char* minimalPath = getenv("QUILLFERN_MINIMAL_WINDOW");
     if (InstallerPath().empty() || !minimalPath)
         return Fail("QUILLFERN_SETUP and QUILLFERN_MINIMAL_WINDOW name the two programs");
@@ -159,22 +240,32 @@ int main(int argc, char** argv)
 
     // One untimed start of each first, so neither pays alone for Wine's
     // first loading of the system DLLs; then the two alternate.
+    const char* besidePath = getenv("QUILLFERN_SETUP_BESIDE");
+    std::string beside = besidePath && *besidePath ? WindowsPath(besidePath) : "";
     double ignored = 0;
-    if (!TimeInstallerStart(work, ignored) || !TimeMinimalStart(work, minimal, ignored))
+    if (!TimeInstallerStart(work, ignored) || !TimeMinimalStart(work, minimal, ignored)
+        || (!beside.empty() && !TimeInstallerStart(work, ignored, beside)))
         return Fail("a window did not appear");
-    std::vector<double> installerStarts, minimalStarts;
+    std::vector<double> installerStarts, minimalStarts, besideStarts;
     for (int i = 0; i < starts; i++) {
-        double installerMs = 0, minimalMs = 0;
-        if (!TimeInstallerStart(work, installerMs) || !TimeMinimalStart(work, minimal, minimalMs))
+        double installerMs = 0, minimalMs = 0, besideMs = 0;
+        if (!TimeInstallerStart(work, installerMs) || !TimeMinimalStart(work, minimal, minimalMs)
+            || (!beside.empty() && !TimeInstallerStart(work, besideMs, beside)))
             return Fail("a window did not appear");
         installerStarts.push_back(installerMs);
         minimalStarts.push_back(minimalMs);
+        besideStarts.push_back(besideMs);
     }
     double installerStart = Median(installerStarts), minimalStart = Median(minimalStarts);
     printf("start-up installer: %.0f ms (median of %d) | minimal window: %.0f ms | ratio %.2f\n", installerStart,
            starts, minimalStart, installerStart / minimalStart);
     PrintRuns("installer", installerStarts);
     PrintRuns("minimal window", minimalStarts);
+    if (!beside.empty()) {
+        printf("start-up beside: %.0f ms (median of %d, the other build in the same rounds)\n", Median(besideStarts),
+               starts);
+        PrintRuns("other build", besideStarts);
+    }
     fflush(stdout);
 
     std::vector<double> installations, floors;
@@ -192,10 +283,12 @@ int main(int argc, char** argv)
         installations.push_back(installMs);
     }
     double installation = Median(installations), floor = Median(floors);
-    printf("installation: %.0f ms (median of %d) | floor (one WriteFile per file, %d x 10 ms): %.0f ms | ratio %.2f\n",
+    printf("installation: %.0f ms (median of %d) | floor (one WriteFile and one ReadFile per file, %d x 10 ms): %.0f ms"
+           " | ratio %.2f\n",
            installation, installs, FloorPauses, floor, installation / floor);
     PrintRuns("installation", installations);
     PrintRuns("floor", floors);
     RemoveFolderTree(work);
-    return 0;
+    fflush(stdout);
+    return TimeFileWriting(installs) ? 0 : Fail("the file service failed");
 }

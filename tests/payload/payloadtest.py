@@ -11,6 +11,7 @@ SOURCE_DIR = os.environ.get("QUILLFERN_SOURCE_DIR",
 ITEMS_DIR = os.environ.get("QUILLFERN_PAYLOAD_ITEMS", "")
 GENERATED_DIR = os.environ.get("QUILLFERN_PAYLOAD_GENERATED", "")
 ICON_FILE = os.environ.get("QUILLFERN_ICON_FILE", "")
+PROGRAM = os.environ.get("QUILLFERN_PROGRAM", "")
 OWN_CONTENT = os.environ.get("QUILLFERN_OWN_CONTENT", "1") == "1"
 TOOLS_DIR = os.path.join(SOURCE_DIR, "tools")
 DESCRIPTOR = os.path.join(SOURCE_DIR, "payload", "quillfern.json")

@@ -1,14 +1,16 @@
-"""The generated block and its layout header against the item files: order,
-offsets, sizes, marks, and that the marks need no code run at start-up."""
+"""The layout header and the built program against the item files: order,
+offsets, sizes, the block's bytes in the program, marks, and that the marks
+need no code run at start-up."""
 
 import os
 import re
 import shutil
+import struct
 import subprocess
 import tempfile
 import unittest
 
-from payloadtest import GENERATED_DIR, ITEM_FILES, SOURCE_DIR, item, main, require_items
+from payloadtest import GENERATED_DIR, ITEM_FILES, PROGRAM, SOURCE_DIR, item, main, require_items
 
 NAMES = ["HelpFrench", "HelpEnglish", "LibraryFile", "ResidentFile",
          "ExampleSources", "LogoBitmap", "ButtonBitmap"]
@@ -41,12 +43,36 @@ class Layout(unittest.TestCase):
     def test_example_size_is_the_whole_example_item(self):
         self.assertEqual(layout()["PayloadExampleTintwellSize"], len(item("Tintwell.pb")))
 
-    def test_block_holds_the_items_byte_for_byte(self):
-        with open(os.path.join(GENERATED_DIR, "PayloadBlock.cpp")) as f:
-            source = f.read()
-        body = source[source.index("{") + 1:source.index("};")]
-        block = bytes(int(h, 16) for h in re.findall(r"0x([0-9a-fA-F]{2})", body))
-        self.assertEqual(block, b"".join(item(n) for n in ITEM_FILES))
+    def test_the_program_holds_the_items_byte_for_byte_in_read_only_data(self):
+        self.assertTrue(PROGRAM, "QUILLFERN_PROGRAM must name the built program")
+        with open(PROGRAM, "rb") as f:
+            program = f.read()
+        block = b"".join(item(n) for n in ITEM_FILES)
+        at = program.find(block)
+        self.assertGreaterEqual(at, 0, "the items, end to end in order, are not in the program")
+        self.assertEqual(program.find(block, at + 1), -1, "the block is in the program twice")
+        section = file_section(program, at)
+        self.assertIsNotNone(section, "the block is not inside one of the program's sections")
+        name, start, size, flags = section
+        self.assertLessEqual(at + len(block), start + size, "the block runs past the end of %s" % name)
+        self.assertFalse(flags & (SCN_MEM_WRITE | SCN_MEM_EXECUTE), "%s is writable or executable" % name)
+
+
+SCN_MEM_EXECUTE = 0x20000000
+SCN_MEM_WRITE = 0x80000000
+
+
+def file_section(program, at):
+    """(name, file offset, size in the file, flags) of the PE section whose
+    bytes in the file hold offset `at`; None when none does."""
+    pe, = struct.unpack_from("<I", program, 0x3C)
+    count, optional = struct.unpack_from("<H12xH", program, pe + 6)
+    table = pe + 24 + optional
+    for i in range(count):
+        name, raw_size, raw_start, flags = struct.unpack_from("<8s8xII12xI", program, table + 40 * i)
+        if raw_start <= at < raw_start + raw_size:
+            return name.rstrip(b"\0").decode(), raw_start, raw_size, flags
+    return None
 
 
 def cross_compiler():

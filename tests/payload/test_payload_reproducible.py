@@ -40,8 +40,8 @@ def read(path):
 
 @unittest.skipUnless(CHMCMD, "chmcmd is not installed")
 class Reproducible(unittest.TestCase):
-    OUTPUTS = ITEM_FILES + ["Quillfern.ico", os.path.join("generated", "PayloadBlock.cpp"),
-                            os.path.join("generated", "PayloadLayout.h")]
+    OUTPUTS = ITEM_FILES + ["Quillfern.ico"] + [os.path.join("generated", name) for name in
+                                                ("PayloadBlock.s", "PayloadChecks.cpp", "PayloadLayout.h")]
 
     @classmethod
     def setUpClass(cls):

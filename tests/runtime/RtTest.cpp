@@ -155,3 +155,33 @@ TEST(RtByteAt, SignExtendsTheByte)
     EXPECT_EQ(RtByteAt(bytes + 2), -128);
     EXPECT_EQ(RtByteAt(bytes + 3), 0);
 }
+
+// The CRC-32 one bit at a time, as zlib defines it.
+static DWORD BitwiseCrc32(const unsigned char* bytes, size_t size)
+{
+    DWORD crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; i++) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; bit++)
+            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+// Several bytes are taken at once: every length and start around a step's
+// width must give the value of one byte at a time.
+TEST(RtCrc32, MatchesTheBitwiseCrcAtEveryLengthAndStart)
+{
+    EXPECT_EQ(RtCrc32("123456789", 9), 0xCBF43926u);
+    EXPECT_EQ(RtCrc32("", 0), 0u);
+    unsigned char bytes[64];
+    DWORD seed = 12345;
+    for (unsigned char& byte : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = (unsigned char)(seed >> 16);
+    }
+    for (size_t start = 0; start < 16; start++) {
+        for (size_t size = 0; start + size <= sizeof bytes; size++)
+            ASSERT_EQ(RtCrc32(bytes + start, size), BitwiseCrc32(bytes + start, size)) << start << " " << size;
+    }
+}
