@@ -45,28 +45,33 @@ std::string ExpectedCompletionText(Language language, int notWritten)
                   : "      Installation of Quillfern V2.10\n      is incomplete: " + count + " file(s) not written.";
 }
 
+// The same text in the installer's two languages.
+static std::string InLanguage(Language language, const char* french, const char* english)
+{
+    return language == Language::French ? french : english;
+}
+
 std::string ExpectedErrorTitle(Language language)
 {
-    return language == Language::French ? "Erreur :" : "Error :";
+    return InLanguage(language, "Erreur :", "Error :");
 }
 
 std::string ExpectedNoHostText(Language language)
 {
-    return language == Language::French
-        ? "      PureBasic est introuvable.\n      Rien n'a été installé."
-        : "      PureBasic could not be found.\n      Nothing was installed.";
+    return InLanguage(language, "      PureBasic est introuvable.\n      Rien n'a été installé.",
+                      "      PureBasic could not be found.\n      Nothing was installed.");
 }
 
 std::string ExpectedFolderDialogTitle(Language language)
 {
-    return language == Language::French ? "Où se trouve PureBasic ?" : "Where is PureBasic installed?";
+    return InLanguage(language, "Où se trouve PureBasic ?", "Where is PureBasic installed?");
 }
 
 std::string ExpectedNotAHostFolderText(Language language)
 {
-    return language == Language::French
-        ? "      Ce dossier ne contient pas PureBasic.exe.\n      Choisissez le dossier où PureBasic est installé."
-        : "      This folder does not contain PureBasic.exe.\n      Choose the folder where PureBasic is installed.";
+    return InLanguage(language,
+                      "      Ce dossier ne contient pas PureBasic.exe.\n      Choisissez le dossier où PureBasic est installé.",
+                      "      This folder does not contain PureBasic.exe.\n      Choose the folder where PureBasic is installed.");
 }
 
 std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten)
