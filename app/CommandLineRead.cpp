@@ -1,6 +1,7 @@
 // The program's own command line: read from the system, and its folder made
 // a path. The rules themselves are in CommandLine.cpp.
 #include "CommandLine.h"
+#include "HostLocator.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
@@ -32,15 +33,12 @@ void ReadCommandLine(CommandLine* result)
 static char* CommandFullFolder(const wchar_t* given)
 {
     auto* full = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
-    DWORD length = full && given ? GetFullPathNameW(given, RtPathCapacity - 1, full, nullptr) : 0;
+    DWORD length = full && given ? GetFullPathNameW(given, RtPathCapacity, full, nullptr) : 0;
     char* folder = nullptr;
-    if (length > 0 && length < RtPathCapacity - 1) {
-        if (full[length - 1] != L'\\') {
-            full[length] = L'\\';
-            full[length + 1] = 0;
-        }
+    if (length > 0 && length < RtPathCapacity) {
         char* start = StrFromWide(full, StrWorkPosition());
-        StrAssign(&folder, start);
+        StrSkipTerminator();
+        folder = HostFolderFromPath(start);
         StrRewind(start);
     }
     RtFree(full);

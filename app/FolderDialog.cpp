@@ -63,9 +63,7 @@ static int FolderDialogLoad(FolderDialogApi& api)
 // there is none to cut back to.
 static int FolderDialogCutToParent(wchar_t* path)
 {
-    int length = 0;
-    while (path[length])
-        length++;
+    int length = lstrlenW(path);
     if (length > 0 && path[length - 1] == L'\\')
         length--;
     while (length > 0 && path[length - 1] != L'\\')
