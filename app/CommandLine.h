@@ -4,9 +4,9 @@
 // folder, last, taking the rest of the line), /? (usage). Switches are
 // case-insensitive, in any order, each once.
 
-// Exit codes. Without /S the program ends with ExitInstalled, or with
+// Exit codes. Without /S the program ends with ExitOk, or with
 // ExitNotUnderstood for a command line it does not understand.
-constexpr unsigned ExitInstalled = 0;
+constexpr unsigned ExitOk = 0;              // ended normally; with /S, every file installed
 constexpr unsigned ExitNotUnderstood = 1;
 constexpr unsigned ExitNoHost = 2;           // nothing written
 constexpr unsigned ExitIncomplete = 3;       // some files kept as they were

@@ -1,10 +1,5 @@
 #include "HostLocator.h"
-#include "FolderDialog.h"
-#include "Installer.h"
-#include "Texts.h"
-#include "gui/Win.h"
 #include "runtime/File.h"
-#include "runtime/Req.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
@@ -133,44 +128,4 @@ char* HostFolderFromPath(const char* path)
     char* folder = nullptr;
     StrAssign(&folder, start);
     return folder;
-}
-
-// The dialog first opens above the registered folder, where PureBasic was
-// moved from; after a refused folder, in that folder, where the user was.
-static char* HostParentFolder(const char* folder)
-{
-    char* start = StrWorkPosition();
-    StrMid(folder, 1, StrLen(folder) - 1, start);
-    StrSkipTerminator();
-    char* parent = StrWorkPosition();
-    StrPathPart(start, parent);
-    char* result = nullptr;
-    StrAssign(&result, parent);
-    StrRewind(start);
-    return result;
-}
-
-char* AskHostFolder()
-{
-    char* registered = RegisteredHostFolder();
-    char* start = registered ? HostParentFolder(registered) : nullptr;
-    StrFree(registered);
-    for (;;) {
-        char* path = FolderDialogPick(WinHandle(MainWindow), Text(TextFolderDialogTitle), start);
-        StrFree(start);
-        if (!path)
-            return nullptr;
-        char* folder = HostFolderFromPath(path);
-        StrFree(path);
-        if (IsPureBasicFolder(folder))
-            return folder;
-        ReqMessage(Text(TextErrorTitle), Text(TextNotAHostFolder), MB_OK | MB_ICONWARNING);
-        start = folder;
-    }
-}
-
-char* ResolveHostFolder()
-{
-    char* folder = LocateHostFolder();
-    return folder ? folder : AskHostFolder();
 }

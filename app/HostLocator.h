@@ -1,6 +1,7 @@
 #pragma once
 // Finds the host's installation folder: a folder that holds PureBasic.exe,
-// named by the shell registration of PureBasic.exe or else picked by the user.
+// named by the shell registration of PureBasic.exe. Asking the user is the
+// window's part (HostChoice).
 
 // Every host folder below is absolute and ends in a backslash; each one
 // returned is a new string that the caller owns.
@@ -17,13 +18,6 @@ char* RegisteredHostFolder();
 // The first folder a registration names that is a PureBasic folder; null
 // when neither names one.
 char* LocateHostFolder();
-// Asks with the system's folder dialog, over the installer window, until the
-// user picks a PureBasic folder (returned) or cancels (null); a folder
-// without PureBasic.exe is refused with a message and the dialog comes back.
-char* AskHostFolder();
-// The registered PureBasic folder, else the one the user picks; null when
-// the user cancels.
-char* ResolveHostFolder();
 
 // The folder of the program named by a shell command line, at resultStart
 // (string protocol); the empty string when the command names no absolute path.

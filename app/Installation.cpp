@@ -1,5 +1,4 @@
 #include "Installation.h"
-#include "HostLocator.h"
 #include "Installer.h"
 #include "ConsoleLog.h"
 #include "Texts.h"
@@ -13,10 +12,11 @@ unsigned char Language;
 char* SeparatorLine;
 ExampleEntry* ExampleTable;
 int ExampleCount;
-int ListLine;
-int FilesNotWritten;
-int SilentRun;
-char* HostFolderArgument;
+
+// The window's log line the caret stands on.
+static int ListLine;
+// Of the installation under way.
+static int FilesNotWritten;
 
 static char* ExtractedLabel;
 static char* NotWrittenLabel;
@@ -58,11 +58,8 @@ static void HoldLogDrawing(int held)
 
 // The caret follows the newest line. A single-selection list box refuses to
 // move its caret while a line is selected, so the selection goes first.
-void ProgressStep()
+static void ProgressStep()
 {
-    // A silent run has no list to scroll and no one to pause for.
-    if (SilentRun)
-        return;
     HWND list = CtlHandle(LogList);
     SendMessageA(list, LB_SETCURSEL, (WPARAM)-1, 0);
     SendMessageA(list, LB_SETCARETINDEX, (WPARAM)ListLine, 0);
@@ -70,16 +67,24 @@ void ProgressStep()
     RtSleep(10);
 }
 
-// Appends a line to the log; 1 when the list took it, so that the caret is
-// moved by the lines that are really there.
-int LogLine(const char* text)
+// 1 when the list took the line, so that the caret is moved by the lines
+// that are really there.
+int LogLine(InstallationLog log, const char* text)
 {
-    if (SilentRun) {
+    if (log == LogToOutput) {
         ConsoleLogLine(text ? text : "");
         return 1;
     }
     HoldLogDrawing(1);
     return CtlAddItem(LogList, -1, text ? text : "") >= 0 ? 1 : 0;
+}
+
+// Standard output has no list to scroll and no one to pause for.
+void LogAdvance(InstallationLog log, int lines)
+{
+    ListLine += lines;
+    if (log == LogToWindow)
+        ProgressStep();
 }
 
 // Builds the parts one after the other in the work buffer as an argument;
@@ -159,113 +164,83 @@ static int InstallFile(const char* path, const unsigned char* start, const unsig
 
 // Three lines in this order, one statement each: the operands of + are
 // unsequenced, so a sum of the calls could append them in any order.
-static int LogThreeLines(const char* first, const char* second, const char* third)
+static int LogThreeLines(InstallationLog log, const char* first, const char* second, const char* third)
 {
-    int lines = LogLine(first);
-    lines += LogLine(second);
-    lines += LogLine(third);
+    int lines = LogLine(log, first);
+    lines += LogLine(log, second);
+    lines += LogLine(log, third);
     return lines;
 }
 
 // The three lines of one file: an empty line, the label, the file's name.
-static int LogFile(int written, const char* name)
+static int LogFile(InstallationLog log, int written, const char* name)
 {
-    return LogThreeLines("", written ? ExtractedLabel : NotWrittenLabel, name);
-}
-
-static void Advance(int lines)
-{
-    ListLine += lines;
-    ProgressStep();
+    return LogThreeLines(log, "", written ? ExtractedLabel : NotWrittenLabel, name);
 }
 
 // The caret first steps over the lines logged before the help file.
-static void InstallHelp(const char* host, int linesBefore)
+static void InstallHelp(const InstallationOrder& order, int linesBefore)
 {
-    const unsigned char* start = Language == 0 ? HelpFrenchStart : HelpEnglishStart;
-    const unsigned char* end = Language == 0 ? HelpEnglishStart : LibraryFileStart;
-    char* path = JoinArgument(host, "\\Help\\Quillfern.chm");
+    const unsigned char* start = order.language == LanguageFrench ? HelpFrenchStart : HelpEnglishStart;
+    const unsigned char* end = order.language == LanguageFrench ? HelpEnglishStart : LibraryFileStart;
+    char* path = JoinArgument(order.host, "\\Help\\Quillfern.chm");
     int written = InstallFile(path, start, end);
     StrRewind(path);
-    Advance(linesBefore);
-    char* heading = JoinArgument(host, " . . .");
-    int lines = LogLine(heading);
+    LogAdvance(order.log, linesBefore);
+    char* heading = JoinArgument(order.host, " . . .");
+    int lines = LogLine(order.log, heading);
     StrRewind(heading);
-    Advance(lines + LogFile(written, "Help\\Quillfern.chm"));
+    LogAdvance(order.log, lines + LogFile(order.log, written, "Help\\Quillfern.chm"));
 }
 
-static void InstallItem(const char* host, const char* target, const unsigned char* start, const unsigned char* end)
+static void InstallItem(const InstallationOrder& order, const char* target, const unsigned char* start,
+                        const unsigned char* end)
 {
-    char* path = JoinArgument(host, target);
+    char* path = JoinArgument(order.host, target);
     int written = InstallFile(path, start, end);
     StrRewind(path);
-    Advance(LogFile(written, target));
+    LogAdvance(order.log, LogFile(order.log, written, target));
 }
 
-static void InstallExample(const char* host, const ExampleEntry& entry, const unsigned char* bytes)
+static void InstallExample(const InstallationOrder& order, const ExampleEntry& entry, const unsigned char* bytes)
 {
-    char* path = JoinArgument(host, "Examples\\Quillfern\\", entry.Name);
+    char* path = JoinArgument(order.host, "Examples\\Quillfern\\", entry.Name);
     char* folder = StrWorkPosition();
     StrPathPart(path, folder);
     StrSkipTerminator();
     DirCreate(folder);
     int written = InstallFile(path, bytes, bytes + entry.Size);
     StrRewind(path);
-    Advance(LogFile(written, entry.Name));
+    LogAdvance(order.log, LogFile(order.log, written, entry.Name));
 }
 
-static void InstallExamples(const char* host)
+static void InstallExamples(const InstallationOrder& order)
 {
-    char* folder = JoinArgument(host, "Examples\\Quillfern\\");
-    Advance(LogThreeLines("", SeparatorLine, folder));
+    char* folder = JoinArgument(order.host, "Examples\\Quillfern\\");
+    LogAdvance(order.log, LogThreeLines(order.log, "", SeparatorLine, folder));
     StrRewind(folder);
     // Each example's bytes follow the previous one's, written or not.
     const unsigned char* cursor = ExampleSourcesStart;
     for (int i = 0; i < ExampleCount; i++) {
-        InstallExample(host, ExampleTable[i], cursor);
+        InstallExample(order, ExampleTable[i], cursor);
         cursor += ExampleTable[i].Size;
     }
 }
 
-static void ChooseLabels()
+static void ChooseLabels(unsigned char language)
 {
-    StrSet(&ExtractedLabel, Text(TextExtractedLabel));
-    StrSet(&NotWrittenLabel, Text(TextNotWrittenLabel));
+    StrSet(&ExtractedLabel, TextIn(TextExtractedLabel, language));
+    StrSet(&NotWrittenLabel, TextIn(TextNotWrittenLabel, language));
 }
 
-// The folder named on the command line where it is a PureBasic folder; where
-// it is not, the window asks as for a stale registration. Without one, the
-// registered folder, or in the window the one the user picks. A silent run
-// asks no one.
-static char* FindHostFolder()
+int InstallLibrary(const InstallationOrder& order)
 {
-    char* host = nullptr;
-    if (HostFolderArgument && IsPureBasicFolder(HostFolderArgument)) {
-        StrSet(&host, HostFolderArgument);
-        return host;
-    }
-    if (SilentRun)
-        return HostFolderArgument ? nullptr : LocateHostFolder();
-    return HostFolderArgument ? AskHostFolder() : ResolveHostFolder();
-}
-
-int InstallLibrary()
-{
-    CtlDisable(InstallButton, 1);
-    CtlDisable(CancelButton, 1);
-    char* host = FindHostFolder();
-    if (StrLen(host) == 0) {
-        StrFree(host);
-        return 0;
-    }
-    ChooseLabels();
+    ChooseLabels(order.language);
     FilesNotWritten = 0;
-    CreateHostFolders(host);
-    InstallHelp(host, LogLine(SeparatorLine));
-    InstallItem(host, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
-    InstallItem(host, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
-    InstallExamples(host);
-    CtlDisable(CancelButton, 0);
-    StrFree(host);
-    return 1;
+    CreateHostFolders(order.host);
+    InstallHelp(order, LogLine(order.log, SeparatorLine));
+    InstallItem(order, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
+    InstallItem(order, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
+    InstallExamples(order);
+    return FilesNotWritten;
 }

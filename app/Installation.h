@@ -1,6 +1,6 @@
 #pragma once
 // The installation procedure: folders and files under the host folder,
-// logged line by line in the list box.
+// logged line by line where its order says.
 
 struct ExampleEntry {
     char* Name;     // relative to the library's example folder, with a leading backslash
@@ -9,18 +9,25 @@ struct ExampleEntry {
 
 extern ExampleEntry* ExampleTable;
 extern int ExampleCount;
-extern int ListLine;            // the log line the caret stands on
-extern int FilesNotWritten;     // of the last installation
-// The folder named on the command line (absolute, ending in a backslash;
-// empty when it names no path), which stands in for the registered one;
-// null when none was named.
-extern char* HostFolderArgument;
+
+// Where an installation's log goes.
+enum InstallationLog : unsigned char {
+    LogToWindow,    // the window's list, its caret following each step with a 10 ms pause
+    LogToOutput,    // standard output, when that is a file or a pipe (ConsoleLog)
+};
+
+// What to install where, and where its log goes.
+struct InstallationOrder {
+    unsigned char language;     // LanguageFrench or LanguageEnglish (Texts.h)
+    const char* host;           // a PureBasic folder, absolute, ending in a backslash
+    InstallationLog log;
+};
 
 void BuildExampleTable();
-// 1 when it has run through (FilesNotWritten tells how well), 0 when no host
-// folder was registered or picked, in which case nothing was created or written.
-int InstallLibrary();
-void ProgressStep();
-// Appends a line to the log (standard output in a silent run); 1 when the
-// log took it.
-int LogLine(const char* text);
+// Creates the folders and writes the files; returns how many files were not
+// written (each kept exactly as it was).
+int InstallLibrary(const InstallationOrder& order);
+// Appends a line to the log; 1 when the log took it.
+int LogLine(InstallationLog log, const char* text);
+// One step of the log: the caret moves over the lines the step added.
+void LogAdvance(InstallationLog log, int lines);

@@ -5,8 +5,6 @@
 extern unsigned char Language;
 // 62 "=" characters, built once at start; the log's separator.
 extern char* SeparatorLine;
-// 1 in a run without a window (/S): the log goes to standard output.
-extern int SilentRun;
 
 // The installer window's number (gui/Win), and its control numbers.
 constexpr int MainWindow = 0;

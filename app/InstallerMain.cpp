@@ -1,6 +1,7 @@
 #include "Installer.h"
 #include "CommandLine.h"
 #include "ConsoleLog.h"
+#include "HostChoice.h"
 #include "Installation.h"
 #include "OneInstallation.h"
 #include "InstallerWindow.h"
@@ -14,6 +15,10 @@
 #include "runtime/Str.h"
 
 static int QuitRequested;
+// The folder named on the command line (absolute, ending in a backslash;
+// empty when it names no path), which stands in for the registered one;
+// null when none was named.
+static char* NamedFolder;
 
 static void ChooseLanguage(unsigned char language)
 {
@@ -29,30 +34,37 @@ static void ChooseLanguage(unsigned char language)
     CtlAddItem(LogList, -1, Text(TextInstallHeading));
 }
 
-static void ShowCompletion()
+static void ShowCompletion(int filesNotWritten)
 {
-    if (FilesNotWritten == 0) {
+    if (filesNotWritten == 0) {
         ReqMessage(Text(TextInfoTitle), Text(TextCompleted), MB_OK | MB_ICONINFORMATION);
         return;
     }
     char* text = StrWorkPosition();
     StrAppend(Text(TextIncompleteStart));
-    StrFromInt(FilesNotWritten, StrWorkPosition());
+    StrFromInt(filesNotWritten, StrWorkPosition());
     StrAppend(Text(TextIncompleteEnd));
     StrSkipTerminator();
     ReqMessage(Text(TextInfoTitle), text, MB_OK | MB_ICONWARNING);
     StrRewind(text);
 }
 
+// No message is read from the click to the completion message: the buttons
+// stay disabled meanwhile, the folder dialog included; one run installs once.
 static void Install()
 {
-    BuildExampleTable();
-    if (InstallLibrary()) {
-        ShowCompletion();
-        return;
+    CtlDisable(InstallButton, 1);
+    CtlDisable(CancelButton, 1);
+    char* host = HostChoiceForWindow(NamedFolder);
+    if (StrLen(host) == 0) {
+        ReqMessage(Text(TextErrorTitle), Text(TextNoHost), MB_OK | MB_ICONSTOP);
+        FinalCleanup();
     }
-    ReqMessage(Text(TextErrorTitle), Text(TextNoHost), MB_OK | MB_ICONSTOP);
-    FinalCleanup();
+    BuildExampleTable();
+    int notWritten = InstallLibrary({Language, host, LogToWindow});
+    StrFree(host);
+    CtlDisable(CancelButton, 0);
+    ShowCompletion(notWritten);
 }
 
 static void HandleEvent(int event)
@@ -109,7 +121,7 @@ static int PayloadIsIntact()
 {
     if (!silent)
         ReqMessage(Text(TextDamagedTitle), Text(TextDamaged), MB_OK | MB_ICONSTOP);
-    EndProgram(silent ? ExitDamaged : ExitInstalled);
+    EndProgram(silent ? ExitDamaged : ExitOk);
 }
 
 // /? alone, or a command line not understood: nothing else is done.
@@ -117,7 +129,7 @@ static int PayloadIsIntact()
 {
     if (!line.silent)
         ReqMessage(Text(TextUsageTitle), Text(TextUsage), MB_OK | MB_ICONINFORMATION);
-    EndProgram(line.understood ? ExitInstalled : ExitNotUnderstood);
+    EndProgram(line.understood ? ExitOk : ExitNotUnderstood);
 }
 
 // Another installation runs: its window, if it shows one, comes to the front.
@@ -126,7 +138,7 @@ static int PayloadIsIntact()
     if (silent)
         EndProgram(ExitAlreadyRunning);
     ShowRunningInstaller();
-    EndProgram(ExitInstalled);
+    EndProgram(ExitOk);
 }
 
 static unsigned char DisplayLanguage()
@@ -137,14 +149,15 @@ static unsigned char DisplayLanguage()
 // The window's run without the window: the same log, on standard output.
 [[noreturn]] static void InstallSilently(const CommandLine& line)
 {
-    SilentRun = 1;
     ConsoleLogOpen();
     Language = line.language != CommandLanguageNone ? (unsigned char)line.language : DisplayLanguage();
-    LogLine(Text(TextInstallHeading));
-    BuildExampleTable();
-    if (!InstallLibrary())
+    LogLine(LogToOutput, Text(TextInstallHeading));
+    char* host = HostChoiceWithoutWindow(NamedFolder);
+    if (StrLen(host) == 0)
         FinalCleanup(ExitNoHost);
-    FinalCleanup(FilesNotWritten == 0 ? ExitInstalled : ExitIncomplete);
+    BuildExampleTable();
+    int notWritten = InstallLibrary({Language, host, LogToOutput});
+    FinalCleanup(notWritten == 0 ? ExitOk : ExitIncomplete);
 }
 
 void InstallerMain()
@@ -157,7 +170,7 @@ void InstallerMain()
         RefuseDamagedCopy(line.silent);
     if (!ClaimInstallation())
         LeaveToRunningInstaller(line.silent);
-    HostFolderArgument = CommandLineFolder(line);
+    NamedFolder = CommandLineFolder(line);
     char* start = StrWorkPosition();
     StrPad("", 62, "=", start);
     StrAssign(&SeparatorLine, start);

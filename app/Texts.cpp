@@ -26,61 +26,62 @@ static const char UsageText[] =
     "5 another installation running, nothing done.";
 static const char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
 
-// In the order of TextId.
-static const char* const FrenchTexts[] = {
-    "Français",
-    "English",
-    "Installer",
-    "Annuler",
-    CreditText,
-    "Installation de la librairie :",
-    "Fichier extrait : ",
-    "Fichier non écrit : ",
-    "Infos :",
-    "      L'installation de la librairie Quillfern V2.10        \n      est terminée",
-    "      L'installation de la librairie Quillfern V2.10\n      est incomplète : ",
-    " fichier(s) non écrit(s).",
-    "Erreur :",
-    "      PureBasic est introuvable.\n      Rien n'a été installé.",
-    "Où se trouve PureBasic ?",
-    "      Ce dossier ne contient pas PureBasic.exe.\n      Choisissez le dossier où PureBasic est installé.",
-    DamagedTitle,
-    DamagedText,
-    UsageTitle,
-    UsageText,
+// One row per text, its French beside its English, under its own name:
+// the rows' order is checked against TextId when the program is built.
+struct TextRow {
+    TextId id;
+    const char* french;
+    const char* english;
 };
 
-static const char* const EnglishTexts[] = {
-    "Français",
-    "English",
-    "Install",
-    "Cancel",
-    CreditText,
-    "Library installation :",
-    "Extracted file : ",
-    "File not written : ",
-    "Infos :",
-    "      Installation of Quillfern V2.10         \n      library is ended",
-    "      Installation of Quillfern V2.10\n      is incomplete: ",
-    " file(s) not written.",
-    "Error :",
-    "      PureBasic could not be found.\n      Nothing was installed.",
-    "Where is PureBasic installed?",
-    "      This folder does not contain PureBasic.exe.\n      Choose the folder where PureBasic is installed.",
-    DamagedTitle,
-    DamagedText,
-    UsageTitle,
-    UsageText,
+static constexpr TextRow Texts[] = {
+    {TextFrenchButton, "Français", "Français"},
+    {TextEnglishButton, "English", "English"},
+    {TextInstallButton, "Installer", "Install"},
+    {TextCancelButton, "Annuler", "Cancel"},
+    {TextCredit, CreditText, CreditText},
+    {TextInstallHeading, "Installation de la librairie :", "Library installation :"},
+    {TextExtractedLabel, "Fichier extrait : ", "Extracted file : "},
+    {TextNotWrittenLabel, "Fichier non écrit : ", "File not written : "},
+    {TextInfoTitle, "Infos :", "Infos :"},
+    {TextCompleted,
+     "      L'installation de la librairie Quillfern V2.10        \n      est terminée",
+     "      Installation of Quillfern V2.10         \n      library is ended"},
+    {TextIncompleteStart,
+     "      L'installation de la librairie Quillfern V2.10\n      est incomplète : ",
+     "      Installation of Quillfern V2.10\n      is incomplete: "},
+    {TextIncompleteEnd, " fichier(s) non écrit(s).", " file(s) not written."},
+    {TextErrorTitle, "Erreur :", "Error :"},
+    {TextNoHost,
+     "      PureBasic est introuvable.\n      Rien n'a été installé.",
+     "      PureBasic could not be found.\n      Nothing was installed."},
+    {TextFolderDialogTitle, "Où se trouve PureBasic ?", "Where is PureBasic installed?"},
+    {TextNotAHostFolder,
+     "      Ce dossier ne contient pas PureBasic.exe.\n      Choisissez le dossier où PureBasic est installé.",
+     "      This folder does not contain PureBasic.exe.\n      Choose the folder where PureBasic is installed."},
+    {TextDamagedTitle, DamagedTitle, DamagedTitle},
+    {TextDamaged, DamagedText, DamagedText},
+    {TextUsageTitle, UsageTitle, UsageTitle},
+    {TextUsage, UsageText, UsageText},
 };
 
-static_assert(sizeof FrenchTexts / sizeof FrenchTexts[0] == TextCount, "one French text for each TextId");
-static_assert(sizeof EnglishTexts / sizeof EnglishTexts[0] == TextCount, "one English text for each TextId");
+static_assert(sizeof Texts / sizeof Texts[0] == TextCount, "one row for each TextId");
+
+static constexpr bool TextRowsInOrder()
+{
+    for (int i = 0; i < TextCount; i++) {
+        if (Texts[i].id != i)
+            return false;
+    }
+    return true;
+}
+static_assert(TextRowsInOrder(), "each text's row stands at its TextId");
 
 const char* TextIn(TextId id, unsigned char language)
 {
     if (id >= TextCount)
         return "";
-    return language == LanguageFrench ? FrenchTexts[id] : EnglishTexts[id];
+    return language == LanguageFrench ? Texts[id].french : Texts[id].english;
 }
 
 const char* Text(TextId id)

@@ -1,6 +1,6 @@
 #pragma once
-// Every text the installer shows, one table per language, in UTF-8. A line
-// feed separates the lines of a message.
+// Every text the installer shows, one row per text with its French and its
+// English, in UTF-8. A line feed separates the lines of a message.
 
 // The values of Language.
 constexpr unsigned char LanguageFrench = 0;

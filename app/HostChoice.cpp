@@ -1,0 +1,69 @@
+#include "HostChoice.h"
+#include "FolderDialog.h"
+#include "HostLocator.h"
+#include "Installer.h"
+#include "Texts.h"
+#include "gui/Win.h"
+#include "runtime/Req.h"
+#include "runtime/Str.h"
+
+// The dialog first opens above the registered folder, where PureBasic was
+// moved from; after a refused folder, in that folder, where the user was.
+static char* HostChoiceParentFolder(const char* folder)
+{
+    char* start = StrWorkPosition();
+    StrMid(folder, 1, StrLen(folder) - 1, start);
+    StrSkipTerminator();
+    char* parent = StrWorkPosition();
+    StrPathPart(start, parent);
+    char* result = nullptr;
+    StrAssign(&result, parent);
+    StrRewind(start);
+    return result;
+}
+
+// Asks with the system's folder dialog, over the installer window, until the
+// user picks a PureBasic folder (returned) or cancels (null); a folder
+// without PureBasic.exe is refused with a message and the dialog comes back.
+static char* HostChoiceAsk()
+{
+    char* registered = RegisteredHostFolder();
+    char* start = registered ? HostChoiceParentFolder(registered) : nullptr;
+    StrFree(registered);
+    for (;;) {
+        char* path = FolderDialogPick(WinHandle(MainWindow), Text(TextFolderDialogTitle), start);
+        StrFree(start);
+        if (!path)
+            return nullptr;
+        char* folder = HostFolderFromPath(path);
+        StrFree(path);
+        if (IsPureBasicFolder(folder))
+            return folder;
+        ReqMessage(Text(TextErrorTitle), Text(TextNotAHostFolder), MB_OK | MB_ICONWARNING);
+        start = folder;
+    }
+}
+
+static char* HostChoiceCopy(const char* folder)
+{
+    char* copy = nullptr;
+    StrSet(&copy, folder);
+    return copy;
+}
+
+char* HostChoiceForWindow(const char* named)
+{
+    if (named && IsPureBasicFolder(named))
+        return HostChoiceCopy(named);
+    if (named)
+        return HostChoiceAsk();
+    char* folder = LocateHostFolder();
+    return folder ? folder : HostChoiceAsk();
+}
+
+char* HostChoiceWithoutWindow(const char* named)
+{
+    if (named)
+        return IsPureBasicFolder(named) ? HostChoiceCopy(named) : nullptr;
+    return LocateHostFolder();
+}

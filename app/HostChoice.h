@@ -1,0 +1,13 @@
+#pragma once
+// Which host folder a run installs into: the folder named on the command
+// line, the registered one, or, in the window, the one the user picks with
+// the folder dialog. Each folder returned is a new string that the caller
+// owns, absolute and ending in a backslash; null when there is none.
+
+// For the install click: the named folder where it is a PureBasic folder;
+// where it is not, the user is asked, as for a stale registration. Without
+// one, the registered folder, else the one the user picks.
+char* HostChoiceForWindow(const char* named);
+// For a run that asks no one: the named folder where it is a PureBasic
+// folder (else none); without one, the registered folder.
+char* HostChoiceWithoutWindow(const char* named);
