@@ -53,9 +53,30 @@ static void CommandSetOnce(int* flag, int unset, int value, CommandLine* result)
     *flag = value;
 }
 
+static int CommandIsHexDigit(char c)
+{
+    c = CommandLower(c);
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+// The relaunched copy's channel: exactly its length of hexadecimal digits.
+static void CommandTakeChannel(const char* digits, int length, CommandLine* result)
+{
+    int valid = length == CommandChannelLength && !result->channel;
+    for (int i = 0; valid && i < length; i++)
+        valid = CommandIsHexDigit(digits[i]);
+    if (!valid)
+        result->understood = 0;
+    result->channel = digits;
+}
+
 static void CommandTakeWord(const char* word, int length, CommandLine* result)
 {
-    if (CommandIsWord(word, length, "/s"))
+    static const char RelaunchedSwitch[] = "/relaunched=";
+    constexpr int RelaunchedLength = sizeof RelaunchedSwitch - 1;
+    if (length >= RelaunchedLength && CommandStartsWith(word, RelaunchedSwitch))
+        CommandTakeChannel(word + RelaunchedLength, length - RelaunchedLength, result);
+    else if (CommandIsWord(word, length, "/s"))
         CommandSetOnce(&result->silent, 0, 1, result);
     else if (CommandIsWord(word, length, "/?"))
         CommandSetOnce(&result->usage, 0, 1, result);
@@ -92,7 +113,7 @@ static void CommandTakeFolder(const char* rest, CommandLine* result)
 
 void ParseCommandLine(const char* line, CommandLine* result)
 {
-    *result = {1, 0, 0, CommandLanguageNone, nullptr, 0};
+    *result = {1, 0, 0, CommandLanguageNone, nullptr, 0, nullptr};
     const char* next = CommandSkipProgramName(line ? line : "");
     for (;;) {
         while (CommandIsBlank(*next))
@@ -110,5 +131,8 @@ void ParseCommandLine(const char* line, CommandLine* result)
         next += length;
     }
     if (result->usage && (result->silent || result->language != CommandLanguageNone || result->folder))
+        result->understood = 0;
+    // The relaunched copy is told everything: silent, its language, its folder.
+    if (result->channel && (!result->silent || result->language == CommandLanguageNone || !result->folder))
         result->understood = 0;
 }

@@ -3,6 +3,9 @@
 // /S (silent), /L=fr or /L=en (its language), /D=<folder> (the PureBasic
 // folder, last, taking the rest of the line), /? (usage). Switches are
 // case-insensitive, in any order, each once.
+// Internal: /RELAUNCHED=<channel> marks the copy that the installer starts
+// again with administrator rights (with /S, /L= and /D=); the channel's name
+// is CommandChannelLength hexadecimal digits.
 
 // Exit codes. Without /S the program ends with ExitOk, or with
 // ExitNotUnderstood for a command line it does not understand.
@@ -12,8 +15,10 @@ constexpr unsigned ExitNoHost = 2;           // nothing written
 constexpr unsigned ExitIncomplete = 3;       // some files kept as they were
 constexpr unsigned ExitDamaged = 4;          // nothing written
 constexpr unsigned ExitAlreadyRunning = 5;   // nothing done
+constexpr unsigned ExitNoRights = 6;         // the folder needs rights that were not given; nothing written
 
 constexpr int CommandLanguageNone = -1;      // else 0 French, 1 English
+constexpr int CommandChannelLength = 32;
 
 struct CommandLine {
     int understood;         // 0 when any part of the line is not understood
@@ -22,6 +27,7 @@ struct CommandLine {
     int language;           // /L=, or CommandLanguageNone
     const char* folder;     // /D=: its first byte in the line, quotes left out; null without /D=
     int folderLength;       // in bytes
+    const char* channel;    // /RELAUNCHED=: its CommandChannelLength digits in the line; null without it
 };
 
 // Parses a whole command line, program name first (skipped as Windows does:

@@ -1,5 +1,6 @@
 #include "Installation.h"
 #include "Installer.h"
+#include "Channel.h"
 #include "ConsoleLog.h"
 #include "Texts.h"
 #include "gui/Ctl.h"
@@ -71,6 +72,8 @@ static void ProgressStep()
 // that are really there.
 int LogLine(InstallationLog log, const char* text)
 {
+    if (log == LogToFirstCopy)
+        return ChannelSendLine(text ? text : "");
     if (log == LogToOutput) {
         ConsoleLogLine(text ? text : "");
         return 1;
@@ -79,10 +82,13 @@ int LogLine(InstallationLog log, const char* text)
     return CtlAddItem(LogList, -1, text ? text : "") >= 0 ? 1 : 0;
 }
 
-// Standard output has no list to scroll and no one to pause for.
+// Standard output has no list to scroll and no one to pause for; the first
+// copy moves its own caret, pausing as it does for its own steps.
 void LogAdvance(InstallationLog log, int lines)
 {
     ListLine += lines;
+    if (log == LogToFirstCopy)
+        ChannelSendNumber(ChannelStep, lines);
     if (log == LogToWindow)
         ProgressStep();
 }
@@ -106,14 +112,69 @@ static void CreateFolder(const char* host, const char* folder)
     StrRewind(path);
 }
 
+// The folders under the host folder, each parent before its children; the
+// examples' own folders come from their names.
+static const char* const HostFolders[] = {
+    "", "Examples\\", "Examples\\Quillfern\\", "Residents\\", "PureLibraries\\",
+    "PureLibraries\\UserLibraries\\", "Help\\",
+};
+
 static void CreateHostFolders(const char* host)
 {
-    static const char* const folders[] = {
-        "", "Examples\\", "Examples\\Quillfern\\", "Residents\\", "PureLibraries\\",
-        "PureLibraries\\UserLibraries\\", "Help\\",
-    };
-    for (const char* folder : folders)
+    for (const char* folder : HostFolders)
         CreateFolder(host, folder);
+}
+
+// Digits of the test file's name: no other file there has it.
+constexpr int TestNameDigits = 16;
+
+// A folder that does not exist yet passes: it is made under one that does.
+// The file, of a new name, is gone when its handle closes.
+static int CanWriteIn(const char* folder)
+{
+    char digits[TestNameDigits + 1];
+    if (!RtRandomHex(digits, TestNameDigits))
+        return 0;
+    wchar_t* wideFolder = FileWidePath(folder);
+    DWORD attributes = wideFolder ? GetFileAttributesW(wideFolder) : INVALID_FILE_ATTRIBUTES;
+    RtFree(wideFolder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 1;
+    char* path = JoinArgument(folder, "QuillfernSetup-", digits);
+    wchar_t* wide = FileWidePath(path);
+    StrRewind(path);
+    HANDLE file = wide ? CreateFileW(wide, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                       : INVALID_HANDLE_VALUE;
+    RtFree(wide);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    CloseHandle(file);
+    return 1;
+}
+
+static int CanWriteUnder(const char* host, const char* first, const char* second = nullptr)
+{
+    char* folder = JoinArgument(host, first, second);
+    char* parent = StrWorkPosition();
+    StrPathPart(folder, parent);
+    StrSkipTerminator();
+    int writable = CanWriteIn(parent);
+    StrRewind(folder);
+    return writable;
+}
+
+int InstallationCanWrite(const char* host)
+{
+    for (const char* folder : HostFolders) {
+        if (!CanWriteUnder(host, folder))
+            return 0;
+    }
+    for (int i = 0; i < ExampleCount; i++) {
+        if (!CanWriteUnder(host, "Examples\\Quillfern\\", ExampleTable[i].Name))
+            return 0;
+    }
+    return 1;
 }
 
 // A file's new bytes go to a file of their own beside it, named after it

@@ -14,6 +14,7 @@ extern int ExampleCount;
 enum InstallationLog : unsigned char {
     LogToWindow,    // the window's list, its caret following each step with a 10 ms pause
     LogToOutput,    // standard output, when that is a file or a pipe (ConsoleLog)
+    LogToFirstCopy, // the installer that started this copy with rights, which shows it (Channel)
 };
 
 // What to install where, and where its log goes.
@@ -24,6 +25,11 @@ struct InstallationOrder {
 };
 
 void BuildExampleTable();
+// 1 when this process can create and delete a file in the host folder and
+// in each of its sub-folders that the installation writes into and that
+// already exist (after BuildExampleTable): a test, not a guess from the
+// folders' rights, which miss read-only media and shares.
+int InstallationCanWrite(const char* host);
 // Creates the folders and writes the files; returns how many files were not
 // written (each kept exactly as it was).
 int InstallLibrary(const InstallationOrder& order);

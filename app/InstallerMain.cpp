@@ -1,4 +1,5 @@
 #include "Installer.h"
+#include "Channel.h"
 #include "CommandLine.h"
 #include "ConsoleLog.h"
 #include "HostChoice.h"
@@ -6,6 +7,7 @@
 #include "OneInstallation.h"
 #include "InstallerWindow.h"
 #include "Program.h"
+#include "Relaunch.h"
 #include "Texts.h"
 #include "gui/Ctl.h"
 #include "gui/Win.h"
@@ -49,8 +51,23 @@ static void ShowCompletion(int filesNotWritten)
     StrRewind(text);
 }
 
+// Installs here when this process may write into the host folder, or when
+// more rights cannot be had (already elevated: what cannot be written is
+// reported, never asked for again); else through a copy started with rights.
+// filesNotWritten is -1 when nothing was written for want of rights.
+static RelaunchOutcome InstallWhereAllowed(const InstallationOrder& order, HWND owner)
+{
+    BuildExampleTable();
+    if (InstallationCanWrite(order.host) || !RelaunchCanAsk()) {
+        int notWritten = InstallLibrary(order);
+        return {notWritten, notWritten == 0 ? ExitOk : ExitIncomplete};
+    }
+    return RelaunchInstall(order, owner);
+}
+
 // No message is read from the click to the completion message: the buttons
-// stay disabled meanwhile, the folder dialog included; one run installs once.
+// stay disabled meanwhile, the folder dialog and the system's consent prompt
+// included; one run installs once.
 static void Install()
 {
     CtlDisable(InstallButton, 1);
@@ -60,11 +77,13 @@ static void Install()
         ReqMessage(Text(TextErrorTitle), Text(TextNoHost), MB_OK | MB_ICONSTOP);
         FinalCleanup();
     }
-    BuildExampleTable();
-    int notWritten = InstallLibrary({Language, host, LogToWindow});
+    RelaunchOutcome outcome = InstallWhereAllowed({Language, host, LogToWindow}, WinHandle(MainWindow));
     StrFree(host);
     CtlDisable(CancelButton, 0);
-    ShowCompletion(notWritten);
+    if (outcome.filesNotWritten < 0)
+        ReqMessage(Text(TextErrorTitle), Text(TextNoRights), MB_OK | MB_ICONSTOP);
+    else
+        ShowCompletion(outcome.filesNotWritten);
 }
 
 static void HandleEvent(int event)
@@ -155,8 +174,31 @@ static unsigned char DisplayLanguage()
     char* host = HostChoiceWithoutWindow(NamedFolder);
     if (StrLen(host) == 0)
         FinalCleanup(ExitNoHost);
+    FinalCleanup(InstallWhereAllowed({Language, host, LogToOutput}, nullptr).exitCode);
+}
+
+// The copy started with rights by a first copy: it installs what that copy
+// found, in its language, sends it the log and the result, and never asks
+// for rights again. Only the channel lets it past the installation guard,
+// which the first copy holds until this copy has ended. The first copy lets
+// go (ChannelGo) only the client whose process it started itself, checked
+// by the system; a third start naming the same channel, however it learnt
+// the name, is refused by it and ends here as beside any running
+// installation.
+[[noreturn]] static void InstallForFirstCopy(const CommandLine& line)
+{
+    if (!ChannelOpen(line.channel, CommandChannelLength))
+        EndProgram(ExitAlreadyRunning);
+    Language = (unsigned char)line.language;
+    char* host = HostChoiceWithoutWindow(NamedFolder);
+    if (StrLen(host) == 0) {
+        ChannelClose();
+        FinalCleanup(ExitNoHost);
+    }
     BuildExampleTable();
-    int notWritten = InstallLibrary({Language, host, LogToOutput});
+    int notWritten = InstallLibrary({Language, host, LogToFirstCopy});
+    ChannelSendNumber(ChannelResult, notWritten);
+    ChannelClose();
     FinalCleanup(notWritten == 0 ? ExitOk : ExitIncomplete);
 }
 
@@ -168,12 +210,14 @@ void InstallerMain()
         AnswerUsage(line);
     if (!PayloadIsIntact())
         RefuseDamagedCopy(line.silent);
-    if (!ClaimInstallation())
-        LeaveToRunningInstaller(line.silent);
     NamedFolder = CommandLineFolder(line);
     char* start = StrWorkPosition();
     StrPad("", 62, "=", start);
     StrAssign(&SeparatorLine, start);
+    if (line.channel)
+        InstallForFirstCopy(line);
+    if (!ClaimInstallation())
+        LeaveToRunningInstaller(line.silent);
     if (line.silent)
         InstallSilently(line);
     BuildInstallerWindow();

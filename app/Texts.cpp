@@ -15,7 +15,7 @@ static const char UsageText[] =
     "/? : cette aide.\n"
     "Codes de sortie de /S : 0 installée ; 1 ligne de commande incomprise ; 2 PureBasic introuvable, "
     "rien d'écrit ; 3 fichier(s) non écrit(s), laissés tels quels ; 4 programme endommagé, rien d'écrit ; "
-    "5 une autre installation en cours, rien de fait.\n\n"
+    "5 une autre installation en cours, rien de fait ; 6 droits d'administrateur refusés, rien d'écrit.\n\n"
     "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=folder]\n\n"
     "/S: install without a window or a message.\n"
     "/L=fr, /L=en: the language of a /S installation (else that of Windows).\n"
@@ -23,7 +23,7 @@ static const char UsageText[] =
     "/?: this help.\n"
     "Exit codes of /S: 0 installed; 1 command line not understood; 2 PureBasic not found, nothing written; "
     "3 file(s) not written, kept as they were; 4 installer damaged, nothing written; "
-    "5 another installation running, nothing done.";
+    "5 another installation running, nothing done; 6 administrator rights refused, nothing written.";
 static const char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
 
 // One row per text, its French beside its English, under its own name:
@@ -59,6 +59,9 @@ static constexpr TextRow Texts[] = {
     {TextNotAHostFolder,
      "      Ce dossier ne contient pas PureBasic.exe.\n      Choisissez le dossier où PureBasic est installé.",
      "      This folder does not contain PureBasic.exe.\n      Choose the folder where PureBasic is installed."},
+    {TextNoRights,
+     "      Écrire dans le dossier de PureBasic demande les droits d'administrateur.\n      Rien n'a été installé.",
+     "      Writing into the PureBasic folder needs administrator rights.\n      Nothing was installed."},
     {TextDamagedTitle, DamagedTitle, DamagedTitle},
     {TextDamaged, DamagedText, DamagedText},
     {TextUsageTitle, UsageTitle, UsageTitle},

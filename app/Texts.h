@@ -27,6 +27,7 @@ enum TextId : unsigned char {
     TextNoHost,
     TextFolderDialogTitle,
     TextNotAHostFolder,
+    TextNoRights,           // the folder needs rights that were refused
     // A damaged copy, said in both languages before any is chosen.
     TextDamagedTitle,
     TextDamaged,

@@ -46,5 +46,8 @@ int RtArrayUpperBound(const void* elements);
 
 void RtSleep(DWORD milliseconds);
 int RtByteAt(const void* address);     // the byte, sign-extended
+// Writes that many hexadecimal digits that cannot be predicted, and a
+// terminator; 0 when the system cannot give them.
+int RtRandomHex(char* text, int digits);
 // The CRC-32 of zip and PNG over the bytes.
 DWORD RtCrc32(const void* start, SIZE_T size);

@@ -1,7 +1,7 @@
 #include "Rt.h"
 
-// The program runs elevated, often from a download folder where anyone can
-// drop a DLL. Windows looks beside the program first for every DLL that is not
+// The program may run elevated (its copy with rights), often from a download
+// folder where anyone can drop a DLL. Windows looks beside the program first for every DLL that is not
 // a KnownDLL, so code is only ever loaded from the system folder.
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);

@@ -193,8 +193,23 @@ InstallerProcess::~InstallerProcess()
     CloseHandle(process_);
 }
 
+HANDLE LimitedToken()
+{
+    HANDLE own = nullptr, primary = nullptr;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
+        return nullptr;
+    if (GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size)) {
+        DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, &primary);
+        CloseHandle(linked.LinkedToken);
+    }
+    CloseHandle(own);
+    return primary;
+}
+
 bool InstallerProcess::Start(const std::string& currentFolder, const std::string& program,
-                             const std::string& arguments)
+                             const std::string& arguments, HANDLE token)
 {
     if (process_)
         CloseHandle(process_);
@@ -204,8 +219,11 @@ bool InstallerProcess::Start(const std::string& currentFolder, const std::string
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, currentFolder.c_str(), &startup,
-                        &started))
+    BOOL created = token ? CreateProcessAsUserA(token, nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                                currentFolder.c_str(), &startup, &started)
+                         : CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                          currentFolder.c_str(), &startup, &started);
+    if (!created)
         return false;
     CloseHandle(started.hThread);
     process_ = started.hProcess;

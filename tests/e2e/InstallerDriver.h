@@ -29,6 +29,13 @@ std::string PathFromEnvironment(const char* variable);
 // The program under test, from QUILLFERN_SETUP.
 std::string InstallerPath();
 
+// A primary token for a program started as a user without administrator
+// rights runs: the linked (limited) token of this process's own. Under Wine
+// every process holds a full administrator token whatever it asks for, and a
+// program started with this one reports itself limited, as do the programs
+// it starts. Null when there is none; the caller closes it.
+HANDLE LimitedToken();
+
 // The shell registration the installer reads, pointing at <host>PureBasic.exe.
 void RegisterHost(HKEY root, const std::string& hostFolder);
 void UnregisterHost();
@@ -98,9 +105,10 @@ class InstallerProcess {
 public:
     ~InstallerProcess();
     // Starts the installer (or another program: the bench's minimal window)
-    // with `currentFolder` as its current folder, and the arguments given.
+    // with `currentFolder` as its current folder, and the arguments given;
+    // with the token when one is given.
     bool Start(const std::string& currentFolder, const std::string& program = InstallerPath(),
-               const std::string& arguments = "");
+               const std::string& arguments = "", HANDLE token = nullptr);
     // Waits until all four windows and their controls exist and are shown.
     bool WaitForWindow(DWORD timeoutMs = WindowDeadlineMs);
     HWND Control(int id) const;     // a button or the list box

@@ -37,7 +37,7 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter)
 // Runs the installer with the arguments, its standard output a pipe, or the
 // file `outputFile` when one is named, and watches its windows until it ends.
 InstallerRun RunInstaller(const std::string& program, const std::string& arguments, const std::string& currentFolder,
-                 const std::string& outputFile = "")
+                 const std::string& outputFile = "", HANDLE token = nullptr)
 {
     InstallerRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -57,8 +57,10 @@ InstallerRun RunInstaller(const std::string& program, const std::string& argumen
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process = {};
     std::wstring line = Wide("\"" + program + "\" " + arguments);
-    BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                  Wide(currentFolder).c_str(), &startup, &process);
+    BOOL started = token ? CreateProcessAsUserW(token, nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                                Wide(currentFolder).c_str(), &startup, &process)
+                         : CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                          Wide(currentFolder).c_str(), &startup, &process);
     CloseHandle(writeEnd);
     if (started) {
         DWORD start = GetTickCount();
@@ -98,9 +100,10 @@ std::string Joined(const std::vector<std::string>& lines)
 class SilentInstall : public InstallerSession {
 protected:
     // A silent run that ended by itself with the code, no window ever shown.
-    InstallerRun ExpectSilentEnd(const std::string& arguments, DWORD exitCode, const std::string& outputFile = "")
+    InstallerRun ExpectSilentEnd(const std::string& arguments, DWORD exitCode, const std::string& outputFile = "",
+                                 HANDLE token = nullptr)
     {
-        InstallerRun run = RunInstaller(program, arguments, parent, outputFile);
+        InstallerRun run = RunInstaller(program, arguments, parent, outputFile, token);
         EXPECT_TRUE(run.finished) << arguments << ": did not end";
         EXPECT_EQ(run.exitCode, exitCode) << arguments;
         EXPECT_FALSE(run.windowSeen) << arguments << ": a window was shown";
@@ -244,4 +247,123 @@ TEST_F(SilentInstall, TheWindowInstallsIntoTheFolderNamed)
     ExpectInstalled(Language::English, {});
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
     EXPECT_EQ(ListTree(registered), std::set<std::string>{"PureBasic.exe"}) << "written into the registered folder";
+}
+
+// ---- Rights. Under Wine every process holds a full administrator token and
+// `runas` elevates nothing; a program started with LimitedToken() is
+// limited, as a standard user is (or an administrator before consent), and
+// so is the copy it starts. The watched build writes down each start of a
+// copy with rights, and refuses it when told to.
+class RightsInstall : public SilentInstall {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(SilentInstall::SetUp());
+        program = PathFromEnvironment("QUILLFERN_SETUP_RELAUNCH_WATCHED");
+        ASSERT_FALSE(program.empty()) << "QUILLFERN_SETUP_RELAUNCH_WATCHED names the watched build";
+        limited = LimitedToken();
+        ASSERT_NE(limited, nullptr) << "no linked token to start a limited installer with";
+        calls = MakeTempFolder("relaunches") + "calls.txt";
+        SetEnvironmentVariableA("QUILLFERN_RELAUNCH_LOG", calls.c_str());
+    }
+    void TearDown() override
+    {
+        SetEnvironmentVariableA("QUILLFERN_RELAUNCH_LOG", nullptr);
+        SetEnvironmentVariableA("QUILLFERN_REFUSE_CONSENT", nullptr);
+        if (limited)
+            CloseHandle(limited);
+        RemoveFolderTree(calls.substr(0, calls.rfind('\\') + 1));
+        SilentInstall::TearDown();
+    }
+    // The read-only mount as the registered host; false without it.
+    bool UseReadOnlyHost()
+    {
+        std::string readOnly = FolderFromEnvironment("QUILLFERN_READONLY_HOST");
+        if (!readOnly.empty())
+            UseHost(readOnly);
+        return !readOnly.empty();
+    }
+    // Each start of a copy with rights so far: "verb|program|parameters".
+    std::vector<std::string> Relaunches() const
+    {
+        std::vector<std::string> lines;
+        std::string text = ReadWholeFile(calls);
+        for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+            lines.push_back(text.substr(at, end - at));
+        return lines;
+    }
+    // Of this program, with runas, in the language, with a channel of 32
+    // hexadecimal digits and the host folder last.
+    void ExpectRelaunch(const std::string& call, const std::string& language)
+    {
+        std::string head = "runas|" + program + "|/S /L=" + language + " /RELAUNCHED=", tail = " /D=" + host;
+        ASSERT_EQ(call.size(), head.size() + 32 + tail.size()) << call;
+        EXPECT_EQ(call.substr(0, head.size()), head);
+        EXPECT_EQ(call.substr(head.size(), 32).find_first_not_of("0123456789abcdef"), std::string::npos) << call;
+        EXPECT_EQ(call.substr(head.size() + 32), tail);
+    }
+
+    HANDLE limited = nullptr;
+    std::string calls;
+};
+
+TEST_F(RightsInstall, ALimitedTokenInstallsIntoAWritableHostWithoutAskingForRights)
+{
+    InstallerRun run = ExpectSilentEnd("/S /L=en", 0, "", limited);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
+    ExpectHostFiles(host, Language::English, {});
+    EXPECT_EQ(Relaunches(), std::vector<std::string>{}) << "rights asked for a folder this process may write";
+}
+
+// The copy cannot write either under Wine: it reports every file not
+// written, and the first copy shows that as its own.
+TEST_F(RightsInstall, MountedReadOnlyHostAsksOnceAndTheFirstCopyReportsTheCopysInstallation)
+{
+    if (!UseReadOnlyHost())
+        GTEST_SKIP() << "no read-only mount: the fixture needs root and mount (QUILLFERN_READONLY_HOST unset)";
+    const std::set<Target> everyFile(std::begin(AllTargets), std::end(AllTargets));
+    std::string logs = MakeTempFolder("logs");
+    InstallerRun silent = ExpectSilentEnd("/S /L=en", 3, logs + "install.log", limited);
+    EXPECT_EQ(silent.output, Joined(ExpectedLog(Language::English, host, everyFile)));
+    RemoveFolderTree(logs);
+    ASSERT_EQ(Relaunches().size(), 1u);
+    ExpectRelaunch(Relaunches()[0], "en");
+
+    // In the window the user clicked in, as if it had written the files itself.
+    ASSERT_TRUE(installer.Start(parent, program, "", limited));
+    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::French));
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(Install(message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 4), BoxIcon::Warning);
+    ExpectInstalled(Language::French, everyFile);
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    ASSERT_EQ(Relaunches().size(), 2u);
+    ExpectRelaunch(Relaunches()[1], "fr");
+
+    // Already elevated: nothing more to ask for; what cannot be written is reported.
+    ExpectSilentEnd("/S /L=en", 3);
+    EXPECT_EQ(Relaunches().size(), 2u) << "an elevated installer asked for rights";
+    EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"});
+}
+
+TEST_F(RightsInstall, MountedReadOnlyHostWithRightsRefusedEndsWith6OrSaysSo)
+{
+    if (!UseReadOnlyHost())
+        GTEST_SKIP() << "no read-only mount: the fixture needs root and mount (QUILLFERN_READONLY_HOST unset)";
+    SetEnvironmentVariableA("QUILLFERN_REFUSE_CONSENT", "1");
+    InstallerRun silent = ExpectSilentEnd("/S /L=fr", 6, "", limited);
+    EXPECT_EQ(silent.output, "Installation de la librairie :\r\n");
+
+    ASSERT_TRUE(installer.Start(parent, program, "", limited));
+    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(Install(message));
+    ExpectMessage(message, "Error :",
+                  "      Writing into the PureBasic folder needs administrator rights.\n      Nothing was installed.",
+                  BoxIcon::Error);
+    EXPECT_EQ(installer.LogLines(), std::vector<std::string>{"Library installation :"});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(Relaunches().size(), 2u) << "asked more than once a run";
 }

@@ -17,6 +17,7 @@ struct Expected {
     int language = CommandLanguageNone;
     bool hasFolder = false;
     std::string folder;
+    bool hasChannel = false;
 };
 
 const char Blanks[] = " \t";
@@ -47,6 +48,14 @@ std::string FolderOf(std::string rest, Expected& expected)
     return rest;
 }
 
+// /relaunched= and exactly 32 hexadecimal digits.
+bool IsChannelWord(const std::string& word)
+{
+    const std::string name = "/relaunched=";
+    return word.size() == name.size() + CommandChannelLength && word.compare(0, name.size(), name) == 0
+        && word.find_first_not_of("0123456789abcdef", name.size()) == std::string::npos;
+}
+
 Expected Model(const std::string& line)
 {
     Expected expected;
@@ -60,20 +69,25 @@ Expected Model(const std::string& line)
         }
         size_t end = line.find_first_of(Blanks, at);
         std::string word = Lower(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
-        seen[word]++;
+        // Keys with a blank, which no word holds.
+        bool channel = word.compare(0, 12, "/relaunched=") == 0;
+        seen[channel ? (IsChannelWord(word) ? " channel" : " bad channel") : word]++;
         if (word == "/l=fr" || word == "/l=en")
             expected.language = word == "/l=fr" ? 0 : 1;
         at = end == std::string::npos ? end : line.find_first_not_of(Blanks, end);
     }
     for (const auto& [word, count] : seen) {
-        if (word != "/s" && word != "/?" && word != "/l=fr" && word != "/l=en")
+        if (word != "/s" && word != "/?" && word != "/l=fr" && word != "/l=en" && word != " channel")
             expected.understood = false;
     }
-    if (seen["/s"] > 1 || seen["/?"] > 1 || seen["/l=fr"] + seen["/l=en"] > 1)
+    if (seen["/s"] > 1 || seen["/?"] > 1 || seen["/l=fr"] + seen["/l=en"] > 1 || seen[" channel"] > 1)
         expected.understood = false;
+    expected.hasChannel = seen[" channel"] > 0;
     expected.silent = seen["/s"] > 0;
     expected.usage = seen["/?"] > 0;
     if (expected.usage && (expected.silent || seen["/l=fr"] + seen["/l=en"] > 0 || expected.hasFolder))
+        expected.understood = false;
+    if (expected.hasChannel && (!expected.silent || seen["/l=fr"] + seen["/l=en"] == 0 || !expected.hasFolder))
         expected.understood = false;
     return expected;
 }
@@ -102,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check((parsed.usage != 0) == expected.usage);
         Check(parsed.language == expected.language);
         Check(!parsed.folder || std::string(parsed.folder, parsed.folderLength) == expected.folder);
+        Check((parsed.channel != nullptr) == expected.hasChannel);
     }
     if (size == 0) {
         ParseCommandLine(nullptr, &parsed);

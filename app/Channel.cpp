@@ -1,0 +1,220 @@
+#include "Channel.h"
+#include "CommandLine.h"
+#include "runtime/Rt.h"
+#include "runtime/Str.h"
+
+static const wchar_t ChannelPrefix[] = L"\\\\.\\pipe\\QuillfernSetup.";
+constexpr int ChannelPrefixLength = sizeof ChannelPrefix / sizeof ChannelPrefix[0] - 1;
+// A record holds at most a log line: a host folder as long as Windows allows
+// (3 bytes of UTF-8 for each UTF-16 unit) and the words after it.
+constexpr DWORD ChannelBufferSize = RtPathCapacity * 3 + 256;
+// The kind byte and a 32-bit number, least significant byte first.
+constexpr DWORD ChannelNumberSize = 5;
+// More than any step or any count of files; a record beyond it is no record.
+constexpr int ChannelLargestNumber = 1000;
+// A client that connected before the copy (refused, see ChannelAccept)
+// keeps the one instance busy until the installer lets it go.
+constexpr int ChannelOpenTries = 5;
+constexpr DWORD ChannelBusyWaitMs = 2000;
+
+static HANDLE ChannelPipe = INVALID_HANDLE_VALUE;
+static HANDLE ChannelEvent;        // of every overlapped operation, one at a time
+static char* ChannelBuffer;        // the last record received
+static char ChannelNameText[CommandChannelLength + 1];
+
+using ProcessIdFunction = DWORD(WINAPI*)(HANDLE);
+using PipeClientFunction = BOOL(WINAPI*)(HANDLE, PULONG);
+
+static void ChannelPath(const char* name, wchar_t* path)
+{
+    for (int i = 0; i < ChannelPrefixLength; i++)
+        path[i] = ChannelPrefix[i];
+    for (int i = 0; i < CommandChannelLength; i++)
+        path[ChannelPrefixLength + i] = (wchar_t)(unsigned char)name[i];
+    path[ChannelPrefixLength + CommandChannelLength] = 0;
+}
+
+static int ChannelPrepare()
+{
+    ChannelBuffer = (char*)RtAllocUnzeroed(ChannelBufferSize);
+    ChannelEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return ChannelBuffer && ChannelEvent;
+}
+
+// Both ends are opened for overlapped operations, so that the first copy can
+// wait for the connection and for the end of the copy at once; each one is
+// waited for here before the next.
+static int ChannelComplete(BOOL done, OVERLAPPED* overlapped, DWORD* bytes)
+{
+    if (!done && GetLastError() != ERROR_IO_PENDING)
+        return 0;
+    return GetOverlappedResult(ChannelPipe, overlapped, bytes, TRUE) ? 1 : 0;
+}
+
+static int ChannelWrite(const char* bytes, DWORD size)
+{
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = ChannelEvent;
+    DWORD written = 0;
+    BOOL done = WriteFile(ChannelPipe, bytes, size, &written, &overlapped);
+    return ChannelComplete(done, &overlapped, &written) && written == size;
+}
+
+// One whole message into the buffer, zero-terminated; a larger one fails.
+static DWORD ChannelRead()
+{
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = ChannelEvent;
+    DWORD read = 0;
+    BOOL done = ReadFile(ChannelPipe, ChannelBuffer, ChannelBufferSize - 1, &read, &overlapped);
+    if (!ChannelComplete(done, &overlapped, &read))
+        return 0;
+    ChannelBuffer[read] = 0;
+    return read;
+}
+
+int ChannelCreate()
+{
+    if (!RtRandomHex(ChannelNameText, CommandChannelLength) || !ChannelPrepare())
+        return 0;
+    wchar_t path[ChannelPrefixLength + CommandChannelLength + 1];
+    ChannelPath(ChannelNameText, path);
+    // The first instance of that name, and the only one: no process that
+    // guessed the name can have made it before, nor serve it beside us.
+    ChannelPipe = CreateNamedPipeW(path, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+                                   ChannelBufferSize, ChannelBufferSize, 0, nullptr);
+    return ChannelPipe != INVALID_HANDLE_VALUE;
+}
+
+const char* ChannelName()
+{
+    return ChannelNameText;
+}
+
+// 1 when the client is the process: both functions came with Windows Vista,
+// and are looked up so that the program still starts on older systems.
+static int ChannelClientIs(HANDLE process)
+{
+    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    auto processId = (ProcessIdFunction)(void (*)())GetProcAddress(kernel32, "GetProcessId");
+    auto pipeClient = (PipeClientFunction)(void (*)())GetProcAddress(kernel32, "GetNamedPipeClientProcessId");
+    ULONG client = 0;
+    return processId && pipeClient && pipeClient(ChannelPipe, &client) && client != 0 && client == processId(process);
+}
+
+// 1 when a client connected, 0 when the process ended first or the pipe
+// failed, -1 when a client came and went before it was seen.
+static int ChannelConnect(HANDLE process)
+{
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = ChannelEvent;
+    if (ConnectNamedPipe(ChannelPipe, &overlapped))
+        return 1;
+    DWORD error = GetLastError();
+    if (error == ERROR_PIPE_CONNECTED)
+        return 1;
+    if (error == ERROR_NO_DATA)
+        return -1;
+    if (error != ERROR_IO_PENDING)
+        return 0;
+    HANDLE awaited[] = {ChannelEvent, process};
+    DWORD bytes = 0;
+    if (WaitForMultipleObjects(2, awaited, FALSE, INFINITE) == WAIT_OBJECT_0)
+        return GetOverlappedResult(ChannelPipe, &overlapped, &bytes, FALSE) ? 1 : -1;
+    CancelIo(ChannelPipe);
+    GetOverlappedResult(ChannelPipe, &overlapped, &bytes, TRUE);
+    return 0;
+}
+
+// Another local process may connect first (it can open the pipe for reading
+// under the default rights): it is dropped, and the copy's turn comes.
+int ChannelAccept(HANDLE process)
+{
+    for (;;) {
+        int connected = ChannelConnect(process);
+        if (connected == 0)
+            return 0;
+        if (connected > 0 && ChannelClientIs(process)) {
+            char go = ChannelGo;
+            return ChannelWrite(&go, 1);
+        }
+        DisconnectNamedPipe(ChannelPipe);
+    }
+}
+
+static int ChannelNumber(const char* bytes)
+{
+    DWORD value = 0;
+    for (int i = ChannelNumberSize - 1; i > 0; i--)
+        value = value << 8 | (unsigned char)bytes[i];
+    return value <= (DWORD)ChannelLargestNumber ? (int)value : -1;
+}
+
+// The copy is trusted no more than a command line: a record of another kind
+// or shape ends the relay.
+int ChannelReceive(ChannelRecord* record)
+{
+    DWORD size = ChannelRead();
+    if (size == 0)
+        return 0;
+    record->kind = (ChannelKind)ChannelBuffer[0];
+    record->text = ChannelBuffer + 1;
+    record->number = size == ChannelNumberSize ? ChannelNumber(ChannelBuffer) : -1;
+    if (record->kind == ChannelLine)
+        return 1;
+    return (record->kind == ChannelStep || record->kind == ChannelResult) && record->number >= 0;
+}
+
+void ChannelClose()
+{
+    if (ChannelPipe != INVALID_HANDLE_VALUE)
+        CloseHandle(ChannelPipe);
+    ChannelPipe = INVALID_HANDLE_VALUE;
+    if (ChannelEvent)
+        CloseHandle(ChannelEvent);
+    ChannelEvent = nullptr;
+    RtFree(ChannelBuffer);
+    ChannelBuffer = nullptr;
+}
+
+// Opened for identification only: the first copy, with fewer rights, may
+// learn who the copy is but never act with its rights.
+int ChannelOpen(const char* name, int nameLength)
+{
+    if (nameLength != CommandChannelLength || !ChannelPrepare())
+        return 0;
+    wchar_t path[ChannelPrefixLength + CommandChannelLength + 1];
+    ChannelPath(name, path);
+    for (int tries = 0; ChannelPipe == INVALID_HANDLE_VALUE && tries < ChannelOpenTries; tries++) {
+        ChannelPipe = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+        if (ChannelPipe != INVALID_HANDLE_VALUE)
+            break;
+        if (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeW(path, ChannelBusyWaitMs))
+            return 0;
+    }
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    if (ChannelPipe == INVALID_HANDLE_VALUE || !SetNamedPipeHandleState(ChannelPipe, &mode, nullptr, nullptr))
+        return 0;
+    return ChannelRead() == 1 && ChannelBuffer[0] == ChannelGo;
+}
+
+int ChannelSendLine(const char* text)
+{
+    char* record = StrWorkPosition();
+    const char kind[] = {ChannelLine, 0};
+    StrAppend(kind);
+    StrAppend(text);
+    int sent = ChannelWrite(record, (DWORD)StrLen(record));
+    StrRewind(record);
+    return sent;
+}
+
+int ChannelSendNumber(ChannelKind kind, int number)
+{
+    char record[ChannelNumberSize] = {kind};
+    for (DWORD i = 1; i < ChannelNumberSize; i++, number >>= 8)
+        record[i] = (char)(number & 0xFF);
+    return ChannelWrite(record, ChannelNumberSize);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Starting this program again with administrator rights, when the host
+// folder needs them, and showing what that copy does as if this process
+// had done it: the same log lines and steps, the same result.
+#include "Installation.h"
+#include <windows.h>
+#include <shellapi.h>
+
+struct RelaunchOutcome {
+    int filesNotWritten;    // the copy's result; -1 when there is none (rights refused, or the copy failed)
+    unsigned exitCode;      // the copy's; ExitNoRights when it did not start
+};
+
+// 1 when asking could give this process more rights: it is not elevated, on
+// a system that elevates (Windows Vista on).
+int RelaunchCanAsk();
+// Asks the system to start this program with rights (the runas verb; the
+// system shows its consent prompt, over `owner` when given) to install the
+// order's language into its host folder, and replays the copy's log into
+// the order's log.
+RelaunchOutcome RelaunchInstall(const InstallationOrder& order, HWND owner);
+
+// The system's functions this needs, loaded from the system folder when
+// first used (RelaunchShell.cpp): ShellExecuteExW; it fails with
+// ERROR_CANCELLED when the user refuses.
+BOOL RelaunchExecute(SHELLEXECUTEINFOW* info);
+// The UNC form of a path on a mapped network drive (an elevated process does
+// not see the user's drive letters), in a new heap block that the caller
+// frees; null for any other path, or when the system cannot tell.
+wchar_t* RelaunchUniversalPath(const wchar_t* path);

@@ -1,0 +1,51 @@
+// Linked into a test build of the installer only, never into the shipped
+// program. The link wraps the installer's call of ShellExecuteExW, which
+// under Wine starts the copy with the caller's own rights and shows no
+// consent prompt:
+// - each call is written down, one line "verb|program|parameters", at the
+//   end of the file named by QUILLFERN_RELAUNCH_LOG (the copy it starts
+//   inherits the variable: a copy that asked again would add a line);
+// - with QUILLFERN_REFUSE_CONSENT set, the call fails as when the user
+//   refuses the prompt, and starts nothing.
+#include <windows.h>
+#include <shellapi.h>
+
+// RelaunchExecute(SHELLEXECUTEINFOW*) as the linker knows it.
+extern "C" BOOL __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info);
+
+static void WriteUtf8(HANDLE file, const wchar_t* text)
+{
+    static char bytes[4096];
+    int size = text ? WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr) : 0;
+    DWORD written = 0;
+    if (size > 1)
+        WriteFile(file, bytes, (DWORD)size - 1, &written, nullptr);
+}
+
+static void NoteCall(const SHELLEXECUTEINFOW* info)
+{
+    wchar_t path[MAX_PATH];
+    if (!GetEnvironmentVariableW(L"QUILLFERN_RELAUNCH_LOG", path, MAX_PATH))
+        return;
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    WriteUtf8(file, info->lpVerb);
+    WriteUtf8(file, L"|");
+    WriteUtf8(file, info->lpFile);
+    WriteUtf8(file, L"|");
+    WriteUtf8(file, info->lpParameters);
+    WriteUtf8(file, L"\n");
+    CloseHandle(file);
+}
+
+extern "C" BOOL __wrap__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info)
+{
+    NoteCall(info);
+    if (GetEnvironmentVariableW(L"QUILLFERN_REFUSE_CONSENT", nullptr, 0)) {
+        SetLastError(ERROR_CANCELLED);
+        return FALSE;
+    }
+    return __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(info);
+}
