@@ -178,8 +178,8 @@ bool Answers(HWND window)
 
 std::string TextOf(HWND window)
 {
-    wchar_t text[1024] = L"";
-    return Utf8(text, GetWindowTextW(window, text, 1024));
+    std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+    return Utf8(text.data(), GetWindowTextW(window, text.data(), (int)text.size()));
 }
 
 InstallerProcess::~InstallerProcess()

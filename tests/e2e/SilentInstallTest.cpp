@@ -219,6 +219,9 @@ TEST_F(SilentInstall, ASecondStartBesideARunningInstallerChangesNothing)
     EXPECT_FALSE(second.windowSeen) << "a second window";
     InstallerRun silent = ExpectSilentEnd("/S /L=en", 5);
     EXPECT_EQ(silent.output, "");
+    // Marked as the copy an installer started with rights, but let go by none.
+    InstallerRun forged = ExpectSilentEnd("/S /L=en /RELAUNCHED=0123456789abcdef0123456789abcdef /D=" + host, 5);
+    EXPECT_EQ(forged.output, "");
     EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"}) << "the second run wrote";
     // The first one runs on undisturbed; once it has ended, a silent run installs.
     ExpectChoosingState();
