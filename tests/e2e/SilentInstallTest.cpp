@@ -198,7 +198,7 @@ TEST_F(SilentInstall, ACommandLineNotUnderstoodShowsTheUsageOrNothingAndEndsWith
         ASSERT_TRUE(installer.WaitForEnd(&ended));
         EXPECT_EQ(ended, exitCode);
     }
-    for (const char* arguments : {"/S /Z", "/S /S", "/S /L=de", "/S /D=", "/S /?", "/S /D=C:\\a\"b"}) {
+    for (const char* arguments : {"/S /Z", "/S /S", "/S /L=de", "/S /D=", "/S /?", "/S /D=C:\\a\\\"b"}) {
         InstallerRun run = ExpectSilentEnd(arguments, 1);
         EXPECT_EQ(run.output, "") << arguments;
     }
