@@ -4,8 +4,9 @@
 // folder), /? (usage), split as Windows splits arguments. Switches are
 // case-insensitive, in any order, each once.
 
-// Exit codes. Without /S the program ends with ExitInstalled, or with
-// ExitNotUnderstood for a command line it does not understand.
+// Exit codes. Without /S the program ends with ExitInstalled, with
+// ExitNotUnderstood for a command line it does not understand, or with
+// ExitAlreadyRunning when it could show no running installation's window.
 constexpr unsigned ExitInstalled = 0;
 constexpr unsigned ExitNotUnderstood = 1;
 constexpr unsigned ExitNoHost = 2;           // nothing written

@@ -2,6 +2,7 @@
 // log on standard output, and one installation at a time. A silent run is
 // watched while it runs: no window of it may ever be visible.
 #include "InstallerSession.h"
+#include "InstallerView.h"
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
@@ -275,6 +276,7 @@ TEST_F(SilentInstall, OnlyAHeldGuardRefusesAndAWindowedStartSaysSo)
     EXPECT_EQ(box.text, "      Une installation est déjà en cours.\n      Attendez qu'elle soit terminée.\n\n"
                         "      An installation is already running.\n      Please wait until it has ended.");
     EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(BoxIconName(WaitForIcon(box.icon, BoxIcon::Information)), std::string(BoxIconName(BoxIcon::Information)));
     EXPECT_EQ(installer.FindOwnTopLevel("WindowClass_0"), nullptr) << "the installer window opened";
     PostButtonClick(GetDlgItem(box.box, IDOK));
     DWORD ended = 0xDEAD;
