@@ -2,6 +2,7 @@
 // virtual display: one fresh host folder per scenario.
 #include "InstallerSession.h"
 #include "InstallerView.h"
+#include "RestartManagerStandIn.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
 #include "support/Wide.h"
@@ -422,15 +423,16 @@ TEST_F(InstallerSession, MountedFullDiskKeepsEveryEarlierFileWhole)
 
 // ---- Faults that other programs and long paths cause.
 
+// The file held open is asked about, naming "another program" (Wine's
+// Restart Manager names none), and Cancel keeps it; the read-only one,
+// installed before it, is no program's doing and is not asked about.
 TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
 {
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
-    std::string held = host + TargetPath(Target::Residents);
     // Opened without delete sharing, as an editor or a running host might:
     // the file cannot be replaced while it is open.
-    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    HeldOpen holder(host + TargetPath(Target::Residents), FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(holder.Holds());
     // Protected by the user, with a new file beside it from a run that was
     // cut off. Wine would move a file over it; Windows refuses.
     std::string protectedFile = host + TargetPath(Target::Library);
@@ -438,18 +440,104 @@ TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
     ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
+    ExpectHeldQuestion(message, TargetPath(Target::Residents));
+    SaveScreenshot(painted, "french-held-residents");
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDCANCEL));
     ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 2), BoxIcon::Warning);
     ExpectInstalled(Language::French, {Target::Library, Target::Residents}, before);
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
     char seen[64] = {};
     DWORD got = 0;
-    SetFilePointer(holder, 0, nullptr, FILE_BEGIN);
-    EXPECT_TRUE(ReadFile(holder, seen, sizeof seen - 1, &got, nullptr));
-    CloseHandle(holder);
+    SetFilePointer(holder.Handle(), 0, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(ReadFile(holder.Handle(), seen, sizeof seen - 1, &got, nullptr));
+    holder.Close();
     EXPECT_EQ(std::string(seen, got), before[Target::Residents]) << "the other program's view of its file changed";
     EXPECT_NE(GetFileAttributesA(protectedFile.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
     ExpectNothingOutsideHost();
+}
+
+// The help file open in a viewer that shares it for reading only: Retry
+// while it is still open asks again; once it is let go, Retry installs it
+// and the installation ends as a complete one.
+TEST_F(InstallerSession, AHeldFileIsAskedAboutUntilLetGoThenInstalled)
+{
+    WriteEarlierInstallation(host);
+    HeldOpen viewer(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_TRUE(viewer.Holds());
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
+    ExpectHeldQuestion(message, TargetPath(Target::Help));
+    SaveScreenshot(painted, "english-held-help");
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
+    ExpectHeldQuestion(message, TargetPath(Target::Help));
+    viewer.Close();
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    ExpectInstalled(Language::English, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
+    ExpectNothingOutsideHost();
+}
+
+// Puts a DLL in the system folder in place of Wine's own file of that name,
+// and puts that back when it ends.
+class SystemDllInPlace {
+public:
+    SystemDllInPlace(const std::string& dll, const std::string& name)
+    {
+        char folder[MAX_PATH] = "";
+        UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return;
+        path_ = std::string(folder) + "\\" + name;
+        hadOriginal_ = GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+        original_ = hadOriginal_ ? ReadWholeFile(path_) : "";
+        placed_ = CopyFileA(dll.c_str(), path_.c_str(), FALSE) != FALSE;
+    }
+    ~SystemDllInPlace()
+    {
+        if (!placed_)
+            return;
+        if (hadOriginal_)
+            WriteWholeFile(path_, original_);
+        else
+            DeleteFileA(path_.c_str());
+    }
+    SystemDllInPlace(const SystemDllInPlace&) = delete;
+    SystemDllInPlace& operator=(const SystemDllInPlace&) = delete;
+    bool Placed() const { return placed_; }
+
+private:
+    std::string path_;
+    std::string original_;
+    bool hadOriginal_ = false;
+    bool placed_ = false;
+};
+
+// What holds the file is named as the Restart Manager names it. Wine's names
+// nothing, so a stand-in (RestartManagerStandIn.cpp) takes its place in the
+// system folder, loaded before Wine's own by this run's search order: it
+// names one program, in two processes, beyond ASCII. The box names it once.
+TEST_F(InstallerSession, StandInRestartManagerNamesTheProgramHoldingTheFile)
+{
+    std::string standIn = PathFromEnvironment("QUILLFERN_RESTART_MANAGER_STAND_IN");
+    const char* overrides = getenv("WINEDLLOVERRIDES");
+    if (standIn.empty() || !overrides || !strstr(overrides, "rstrtmgr=n"))
+        GTEST_SKIP() << "needs QUILLFERN_RESTART_MANAGER_STAND_IN and WINEDLLOVERRIDES with rstrtmgr=n,b";
+    SystemDllInPlace restartManager(standIn, "rstrtmgr.dll");
+    ASSERT_TRUE(restartManager.Placed());
+    std::map<Target, std::string> before = WriteEarlierInstallation(host);
+    HeldOpen viewer(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_TRUE(viewer.Holds());
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
+    ExpectHeldQuestion(message, TargetPath(Target::Help), Utf8(StandInHolderName, lstrlenW(StandInHolderName)));
+    SaveScreenshot(painted, "french-held-help-named");
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDCANCEL));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 1), BoxIcon::Warning);
+    ExpectInstalled(Language::French, {Target::Help}, before);
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
 }
 
 // A test build of the installer changes the new residents file on disk after
