@@ -499,6 +499,7 @@ public:
     {
         if (!placed_)
             return;
+        DeleteFileA(Registered().c_str());
         if (hadOriginal_)
             WriteWholeFile(path_, original_);
         else
@@ -507,6 +508,8 @@ public:
     SystemDllInPlace(const SystemDllInPlace&) = delete;
     SystemDllInPlace& operator=(const SystemDllInPlace&) = delete;
     bool Placed() const { return placed_; }
+    // What the stand-in wrote down beside itself.
+    std::string Registered() const { return path_ + ".registered"; }
 
 private:
     std::string path_;
@@ -519,6 +522,8 @@ private:
 // nothing, so a stand-in (RestartManagerStandIn.cpp) takes its place in the
 // system folder, loaded before Wine's own by this run's search order: it
 // names one program, in two processes, beyond ASCII. The box names it once.
+// It is asked about the held file alone: the files that nothing holds are
+// installed without a question to it.
 TEST_F(InstallerSession, StandInRestartManagerNamesTheProgramHoldingTheFile)
 {
     std::string standIn = PathFromEnvironment("QUILLFERN_RESTART_MANAGER_STAND_IN");
@@ -538,6 +543,7 @@ TEST_F(InstallerSession, StandInRestartManagerNamesTheProgramHoldingTheFile)
     ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 1), BoxIcon::Warning);
     ExpectInstalled(Language::French, {Target::Help}, before);
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ReadWholeFile(restartManager.Registered()), host + TargetPath(Target::Help) + "\n");
 }
 
 // A test build of the installer changes the new residents file on disk after

@@ -4,11 +4,34 @@
 // StandInHolderName, while a file whose name ends in StandInHeldFile is
 // registered, and none otherwise. It follows the real list's protocol:
 // asked with too little room, it answers ERROR_MORE_DATA with the count.
+// Each file registered is written down, a line of UTF-8 each, in a file
+// beside it: "<its path>.registered".
 #include "RestartManagerStandIn.h"
 #include <restartmanager.h>
 
+static HINSTANCE Self;
 static bool HeldFileRegistered;
 constexpr UINT ListedProcesses = 2;
+
+static void WriteDown(LPCWSTR file)
+{
+    wchar_t path[MAX_PATH + 16];
+    DWORD length = GetModuleFileNameW(Self, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    lstrcpyW(path + length, L".registered");
+    HANDLE list = CreateFileW(path, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (list == INVALID_HANDLE_VALUE)
+        return;
+    char line[4 * MAX_PATH];
+    int size = WideCharToMultiByte(CP_UTF8, 0, file, -1, line, sizeof line - 1, nullptr, nullptr);
+    if (size > 0) {
+        line[size - 1] = '\n';
+        DWORD written = 0;
+        WriteFile(list, line, (DWORD)size, &written, nullptr);
+    }
+    CloseHandle(list);
+}
 
 static bool EndsWith(const wchar_t* text, const wchar_t* end)
 {
@@ -27,8 +50,10 @@ extern "C" __declspec(dllexport) DWORD WINAPI RmStartSession(DWORD* session, DWO
 extern "C" __declspec(dllexport) DWORD WINAPI RmRegisterResources(DWORD, UINT fileCount, LPCWSTR files[], UINT,
                                                                    RM_UNIQUE_PROCESS[], UINT, LPCWSTR[])
 {
-    for (UINT i = 0; i < fileCount; i++)
+    for (UINT i = 0; i < fileCount; i++) {
+        WriteDown(files[i]);
         HeldFileRegistered = HeldFileRegistered || EndsWith(files[i], StandInHeldFile);
+    }
     return ERROR_SUCCESS;
 }
 
@@ -55,4 +80,11 @@ extern "C" __declspec(dllexport) DWORD WINAPI RmGetList(DWORD, UINT* needed, UIN
 extern "C" __declspec(dllexport) DWORD WINAPI RmEndSession(DWORD)
 {
     return ERROR_SUCCESS;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        Self = self;
+    return TRUE;
 }
