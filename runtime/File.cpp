@@ -193,11 +193,12 @@ int FileIsReadOnly(const char* name)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
 }
 
-// A move over a file that another program holds open fails with "access
-// denied" (Windows and Wine alike), as it does over a folder or without
-// rights: only an open of the target itself for what a replacement needs
-// (writing and deleting, every sharing allowed) tells them apart, by a
-// sharing violation. A read-only target is refused before any move.
+// A move over a file that another program holds open is refused with
+// "access denied" (so Wine answers; a sharing violation is taken too), as a
+// move over a folder or without rights is: only an open of the target
+// itself for what a replacement needs (writing and deleting, every sharing
+// allowed) tells them apart, by a sharing violation. A read-only target is
+// refused before any move.
 static int FileHeldOpen(const wchar_t* path, DWORD moveError)
 {
     if (moveError != ERROR_ACCESS_DENIED && moveError != ERROR_SHARING_VIOLATION)
