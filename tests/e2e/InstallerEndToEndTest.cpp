@@ -431,8 +431,8 @@ TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
     // Opened without delete sharing, as an editor or a running host might:
     // the file cannot be replaced while it is open.
-    HeldOpen holder(host + TargetPath(Target::Residents), FILE_SHARE_READ | FILE_SHARE_WRITE);
-    ASSERT_TRUE(holder.Holds());
+    HANDLE holder = HoldOpen(host + TargetPath(Target::Residents), FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     // Protected by the user, with a new file beside it from a run that was
     // cut off. Wine would move a file over it; Windows refuses.
     std::string protectedFile = host + TargetPath(Target::Library);
@@ -448,9 +448,9 @@ TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
     char seen[64] = {};
     DWORD got = 0;
-    SetFilePointer(holder.Handle(), 0, nullptr, FILE_BEGIN);
-    EXPECT_TRUE(ReadFile(holder.Handle(), seen, sizeof seen - 1, &got, nullptr));
-    holder.Close();
+    SetFilePointer(holder, 0, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(ReadFile(holder, seen, sizeof seen - 1, &got, nullptr));
+    CloseHandle(holder);
     EXPECT_EQ(std::string(seen, got), before[Target::Residents]) << "the other program's view of its file changed";
     EXPECT_NE(GetFileAttributesA(protectedFile.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
@@ -463,15 +463,15 @@ TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
 TEST_F(InstallerSession, AHeldFileIsAskedAboutUntilLetGoThenInstalled)
 {
     WriteEarlierInstallation(host);
-    HeldOpen viewer(host + TargetPath(Target::Help), FILE_SHARE_READ);
-    ASSERT_TRUE(viewer.Holds());
+    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
     ExpectHeldQuestion(message, TargetPath(Target::Help));
     SaveScreenshot(painted, "english-held-help");
     ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
     ExpectHeldQuestion(message, TargetPath(Target::Help));
-    viewer.Close();
+    CloseHandle(viewer);
     ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
     ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
     ExpectInstalled(Language::English, {});
@@ -480,61 +480,51 @@ TEST_F(InstallerSession, AHeldFileIsAskedAboutUntilLetGoThenInstalled)
     ExpectNothingOutsideHost();
 }
 
-// Puts a DLL in the system folder in place of Wine's own file of that name,
-// and puts that back when it ends.
-class SystemDllInPlace {
+// The stand-in Restart Manager in the system folder in place of Wine's own,
+// which Wine then loads from there for every program, with or without a
+// native-first order: Wine's own is put back however the scenario ends.
+class StandInPlaced {
 public:
-    SystemDllInPlace(const std::string& dll, const std::string& name)
+    explicit StandInPlaced(const std::string& standIn)
     {
-        char folder[MAX_PATH] = "";
-        UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH)
-            return;
-        path_ = std::string(folder) + "\\" + name;
-        hadOriginal_ = GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
-        original_ = hadOriginal_ ? ReadWholeFile(path_) : "";
-        placed_ = CopyFileA(dll.c_str(), path_.c_str(), FALSE) != FALSE;
+        char system[MAX_PATH] = "";
+        UINT length = GetSystemDirectoryA(system, MAX_PATH);
+        placed_ = std::string(system, length < MAX_PATH ? length : 0) + "\\rstrtmgr.dll";
+        wineOwn_ = ReadWholeFile(placed_);
+        DeleteFileA(Asked().c_str());
+        done_ = length > 0 && !wineOwn_.empty() && CopyFileA(standIn.c_str(), placed_.c_str(), FALSE);
     }
-    ~SystemDllInPlace()
+    ~StandInPlaced()
     {
-        if (!placed_)
-            return;
-        DeleteFileA(Registered().c_str());
-        if (hadOriginal_)
-            WriteWholeFile(path_, original_);
-        else
-            DeleteFileA(path_.c_str());
+        if (done_)
+            WriteWholeFile(placed_, wineOwn_);
+        DeleteFileA(Asked().c_str());
     }
-    SystemDllInPlace(const SystemDllInPlace&) = delete;
-    SystemDllInPlace& operator=(const SystemDllInPlace&) = delete;
-    bool Placed() const { return placed_; }
-    // What the stand-in wrote down beside itself.
-    std::string Registered() const { return path_ + ".registered"; }
+    bool Done() const { return done_; }
+    std::string Asked() const { return placed_ + ".asked"; }     // what it was asked about
 
 private:
-    std::string path_;
-    std::string original_;
-    bool hadOriginal_ = false;
-    bool placed_ = false;
+    std::string placed_, wineOwn_;
+    bool done_ = false;
 };
 
 // What holds the file is named as the Restart Manager names it. Wine's names
 // nothing, so a stand-in (RestartManagerStandIn.cpp) takes its place in the
 // system folder, loaded before Wine's own by this run's search order: it
 // names one program, in two processes, beyond ASCII. The box names it once.
-// It is asked about the held file alone: the files that nothing holds are
-// installed without a question to it.
+// It writes down what it is asked about: the held file alone, not the files
+// that nothing holds.
 TEST_F(InstallerSession, StandInRestartManagerNamesTheProgramHoldingTheFile)
 {
     std::string standIn = PathFromEnvironment("QUILLFERN_RESTART_MANAGER_STAND_IN");
     const char* overrides = getenv("WINEDLLOVERRIDES");
     if (standIn.empty() || !overrides || !strstr(overrides, "rstrtmgr=n"))
         GTEST_SKIP() << "needs QUILLFERN_RESTART_MANAGER_STAND_IN and WINEDLLOVERRIDES with rstrtmgr=n,b";
-    SystemDllInPlace restartManager(standIn, "rstrtmgr.dll");
-    ASSERT_TRUE(restartManager.Placed());
+    StandInPlaced restartManager(standIn);
+    ASSERT_TRUE(restartManager.Done());
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
-    HeldOpen viewer(host + TargetPath(Target::Help), FILE_SHARE_READ);
-    ASSERT_TRUE(viewer.Holds());
+    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
     ExpectHeldQuestion(message, TargetPath(Target::Help), Utf8(StandInHolderName, lstrlenW(StandInHolderName)));
@@ -543,7 +533,8 @@ TEST_F(InstallerSession, StandInRestartManagerNamesTheProgramHoldingTheFile)
     ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 1), BoxIcon::Warning);
     ExpectInstalled(Language::French, {Target::Help}, before);
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
-    EXPECT_EQ(ReadWholeFile(restartManager.Registered()), host + TargetPath(Target::Help) + "\n");
+    CloseHandle(viewer);
+    EXPECT_EQ(ReadWholeFile(restartManager.Asked()), host + TargetPath(Target::Help) + "\n");
 }
 
 // A test build of the installer changes the new residents file on disk after

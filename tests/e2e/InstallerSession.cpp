@@ -122,16 +122,9 @@ std::map<Target, std::string> WriteEarlierInstallation(const std::string& host)
     return earlier;
 }
 
-HeldOpen::HeldOpen(const std::string& path, DWORD share)
-    : handle_(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+HANDLE HoldOpen(const std::string& path, DWORD share)
 {
-}
-
-void HeldOpen::Close()
-{
-    if (handle_ != INVALID_HANDLE_VALUE)
-        CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    return CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 void InstallerSession::SetUp()

@@ -30,22 +30,9 @@ std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten);
 // their content, which differs from the items'.
 std::map<Target, std::string> WriteEarlierInstallation(const std::string& host);
 
-// A file held open as a viewer or a compiler holds it: for reading, shared
-// as given but never for deleting, so that it cannot be replaced; let go by
-// Close or at the end of the scope.
-class HeldOpen {
-public:
-    HeldOpen(const std::string& path, DWORD share);
-    ~HeldOpen() { Close(); }
-    HeldOpen(const HeldOpen&) = delete;
-    HeldOpen& operator=(const HeldOpen&) = delete;
-    bool Holds() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Handle() const { return handle_; }
-    void Close();
-
-private:
-    HANDLE handle_;
-};
+// Opens the file as a viewer or a compiler holds it: for reading, shared as
+// given but never for deleting, so that it cannot be replaced while open.
+HANDLE HoldOpen(const std::string& path, DWORD share);
 
 class InstallerSession : public testing::Test {
 protected:

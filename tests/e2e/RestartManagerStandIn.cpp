@@ -1,66 +1,55 @@
 // A stand-in for the Restart Manager (rstrtmgr.dll): Windows' own lists the
 // applications that hold a registered file open; Wine's lists none. This
-// one lists one application, in two processes (two of its windows), named
-// StandInHolderName, while a file whose name ends in StandInHeldFile is
-// registered, and none otherwise. It follows the real list's protocol:
-// asked with too little room, it answers ERROR_MORE_DATA with the count.
-// Each file registered is written down, a line of UTF-8 each, in a file
-// beside it: "<its path>.registered".
+// one lists one application, StandInHolderName, in two processes (two of
+// its windows), for any file registered, by the real list's protocol: asked
+// with too little room, it answers ERROR_MORE_DATA and the count. It writes
+// each file registered down in "<its path>.asked", a UTF-8 line each.
 #include "RestartManagerStandIn.h"
 #include <restartmanager.h>
 
 static HINSTANCE Self;
-static bool HeldFileRegistered;
+static bool FileRegistered;
 constexpr UINT ListedProcesses = 2;
 
 static void WriteDown(LPCWSTR file)
 {
-    wchar_t path[MAX_PATH + 16];
+    wchar_t path[MAX_PATH + 8];
     DWORD length = GetModuleFileNameW(Self, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return;
-    lstrcpyW(path + length, L".registered");
+    lstrcpyW(path + length, L".asked");
     HANDLE list = CreateFileW(path, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (list == INVALID_HANDLE_VALUE)
-        return;
     char line[4 * MAX_PATH];
-    int size = WideCharToMultiByte(CP_UTF8, 0, file, -1, line, sizeof line - 1, nullptr, nullptr);
-    if (size > 0) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, file, -1, line, sizeof line, nullptr, nullptr);
+    DWORD written = 0;
+    if (list != INVALID_HANDLE_VALUE && size > 0) {
         line[size - 1] = '\n';
-        DWORD written = 0;
         WriteFile(list, line, (DWORD)size, &written, nullptr);
     }
     CloseHandle(list);
-}
-
-static bool EndsWith(const wchar_t* text, const wchar_t* end)
-{
-    int textLength = lstrlenW(text), endLength = lstrlenW(end);
-    return textLength >= endLength && lstrcmpiW(text + textLength - endLength, end) == 0;
 }
 
 extern "C" __declspec(dllexport) DWORD WINAPI RmStartSession(DWORD* session, DWORD, WCHAR key[])
 {
     *session = 1;
     key[0] = 0;
-    HeldFileRegistered = false;
+    FileRegistered = false;
     return ERROR_SUCCESS;
 }
 
 extern "C" __declspec(dllexport) DWORD WINAPI RmRegisterResources(DWORD, UINT fileCount, LPCWSTR files[], UINT,
                                                                    RM_UNIQUE_PROCESS[], UINT, LPCWSTR[])
 {
-    for (UINT i = 0; i < fileCount; i++) {
+    for (UINT i = 0; i < fileCount; i++)
         WriteDown(files[i]);
-        HeldFileRegistered = HeldFileRegistered || EndsWith(files[i], StandInHeldFile);
-    }
+    FileRegistered = FileRegistered || fileCount > 0;
     return ERROR_SUCCESS;
 }
 
 extern "C" __declspec(dllexport) DWORD WINAPI RmGetList(DWORD, UINT* needed, UINT* count, RM_PROCESS_INFO list[],
                                                          LPDWORD reasons)
 {
-    UINT listed = HeldFileRegistered ? ListedProcesses : 0;
+    UINT listed = FileRegistered ? ListedProcesses : 0;
     *needed = listed;
     *reasons = RmRebootReasonNone;
     if (*count < listed || (listed > 0 && !list)) {

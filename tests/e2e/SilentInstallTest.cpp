@@ -154,10 +154,10 @@ TEST_F(SilentInstall, AReadOnlyOrHeldFileIsKeptAndTheRunEndsWith3)
     MakePureBasicFolder(host);
     std::string protectedFile = host + TargetPath(Target::Library);
     ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
-    HeldOpen viewer(host + TargetPath(Target::Help), FILE_SHARE_READ);
-    ASSERT_TRUE(viewer.Holds());
+    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     InstallerRun run = ExpectSilentEnd("/L=en /S", 3);
-    viewer.Close();
+    CloseHandle(viewer);
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {Target::Help, Target::Library}))
                   + ExpectedHeldLine(Language::English, TargetPath(Target::Help)) + "\r\n");
     ExpectHostFiles(host, Language::English, {Target::Help, Target::Library}, before);
