@@ -2,10 +2,12 @@
 #include "Installer.h"
 #include "Channel.h"
 #include "ConsoleLog.h"
+#include "HeldFiles.h"
 #include "Texts.h"
 #include "gui/Ctl.h"
 #include "payload/Payload.h"
 #include "runtime/File.h"
+#include "runtime/Holder.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 
@@ -203,11 +205,14 @@ static int WriteVerifiedFile(const char* path, const unsigned char* start, const
 
 // Windows refuses to move over a read-only file and Wine does not: the rule
 // is kept here, so that what the user protected stays protected. Whatever
-// fails, the target is left as it was and no new file stays behind.
-static int ReplaceTarget(const char* target, const unsigned char* start, const unsigned char* end)
+// fails, the target is left as it was and no new file stays behind; *held
+// tells whether another program holding the target open kept it there.
+static int ReplaceTarget(const char* target, const unsigned char* start, const unsigned char* end, int* held)
 {
     char* fresh = JoinArgument(target, NewFileSuffix);
-    int replaced = !FileIsReadOnly(target) && WriteVerifiedFile(fresh, start, end) && FileMoveReplacing(fresh, target);
+    *held = 0;
+    int replaced = !FileIsReadOnly(target) && WriteVerifiedFile(fresh, start, end)
+        && FileMoveReplacing(fresh, target, held);
     // The new file that could not take the target's place, or a leftover
     // from an interrupted run; after a move there is none.
     FileDelete(fresh);
@@ -215,9 +220,26 @@ static int ReplaceTarget(const char* target, const unsigned char* start, const u
     return replaced;
 }
 
-static int InstallFile(const char* path, const unsigned char* start, const unsigned char* end)
+// Asks whether to try again, naming the programs that hold the file.
+static int AskAgainForHeldFile(InstallationLog log, const char* path, const char* name)
 {
-    int written = ReplaceTarget(path, start, end);
+    char* holders = StrWorkPosition();
+    HolderNames(path, holders);
+    StrSkipTerminator();
+    int again = AskRetryHeldFile(log, name, holders);
+    StrRewind(holders);
+    return again;
+}
+
+// A target held open by another program is tried again for as long as the
+// user, having closed it there, asks for it; `name` is the log's.
+static int InstallFile(InstallationLog log, const char* path, const char* name, const unsigned char* start,
+                       const unsigned char* end)
+{
+    int held = 0;
+    int written = ReplaceTarget(path, start, end, &held);
+    while (!written && held && AskAgainForHeldFile(log, path, name))
+        written = ReplaceTarget(path, start, end, &held);
     if (!written)
         FilesNotWritten++;
     return written;
@@ -239,26 +261,29 @@ static int LogFile(InstallationLog log, int written, const char* name)
     return LogThreeLines(log, "", written ? ExtractedLabel : NotWrittenLabel, name);
 }
 
+// The help file as the log names it.
+static const char HelpName[] = "Help\\Quillfern.chm";
+
 // The caret first steps over the lines logged before the help file.
 static void InstallHelp(const InstallationOrder& order, int linesBefore)
 {
     const unsigned char* start = order.language == LanguageFrench ? HelpFrenchStart : HelpEnglishStart;
     const unsigned char* end = order.language == LanguageFrench ? HelpEnglishStart : LibraryFileStart;
-    char* path = JoinArgument(order.host, "\\Help\\Quillfern.chm");
-    int written = InstallFile(path, start, end);
+    char* path = JoinArgument(order.host, "\\", HelpName);
+    int written = InstallFile(order.log, path, HelpName, start, end);
     StrRewind(path);
     LogAdvance(order.log, linesBefore);
     char* heading = JoinArgument(order.host, " . . .");
     int lines = LogLine(order.log, heading);
     StrRewind(heading);
-    LogAdvance(order.log, lines + LogFile(order.log, written, "Help\\Quillfern.chm"));
+    LogAdvance(order.log, lines + LogFile(order.log, written, HelpName));
 }
 
 static void InstallItem(const InstallationOrder& order, const char* target, const unsigned char* start,
                         const unsigned char* end)
 {
     char* path = JoinArgument(order.host, target);
-    int written = InstallFile(path, start, end);
+    int written = InstallFile(order.log, path, target, start, end);
     StrRewind(path);
     LogAdvance(order.log, LogFile(order.log, written, target));
 }
@@ -270,7 +295,7 @@ static void InstallExample(const InstallationOrder& order, const ExampleEntry& e
     StrPathPart(path, folder);
     StrSkipTerminator();
     DirCreate(folder);
-    int written = InstallFile(path, bytes, bytes + entry.Size);
+    int written = InstallFile(order.log, path, entry.Name, bytes, bytes + entry.Size);
     StrRewind(path);
     LogAdvance(order.log, LogFile(order.log, written, entry.Name));
 }
@@ -303,5 +328,6 @@ int InstallLibrary(const InstallationOrder& order)
     InstallItem(order, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
     InstallItem(order, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
     InstallExamples(order);
+    LogHeldFiles(order.log);
     return FilesNotWritten;
 }
