@@ -3,6 +3,8 @@
 // control, and a French installation runs as at 96.
 #include "InstallerSession.h"
 #include "app/InstallerWindow.h"
+#include "payload/Payload.h"
+#include "support/BitmapFile.h"
 #include "support/Wide.h"
 
 class ScaledDisplay : public InstallerSession, public testing::WithParamInterface<int> {};
@@ -85,9 +87,15 @@ TEST_P(ScaledDisplay, TheWindowGrowsWholeAndInstalls)
         SCOPED_TRACE("control " + std::to_string(laid.control));
         ExpectLaidOutAt(laid.control == 14 ? credit : installer.Control(laid.control), laid.at, dpi, laid.control == 14);
     }
-    // The pictures are drawn at the scale too.
+    // The pictures are drawn at the scale too: any correct scaling makes the
+    // 96-dpi logo dpi / 96 times as large, short of a pixel, and the control
+    // takes its size (its colours are judged with the painting).
     RECT logo = InParent(GetDlgItem(installer.LogoBand, 11));
-    EXPECT_NEAR(logo.right - logo.left, MulDiv(546, dpi, 96), 2) << "the logo's width";
+    BitmapFilePixels picture = ReadBitmapFile(LogoBitmapStart);
+    EXPECT_LT(abs((logo.right - logo.left) * 96 - picture.width * dpi), 96)
+        << "the logo's width " << logo.right - logo.left << " for " << picture.width << " at 96 dpi";
+    EXPECT_LT(abs((logo.bottom - logo.top) * 96 - picture.height * dpi), 96)
+        << "the logo's height " << logo.bottom - logo.top << " for " << picture.height << " at 96 dpi";
 
     RECT client = {};
     GetClientRect(credit, &client);
