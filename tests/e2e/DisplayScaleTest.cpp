@@ -7,7 +7,10 @@
 #include "support/BitmapFile.h"
 #include "support/Wide.h"
 
-class ScaledDisplay : public InstallerSession, public testing::WithParamInterface<int> {};
+class ScaledDisplay : public InstallerSession {
+protected:
+    void GrowsWholeAndInstalls(int dpi);
+};
 
 // A control's rectangle in its parent's client area, as laid out at 96 dpi.
 struct Laid {
@@ -59,9 +62,8 @@ static void ExpectLaidOutAt(HWND control, const RECT& at96, int dpi, bool mayGro
         EXPECT_NEAR(shown.right, expected.right, 2);
 }
 
-TEST_P(ScaledDisplay, TheWindowGrowsWholeAndInstalls)
+void ScaledDisplay::GrowsWholeAndInstalls(int dpi)
 {
-    int dpi = GetParam();
     DisplayScale scale(dpi);
     ASSERT_TRUE(scale.Applied()) << "LogPixels could not be set";
     ASSERT_NO_FATAL_FAILURE(StartInstaller());
@@ -93,9 +95,9 @@ TEST_P(ScaledDisplay, TheWindowGrowsWholeAndInstalls)
     RECT logo = InParent(GetDlgItem(installer.LogoBand, 11));
     BitmapFilePixels picture = ReadBitmapFile(LogoBitmapStart);
     EXPECT_LT(abs((logo.right - logo.left) * 96 - picture.width * dpi), 96)
-        << "the logo's width " << logo.right - logo.left << " for " << picture.width << " at 96 dpi";
+        << "the logo's width: " << logo.right - logo.left << ", for " << picture.width << " at 96 dpi";
     EXPECT_LT(abs((logo.bottom - logo.top) * 96 - picture.height * dpi), 96)
-        << "the logo's height " << logo.bottom - logo.top << " for " << picture.height << " at 96 dpi";
+        << "the logo's height: " << logo.bottom - logo.top << ", for " << picture.height << " at 96 dpi";
 
     RECT client = {};
     GetClientRect(credit, &client);
@@ -116,5 +118,19 @@ TEST_P(ScaledDisplay, TheWindowGrowsWholeAndInstalls)
     EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpi, ScaledDisplay, testing::Values(120, 144, 192),
-                         [](const testing::TestParamInfo<int>& dpi) { return std::to_string(dpi.param); });
+// Plain cases, not parameterised ones: GoogleTest runs those after every
+// other suite, and a fault in the scaling is to show within the first minutes.
+TEST_F(ScaledDisplay, TheWindowGrowsWholeAndInstallsAt120Dpi)
+{
+    GrowsWholeAndInstalls(120);
+}
+
+TEST_F(ScaledDisplay, TheWindowGrowsWholeAndInstallsAt144Dpi)
+{
+    GrowsWholeAndInstalls(144);
+}
+
+TEST_F(ScaledDisplay, TheWindowGrowsWholeAndInstallsAt192Dpi)
+{
+    GrowsWholeAndInstalls(192);
+}
