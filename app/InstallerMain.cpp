@@ -120,13 +120,26 @@ static int PayloadIsIntact()
     EndProgram(line.understood ? ExitInstalled : ExitNotUnderstood);
 }
 
-// Another installation runs: its window, if it shows one, comes to the front.
-[[noreturn]] static void LeaveToRunningInstaller(int silent)
+// Another installation runs: its window, if it shows one, comes to the
+// front; else a box says so, in both languages, since no language has been
+// chosen. Returns only when it ended meanwhile and this run holds the guard.
+static void AnswerRunningInstaller(int silent)
 {
     if (silent)
         EndProgram(ExitAlreadyRunning);
-    ShowRunningInstaller();
-    EndProgram(ExitInstalled);
+    RunningInstaller running = ShowRunningInstaller();
+    if (running == RunningEnded)
+        return;
+    if (running == RunningWithoutWindow)
+        ReqMessage(Text(TextRunningTitle), Text(TextRunning), MB_OK | MB_ICONINFORMATION);
+    EndProgram(running == RunningShown ? ExitInstalled : ExitAlreadyRunning);
+}
+
+// Nobody watches a silent run: the system's boxes for a drive without a
+// disk, a file it cannot open or a fault would wait for a click forever.
+static void SilenceSystemErrorBoxes()
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
 }
 
 static unsigned char DisplayLanguage()
@@ -151,12 +164,14 @@ void InstallerMain()
 {
     CommandLine line;
     ReadCommandLine(&line);
+    if (line.silent)
+        SilenceSystemErrorBoxes();
     if (!line.understood || line.usage)
         AnswerUsage(line);
     if (!PayloadIsIntact())
         RefuseDamagedCopy(line.silent);
     if (!ClaimInstallation())
-        LeaveToRunningInstaller(line.silent);
+        AnswerRunningInstaller(line.silent);
     HostFolderArgument = CommandLineFolder(line);
     char* start = StrWorkPosition();
     StrPad("", 62, "=", start);

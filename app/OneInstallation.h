@@ -12,5 +12,13 @@ void ReleaseInstallation();
 // Marks the installer's main window, so that a second start can find it;
 // 0 takes the mark away before the window goes.
 void MarkInstallerWindow(HWND window);
-// Brings the running installer's window, if it has one, to the front.
-void ShowRunningInstaller();
+
+// What a second start found of the running installation.
+enum RunningInstaller {
+    RunningShown,           // its window (or its box or dialog) came to the front
+    RunningWithoutWindow,   // none in this session (silent, or another session)
+    RunningEnded,           // it ended meanwhile: this run holds the installation now
+};
+// Brings the running installer's window to the front, waiting a moment for
+// it: a run holds the guard a little before its window exists.
+RunningInstaller ShowRunningInstaller();

@@ -5,13 +5,17 @@ static const char DamagedTitle[] = "Erreur / Error :";
 static const char DamagedText[] =
     "      Le programme d'installation est endommagé.\n      Téléchargez-le à nouveau.\n\n"
     "      The installer is damaged.\n      Please download it again.";
+static const char RunningTitle[] = "Infos :";
+static const char RunningText[] =
+    "      Une installation est déjà en cours.\n      Attendez qu'elle soit terminée.\n\n"
+    "      An installation is already running.\n      Please wait until it has ended.";
 // Every switch and exit code: whoever asks has chosen no language yet.
 static const char UsageTitle[] = "QuillfernSetup /?";
 static const char UsageText[] =
     "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=dossier]\n\n"
     "/S : installation sans fenêtre ni message.\n"
     "/L=fr, /L=en : langue de l'installation /S (sinon celle de Windows).\n"
-    "/D=dossier : le dossier de PureBasic, à la place de celui du registre ; en dernier, guillemets facultatifs.\n"
+    "/D=dossier : le dossier de PureBasic, à la place de celui du registre ; guillemets facultatifs.\n"
     "/? : cette aide.\n"
     "Codes de sortie de /S : 0 installée ; 1 ligne de commande incomprise ; 2 PureBasic introuvable, "
     "rien d'écrit ; 3 fichier(s) non écrit(s), laissés tels quels ; 4 programme endommagé, rien d'écrit ; "
@@ -19,7 +23,7 @@ static const char UsageText[] =
     "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=folder]\n\n"
     "/S: install without a window or a message.\n"
     "/L=fr, /L=en: the language of a /S installation (else that of Windows).\n"
-    "/D=folder: the PureBasic folder, instead of the registry's; last, quotes optional.\n"
+    "/D=folder: the PureBasic folder, instead of the registry's; quotes optional.\n"
     "/?: this help.\n"
     "Exit codes of /S: 0 installed; 1 command line not understood; 2 PureBasic not found, nothing written; "
     "3 file(s) not written, kept as they were; 4 installer damaged, nothing written; "
@@ -46,6 +50,8 @@ static const char* const FrenchTexts[] = {
     "      Ce dossier ne contient pas PureBasic.exe.\n      Choisissez le dossier où PureBasic est installé.",
     DamagedTitle,
     DamagedText,
+    RunningTitle,
+    RunningText,
     UsageTitle,
     UsageText,
 };
@@ -69,6 +75,8 @@ static const char* const EnglishTexts[] = {
     "      This folder does not contain PureBasic.exe.\n      Choose the folder where PureBasic is installed.",
     DamagedTitle,
     DamagedText,
+    RunningTitle,
+    RunningText,
     UsageTitle,
     UsageText,
 };

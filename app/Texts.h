@@ -30,6 +30,9 @@ enum TextId : unsigned char {
     // A damaged copy, said in both languages before any is chosen.
     TextDamagedTitle,
     TextDamaged,
+    // Another installation running without a window to show, in both too.
+    TextRunningTitle,
+    TextRunning,
     // The command line's usage, in both languages too.
     TextUsageTitle,
     TextUsage,

@@ -24,7 +24,8 @@ void RtInstallFaultHandler();
 // first thing the process does.
 void RtRestrictDllSearch();
 // Loads a DLL by its full path in the system folder, its own imports looked
-// for there first too; null when it cannot be loaded.
+// for there alone where the system can (there first elsewhere); null when it
+// cannot be loaded.
 HMODULE RtLoadSystemDll(const wchar_t* name);
 
 // Heap blocks. All return null when the heap cannot supply the block.

@@ -6,12 +6,18 @@
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
+// Present where LoadLibraryExW understands the LOAD_LIBRARY_SEARCH_* flags.
+static SetDefaultDllDirectoriesFunction RtSetDefaultDllDirectories()
+{
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    return (SetDefaultDllDirectoriesFunction)(void (*)())found;
+}
+
 void RtRestrictDllSearch()
 {
     // Older systems lack SetDefaultDllDirectories; there the current folder
     // at least leaves the search.
-    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-    auto setDefaultDllDirectories = (SetDefaultDllDirectoriesFunction)(void (*)())found;
+    SetDefaultDllDirectoriesFunction setDefaultDllDirectories = RtSetDefaultDllDirectories();
     if (setDefaultDllDirectories && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return;
     SetDllDirectoryW(L"");
@@ -29,5 +35,9 @@ HMODULE RtLoadSystemDll(const wchar_t* name)
     path[length++] = L'\\';
     for (UINT i = 0; i <= nameLength; i++)
         path[length + i] = name[i];
-    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // The altered search looks for the DLL's own imports in its folder, then
+    // in the current one (the program's, often a download folder) before the
+    // others; the system folder's search looks there alone.
+    DWORD search = RtSetDefaultDllDirectories() ? LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH;
+    return LoadLibraryExW(path, nullptr, search);
 }

@@ -2,9 +2,12 @@
 // log on standard output, and one installation at a time. A silent run is
 // watched while it runs: no window of it may ever be visible.
 #include "InstallerSession.h"
+#include "InstallerView.h"
+#include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 #include "payload/Payload.h"
 #include <fstream>
+#include <sddl.h>
 
 namespace {
 
@@ -121,7 +124,7 @@ TEST_F(SilentInstall, ACommandLineNotUnderstoodShowsTheUsageOrNothingAndEndsWith
         ASSERT_TRUE(installer.WaitForEnd(&ended));
         EXPECT_EQ(ended, exitCode);
     }
-    for (const char* arguments : {"/S /Z", "/S /S", "/S /L=de", "/S /D=", "/S /?", "/S /D=C:\\a\"b"}) {
+    for (const char* arguments : {"/S /Z", "/S /S", "/S /L=de", "/S /D=", "/S /?", "/S /D=C:\\a\\\"b"}) {
         InstallerRun run = ExpectSilentEnd(arguments, 1);
         EXPECT_EQ(run.output, "") << arguments;
     }
@@ -144,6 +147,67 @@ TEST_F(SilentInstall, ASecondStartBesideARunningInstallerChangesNothing)
     ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
     ExpectSilentEnd("/S /L=en", 0);
     ExpectHostFiles(host, Language::English, {});
+}
+
+// A folder with blanks, the way scripts pass it: quotes around the whole
+// switch (Python's subprocess, PowerShell), around the folder, or none at
+// all with the folder running on to the next switch.
+TEST_F(SilentInstall, AFolderWithBlanksInstallsHoweverItIsQuoted)
+{
+    UnregisterHost();
+    int named = 0;
+    for (const char* form : {"/S /L=en \"/D=%\"", "/D=\"%\" /S /L=en", "/L=en\t/D=%  /S "}) {
+        SCOPED_TRACE(form);
+        std::string folder = parent + "Pure Basic " + std::to_string(++named) + "\\";
+        MakePureBasicFolder(folder);
+        std::string arguments = form;
+        arguments.replace(arguments.find('%'), 1, folder.substr(0, folder.size() - 1));
+        ExpectSilentEnd(arguments, 0);
+        ExpectHostFiles(folder, Language::English, {});
+    }
+}
+
+// A run that holds the guard without a window here (silent, or in another
+// session) is what the test stands in for: it holds the mutex itself, made
+// as another account would make it, letting this one wait on it and no more.
+TEST_F(SilentInstall, OnlyAHeldGuardRefusesAndAWindowedStartSaysSo)
+{
+    MakePureBasicFolder(host);
+    SECURITY_ATTRIBUTES waitOnly = {sizeof waitOnly, nullptr, FALSE};
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100000;;;WD)", SDDL_REVISION_1,
+                                                                     &waitOnly.lpSecurityDescriptor, nullptr));
+    HANDLE guard = CreateMutexW(&waitOnly, FALSE, L"Global\\QuillfernSetup.Installation");
+    LocalFree(waitOnly.lpSecurityDescriptor);
+    ASSERT_NE(guard, nullptr);
+    ASSERT_EQ(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"Global\\QuillfernSetup.Installation"), nullptr)
+        << "the mutex gives full access";
+    ExpectSilentEnd("/S /L=en", 0);
+    ExpectHostFiles(host, Language::English, {});
+
+    // The run that took it could not release it: abandoned, it is the test's.
+    DWORD taken = WaitForSingleObject(guard, 0);
+    ASSERT_TRUE(taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED);
+    RemoveFolderTree(host);
+    MakePureBasicFolder(host);
+    parentBefore = ListTree(parent);
+    ExpectSilentEnd("/S", 5);
+    ASSERT_TRUE(installer.Start(parent, program));
+    MessageBoxContent box;
+    EXPECT_TRUE(installer.WaitForMessageBox(box, WindowDeadlineMs)) << "no box";
+    EXPECT_EQ(box.title, "Infos :");
+    EXPECT_EQ(box.text, "      Une installation est déjà en cours.\n      Attendez qu'elle soit terminée.\n\n"
+                        "      An installation is already running.\n      Please wait until it has ended.");
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(BoxIconName(WaitForIcon(box.icon, BoxIcon::Information)), std::string(BoxIconName(BoxIcon::Information)));
+    EXPECT_EQ(installer.FindOwnTopLevel("WindowClass_0"), nullptr) << "the installer window opened";
+    PostButtonClick(GetDlgItem(box.box, IDOK));
+    DWORD ended = 0xDEAD;
+    EXPECT_TRUE(installer.WaitForEnd(&ended));
+    EXPECT_EQ(ended, 5u);
+    ReleaseMutex(guard);
+    CloseHandle(guard);
+    EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"}) << "a refused run wrote";
+    ExpectNothingOutsideHost();
 }
 
 // Without /S the window opens as usual; /L= changes nothing there, and the

@@ -1,14 +1,24 @@
-// Takes the input as the program's whole command line and compares what the
-// parser makes of it with the rules written out plainly.
+// Takes the input as the program's whole command line. How it is split into
+// arguments is Windows' (compared with CommandLineToArgvW under Wine by the
+// host locator's tests); here the splitting keeps its invariants (in bounds,
+// in order, and a line quoted back from its arguments splits into the same
+// ones), and what the switches make of the arguments, the /D= folder's run
+// over the line included, is compared with a model.
 #include "app/CommandLine.h"
 #include "FuzzSupport.h"
 #include <cstdint>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
+
+struct Argument {
+    std::string value;
+    bool quoted;
+    size_t start, end;          // its text in the line
+};
 
 struct Expected {
     bool understood = true;
@@ -19,7 +29,45 @@ struct Expected {
     std::string folder;
 };
 
-const char Blanks[] = " \t";
+std::vector<Argument> Split(const std::string& line)
+{
+    std::vector<char> bytes(line.begin(), line.end());
+    bytes.push_back(0);
+    char* first = bytes.data();
+    char* next = CommandSkipProgramName(first);
+    Check(next >= first && next <= first + line.size());
+    std::vector<Argument> arguments;
+    CommandArgument argument;
+    while (CommandSplitArgument(&next, &argument)) {
+        Check(argument.text >= first && argument.end <= first + line.size() && argument.length >= 0
+              && argument.text + argument.length <= argument.end && next == argument.end);
+        Check(arguments.empty() || (size_t)(argument.text - first) >= arguments.back().end);
+        Check(argument.quoted == (std::memchr(line.data() + (argument.text - first), '"', argument.end - argument.text)
+                                  != nullptr));
+        arguments.push_back({std::string(argument.text, argument.length), argument.quoted != 0,
+                             (size_t)(argument.text - first), (size_t)(argument.end - first)});
+    }
+    return arguments;
+}
+
+// The documented way to quote an argument for CommandLineToArgvW.
+std::string Quote(const std::string& argument)
+{
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
+        return argument;
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            backslashes++;
+            continue;
+        }
+        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    return quoted.append(backslashes * 2, '\\') + "\"";
+}
 
 std::string Lower(std::string text)
 {
@@ -28,42 +76,47 @@ std::string Lower(std::string text)
     return text;
 }
 
-size_t AfterProgramName(const std::string& line)
+bool IsSwitch(const std::string& value)
 {
-    size_t end = line.empty() || line[0] != '"' ? line.find_first_of(Blanks) : line.find('"', 1);
-    if (end == std::string::npos)
-        return line.size();
-    return line[0] == '"' ? end + 1 : end;
+    std::string word = Lower(value);
+    return word == "/s" || word == "/?" || word == "/l=fr" || word == "/l=en" || word.starts_with("/d=");
 }
 
-std::string FolderOf(std::string rest, Expected& expected)
+void SetFolder(std::string folder, Expected& expected)
 {
-    size_t last = rest.find_last_not_of(Blanks);
-    rest = last == std::string::npos ? "" : rest.substr(0, last + 1);
-    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"')
-        rest = rest.substr(1, rest.size() - 2);
-    if (rest.empty() || rest.find('"') != std::string::npos)
+    if (!folder.empty() && folder.back() == '"')
+        folder.pop_back();
+    if (expected.hasFolder || folder.empty() || folder.find('"') != std::string::npos)
         expected.understood = false;
-    return rest;
+    expected.hasFolder = true;
+    expected.folder = folder;
 }
 
-Expected Model(const std::string& line)
+Expected Model(const std::string& line, const std::vector<Argument>& arguments)
 {
     Expected expected;
     std::map<std::string, int> seen;
-    for (size_t at = line.find_first_not_of(Blanks, AfterProgramName(line)); at != std::string::npos;) {
-        std::string rest = line.substr(at);
-        if (Lower(rest.substr(0, 3)) == "/d=") {
-            expected.hasFolder = true;
-            expected.folder = FolderOf(rest.substr(3), expected);
-            break;
+    for (size_t i = 0; i < arguments.size();) {
+        const Argument& argument = arguments[i];
+        std::string word = Lower(argument.value);
+        if (!word.starts_with("/d=")) {
+            seen[word]++;
+            i++;
+            continue;
         }
-        size_t end = line.find_first_of(Blanks, at);
-        std::string word = Lower(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
-        seen[word]++;
-        if (word == "/l=fr" || word == "/l=en")
-            expected.language = word == "/l=fr" ? 0 : 1;
-        at = end == std::string::npos ? end : line.find_first_not_of(Blanks, end);
+        if (argument.quoted) {
+            SetFolder(argument.value.substr(3), expected);
+            i++;
+            continue;
+        }
+        // Unquoted: the line itself up to the next switch.
+        size_t end = argument.end;
+        for (i++; i < arguments.size() && !IsSwitch(arguments[i].value); i++) {
+            end = arguments[i].end;
+            expected.understood = expected.understood && !arguments[i].quoted;
+        }
+        size_t start = line.find_first_not_of(" \t", argument.start + 3);
+        SetFolder(start < end ? line.substr(start, end - start) : "", expected);
     }
     for (const auto& [word, count] : seen) {
         if (word != "/s" && word != "/?" && word != "/l=fr" && word != "/l=en")
@@ -73,7 +126,9 @@ Expected Model(const std::string& line)
         expected.understood = false;
     expected.silent = seen["/s"] > 0;
     expected.usage = seen["/?"] > 0;
-    if (expected.usage && (expected.silent || seen["/l=fr"] + seen["/l=en"] > 0 || expected.hasFolder))
+    if (seen["/l=fr"] + seen["/l=en"] > 0)
+        expected.language = seen["/l=fr"] > 0 ? 0 : 1;
+    if (expected.usage && (expected.silent || expected.language != CommandLanguageNone || expected.hasFolder))
         expected.understood = false;
     return expected;
 }
@@ -83,20 +138,28 @@ Expected Model(const std::string& line)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string line((const char*)data, strnlen((const char*)data, size));
-    Expected expected = Model(line);
+    std::vector<Argument> arguments = Split(line);
+    std::string quotedBack = "Setup.exe";
+    for (const Argument& argument : arguments)
+        quotedBack += " " + Quote(argument.value);
+    std::vector<Argument> again = Split(quotedBack);
+    Check(again.size() == arguments.size());
+    for (size_t i = 0; i < arguments.size() && i < again.size(); i++)
+        Check(again[i].value == arguments[i].value);
 
+    Expected expected = Model(line, arguments);
     // Exactly sized, so that reading past the terminator is caught.
-    auto copy = std::make_unique<char[]>(line.size() + 1);
-    std::memcpy(copy.get(), line.c_str(), line.size() + 1);
+    std::vector<char> copy(line.begin(), line.end());
+    copy.push_back(0);
     CommandLine parsed;
-    ParseCommandLine(copy.get(), &parsed);
+    ParseCommandLine(copy.data(), &parsed);
 
     Check((parsed.understood != 0) == expected.understood);
     Check((parsed.silent != 0) == expected.silent);
     Check((parsed.folder != nullptr) == expected.hasFolder);
     if (parsed.folder) {
-        Check(parsed.folder >= copy.get() && parsed.folderLength >= 0
-              && parsed.folder + parsed.folderLength <= copy.get() + line.size());
+        Check(parsed.folder >= copy.data() && parsed.folderLength >= 0
+              && parsed.folder + parsed.folderLength <= copy.data() + line.size());
     }
     if (expected.understood) {
         Check((parsed.usage != 0) == expected.usage);
