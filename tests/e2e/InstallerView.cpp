@@ -117,16 +117,19 @@ static std::string Hex(COLORREF colour)
     return text;
 }
 
-// The window's rounded outline cuts the logo's top corners.
-static bool InsideOutline(HWND window, POINT point)
+// The window's rounded outline, in screen coordinates: it cuts the logo's
+// top corners. Empty when the window has none.
+static HRGN OutlineOnScreen(HWND window)
 {
     HWND root = GetAncestor(window, GA_ROOT);
     RECT outer = {};
     GetWindowRect(root, &outer);
     HRGN outline = CreateRectRgn(0, 0, 0, 0);
-    bool inside = GetWindowRgn(root, outline) == ERROR || PtInRegion(outline, point.x - outer.left, point.y - outer.top);
-    DeleteObject(outline);
-    return inside;
+    if (GetWindowRgn(root, outline) == ERROR)
+        SetRectRgn(outline, outer.left, outer.top, outer.right, outer.bottom);
+    else
+        OffsetRgn(outline, outer.left, outer.top);
+    return outline;
 }
 
 // The control takes the picture's size and shows it in its client area
@@ -139,13 +142,14 @@ std::string LogoDrawnWrong(const ScreenImage& screen, HWND logoControl, const RE
     int width = client.right - client.left, height = client.bottom - client.top;
     if (width <= 0 || height <= 0)
         return "no client area";
+    HRGN outline = OutlineOnScreen(logoControl);
     int checked = 0, wrong = 0;
     std::string first;
     for (const FlatPoint& point : FlatLogoPoints()) {
         POINT at = {client.left + (2 * point.x + 1) * width / (2 * picture.width),
                     client.top + (2 * point.y + 1) * height / (2 * picture.height)};
         if (!screen.Contains(at.x, at.y) || !PtInRect(&visible, at) || PtInRect(&covered, at)
-            || !InsideOutline(logoControl, at))
+            || !PtInRegion(outline, at.x, at.y))
             continue;
         checked++;
         COLORREF shown = screen.At(at.x, at.y);
@@ -155,6 +159,7 @@ std::string LogoDrawnWrong(const ScreenImage& screen, HWND logoControl, const RE
             first = Hex(shown) + " instead of " + Hex(point.colour) + " at (" + std::to_string(point.x) + ", "
                 + std::to_string(point.y) + ") of the 96-dpi picture";
     }
+    DeleteObject(outline);
     if (wrong == 0)
         return "";
     return std::to_string(wrong) + " of " + std::to_string(checked) + " points off their colour, first " + first;
