@@ -411,8 +411,9 @@ bool InstallerProcess::WaitForEndAfterQuit(DWORD* exitCode) const
 // ---- Watching the installer while waiting
 
 // How often a wait looks at the installer's windows: a wrong one is seen
-// within a moment, and the installer keeps the machine to itself meanwhile.
-constexpr DWORD WatchIntervalMs = 100;
+// within a moment, and the installer keeps the machine to itself meanwhile
+// (a look asks the system about every top-level window).
+constexpr DWORD WatchIntervalMs = 250;
 
 static std::string ClassOf(HWND window)
 {
