@@ -1,4 +1,5 @@
 #include "Installation.h"
+#include "HeldFiles.h"
 #include "HostLocator.h"
 #include "Installer.h"
 #include "ConsoleLog.h"
@@ -6,6 +7,7 @@
 #include "gui/Ctl.h"
 #include "payload/Payload.h"
 #include "runtime/File.h"
+#include "runtime/Holder.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 
@@ -137,11 +139,14 @@ static int WriteVerifiedFile(const char* path, const unsigned char* start, const
 
 // Windows refuses to move over a read-only file and Wine does not: the rule
 // is kept here, so that what the user protected stays protected. Whatever
-// fails, the target is left as it was and no new file stays behind.
-static int ReplaceTarget(const char* target, const unsigned char* start, const unsigned char* end)
+// fails, the target is left as it was and no new file stays behind; *held
+// tells whether another program holding the target open kept it there.
+static int ReplaceTarget(const char* target, const unsigned char* start, const unsigned char* end, int* held)
 {
     char* fresh = JoinArgument(target, NewFileSuffix);
-    int replaced = !FileIsReadOnly(target) && WriteVerifiedFile(fresh, start, end) && FileMoveReplacing(fresh, target);
+    *held = 0;
+    int replaced = !FileIsReadOnly(target) && WriteVerifiedFile(fresh, start, end)
+        && FileMoveReplacing(fresh, target, held);
     // The new file that could not take the target's place, or a leftover
     // from an interrupted run; after a move there is none.
     FileDelete(fresh);
@@ -149,9 +154,25 @@ static int ReplaceTarget(const char* target, const unsigned char* start, const u
     return replaced;
 }
 
-static int InstallFile(const char* path, const unsigned char* start, const unsigned char* end)
+// Asks whether to try again, naming the programs that hold the file.
+static int AskAgainForHeldFile(const char* path, const char* name)
 {
-    int written = ReplaceTarget(path, start, end);
+    char* holders = StrWorkPosition();
+    HolderNames(path, holders);
+    StrSkipTerminator();
+    int again = AskRetryHeldFile(name, holders);
+    StrRewind(holders);
+    return again;
+}
+
+// A target held open by another program is tried again for as long as the
+// user, having closed it there, asks for it; `name` is the log's.
+static int InstallFile(const char* path, const char* name, const unsigned char* start, const unsigned char* end)
+{
+    int held = 0;
+    int written = ReplaceTarget(path, start, end, &held);
+    while (!written && held && AskAgainForHeldFile(path, name))
+        written = ReplaceTarget(path, start, end, &held);
     if (!written)
         FilesNotWritten++;
     return written;
@@ -179,25 +200,28 @@ static void Advance(int lines)
     ProgressStep();
 }
 
+// The help file as the log names it.
+static const char HelpName[] = "Help\\Quillfern.chm";
+
 // The caret first steps over the lines logged before the help file.
 static void InstallHelp(const char* host, int linesBefore)
 {
     const unsigned char* start = Language == 0 ? HelpFrenchStart : HelpEnglishStart;
     const unsigned char* end = Language == 0 ? HelpEnglishStart : LibraryFileStart;
-    char* path = JoinArgument(host, "\\Help\\Quillfern.chm");
-    int written = InstallFile(path, start, end);
+    char* path = JoinArgument(host, "\\", HelpName);
+    int written = InstallFile(path, HelpName, start, end);
     StrRewind(path);
     Advance(linesBefore);
     char* heading = JoinArgument(host, " . . .");
     int lines = LogLine(heading);
     StrRewind(heading);
-    Advance(lines + LogFile(written, "Help\\Quillfern.chm"));
+    Advance(lines + LogFile(written, HelpName));
 }
 
 static void InstallItem(const char* host, const char* target, const unsigned char* start, const unsigned char* end)
 {
     char* path = JoinArgument(host, target);
-    int written = InstallFile(path, start, end);
+    int written = InstallFile(path, target, start, end);
     StrRewind(path);
     Advance(LogFile(written, target));
 }
@@ -209,7 +233,7 @@ static void InstallExample(const char* host, const ExampleEntry& entry, const un
     StrPathPart(path, folder);
     StrSkipTerminator();
     DirCreate(folder);
-    int written = InstallFile(path, bytes, bytes + entry.Size);
+    int written = InstallFile(path, entry.Name, bytes, bytes + entry.Size);
     StrRewind(path);
     Advance(LogFile(written, entry.Name));
 }

@@ -1,6 +1,7 @@
 #include "Installer.h"
 #include "CommandLine.h"
 #include "ConsoleLog.h"
+#include "HeldFiles.h"
 #include "Installation.h"
 #include "OneInstallation.h"
 #include "InstallerWindow.h"
@@ -157,6 +158,7 @@ static unsigned char DisplayLanguage()
     BuildExampleTable();
     if (!InstallLibrary())
         FinalCleanup(ExitNoHost);
+    LogHeldFiles();
     FinalCleanup(FilesNotWritten == 0 ? ExitInstalled : ExitIncomplete);
 }
 

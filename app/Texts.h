@@ -22,6 +22,15 @@ enum TextId : unsigned char {
     TextCompleted,
     TextIncompleteStart,    // followed by the count of files not written
     TextIncompleteEnd,
+    // A file that another program holds open: "<start><file><by><holders><end>",
+    // the log's name for the file, the programs' names or "another program";
+    // in the window followed by the question.
+    TextHeldTitle,
+    TextHeldStart,
+    TextHeldBy,
+    TextHeldEnd,
+    TextAnotherProgram,
+    TextHeldQuestion,
     // The host folder.
     TextErrorTitle,
     TextNoHost,

@@ -32,5 +32,7 @@ int FileIsReadOnly(const char* name);
 wchar_t* FileWidePath(const char* name);
 // Moves a file over another in one step, replacing it, written through to
 // the disk; the target stays as it was when the move fails. Relative names
-// are taken relative to the program's folder.
-int FileMoveReplacing(const char* from, const char* to);
+// are taken relative to the program's folder. When given, *held tells
+// whether a failed move failed because another program has the target open
+// in a way that keeps it from being replaced (1), or for another reason (0).
+int FileMoveReplacing(const char* from, const char* to, int* held = nullptr);

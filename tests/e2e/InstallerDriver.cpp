@@ -374,13 +374,14 @@ bool InstallerProcess::WaitForMessageBox(MessageBoxContent& content, DWORD timeo
     return WaitWatching(
         [&] {
             content.box = FindOwnTopLevel("#32770", IsMessageBox);
-            if (!content.box || !GetDlgItem(content.box, IDOK))
+            content.buttons.clear();
+            if (content.box)
+                EnumChildWindows(content.box, CollectButton, (LPARAM)&content.buttons);
+            if (content.buttons.empty())
                 return false;
             content.title = TextOf(content.box);
             content.text = TextOf(GetDlgItem(content.box, MessageBoxTextControl));
             content.icon = GetDlgItem(content.box, MessageBoxIconControl);
-            content.buttons.clear();
-            EnumChildWindows(content.box, CollectButton, (LPARAM)&content.buttons);
             return true;
         },
         Awaited::MessageBox, "a message box", timeoutMs);

@@ -120,7 +120,7 @@ public:
     LRESULT AskList(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // The installer's visible folder dialog, once its name box exists.
     bool WaitForFolderDialog(FolderDialogContent& content, DWORD timeoutMs = WindowDeadlineMs) const;
-    // The installer's visible message box, once its OK button exists.
+    // The installer's visible message box, once its buttons are shown.
     bool WaitForMessageBox(MessageBoxContent& content, DWORD timeoutMs) const;
     bool WaitForNoMessageBox(DWORD timeoutMs = WindowDeadlineMs) const;
     bool WaitForEnd(DWORD* exitCode, DWORD timeoutMs = WindowDeadlineMs) const;

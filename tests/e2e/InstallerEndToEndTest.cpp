@@ -2,6 +2,7 @@
 // virtual display: one fresh host folder per scenario.
 #include "InstallerSession.h"
 #include "InstallerView.h"
+#include "RestartManagerStandIn.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
 #include "support/Wide.h"
@@ -421,14 +422,15 @@ TEST_F(InstallerSession, MountedFullDiskKeepsEveryEarlierFileWhole)
 
 // ---- Faults that other programs and long paths cause.
 
+// The file held open is asked about, naming "another program" (Wine's
+// Restart Manager names none), and Cancel keeps it; the read-only one,
+// installed before it, is no program's doing and is not asked about.
 TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
 {
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
-    std::string held = host + TargetPath(Target::Residents);
     // Opened without delete sharing, as an editor or a running host might:
     // the file cannot be replaced while it is open.
-    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE holder = HoldOpen(host + TargetPath(Target::Residents), FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     // Protected by the user, with a new file beside it from a run that was
     // cut off. Wine would move a file over it; Windows refuses.
@@ -437,6 +439,9 @@ TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
     ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
+    ExpectHeldQuestion(message, TargetPath(Target::Residents));
+    SaveScreenshot(painted, "french-held-residents");
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDCANCEL));
     ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 2), BoxIcon::Warning);
     ExpectInstalled(Language::French, {Target::Library, Target::Residents}, before);
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
@@ -449,6 +454,86 @@ TEST_F(InstallerSession, FilesHeldOpenOrReadOnlyAreReportedAndLeftAlone)
     EXPECT_NE(GetFileAttributesA(protectedFile.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
     ExpectNothingOutsideHost();
+}
+
+// The help file open in a viewer that shares it for reading only: Retry
+// while it is still open asks again; once it is let go, Retry installs it
+// and the installation ends as a complete one.
+TEST_F(InstallerSession, AHeldFileIsAskedAboutUntilLetGoThenInstalled)
+{
+    WriteEarlierInstallation(host);
+    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
+    ExpectHeldQuestion(message, TargetPath(Target::Help));
+    SaveScreenshot(painted, "english-held-help");
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
+    ExpectHeldQuestion(message, TargetPath(Target::Help));
+    CloseHandle(viewer);
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    ExpectInstalled(Language::English, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
+    ExpectNothingOutsideHost();
+}
+
+// The stand-in Restart Manager in the system folder in place of Wine's own,
+// which Wine then loads from there for every program, with or without a
+// native-first order: Wine's own is put back however the scenario ends.
+class StandInPlaced {
+public:
+    explicit StandInPlaced(const std::string& standIn)
+    {
+        char system[MAX_PATH] = "";
+        UINT length = GetSystemDirectoryA(system, MAX_PATH);
+        placed_ = std::string(system, length < MAX_PATH ? length : 0) + "\\rstrtmgr.dll";
+        wineOwn_ = ReadWholeFile(placed_);
+        DeleteFileA(Asked().c_str());
+        done_ = length > 0 && !wineOwn_.empty() && CopyFileA(standIn.c_str(), placed_.c_str(), FALSE);
+    }
+    ~StandInPlaced()
+    {
+        if (done_)
+            WriteWholeFile(placed_, wineOwn_);
+        DeleteFileA(Asked().c_str());
+    }
+    bool Done() const { return done_; }
+    std::string Asked() const { return placed_ + ".asked"; }     // what it was asked about
+
+private:
+    std::string placed_, wineOwn_;
+    bool done_ = false;
+};
+
+// What holds the file is named as the Restart Manager names it. Wine's names
+// nothing, so a stand-in (RestartManagerStandIn.cpp) takes its place in the
+// system folder, loaded before Wine's own by this run's search order: it
+// names one program, in two processes, beyond ASCII. The box names it once.
+// It writes down what it is asked about: the held file alone, not the files
+// that nothing holds.
+TEST_F(InstallerSession, StandInRestartManagerNamesTheProgramHoldingTheFile)
+{
+    std::string standIn = PathFromEnvironment("QUILLFERN_RESTART_MANAGER_STAND_IN");
+    const char* overrides = getenv("WINEDLLOVERRIDES");
+    if (standIn.empty() || !overrides || !strstr(overrides, "rstrtmgr=n"))
+        GTEST_SKIP() << "needs QUILLFERN_RESTART_MANAGER_STAND_IN and WINEDLLOVERRIDES with rstrtmgr=n,b";
+    StandInPlaced restartManager(standIn);
+    ASSERT_TRUE(restartManager.Done());
+    std::map<Target, std::string> before = WriteEarlierInstallation(host);
+    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
+    ExpectHeldQuestion(message, TargetPath(Target::Help), Utf8(StandInHolderName, lstrlenW(StandInHolderName)));
+    SaveScreenshot(painted, "french-held-help-named");
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDCANCEL));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 1), BoxIcon::Warning);
+    ExpectInstalled(Language::French, {Target::Help}, before);
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    CloseHandle(viewer);
+    EXPECT_EQ(ReadWholeFile(restartManager.Asked()), host + TargetPath(Target::Help) + "\n");
 }
 
 // A test build of the installer changes the new residents file on disk after

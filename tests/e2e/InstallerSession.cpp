@@ -4,6 +4,7 @@
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
 #include "support/Wide.h"
+#include <algorithm>
 #include <exception>
 #include <fstream>
 
@@ -75,6 +76,25 @@ std::string ExpectedNotAHostFolderText(Language language)
     return InLanguage(language,
                       "      Ce dossier ne contient pas PureBasic.exe.\n      Choisissez le dossier où PureBasic est installé.",
                       "      This folder does not contain PureBasic.exe.\n      Choose the folder where PureBasic is installed.");
+}
+
+std::string ExpectedHeldLine(Language language, const std::string& name, const std::string& holders)
+{
+    if (language == Language::French)
+        return "Le fichier " + name + " est utilisé par " + (holders.empty() ? "un autre programme" : holders) + ".";
+    return "The file " + name + " is in use by " + (holders.empty() ? "another program" : holders) + ".";
+}
+
+std::string ExpectedHeldTitle(Language language)
+{
+    return InLanguage(language, "Fichier utilisé :", "File in use :");
+}
+
+std::string ExpectedHeldText(Language language, const std::string& name, const std::string& holders)
+{
+    return ExpectedHeldLine(language, name, holders)
+        + InLanguage(language, "\n\nFermez-le, puis réessayez ; ou annulez pour garder l'ancien fichier.",
+                     "\n\nClose it, then retry; or cancel to keep the old file.");
 }
 
 std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten)
@@ -168,6 +188,11 @@ InstallerRun RunInstaller(const std::string& program, const std::string& argumen
     if (started && !run.finished)
         StopScenario("\"" + arguments + "\": the installer still ran at the deadline");
     return run;
+}
+
+HANDLE HoldOpen(const std::string& path, DWORD share)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 void InstallerSession::SetUp()
@@ -281,13 +306,23 @@ void InstallerSession::StartAndInstall(Language chosen, MessageBoxContent& messa
 }
 
 void InstallerSession::ExpectMessage(const MessageBoxContent& message, const std::string& title,
-                                     const std::string& text, BoxIcon icon)
+                                     const std::string& text, BoxIcon icon, std::vector<int> buttons)
 {
     EXPECT_EQ(message.title, title);
     EXPECT_EQ(message.text, text);
-    EXPECT_EQ(message.buttons, std::vector<int>{IDOK}) << "one OK button";
+    std::vector<int> shown = message.buttons;
+    std::sort(shown.begin(), shown.end());
+    std::sort(buttons.begin(), buttons.end());
+    EXPECT_EQ(shown, buttons) << "the buttons";
     EXPECT_EQ(BoxIconName(WaitForIcon(message.icon, icon)), std::string(BoxIconName(icon)));
     ExpectPainted(&message);
+}
+
+void InstallerSession::ExpectHeldQuestion(const MessageBoxContent& message, const std::string& name,
+                                          const std::string& holders)
+{
+    ExpectMessage(message, ExpectedHeldTitle(language), ExpectedHeldText(language, name, holders), BoxIcon::Warning,
+                  {IDRETRY, IDCANCEL});
 }
 
 void InstallerSession::ExpectInstalled(Language installed, const std::set<Target>& notWritten,
@@ -313,6 +348,15 @@ void ExpectHostFiles(const std::string& host, Language installed, const std::set
                 << "a partial file is left: " << path;
         EXPECT_FALSE(PathExists(host + NewFilePath(target))) << "a new file is left beside " << path;
     }
+}
+
+void InstallerSession::Answer(MessageBoxContent& message, int button)
+{
+    HWND answered = message.box;
+    PostButtonClick(GetDlgItem(answered, button));
+    ASSERT_TRUE(WaitFor([&] { return installer.WaitForMessageBox(message, 0) && message.box != answered; },
+                        InstallDeadlineMs))
+        << "no message after the answer";
 }
 
 void InstallerSession::AnswerAndQuit(const MessageBoxContent& message, bool withMouse)

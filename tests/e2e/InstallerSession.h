@@ -13,6 +13,12 @@ std::string ExpectedErrorTitle(Language language);
 std::string ExpectedNoHostText(Language language);
 std::string ExpectedFolderDialogTitle(Language language);
 std::string ExpectedNotAHostFolderText(Language language);
+// A file held open by another program: the line that says so, naming the
+// file as the log does and the holders (none named: "another program"), and
+// the box that asks whether to try again.
+std::string ExpectedHeldLine(Language language, const std::string& name, const std::string& holders = "");
+std::string ExpectedHeldTitle(Language language);
+std::string ExpectedHeldText(Language language, const std::string& name, const std::string& holders = "");
 // The files under the host folder after an installation that left
 // `notWritten` unwritten: each written one holds its item, each unwritten
 // one what it held before (or is absent), and no new file is left beside any.
@@ -43,6 +49,10 @@ struct InstallerRun {
 InstallerRun RunInstaller(const std::string& program, const std::string& arguments, const std::string& currentFolder,
                           const std::string& outputFile = "");
 
+// Opens the file as a viewer or a compiler holds it: for reading, shared as
+// given but never for deleting, so that it cannot be replaced while open.
+HANDLE HoldOpen(const std::string& path, DWORD share);
+
 class InstallerSession : public testing::Test {
 protected:
     void SetUp() override;
@@ -68,13 +78,19 @@ protected:
     // Starts the installer, chooses the language and installs (posted clicks).
     void StartAndInstall(Language chosen, MessageBoxContent& message);
     void ExpectMessage(const MessageBoxContent& message, const std::string& title, const std::string& text,
-                       BoxIcon icon);
+                       BoxIcon icon, std::vector<int> buttons = {IDOK});
+    // The box about a held file, with Retry and Cancel.
+    void ExpectHeldQuestion(const MessageBoxContent& message, const std::string& name,
+                            const std::string& holders = "");
     // The log, caret and selection after an installation that left
     // `notWritten` unwritten, and the files on disk: each written one holds
     // its item, each unwritten one what it held before (or is absent), and
     // no new file is left beside any.
     void ExpectInstalled(Language language, const std::set<Target>& notWritten,
                          const std::map<Target, std::string>& before = {});
+    // Presses the button of the box and waits for the next box, which
+    // `message` then holds.
+    void Answer(MessageBoxContent& message, int button);
     // OK, then the done state, then cancel: the program ends with exit code 0.
     void AnswerAndQuit(const MessageBoxContent& message, bool withMouse = false);
     void ExpectEndWithCode0();

@@ -73,15 +73,21 @@ TEST_F(SilentInstall, NoPureBasicFolderEndsWith2AndWritesNothing)
     ExpectNothingOutsideHost();
 }
 
-TEST_F(SilentInstall, AReadOnlyFileIsKeptAndTheRunEndsWith3)
+// The log ends with a line for the file held open, naming "another program"
+// (Wine's Restart Manager names none); none for the read-only one.
+TEST_F(SilentInstall, AReadOnlyOrHeldFileIsKeptAndTheRunEndsWith3)
 {
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
     MakePureBasicFolder(host);
     std::string protectedFile = host + TargetPath(Target::Library);
     ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     InstallerRun run = ExpectSilentEnd("/L=en /S", 3);
-    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {Target::Library})));
-    ExpectHostFiles(host, Language::English, {Target::Library}, before);
+    CloseHandle(viewer);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {Target::Help, Target::Library}))
+                  + ExpectedHeldLine(Language::English, TargetPath(Target::Help)) + "\r\n");
+    ExpectHostFiles(host, Language::English, {Target::Help, Target::Library}, before);
     EXPECT_NE(GetFileAttributesA(protectedFile.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
 

@@ -1,0 +1,148 @@
+#include "Holder.h"
+#include "File.h"
+#include "Rt.h"
+#include "Str.h"
+#include "StrWide.h"
+#include <restartmanager.h>
+
+using RmStartSessionFunction = decltype(&RmStartSession);
+using RmRegisterResourcesFunction = decltype(&RmRegisterResources);
+using RmGetListFunction = decltype(&RmGetList);
+using RmEndSessionFunction = decltype(&RmEndSession);
+
+struct HolderApi {
+    RmStartSessionFunction startSession;
+    RmRegisterResourcesFunction registerResources;
+    RmGetListFunction getList;
+    RmEndSessionFunction endSession;
+};
+
+// More holders than this for one file are not listed: the file is then
+// said to be held by a program not named, as when none is named.
+constexpr UINT HolderMostListed = 32;
+// Room for holders that come between the count and the list.
+constexpr UINT HolderSpareRoom = 4;
+
+static void (*HolderFunction(HMODULE module, const char* name))()
+{
+    return (void (*)())GetProcAddress(module, name);
+}
+
+// 1 when every function is there.
+static int HolderLoad(HMODULE module, HolderApi& api)
+{
+    api.startSession = (RmStartSessionFunction)HolderFunction(module, "RmStartSession");
+    api.registerResources = (RmRegisterResourcesFunction)HolderFunction(module, "RmRegisterResources");
+    api.getList = (RmGetListFunction)HolderFunction(module, "RmGetList");
+    api.endSession = (RmEndSessionFunction)HolderFunction(module, "RmEndSession");
+    return api.startSession && api.registerResources && api.getList && api.endSession;
+}
+
+// The list the session holds, in a new heap block of *count entries (which
+// the caller frees with RtFree); null when there is none to give. Asked
+// twice: first how many there are, then for them, with room for a few more.
+static RM_PROCESS_INFO* HolderList(const HolderApi& api, DWORD session, UINT* count)
+{
+    UINT needed = 0;
+    UINT filled = 0;
+    DWORD reasons = 0;
+    *count = 0;
+    if (api.getList(session, &needed, &filled, nullptr, &reasons) != ERROR_MORE_DATA || needed == 0
+        || needed > HolderMostListed)
+        return nullptr;
+    UINT room = needed + HolderSpareRoom;
+    auto* list = (RM_PROCESS_INFO*)RtAlloc(room * sizeof(RM_PROCESS_INFO));
+    filled = room;
+    if (!list || api.getList(session, &needed, &filled, list, &reasons) != ERROR_SUCCESS) {
+        RtFree(list);
+        return nullptr;
+    }
+    *count = filled < room ? filled : room;
+    return list;
+}
+
+// The name as the list gives it, cut to its field, control characters
+// (which would break a line of a log) made blanks.
+static const wchar_t* HolderCleanName(RM_PROCESS_INFO& entry)
+{
+    wchar_t* name = entry.strAppName;
+    name[CCH_RM_MAX_APP_NAME] = 0;
+    for (wchar_t* c = name; *c; c++) {
+        if (*c < L' ')
+            *c = L' ';
+    }
+    return name;
+}
+
+static int HolderSameName(const wchar_t* one, const wchar_t* other)
+{
+    while (*one && *one == *other) {
+        one++;
+        other++;
+    }
+    return *one == *other;
+}
+
+// 1 when an entry before this one has the same name: two windows of one
+// program are one program to close.
+static int HolderNamedBefore(const RM_PROCESS_INFO* list, UINT index)
+{
+    for (UINT i = 0; i < index; i++) {
+        if (HolderSameName(list[i].strAppName, list[index].strAppName))
+            return 1;
+    }
+    return 0;
+}
+
+// Appends each name not seen before; returns how many it appended.
+static int HolderAppendNames(RM_PROCESS_INFO* list, UINT count)
+{
+    int named = 0;
+    for (UINT i = 0; i < count; i++) {
+        const wchar_t* name = HolderCleanName(list[i]);
+        if (!name[0] || HolderNamedBefore(list, i))
+            continue;
+        char* before = StrWorkPosition();
+        StrAppend(named > 0 ? ", " : "");
+        char* start = StrWorkPosition();
+        if (StrLen(StrFromWide(name, start)) == 0) {
+            StrRewind(before);
+            StrAppend("");
+            continue;
+        }
+        named++;
+    }
+    return named;
+}
+
+// Asks the session about the one file.
+static int HolderAsk(const HolderApi& api, const wchar_t* path)
+{
+    DWORD session = 0;
+    WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+    if (api.startSession(&session, 0, key) != ERROR_SUCCESS)
+        return 0;
+    LPCWSTR files[] = {path};
+    UINT count = 0;
+    RM_PROCESS_INFO* list = api.registerResources(session, 1, files, 0, nullptr, 0, nullptr) == ERROR_SUCCESS
+        ? HolderList(api, session, &count)
+        : nullptr;
+    int named = list ? HolderAppendNames(list, count) : 0;
+    RtFree(list);
+    api.endSession(session);
+    return named;
+}
+
+int HolderNames(const char* path, char* resultStart)
+{
+    StrRewind(resultStart);
+    StrAppend("");
+    wchar_t* widePath = FileWidePath(path);
+    HMODULE module = widePath ? RtLoadSystemDll(L"rstrtmgr.dll") : nullptr;
+    HolderApi api = {};
+    int named = module && HolderLoad(module, api) ? HolderAsk(api, widePath) : 0;
+    if (module)
+        FreeLibrary(module);
+    RtFree(widePath);
+    return named;
+}
