@@ -252,11 +252,47 @@ TEST_F(RegisteredHostFolderTest, LocateTakesTheFirstThatHoldsPureBasic)
     EXPECT_EQ(Locate(LocateHostFolder), real);
 
     EXPECT_TRUE(IsPureBasicFolder(real.c_str()));
-    EXPECT_FALSE(IsPureBasicFolder(real.substr(0, real.size() - 1).c_str())) << "no final backslash";
     EXPECT_FALSE(IsPureBasicFolder(nullptr));
-    // A relative name would be taken relative to some current folder.
+    RemoveFolderTree(temp);
+}
+
+// The folder of this test program, where the file service looks for a
+// relative name, ending in a backslash.
+static std::string ProgramFolder()
+{
+    wchar_t path[MAX_PATH] = L"";
+    std::string program = Utf8(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    return program.substr(0, program.rfind('\\') + 1);
+}
+
+static void MakeFile(const std::string& path)
+{
+    CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+}
+
+// Folders that do hold PureBasic.exe wherever a name is looked up, so that
+// only the rule that a host folder is absolute and ends in a backslash
+// refuses them: a relative name (a folder of that name beside this program
+// and in the current folder), and a folder named without its final
+// backslash beside a file whose name is the folder's and PureBasic.exe's.
+TEST(IsPureBasicFolder, OnlyAnAbsoluteFolderEndingInABackslash)
+{
+    std::string temp = MakeTempFolder("relative");
+    std::string relative = "qf_relative_" + std::to_string(GetCurrentProcessId()) + "\\";
+    std::string besideProgram = ProgramFolder() + relative;
+    for (const std::string& folder : {temp + relative, besideProgram}) {
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        MakeFile(folder + "PureBasic.exe");
+        ASSERT_TRUE(IsPureBasicFolder(folder.c_str())) << folder;
+    }
+    std::string bare = temp + relative.substr(0, relative.size() - 1);
+    MakeFile(bare + "PureBasic.exe");
+    ASSERT_TRUE(IsFile(bare + "PureBasic.exe"));
+
     SetCurrentDirectoryA(temp.c_str());
-    EXPECT_FALSE(IsPureBasicFolder("Real\\"));
+    EXPECT_FALSE(IsPureBasicFolder(relative.c_str())) << "relative";
+    EXPECT_FALSE(IsPureBasicFolder(bare.c_str())) << "no final backslash";
     SetCurrentDirectoryA("C:\\");
+    RemoveFolderTree(besideProgram);
     RemoveFolderTree(temp);
 }

@@ -3,9 +3,14 @@
 // control, and a French installation runs as at 96.
 #include "InstallerSession.h"
 #include "app/InstallerWindow.h"
+#include "payload/Payload.h"
+#include "support/BitmapFile.h"
 #include "support/Wide.h"
 
-class ScaledDisplay : public InstallerSession, public testing::WithParamInterface<int> {};
+class ScaledDisplay : public InstallerSession {
+protected:
+    void GrowsWholeAndInstalls(int dpi);
+};
 
 // A control's rectangle in its parent's client area, as laid out at 96 dpi.
 struct Laid {
@@ -57,9 +62,8 @@ static void ExpectLaidOutAt(HWND control, const RECT& at96, int dpi, bool mayGro
         EXPECT_NEAR(shown.right, expected.right, 2);
 }
 
-TEST_P(ScaledDisplay, TheWindowGrowsWholeAndInstalls)
+void ScaledDisplay::GrowsWholeAndInstalls(int dpi)
 {
-    int dpi = GetParam();
     DisplayScale scale(dpi);
     ASSERT_TRUE(scale.Applied()) << "LogPixels could not be set";
     ASSERT_NO_FATAL_FAILURE(StartInstaller());
@@ -85,9 +89,15 @@ TEST_P(ScaledDisplay, TheWindowGrowsWholeAndInstalls)
         SCOPED_TRACE("control " + std::to_string(laid.control));
         ExpectLaidOutAt(laid.control == 14 ? credit : installer.Control(laid.control), laid.at, dpi, laid.control == 14);
     }
-    // The pictures are drawn at the scale too.
+    // The pictures are drawn at the scale too: any correct scaling makes the
+    // 96-dpi logo dpi / 96 times as large, short of a pixel, and the control
+    // takes its size (its colours are judged with the painting).
     RECT logo = InParent(GetDlgItem(installer.LogoBand, 11));
-    EXPECT_NEAR(logo.right - logo.left, MulDiv(546, dpi, 96), 2) << "the logo's width";
+    BitmapFilePixels picture = ReadBitmapFile(LogoBitmapStart);
+    EXPECT_LT(abs((logo.right - logo.left) * 96 - picture.width * dpi), 96)
+        << "the logo's width: " << logo.right - logo.left << ", for " << picture.width << " at 96 dpi";
+    EXPECT_LT(abs((logo.bottom - logo.top) * 96 - picture.height * dpi), 96)
+        << "the logo's height: " << logo.bottom - logo.top << ", for " << picture.height << " at 96 dpi";
 
     RECT client = {};
     GetClientRect(credit, &client);
@@ -108,5 +118,19 @@ TEST_P(ScaledDisplay, TheWindowGrowsWholeAndInstalls)
     EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpi, ScaledDisplay, testing::Values(120, 144, 192),
-                         [](const testing::TestParamInfo<int>& dpi) { return std::to_string(dpi.param); });
+// Plain cases, not parameterised ones: GoogleTest runs those after every
+// other suite, and a fault in the scaling is to show within the first minutes.
+TEST_F(ScaledDisplay, TheWindowGrowsWholeAndInstallsAt120Dpi)
+{
+    GrowsWholeAndInstalls(120);
+}
+
+TEST_F(ScaledDisplay, TheWindowGrowsWholeAndInstallsAt144Dpi)
+{
+    GrowsWholeAndInstalls(144);
+}
+
+TEST_F(ScaledDisplay, TheWindowGrowsWholeAndInstallsAt192Dpi)
+{
+    GrowsWholeAndInstalls(192);
+}

@@ -1,6 +1,7 @@
 #include "InstallerDriver.h"
 #include "support/WaitFor.h"
 #include "support/Wide.h"
+#include <algorithm>
 #include <cstdlib>
 
 constexpr int MessageBoxIconControl = 1088;
@@ -215,6 +216,7 @@ bool InstallerProcess::Start(const std::string& currentFolder, const std::string
         CloseHandle(process_);
     process_ = nullptr;
     Main = LogoBand = ButtonPanel = LogPanel = List = nullptr;
+    unexpected_.clear();
     std::string line = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -267,7 +269,7 @@ static bool Shown(HWND window)
 bool InstallerProcess::WaitForWindow(DWORD timeoutMs)
 {
     // The button panel is shown last, once its buttons have their states.
-    return WaitFor(
+    return WaitWatching(
         [&] {
             Main = FindOwnTopLevel("WindowClass_0");
             if (!Main)
@@ -279,7 +281,7 @@ bool InstallerProcess::WaitForWindow(DWORD timeoutMs)
             return Shown(LogoBand) && Shown(LogPanel) && Shown(ButtonPanel) && Shown(List) && Control(5)
                 && Control(6) && Control(7) && Control(8);
         },
-        timeoutMs);
+        Awaited::Window, "its window", timeoutMs);
 }
 
 HWND InstallerProcess::Control(int id) const
@@ -299,7 +301,8 @@ LRESULT InstallerProcess::AskList(UINT message, WPARAM wParam, LPARAM lParam) co
 
 bool InstallerProcess::WaitForLineCount(int count, DWORD timeoutMs) const
 {
-    return WaitFor([&] { return AskList(LB_GETCOUNT) == count; }, timeoutMs);
+    return WaitWatching([&] { return AskList(LB_GETCOUNT) == count; }, Awaited::State,
+                        "the log's lines", timeoutMs);
 }
 
 std::vector<std::string> InstallerProcess::LogLines() const
@@ -356,14 +359,14 @@ static bool IsMessageBox(HWND dialog)
 
 bool InstallerProcess::WaitForFolderDialog(FolderDialogContent& content, DWORD timeoutMs) const
 {
-    return WaitFor(
+    return WaitWatching(
         [&] {
             content.dialog = FindOwnTopLevel("#32770", IsFolderDialog);
             content.nameBox = content.dialog ? NameBox(content.dialog) : nullptr;
             content.title = content.dialog ? TextOf(content.dialog) : "";
             return content.nameBox != nullptr;
         },
-        timeoutMs);
+        Awaited::FolderDialog, "the folder dialog", timeoutMs);
 }
 
 static bool SendToDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -386,7 +389,7 @@ bool CancelFolderDialog(const FolderDialogContent& content)
 
 bool InstallerProcess::WaitForMessageBox(MessageBoxContent& content, DWORD timeoutMs) const
 {
-    return WaitFor(
+    return WaitWatching(
         [&] {
             content.box = FindOwnTopLevel("#32770", IsMessageBox);
             content.buttons.clear();
@@ -399,17 +402,20 @@ bool InstallerProcess::WaitForMessageBox(MessageBoxContent& content, DWORD timeo
             content.icon = GetDlgItem(content.box, MessageBoxIconControl);
             return true;
         },
-        timeoutMs);
+        Awaited::MessageBox, "a message box", timeoutMs);
 }
 
 bool InstallerProcess::WaitForNoMessageBox(DWORD timeoutMs) const
 {
-    return WaitFor([&] { return FindOwnTopLevel("#32770", IsMessageBox) == nullptr; }, timeoutMs);
+    return WaitWatching([&] { return FindOwnTopLevel("#32770", IsMessageBox) == nullptr; }, Awaited::State,
+                        "the message box to close", timeoutMs);
 }
 
 bool InstallerProcess::WaitForEnd(DWORD* exitCode, DWORD timeoutMs) const
 {
-    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
+    if (!process_
+        || !WaitWatching([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, Awaited::End, "its end",
+                         timeoutMs))
         return false;
     GetExitCodeProcess(process_, exitCode);
     return true;
@@ -419,4 +425,115 @@ bool InstallerProcess::WaitForEnd(DWORD* exitCode, DWORD timeoutMs) const
 bool InstallerProcess::WaitForEndAfterQuit(DWORD* exitCode) const
 {
     return WaitForEnd(exitCode, WindowDeadlineMs);
+}
+
+// ---- Watching the installer while waiting
+
+// How often a wait looks at the installer's windows: a wrong one is seen
+// within a moment, and the installer keeps the machine to itself meanwhile
+// (a look asks the system about every top-level window).
+constexpr DWORD WatchIntervalMs = 250;
+
+static std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+struct OwnWindows {
+    DWORD process;
+    std::vector<HWND> found;
+};
+
+static BOOL CALLBACK CollectOwnWindow(HWND window, LPARAM parameter)
+{
+    auto* own = (OwnWindows*)parameter;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == own->process && IsWindowVisible(window))
+        own->found.push_back(window);
+    return TRUE;
+}
+
+static std::vector<HWND> VisibleWindows(DWORD process)
+{
+    OwnWindows own = {process, {}};
+    EnumWindows(CollectOwnWindow, (LPARAM)&own);
+    return own.found;
+}
+
+// What a window is to a wait; State for one the scenarios do not tell apart.
+// A message box holds its text from the moment it is shown; the folder
+// dialog is the installer's other dialog.
+static Awaited KindOf(HWND window)
+{
+    std::string name = ClassOf(window);
+    if (name == "WindowClass_0")
+        return Awaited::Window;
+    if (name != "#32770")
+        return Awaited::State;
+    return GetDlgItem(window, MessageBoxTextControl) ? Awaited::MessageBox : Awaited::FolderDialog;
+}
+
+static std::string Describe(HWND window)
+{
+    switch (KindOf(window)) {
+    case Awaited::Window:
+        return "its window";
+    case Awaited::MessageBox:
+        return "a message box \"" + TextOf(window) + "\": \"" + TextOf(GetDlgItem(window, MessageBoxTextControl))
+            + "\"";
+    case Awaited::FolderDialog:
+        return "a dialog \"" + TextOf(window) + "\"";
+    default:
+        return "a window of class " + ClassOf(window) + " \"" + TextOf(window) + "\"";
+    }
+}
+
+std::string VisibleWindowOf(DWORD process)
+{
+    std::vector<HWND> shown = VisibleWindows(process);
+    return shown.empty() ? "" : Describe(shown.front());
+}
+
+std::string InstallerProcess::SeenUnexpected(Awaited awaited, const std::vector<HWND>& before) const
+{
+    DWORD exitCode = 0;
+    if (awaited != Awaited::End && process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process_, &exitCode);
+        return "the installer ended, with exit code " + std::to_string(exitCode);
+    }
+    for (HWND window : VisibleWindows(id_)) {
+        Awaited kind = KindOf(window);
+        if (kind != Awaited::State && kind != awaited && std::find(before.begin(), before.end(), window) == before.end())
+            return "the installer showed " + Describe(window);
+    }
+    return "";
+}
+
+bool InstallerProcess::WaitWatching(const std::function<bool()>& condition, Awaited awaited, const char* what,
+                                    DWORD timeoutMs) const
+{
+    if (!unexpected_.empty())
+        return false;
+    std::vector<HWND> before = VisibleWindows(id_);
+    DWORD lastLook = GetTickCount();
+    bool met = WaitFor(
+        [&] {
+            if (condition())
+                return true;
+            if (GetTickCount() - lastLook < WatchIntervalMs)
+                return false;
+            lastLook = GetTickCount();
+            unexpected_ = SeenUnexpected(awaited, before);
+            return !unexpected_.empty();
+        },
+        timeoutMs);
+    if (unexpected_.empty())
+        return met;
+    unexpected_ += std::string(" while waiting for ") + what;
+    if (onUnexpected)
+        onUnexpected(unexpected_);
+    return false;
 }

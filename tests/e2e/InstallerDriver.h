@@ -4,6 +4,7 @@
 // the files it leaves on disk.
 #include "support/RealInput.h"
 #include <windows.h>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -101,6 +102,16 @@ struct FolderDialogContent {
 bool PickInFolderDialog(const FolderDialogContent& content, const std::string& path);
 bool CancelFolderDialog(const FolderDialogContent& content);
 
+// What a wait looks for besides its own condition: a state of the window
+// (its log, its buttons, a box gone), the installer window, a message box,
+// the folder dialog, or the program's end.
+enum class Awaited { State, Window, MessageBox, FolderDialog, End };
+
+// The process's visible top-level window in words ("" when it shows none):
+// a message box with its title and text, the folder dialog, the installer
+// window, or any other by its class and title.
+std::string VisibleWindowOf(DWORD process);
+
 class InstallerProcess {
 public:
     ~InstallerProcess();
@@ -129,6 +140,17 @@ public:
     // that `accept` takes when it is given.
     HWND FindOwnTopLevel(const char* className, bool (*accept)(HWND) = nullptr) const;
 
+    // Every wait watches the installer as it waits: it ends at once, false,
+    // when the installer ends where its end is not awaited, or shows a
+    // message box, the folder dialog or its window that the wait does not
+    // await and that was not there when it began. The first such thing, in
+    // words, is kept and told to onUnexpected; every later wait on this run
+    // then ends at once too. `what` names what is awaited, for those words.
+    bool WaitWatching(const std::function<bool()>& condition, Awaited awaited, const char* what,
+                      DWORD timeoutMs = WindowDeadlineMs) const;
+    const std::string& Unexpected() const { return unexpected_; }
+    std::function<void(const std::string&)> onUnexpected;
+
     HWND Main = nullptr;
     HWND LogoBand = nullptr;
     HWND ButtonPanel = nullptr;
@@ -136,6 +158,9 @@ public:
     HWND List = nullptr;
 
 private:
+    std::string SeenUnexpected(Awaited awaited, const std::vector<HWND>& before) const;
+
     HANDLE process_ = nullptr;
     DWORD id_ = 0;
+    mutable std::string unexpected_;
 };

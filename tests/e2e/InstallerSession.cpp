@@ -1,8 +1,11 @@
 #include "InstallerSession.h"
 #include "InstallerView.h"
+#include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
+#include "support/Wide.h"
 #include <algorithm>
+#include <exception>
 #include <fstream>
 
 static const std::string Separator(62, '=');
@@ -122,6 +125,73 @@ std::map<Target, std::string> WriteEarlierInstallation(const std::string& host)
     return earlier;
 }
 
+namespace {
+struct ScenarioStopped : std::exception {
+    const char* what() const noexcept override { return "the scenario stopped at the failure above"; }
+};
+}
+
+void StopScenario(const std::string& seen)
+{
+    ADD_FAILURE() << "Stopped at the first thing no step expects: " << seen;
+    throw ScenarioStopped();
+}
+
+InstallerRun RunInstaller(const std::string& program, const std::string& arguments, const std::string& currentFolder,
+                          const std::string& outputFile, HANDLE token)
+{
+    InstallerRun run;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (outputFile.empty()) {
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+            return run;
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    } else {
+        writeEnd = CreateFileW(WidePath(outputFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process = {};
+    std::wstring line = Wide("\"" + program + "\" " + arguments);
+    BOOL started = token ? CreateProcessAsUserW(token, nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                                Wide(currentFolder).c_str(), &startup, &process)
+                         : CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                          Wide(currentFolder).c_str(), &startup, &process);
+    CloseHandle(writeEnd);
+    std::string windowShown;
+    if (started) {
+        DWORD start = GetTickCount();
+        while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT && GetTickCount() - start < InstallDeadlineMs
+               && windowShown.empty()) {
+            windowShown = VisibleWindowOf(process.dwProcessId);
+            if (readEnd)
+                DrainPipe(readEnd, run.output);
+        }
+        run.finished = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        if (!run.finished)
+            TerminateProcess(process.hProcess, 0xDEAD);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    if (readEnd) {
+        DrainPipe(readEnd, run.output);
+        CloseHandle(readEnd);
+    } else if (started) {
+        run.output = ReadWholeFile(outputFile);
+    }
+    if (!windowShown.empty())
+        StopScenario("\"" + arguments + "\": the installer showed " + windowShown + ", where it may show none");
+    if (started && !run.finished)
+        StopScenario("\"" + arguments + "\": the installer still ran at the deadline");
+    return run;
+}
+
 HANDLE HoldOpen(const std::string& path, DWORD share)
 {
     return CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -130,6 +200,7 @@ HANDLE HoldOpen(const std::string& path, DWORD share)
 void InstallerSession::SetUp()
 {
     ASSERT_FALSE(InstallerPath().empty()) << "QUILLFERN_SETUP names the installer to test";
+    installer.onUnexpected = StopScenario;
     UnregisterHost();
     parent = MakeTempFolder("e2e");
     // Something of the user's beside the host, which must stay as it is.
@@ -298,7 +369,8 @@ void InstallerSession::AnswerAndQuit(const MessageBoxContent& message, bool with
     else
         PostButtonClick(ok);
     ASSERT_TRUE(installer.WaitForNoMessageBox()) << "the message box stayed";
-    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(installer.Control(5)) != FALSE; }));
+    ASSERT_TRUE(installer.WaitWatching([&] { return IsWindowEnabled(installer.Control(5)) != FALSE; },
+                                       Awaited::State, "the cancel button"));
     EXPECT_FALSE(IsWindowEnabled(installer.Control(7))) << "one run installs once";
     EXPECT_FALSE(IsWindowEnabled(installer.Control(6)));
     EXPECT_FALSE(IsWindowEnabled(installer.Control(8)));

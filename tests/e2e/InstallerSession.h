@@ -30,6 +30,26 @@ std::set<std::string> ExpectedHostTree(const std::set<Target>& notWritten);
 // their content, which differs from the items'.
 std::map<Target, std::string> WriteEarlierInstallation(const std::string& host);
 
+// Ends the case at once with a failure saying what was seen: a scenario
+// that has seen the installer do what no step expects learns nothing from
+// the steps after it, which would only wait out their deadlines. (It throws;
+// GoogleTest ends the case there and tears it down.)
+[[noreturn]] void StopScenario(const std::string& seen);
+
+// A run of the installer from a script, watched until it ends: it may show
+// no window at any moment. The first visible window ends it there (the
+// process is ended) and stops the scenario, saying what the window was; so
+// does a run still going at the deadline.
+struct InstallerRun {
+    bool finished = false;
+    DWORD exitCode = 0xDEAD;
+    std::string output;         // what it wrote to standard output
+};
+// Its standard output is a pipe, or the file `outputFile` when one is named;
+// it runs with `token` when one is given.
+InstallerRun RunInstaller(const std::string& program, const std::string& arguments, const std::string& currentFolder,
+                          const std::string& outputFile = "", HANDLE token = nullptr);
+
 // Opens the file as a viewer or a compiler holds it: for reading, shared as
 // given but never for deleting, so that it cannot be replaced while open.
 HANDLE HoldOpen(const std::string& path, DWORD share);

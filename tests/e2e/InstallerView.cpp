@@ -1,7 +1,9 @@
 #include "InstallerView.h"
 #include "payload/Payload.h"
+#include "support/BitmapFile.h"
 #include "support/WaitFor.h"
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 constexpr int MessageBoxTextControl = 65535;
@@ -53,31 +55,114 @@ static RECT ClientOnScreen(HWND window)
     return client;
 }
 
-// The control takes the picture's size, which the display's scale makes
-// larger, and fits it into its client area (Wine shrinks it by the frame).
-static double LogoMatch(const ScreenImage& screen, HWND logoControl, const RECT& covered)
+// A scaled picture shows a colour of one of its large single-colour areas
+// within this distance of the colour itself, however smoothly it was
+// scaled; red and blue swapped move the logo's inks by 90 and more.
+constexpr int LogoColourTolerance = 30;
+// A point of the picture counts as inside a single-colour area when every
+// pixel this far around it has its colour; points are taken this far apart.
+constexpr int FlatRadius = 3;
+constexpr int FlatPointSpacing = 3;
+
+struct FlatPoint {
+    int x;
+    int y;
+    COLORREF colour;
+};
+
+static const BitmapFilePixels& LogoPicture()
 {
-    RECT client = ClientOnScreen(logoControl), outer = {};
-    GetWindowRect(logoControl, &outer);
-    int width = client.right - client.left, height = client.bottom - client.top;
-    ScreenImage logo = DecodeBitmapFile(LogoBitmapStart, width, height, outer.right - outer.left,
-                                        outer.bottom - outer.top);
-    int checked = 0, matched = 0;
-    for (int y = 1; y < logo.height; y += 5) {
-        for (int x = 1; x < logo.width; x += 7) {
-            POINT point = {client.left + x, client.top + y};
-            if (!screen.Contains(point.x, point.y) || PtInRect(&covered, point))
-                continue;
-            checked++;
-            matched += screen.At(point.x, point.y) == logo.At(x, y);
-        }
-    }
-    return checked ? (double)matched / checked : 0;
+    static const BitmapFilePixels picture = ReadBitmapFile(LogoBitmapStart);
+    return picture;
 }
 
-double LogoMatch(const ScreenImage& screen, HWND logoControl)
+static COLORREF PictureColour(const BitmapFilePixels& picture, int x, int y)
 {
-    return LogoMatch(screen, logoControl, RECT{});
+    unsigned pixel = picture.pixels[(size_t)y * picture.width + x];
+    return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+}
+
+static bool Flat(const BitmapFilePixels& picture, int x, int y)
+{
+    COLORREF colour = PictureColour(picture, x, y);
+    for (int dy = -FlatRadius; dy <= FlatRadius; dy++) {
+        for (int dx = -FlatRadius; dx <= FlatRadius; dx++) {
+            if (PictureColour(picture, x + dx, y + dy) != colour)
+                return false;
+        }
+    }
+    return true;
+}
+
+static const std::vector<FlatPoint>& FlatLogoPoints()
+{
+    static const std::vector<FlatPoint> points = [] {
+        const BitmapFilePixels& picture = LogoPicture();
+        std::vector<FlatPoint> found;
+        for (int y = FlatRadius; y < picture.height - FlatRadius; y += FlatPointSpacing) {
+            for (int x = FlatRadius; x < picture.width - FlatRadius; x += FlatPointSpacing) {
+                if (Flat(picture, x, y))
+                    found.push_back({x, y, PictureColour(picture, x, y)});
+            }
+        }
+        return found;
+    }();
+    return points;
+}
+
+static std::string Hex(COLORREF colour)
+{
+    char text[16];
+    snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return text;
+}
+
+// The window's rounded outline, in screen coordinates: it cuts the logo's
+// top corners. Empty when the window has none.
+static HRGN OutlineOnScreen(HWND window)
+{
+    HWND root = GetAncestor(window, GA_ROOT);
+    RECT outer = {};
+    GetWindowRect(root, &outer);
+    HRGN outline = CreateRectRgn(0, 0, 0, 0);
+    if (GetWindowRgn(root, outline) == ERROR)
+        SetRectRgn(outline, outer.left, outer.top, outer.right, outer.bottom);
+    else
+        OffsetRgn(outline, outer.left, outer.top);
+    return outline;
+}
+
+// The control takes the picture's size and shows it in its client area
+// (Wine shrinks it by the frame): a point of the 96-dpi picture lands where
+// its centre falls in that area.
+std::string LogoDrawnWrong(const ScreenImage& screen, HWND logoControl, const RECT& covered)
+{
+    const BitmapFilePixels& picture = LogoPicture();
+    RECT client = ClientOnScreen(logoControl), visible = VisibleRect(logoControl);
+    int width = client.right - client.left, height = client.bottom - client.top;
+    if (width <= 0 || height <= 0)
+        return "no client area";
+    HRGN outline = OutlineOnScreen(logoControl);
+    int checked = 0, wrong = 0;
+    std::string first;
+    for (const FlatPoint& point : FlatLogoPoints()) {
+        POINT at = {client.left + (2 * point.x + 1) * width / (2 * picture.width),
+                    client.top + (2 * point.y + 1) * height / (2 * picture.height)};
+        if (!screen.Contains(at.x, at.y) || !PtInRect(&visible, at) || PtInRect(&covered, at)
+            || !PtInRegion(outline, at.x, at.y))
+            continue;
+        checked++;
+        COLORREF shown = screen.At(at.x, at.y);
+        if (ColourDistance(shown, point.colour) <= LogoColourTolerance)
+            continue;
+        if (wrong++ == 0)
+            first = Hex(shown) + " instead of " + Hex(point.colour) + " at (" + std::to_string(point.x) + ", "
+                + std::to_string(point.y) + ") of the 96-dpi picture";
+    }
+    DeleteObject(outline);
+    if (wrong == 0)
+        return "";
+    return std::to_string(wrong) + " of " + std::to_string(checked) + " points off their colour, first " + first;
 }
 
 // A push button: mostly its face colour, with its text or picture on it.
@@ -132,8 +217,9 @@ static std::string UnpaintedInWindow(const InstallerProcess& installer, const Sc
                                      bool& wrong)
 {
     std::string missing;
-    if (LogoMatch(screen, GetDlgItem(installer.LogoBand, 11), covered) <= 0.95)
-        Note(missing, "the logo");
+    std::string logo = LogoDrawnWrong(screen, GetDlgItem(installer.LogoBand, 11), covered);
+    if (!logo.empty())
+        Note(missing, "the logo (" + logo + ")");
     RECT logPanel = ClientOnScreen(installer.LogPanel);
     if (Area{screen, {logPanel.left, logPanel.top, logPanel.left + 8, logPanel.top + 8}, covered}.Ink(LogPanelColour, 0))
         Note(missing, "the log panel's colour");
@@ -264,21 +350,24 @@ std::string UnpaintedInBox(const MessageBoxContent& box, const ScreenImage& scre
 
 // What a capture shows of the state waited for.
 enum class Seen { Complete, NotYet, Wrong };
-enum class Outcome { Complete, Wrong, Final, TimedOut };
+enum class Outcome { Complete, Wrong, Final, Gone, TimedOut };
 
 // Captures the screen until `judge` finds it complete, it is wrong on two
 // unchanged captures in a row, or it is final: unchanged for PaintSettledMs
-// while `window`'s thread answered every message sent to it. `shown` is the
-// last capture.
-template <typename Judge>
-static Outcome WaitForScreen(HWND window, Judge judge, ScreenImage& shown, DWORD timeoutMs)
+// while `window`'s thread answered every message sent to it, or the window
+// is gone. `shown` is the last capture. `wait` waits for a condition.
+template <typename Judge, typename Wait>
+static Outcome WaitForScreen(HWND window, Judge judge, ScreenImage& shown, Wait wait)
 {
     Outcome outcome = Outcome::TimedOut;
     ScreenImage previous;
     Seen before = Seen::NotYet;
     DWORD steadySince = GetTickCount();
-    WaitFor(
-        [&] {
+    wait([&] {
+            if (!IsWindow(window)) {
+                outcome = Outcome::Gone;
+                return true;
+            }
             bool answered = Answers(window);
             shown = CaptureScreen();
             Seen seen = judge(shown);
@@ -295,8 +384,7 @@ static Outcome WaitForScreen(HWND window, Judge judge, ScreenImage& shown, DWORD
             before = seen;
             previous = shown;
             return outcome != Outcome::TimedOut;
-        },
-        timeoutMs);
+        });
     return outcome;
 }
 
@@ -307,6 +395,8 @@ static const char* OutcomeNote(Outcome outcome)
         return " (drawn so on two captures in a row)";
     case Outcome::Final:
         return " (the screen stayed so while the installer was idle)";
+    case Outcome::Gone:
+        return " (its window is gone)";
     default:
         return " (still so at the deadline)";
     }
@@ -330,9 +420,12 @@ bool WaitForPainted(const InstallerProcess& installer, const MessageBoxContent* 
             }
             return missing.empty() ? Seen::Complete : wrong ? Seen::Wrong : Seen::NotYet;
         },
-        shown, timeoutMs);
+        shown,
+        [&](const std::function<bool()>& condition) {
+            return installer.WaitWatching(condition, Awaited::State, "its painting", timeoutMs);
+        });
     if (outcome != Outcome::Complete)
-        missing += OutcomeNote(outcome);
+        missing += installer.Unexpected().empty() ? OutcomeNote(outcome) : " (" + installer.Unexpected() + ")";
     return outcome == Outcome::Complete;
 }
 
@@ -348,6 +441,6 @@ BoxIcon WaitForIcon(HWND iconControl, BoxIcon expected, DWORD timeoutMs)
                 return Seen::Complete;
             return recognised == BoxIcon::Unrecognised ? Seen::NotYet : Seen::Wrong;
         },
-        shown, timeoutMs);
+        shown, [&](const std::function<bool()>& condition) { return WaitFor(condition, timeoutMs); });
     return recognised;
 }

@@ -12,9 +12,13 @@ constexpr COLORREF ButtonPanelColour = 0xD0C0AF;
 constexpr COLORREF ListTextColour = 0x7D230E;
 constexpr COLORREF White = 0xFFFFFF;
 
-// Share of the logo's pixels, in a grid, that stand on the screen in the
-// picture control's client area.
-double LogoMatch(const ScreenImage& screen, HWND logoControl);
+// What is wrong with the logo on the screen ("" when nothing is), judged
+// against the 96-dpi picture that the payload stores: at every point inside
+// one of its large single-colour areas (the letters, the background) the
+// picture control's client area shows that colour, within a tolerance, at
+// the place any correct scaling puts it. Points the window's outline cuts
+// off, that its ancestors hide or that `covered` covers are not judged.
+std::string LogoDrawnWrong(const ScreenImage& screen, HWND logoControl, const RECT& covered = {});
 
 // What is not drawn yet, in words ("" once all is drawn): of the window, its
 // logo, panels, buttons with their texts or picture, the credit line and the

@@ -75,48 +75,6 @@ int ColourDistance(COLORREF a, COLORREF b)
     return abs(GetRValue(a) - GetRValue(b)) + abs(GetGValue(a) - GetGValue(b)) + abs(GetBValue(a) - GetBValue(b));
 }
 
-// A bitmap compatible with the display, selected into a memory context of
-// its own, as the installer holds its pictures.
-struct DisplayBitmap {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap;
-    HGDIOBJ previous;
-
-    DisplayBitmap(int width, int height)
-    {
-        HDC screen = GetDC(nullptr);
-        bitmap = CreateCompatibleBitmap(screen, width, height);
-        ReleaseDC(nullptr, screen);
-        previous = SelectObject(dc, bitmap);
-    }
-    ~DisplayBitmap()
-    {
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-};
-
-ScreenImage DecodeBitmapFile(const unsigned char* start, int width, int height, int scaledWidth, int scaledHeight)
-{
-    auto* file = (const BITMAPFILEHEADER*)start;
-    auto* info = (const BITMAPINFO*)(start + sizeof(BITMAPFILEHEADER));
-    int naturalWidth = info->bmiHeader.biWidth;
-    int naturalHeight = abs(info->bmiHeader.biHeight);
-    scaledWidth = scaledWidth > 0 ? scaledWidth : naturalWidth;
-    scaledHeight = scaledHeight > 0 ? scaledHeight : naturalHeight;
-    // As the installer does: the colours converted into a display bitmap at
-    // the picture's own size, then the whole picture scaled once.
-    DisplayBitmap natural(naturalWidth, naturalHeight), scaled(scaledWidth, scaledHeight);
-    SetDIBits(natural.dc, natural.bitmap, 0, naturalHeight, start + file->bfOffBits, info, DIB_RGB_COLORS);
-    SetStretchBltMode(scaled.dc, HALFTONE);
-    SetBrushOrgEx(scaled.dc, 0, 0, nullptr);
-    StretchBlt(scaled.dc, 0, 0, scaledWidth, scaledHeight, natural.dc, 0, 0, naturalWidth, naturalHeight, SRCCOPY);
-    DrawingSurface surface(width > 0 ? width : scaledWidth, height > 0 ? height : scaledHeight);
-    StretchBlt(surface.dc, 0, 0, surface.width, surface.height, scaled.dc, 0, 0, scaledWidth, scaledHeight, SRCCOPY);
-    return surface.Image();
-}
-
 void SaveScreenshot(const ScreenImage& image, const std::string& name)
 {
     SaveImage(image, FolderFromEnvironment("QUILLFERN_SCREENSHOTS"), name);

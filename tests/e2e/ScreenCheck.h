@@ -19,12 +19,6 @@ ScreenImage CaptureScreen();
 ScreenImage Crop(const ScreenImage& image, RECT area);
 // Summed over the three channels: 0 for equal colours, up to 765.
 int ColourDistance(COLORREF a, COLORREF b);
-// The picture drawn by GDI from a BMP file's bytes: first scaled smoothly
-// (HALFTONE) to the scaled size, as the installer scales its pictures on a
-// scaled display, then shown at width x height, stretched as StretchBlt
-// does by default. A size of 0 keeps the size before.
-ScreenImage DecodeBitmapFile(const unsigned char* start, int width = 0, int height = 0, int scaledWidth = 0,
-                             int scaledHeight = 0);
 // Saves as <folder><name>.bmp (the folder ends in a backslash; none: nothing saved).
 void SaveImage(const ScreenImage& image, const std::string& folder, const std::string& name);
 // Saves under QUILLFERN_SCREENSHOTS (when set) as <name>.bmp.

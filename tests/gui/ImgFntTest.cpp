@@ -1,19 +1,13 @@
 #include "gui/Fnt.h"
 #include "gui/Img.h"
 #include "Payload.h"
+#include "support/BitmapFile.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 // ---- Images
-
-static int Read32(const unsigned char* at)
-{
-    int value;
-    memcpy(&value, at, 4);
-    return value;
-}
 
 static int ScreenDepth()
 {
@@ -49,24 +43,9 @@ static std::vector<unsigned> PixelsOf(HANDLE bitmap)
     return pixels;
 }
 
-// What a bitmap file of 8 bits (with a colour table) or 24 bits shows, top row first.
 static std::vector<unsigned> PixelsOfFile(const unsigned char* file)
 {
-    const unsigned char* header = file + 14;
-    int width = Read32(header + 4), height = Read32(header + 8);
-    int bitCount = header[14] | header[15] << 8;
-    const unsigned char* colours = header + Read32(header);
-    const unsigned char* bits = file + Read32(file + 10);
-    int rowSize = (width * bitCount / 8 + 3) & ~3;
-    std::vector<unsigned> pixels;
-    for (int row = height - 1; row >= 0; row--) {
-        for (int column = 0; column < width; column++) {
-            const unsigned char* bgr = bitCount == 8 ? colours + 4 * bits[row * rowSize + column]
-                                                     : bits + row * rowSize + 3 * column;
-            pixels.push_back(bgr[2] << 16 | bgr[1] << 8 | bgr[0]);
-        }
-    }
-    return pixels;
+    return ReadBitmapFile(file).pixels;
 }
 
 TEST(Images, PayloadPicturesBecomeDisplayBitmapsWithTheirOwnColours)
