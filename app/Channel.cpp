@@ -161,9 +161,15 @@ int ChannelReceive(ChannelRecord* record)
     record->kind = (ChannelKind)ChannelBuffer[0];
     record->text = ChannelBuffer + 1;
     record->number = size == ChannelNumberSize ? ChannelNumber(ChannelBuffer) : -1;
+    // A question's name ends at the first zero byte; its holders follow.
+    DWORD nameEnd = 1 + (DWORD)StrLen(record->text);
+    record->holders = nameEnd < size ? ChannelBuffer + nameEnd + 1 : nullptr;
     if (record->kind == ChannelLine)
         return 1;
-    return (record->kind == ChannelStep || record->kind == ChannelResult) && record->number >= 0;
+    if (record->kind == ChannelQuestion)
+        return record->holders != nullptr;
+    return (record->kind == ChannelStep || record->kind == ChannelResult || record->kind == ChannelAnswer)
+        && record->number >= 0;
 }
 
 void ChannelClose()
@@ -217,4 +223,20 @@ int ChannelSendNumber(ChannelKind kind, int number)
     for (DWORD i = 1; i < ChannelNumberSize; i++, number >>= 8)
         record[i] = (char)(number & 0xFF);
     return ChannelWrite(record, ChannelNumberSize);
+}
+
+// The name and the holders side by side in one record, each zero-terminated
+// in the work buffer; the record stops before the holders' terminator.
+int ChannelAskRetry(const char* name, const char* holders)
+{
+    char* record = StrWorkPosition();
+    const char kind[] = {ChannelQuestion, 0};
+    StrAppend(kind);
+    StrAppend(name);
+    StrSkipTerminator();
+    StrAppend(holders);
+    int sent = ChannelWrite(record, (DWORD)(StrWorkPosition() - record));
+    StrRewind(record);
+    ChannelRecord answer;
+    return sent && ChannelReceive(&answer) && answer.kind == ChannelAnswer && answer.number == 1;
 }

@@ -6,9 +6,9 @@
 //
 // The installer (first copy) makes it, starts the copy, accepts it and sends
 // ChannelGo; the copy then installs, sending its log (ChannelLine,
-// ChannelStep) and its result (ChannelResult), and ends. Records flow both
-// ways: a question from the copy could wait for the installer's answer the
-// same way.
+// ChannelStep) and its result (ChannelResult), and ends. A file held by
+// another program is asked about on the way (ChannelQuestion), and the copy
+// waits for the installer's answer (ChannelAnswer).
 #include <windows.h>
 
 enum ChannelKind : char {
@@ -16,12 +16,15 @@ enum ChannelKind : char {
     ChannelLine = 'L',      // a log line, its UTF-8 bytes
     ChannelStep = 'S',      // the caret steps over that many lines (a number)
     ChannelResult = 'R',    // how many files were not written (a number)
+    ChannelQuestion = 'Q',  // a held file: its name as the log names it, a zero byte, its holders
+    ChannelAnswer = 'A',    // to the copy: 1 to try the held file again, 0 to keep it (a number)
 };
 
 struct ChannelRecord {
     ChannelKind kind;
-    const char* text;       // ChannelLine: zero-terminated, valid until the next record
-    int number;             // ChannelStep, ChannelResult
+    const char* text;       // ChannelLine, ChannelQuestion's name: zero-terminated, valid until the next record
+    const char* holders;    // ChannelQuestion's, the same way
+    int number;             // ChannelStep, ChannelResult, ChannelAnswer
 };
 
 // The first copy's side. Makes the channel under a new name; 0 when it
@@ -44,3 +47,6 @@ void ChannelClose();
 int ChannelOpen(const char* name, int nameLength);
 int ChannelSendLine(const char* text);
 int ChannelSendNumber(ChannelKind kind, int number);
+// Asks the installer whether to try the held file again, and waits for its
+// answer: 1 to try again; 0 to keep the file, or when the channel failed.
+int ChannelAskRetry(const char* name, const char* holders);

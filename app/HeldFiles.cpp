@@ -1,4 +1,5 @@
 #include "HeldFiles.h"
+#include "Channel.h"
 #include "Installer.h"
 #include "Texts.h"
 #include "runtime/Req.h"
@@ -48,6 +49,8 @@ int AskRetryHeldFile(InstallationLog log, const char* name, const char* holders)
 {
     if (log == LogToWindow)
         return AskInWindow(name, holders);
+    if (log == LogToFirstCopy)
+        return ChannelAskRetry(name, holders);
     KeepHeldLine(name, holders);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "Relaunch.h"
 #include "Channel.h"
 #include "CommandLine.h"
+#include "HeldFiles.h"
 #include "Texts.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
@@ -86,7 +87,9 @@ static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner)
     return started ? info.hProcess : nullptr;
 }
 
-// Replays the copy's log; its result, or -1 when it sent none.
+// Replays the copy's log, and answers its questions about held files as
+// this process would ask about its own; the copy's result, or -1 when it
+// sent none.
 static int RelaunchRelay(HANDLE process, InstallationLog log)
 {
     if (!ChannelAccept(process))
@@ -97,6 +100,8 @@ static int RelaunchRelay(HANDLE process, InstallationLog log)
             LogLine(log, record.text);
         else if (record.kind == ChannelStep)
             LogAdvance(log, record.number);
+        else if (record.kind == ChannelQuestion)
+            ChannelSendNumber(ChannelAnswer, AskRetryHeldFile(log, record.text, record.holders));
         else if (record.kind == ChannelResult)
             return record.number;
     }
@@ -109,6 +114,8 @@ RelaunchOutcome RelaunchInstall(const InstallationOrder& order, HWND owner)
     HANDLE process = ChannelCreate() ? RelaunchStart(order, owner) : nullptr;
     if (process) {
         outcome.filesNotWritten = RelaunchRelay(process, order.log);
+        // The lines about the files kept, as after an installation of its own.
+        LogHeldFiles(order.log);
         // Closed first: a copy that still writes to it fails, rather than
         // waiting for a reader.
         ChannelClose();

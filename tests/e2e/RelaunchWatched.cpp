@@ -7,11 +7,16 @@
 //   inherits the variable: a copy that asked again would add a line);
 // - with QUILLFERN_REFUSE_CONSENT set, the call fails as when the user
 //   refuses the prompt, and starts nothing.
+// With QUILLFERN_HOST_UNWRITABLE set, its test of the host folder finds it
+// unwritable, so that a writable folder, where the copy can hold a file's
+// place like any process, is installed by a copy with rights.
 #include <windows.h>
 #include <shellapi.h>
 
-// RelaunchExecute(SHELLEXECUTEINFOW*) as the linker knows it.
+// RelaunchExecute(SHELLEXECUTEINFOW*) and InstallationCanWrite(const char*)
+// as the linker knows them.
 extern "C" BOOL __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info);
+extern "C" int __real__Z20InstallationCanWritePKc(const char* host);
 
 static void WriteUtf8(HANDLE file, const wchar_t* text)
 {
@@ -48,4 +53,11 @@ extern "C" BOOL __wrap__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFO
         return FALSE;
     }
     return __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(info);
+}
+
+extern "C" int __wrap__Z20InstallationCanWritePKc(const char* host)
+{
+    if (GetEnvironmentVariableW(L"QUILLFERN_HOST_UNWRITABLE", nullptr, 0))
+        return 0;
+    return __real__Z20InstallationCanWritePKc(host);
 }

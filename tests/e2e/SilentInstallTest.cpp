@@ -262,6 +262,7 @@ protected:
     {
         SetEnvironmentVariableA("QUILLFERN_RELAUNCH_LOG", nullptr);
         SetEnvironmentVariableA("QUILLFERN_REFUSE_CONSENT", nullptr);
+        SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", nullptr);
         if (limited)
             CloseHandle(limited);
         RemoveFolderTree(calls.substr(0, calls.rfind('\\') + 1));
@@ -358,4 +359,30 @@ TEST_F(RightsInstall, MountedReadOnlyHostWithRightsRefusedEndsWith6OrSaysSo)
     EXPECT_EQ(installer.LogLines(), std::vector<std::string>{"Library installation :"});
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
     EXPECT_EQ(Relaunches().size(), 2u) << "asked more than once a run";
+}
+
+// The copy with rights meets the help file held open: the window the user
+// clicked in asks (the box is the first copy's own), and on Retry, once the
+// file is let go, the copy writes it. Under Wine the copy could not write
+// where the first copy cannot; the watched build takes the writable host for
+// one it may not write, so that the copy is started all the same.
+TEST_F(RightsInstall, AFileHeldFromTheCopyWithRightsIsAskedAboutInTheWindow)
+{
+    SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
+    WriteEarlierInstallation(host);
+    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(installer.Start(parent, program, "", limited));
+    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(Install(message));
+    ExpectHeldQuestion(message, TargetPath(Target::Help));
+    CloseHandle(viewer);
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    ExpectInstalled(Language::English, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    ASSERT_EQ(Relaunches().size(), 1u);
+    ExpectRelaunch(Relaunches()[0], "en");
 }
