@@ -470,11 +470,7 @@ TEST_F(InstallerSession, AHeldFileIsAskedAboutUntilLetGoThenInstalled)
     SaveScreenshot(painted, "english-held-help");
     ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
     ExpectHeldQuestion(message, TargetPath(Target::Help));
-    CloseHandle(viewer);
-    ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
-    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
-    ExpectInstalled(Language::English, {});
-    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    ASSERT_NO_FATAL_FAILURE(LetGoAndRetryToTheEnd(viewer, message));
     EXPECT_EQ(ListTree(host), ExpectedHostTree({}));
     ExpectNothingOutsideHost();
 }

@@ -361,6 +361,15 @@ void InstallerSession::Answer(MessageBoxContent& message, int button)
         << "no message after the answer";
 }
 
+void InstallerSession::LetGoAndRetryToTheEnd(HANDLE holder, MessageBoxContent& message)
+{
+    CloseHandle(holder);
+    ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    ExpectInstalled(Language::English, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+}
+
 void InstallerSession::AnswerAndQuit(const MessageBoxContent& message, bool withMouse)
 {
     HWND ok = GetDlgItem(message.box, IDOK);

@@ -94,6 +94,9 @@ protected:
     void Answer(MessageBoxContent& message, int button);
     // OK, then the done state, then cancel: the program ends with exit code 0.
     void AnswerAndQuit(const MessageBoxContent& message, bool withMouse = false);
+    // The held file's holder lets go and Retry is pressed on its box: the
+    // English installation completes, every file written, and ends.
+    void LetGoAndRetryToTheEnd(HANDLE holder, MessageBoxContent& message);
     void ExpectEndWithCode0();
     void ExpectNothingOutsideHost();
 

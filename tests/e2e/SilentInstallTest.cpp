@@ -378,11 +378,7 @@ TEST_F(RightsInstall, AFileHeldFromTheCopyWithRightsIsAskedAboutInTheWindow)
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(Install(message));
     ExpectHeldQuestion(message, TargetPath(Target::Help));
-    CloseHandle(viewer);
-    ASSERT_NO_FATAL_FAILURE(Answer(message, IDRETRY));
-    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
-    ExpectInstalled(Language::English, {});
-    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    ASSERT_NO_FATAL_FAILURE(LetGoAndRetryToTheEnd(viewer, message));
     ASSERT_EQ(Relaunches().size(), 1u);
     ExpectRelaunch(Relaunches()[0], "en");
 }
