@@ -200,8 +200,10 @@ static unsigned char DisplayLanguage()
 // installation.
 [[noreturn]] static void InstallForFirstCopy(const CommandLine& line)
 {
-    if (!ChannelOpen(line.channel, CommandChannelLength))
+    if (!ChannelOpen(line.channel, CommandChannelLength)) {
+        ChannelClose();
         EndProgram(ExitAlreadyRunning);
+    }
     Language = (unsigned char)line.language;
     char* host = HostChoiceWithoutWindow(NamedFolder);
     if (StrLen(host) == 0) {
