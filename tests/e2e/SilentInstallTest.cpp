@@ -318,6 +318,23 @@ TEST_F(SilentInstall, WithRightsAHostReachedThroughALinkInstallsIntoItsFolder)
     ExpectHostFiles(real, Language::English, {});
 }
 
+// The watched build tries to rename each folder just before it writes a new
+// file into it, as someone swapping it for a link would: with rights, every
+// folder on the way is held until the installation ends.
+TEST_F(SilentInstall, WithRightsNoFolderCanBeSwappedBeforeAFileIsWritten)
+{
+    program = PathFromEnvironment("QUILLFERN_SETUP_RELAUNCH_WATCHED");
+    ASSERT_FALSE(program.empty()) << "QUILLFERN_SETUP_RELAUNCH_WATCHED names the watched build";
+    std::string swaps = MakeTempFolder("swaps") + "swaps.txt";
+    SetEnvironmentVariableA("QUILLFERN_SWAP_LOG", swaps.c_str());
+    InstallerRun run = ExpectSilentEnd("/S /L=en", 0);
+    SetEnvironmentVariableA("QUILLFERN_SWAP_LOG", nullptr);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
+    EXPECT_EQ(ReadWholeFile(swaps), "held\nheld\nheld\nheld\n") << "a folder could be renamed before its file was written";
+    ExpectHostFiles(host, Language::English, {});
+    RemoveFolderTree(swaps.substr(0, swaps.rfind('\\') + 1));
+}
+
 // ---- Rights. Under Wine every process holds a full administrator token and
 // `runas` elevates nothing; a program started with LimitedToken() is
 // limited, as a standard user is (or an administrator before consent), and
