@@ -80,7 +80,7 @@ constexpr DWORD ChannelAclSize = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) +
 constexpr DWORD ChannelTokenUserSize = sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE;
 
 // The account that runs this copy, in `tokenUser`'s block.
-static PSID ChannelOwnUser(DWORD* tokenUser)
+static PSID ChannelOwnUser(ULONG_PTR* tokenUser)
 {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
@@ -96,7 +96,8 @@ static PSID ChannelOwnUser(DWORD* tokenUser)
 // copy with rights may be another one); nobody else may open the pipe.
 static int ChannelDescribe(SECURITY_DESCRIPTOR* descriptor, ACL* acl)
 {
-    DWORD tokenUser[ChannelTokenUserSize / sizeof(DWORD) + 1];
+    // Aligned for the structure's pointer.
+    ULONG_PTR tokenUser[ChannelTokenUserSize / sizeof(ULONG_PTR) + 1];
     DWORD administrators[SECURITY_MAX_SID_SIZE / sizeof(DWORD)];
     DWORD administratorsSize = sizeof administrators;
     PSID user = ChannelOwnUser(tokenUser);

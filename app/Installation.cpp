@@ -293,10 +293,13 @@ static int WayIsSafe(const char* path)
 static int InstallFile(InstallationLog log, const char* path, const char* name, const unsigned char* start,
                        const unsigned char* end)
 {
+    // The way is checked again for each try: the question may wait long.
     int held = 0;
     int written = WayIsSafe(path) && ReplaceTarget(path, start, end, &held);
-    while (!written && held && AskAgainForHeldFile(log, path, name))
-        written = ReplaceTarget(path, start, end, &held);
+    while (!written && held && AskAgainForHeldFile(log, path, name)) {
+        held = 0;
+        written = WayIsSafe(path) && ReplaceTarget(path, start, end, &held);
+    }
     if (!written)
         FilesNotWritten++;
     return written;

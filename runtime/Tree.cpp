@@ -12,6 +12,7 @@ using CompareOrdinalFunction = int(WINAPI*)(LPCWSTR, int, LPCWSTR, int, BOOL);
 using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
 
 constexpr int TreeTableStep = 16;
+constexpr DWORD TreeTokenUserSize = sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE;
 // A folder held: listed (so that its sharing counts), its contents open to
 // others, the folder itself neither renamed nor removed meanwhile.
 constexpr DWORD TreeFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
@@ -37,8 +38,9 @@ int TreeRefusesLinks()
     DWORD size = 0;
     int refuses = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)
         && elevation.TokenIsElevated;
-    // The user's SID follows the structure in the same block.
-    DWORD userBlock[64];
+    // The user's SID follows the structure in the same block, aligned for
+    // the structure's pointer.
+    ULONG_PTR userBlock[TreeTokenUserSize / sizeof(ULONG_PTR) + 1];
     if (!refuses && GetTokenInformation(token, TokenUser, userBlock, sizeof userBlock, &size))
         refuses = IsWellKnownSid(((TOKEN_USER*)userBlock)->User.Sid, WinLocalSystemSid) ? 1 : 0;
     CloseHandle(token);
