@@ -22,34 +22,55 @@ std::string Joined(const std::vector<std::string>& lines)
     return text;
 }
 
-// Wine makes no link of its own (CreateSymbolicLinkW succeeds and makes
-// nothing): a symbolic link made on the Linux side, which Windows programs
-// see as a reparse point, stands in for a junction or a mount point.
-bool MakeLink(const std::string& link, const std::string& target)
+// A folder or file without a trailing backslash.
+std::string Unslashed(const std::string& path)
+{
+    return path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+// The path as Linux names it, quoted for a Linux program's command line.
+std::string UnixPath(const std::string& path)
 {
     using UnixName = char*(CDECL*)(LPCWSTR);
     auto unixName = (UnixName)(void (*)())GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-    std::string linkName = link.back() == '\\' ? link.substr(0, link.size() - 1) : link;
-    char* unixLink = unixName ? unixName(Wide(linkName).c_str()) : nullptr;
-    char* unixTarget = unixName ? unixName(Wide(target).c_str()) : nullptr;
-    std::string line = std::string("/bin/ln -s \"") + (unixTarget ? unixTarget : "") + "\" \"" + (unixLink ? unixLink : "")
-        + "\"";
-    HeapFree(GetProcessHeap(), 0, unixLink);
-    HeapFree(GetProcessHeap(), 0, unixTarget);
+    char* name = unixName ? unixName(Wide(Unslashed(path)).c_str()) : nullptr;
+    std::string quoted = "\"" + std::string(name ? name : "") + "\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    return quoted;
+}
+
+// Runs a Linux program (its Windows name, then its command line) until the
+// path exists, or no longer does: Wine's handle of a Linux process does not
+// wait for its end.
+bool RunLinuxUntil(const char* program, std::string line, const std::string& path, bool exists)
+{
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA("Z:\\bin\\ln", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessA(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    // Wine's handle of a Linux process does not wait for its end.
     for (DWORD start = GetTickCount(); GetTickCount() - start < WindowDeadlineMs; Sleep(1)) {
-        if (GetFileAttributesW(WidePath(linkName).c_str()) != INVALID_FILE_ATTRIBUTES)
+        if ((GetFileAttributesW(WidePath(Unslashed(path)).c_str()) != INVALID_FILE_ATTRIBUTES) == exists)
             return true;
     }
     return false;
+}
+
+// Wine makes no link of its own (CreateSymbolicLinkW succeeds and makes
+// nothing): a symbolic link made on the Linux side, which Windows programs
+// see as a reparse point, stands in for a junction or a mount point. Wine
+// removes no link to a folder: the Linux side does, before the case's
+// folders go.
+bool MakeLink(const std::string& link, const std::string& target)
+{
+    return RunLinuxUntil("Z:\\bin\\ln", "ln -s " + UnixPath(target) + " " + UnixPath(link), link, true);
+}
+
+bool RemoveLink(const std::string& link)
+{
+    return RunLinuxUntil("Z:\\bin\\rm", "rm " + UnixPath(link), link, false);
 }
 
 // The log's line for a file not written through a link.
@@ -301,6 +322,7 @@ TEST_F(SilentInstall, WithRightsNothingIsWrittenThroughALinkBelowTheHost)
     EXPECT_EQ(ReadWholeFile(outside + "victim.txt"), "kept");
     for (Target target : {Target::Library, Target::Example})
         EXPECT_EQ(ReadWholeFile(host + TargetPath(target)), PayloadBytes(target, Language::English));
+    EXPECT_TRUE(RemoveLink(host + "Help") && RemoveLink(host + NewFilePath(Target::Residents)));
     RemoveFolderTree(outside);
 }
 
@@ -316,6 +338,7 @@ TEST_F(SilentInstall, WithRightsAHostReachedThroughALinkInstallsIntoItsFolder)
     InstallerRun run = ExpectSilentEnd("/S /L=en /D=" + linked, 0);
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, linked, {})));
     ExpectHostFiles(real, Language::English, {});
+    EXPECT_TRUE(RemoveLink(linked));
 }
 
 // The watched build tries to rename each folder just before it writes a new
@@ -489,6 +512,7 @@ TEST_F(RightsInstall, WithoutRightsALinkBelowTheHostIsFollowed)
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
     EXPECT_EQ(ReadWholeFile(outside + "Quillfern.chm"), PayloadBytes(Target::Help, Language::English));
     EXPECT_EQ(Relaunches(), std::vector<std::string>{});
+    EXPECT_TRUE(RemoveLink(host + "Help"));
     RemoveFolderTree(outside);
 }
 
@@ -532,34 +556,23 @@ TEST_F(RightsInstall, AProcessConnectingBeforeTheCopyGetsNoGoAhead)
                            FILE_FLAG_OVERLAPPED, nullptr);
     EXPECT_NE(pipe, INVALID_HANDLE_VALUE) << "the channel \"" << channel << "\" could not be opened";
     if (pipe != INVALID_HANDLE_VALUE) {
-        // Its security, read back: a list of its own, for two accounts.
-        PACL dacl = nullptr;
+        // Its security, read back as the system writes it down: a list of its
+        // own, protected, for two accounts.
         PSECURITY_DESCRIPTOR descriptor = nullptr;
-        ASSERT_EQ(GetSecurityInfo(pipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
-                                  &descriptor), (DWORD)ERROR_SUCCESS);
-        SECURITY_DESCRIPTOR_CONTROL control = 0;
-        DWORD revision = 0;
-        GetSecurityDescriptorControl(descriptor, &control, &revision);
-        EXPECT_NE(control & SE_DACL_PROTECTED, 0) << "the list inherits";
-        ASSERT_NE(dacl, nullptr) << "no list: everyone may open the pipe";
-        std::set<std::string> admitted;
-        for (DWORD i = 0; i < dacl->AceCount; i++) {
-            ACCESS_ALLOWED_ACE* ace = nullptr;
-            ASSERT_TRUE(GetAce(dacl, i, (void**)&ace));
-            ASSERT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
-            char* sid = nullptr;
-            ConvertSidToStringSidA(&ace->SidStart, &sid);
-            admitted.insert(sid ? sid : "?");
-            LocalFree(sid);
-        }
-        LocalFree(descriptor);
+        char* dacl = nullptr;
+        char* user = nullptr;
         char userBlock[256];
         DWORD size = 0;
-        ASSERT_TRUE(GetTokenInformation(limited, TokenUser, userBlock, sizeof userBlock, &size));
-        char* user = nullptr;
-        ConvertSidToStringSidA(((TOKEN_USER*)userBlock)->User.Sid, &user);
-        EXPECT_EQ(admitted, (std::set<std::string>{user, "S-1-5-32-544"}));
+        EXPECT_EQ(GetSecurityInfo(pipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                                  nullptr, &descriptor), (DWORD)ERROR_SUCCESS);
+        EXPECT_TRUE(descriptor && ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &dacl, nullptr));
+        ASSERT_TRUE(GetTokenInformation(limited, TokenUser, userBlock, sizeof userBlock, &size)
+                    && ConvertSidToStringSidA(((TOKEN_USER*)userBlock)->User.Sid, &user));
+        EXPECT_EQ(std::string(dacl ? dacl : ""), std::string("D:P(A;;0x12019f;;;") + user + ")(A;;0x12019f;;;BA)");
         LocalFree(user);
+        LocalFree(dacl);
+        LocalFree(descriptor);
 
         // What the first copy sends this client: nothing, it is let go.
         char record = 0;
