@@ -77,18 +77,21 @@ static DWORD ChannelRead()
 constexpr DWORD ChannelAccess = FILE_GENERIC_READ | FILE_GENERIC_WRITE;
 constexpr DWORD ChannelAclSize = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE);
 // A token's user: the structure, then the SID it points to.
-constexpr DWORD ChannelTokenUserSize = sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE;
+union ChannelTokenUser {
+    TOKEN_USER user;
+    BYTE block[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
 
-// The account that runs this copy, in `tokenUser`'s block.
-static PSID ChannelOwnUser(ULONG_PTR* tokenUser)
+// The account that runs this copy, in `tokenUser`.
+static PSID ChannelOwnUser(ChannelTokenUser* tokenUser)
 {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return nullptr;
     DWORD size = 0;
-    BOOL known = GetTokenInformation(token, TokenUser, tokenUser, ChannelTokenUserSize, &size);
+    BOOL known = GetTokenInformation(token, TokenUser, tokenUser, sizeof *tokenUser, &size);
     CloseHandle(token);
-    return known ? ((TOKEN_USER*)tokenUser)->User.Sid : nullptr;
+    return known ? tokenUser->user.User.Sid : nullptr;
 }
 
 // A list of its own, inheriting nothing, admitting the account that runs
@@ -96,11 +99,10 @@ static PSID ChannelOwnUser(ULONG_PTR* tokenUser)
 // copy with rights may be another one); nobody else may open the pipe.
 static int ChannelDescribe(SECURITY_DESCRIPTOR* descriptor, ACL* acl)
 {
-    // Aligned for the structure's pointer.
-    ULONG_PTR tokenUser[ChannelTokenUserSize / sizeof(ULONG_PTR) + 1];
+    ChannelTokenUser tokenUser;
     DWORD administrators[SECURITY_MAX_SID_SIZE / sizeof(DWORD)];
     DWORD administratorsSize = sizeof administrators;
-    PSID user = ChannelOwnUser(tokenUser);
+    PSID user = ChannelOwnUser(&tokenUser);
     return user && CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &administratorsSize)
         && InitializeAcl(acl, ChannelAclSize, ACL_REVISION)
         && AddAccessAllowedAce(acl, ACL_REVISION, ChannelAccess, user)

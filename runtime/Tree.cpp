@@ -12,7 +12,11 @@ using CompareOrdinalFunction = int(WINAPI*)(LPCWSTR, int, LPCWSTR, int, BOOL);
 using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
 
 constexpr int TreeTableStep = 16;
-constexpr DWORD TreeTokenUserSize = sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE;
+// A token's user: the structure, then the SID it points to.
+union TreeTokenUser {
+    TOKEN_USER user;
+    BYTE block[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
 // A folder held: listed (so that its sharing counts), its contents open to
 // others, the folder itself neither renamed nor removed meanwhile.
 constexpr DWORD TreeFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
@@ -38,11 +42,9 @@ int TreeRefusesLinks()
     DWORD size = 0;
     int refuses = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)
         && elevation.TokenIsElevated;
-    // The user's SID follows the structure in the same block, aligned for
-    // the structure's pointer.
-    ULONG_PTR userBlock[TreeTokenUserSize / sizeof(ULONG_PTR) + 1];
-    if (!refuses && GetTokenInformation(token, TokenUser, userBlock, sizeof userBlock, &size))
-        refuses = IsWellKnownSid(((TOKEN_USER*)userBlock)->User.Sid, WinLocalSystemSid) ? 1 : 0;
+    TreeTokenUser user;
+    if (!refuses && GetTokenInformation(token, TokenUser, &user, sizeof user, &size))
+        refuses = IsWellKnownSid(user.user.User.Sid, WinLocalSystemSid) ? 1 : 0;
     CloseHandle(token);
     return refuses;
 }
