@@ -107,7 +107,9 @@ static int TreeSamePath(const wchar_t* asked, const wchar_t* found)
         asked++;
     if (askedUnc && !foundUnc && found[0] == L'\\')
         found++;
-    return compare && compare(asked, TreeLength(asked), found, TreeLength(found), TRUE) == CSTR_EQUAL;
+    // Both functions came with Windows Vista: without one, the final path is
+    // not known either.
+    return !compare || compare(asked, TreeLength(asked), found, TreeLength(found), TRUE) == CSTR_EQUAL;
 }
 
 // A handle opened on a link itself shows it in its attributes; one that the
