@@ -73,17 +73,60 @@ static DWORD ChannelRead()
     return read;
 }
 
+// What the two copies may do with the pipe: read and write records.
+constexpr DWORD ChannelAccess = FILE_GENERIC_READ | FILE_GENERIC_WRITE;
+constexpr DWORD ChannelAclSize = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE);
+// A token's user: the structure, then the SID it points to.
+union ChannelTokenUser {
+    TOKEN_USER user;
+    BYTE block[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
+
+// The account that runs this copy, in `tokenUser`.
+static PSID ChannelOwnUser(ChannelTokenUser* tokenUser)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return nullptr;
+    DWORD size = 0;
+    BOOL known = GetTokenInformation(token, TokenUser, tokenUser, sizeof *tokenUser, &size);
+    CloseHandle(token);
+    return known ? tokenUser->user.User.Sid : nullptr;
+}
+
+// A list of its own, inheriting nothing, admitting the account that runs
+// this copy and the Administrators group (the account that consents for the
+// copy with rights may be another one); nobody else may open the pipe.
+static int ChannelDescribe(SECURITY_DESCRIPTOR* descriptor, ACL* acl)
+{
+    ChannelTokenUser tokenUser;
+    DWORD administrators[SECURITY_MAX_SID_SIZE / sizeof(DWORD)];
+    DWORD administratorsSize = sizeof administrators;
+    PSID user = ChannelOwnUser(&tokenUser);
+    return user && CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &administratorsSize)
+        && InitializeAcl(acl, ChannelAclSize, ACL_REVISION)
+        && AddAccessAllowedAce(acl, ACL_REVISION, ChannelAccess, user)
+        && AddAccessAllowedAce(acl, ACL_REVISION, ChannelAccess, administrators)
+        && InitializeSecurityDescriptor(descriptor, SECURITY_DESCRIPTOR_REVISION)
+        && SetSecurityDescriptorDacl(descriptor, TRUE, acl, FALSE)
+        && SetSecurityDescriptorControl(descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+}
+
 int ChannelCreate()
 {
-    if (!RtRandomHex(ChannelNameText, CommandChannelLength) || !ChannelPrepare())
+    SECURITY_DESCRIPTOR descriptor;
+    DWORD acl[ChannelAclSize / sizeof(DWORD)];
+    if (!RtRandomHex(ChannelNameText, CommandChannelLength) || !ChannelDescribe(&descriptor, (ACL*)acl)
+        || !ChannelPrepare())
         return 0;
+    SECURITY_ATTRIBUTES security = {sizeof security, &descriptor, FALSE};
     wchar_t path[ChannelPrefixLength + CommandChannelLength + 1];
     ChannelPath(ChannelNameText, path);
     // The first instance of that name, and the only one: no process that
     // guessed the name can have made it before, nor serve it beside us.
     ChannelPipe = CreateNamedPipeW(path, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
                                    PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-                                   ChannelBufferSize, ChannelBufferSize, 0, nullptr);
+                                   ChannelBufferSize, ChannelBufferSize, 0, &security);
     return ChannelPipe != INVALID_HANDLE_VALUE;
 }
 
@@ -127,8 +170,8 @@ static int ChannelConnect(HANDLE process)
     return 0;
 }
 
-// Another local process may connect first (it can open the pipe for reading
-// under the default rights): it is dropped, and the copy's turn comes.
+// Another process of the same account, or of an administrator, may connect
+// first: it is dropped, and the copy's turn comes.
 int ChannelAccept(HANDLE process)
 {
     for (;;) {

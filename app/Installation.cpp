@@ -10,6 +10,7 @@
 #include "runtime/Holder.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
+#include "runtime/Tree.h"
 
 unsigned char Language;
 char* SeparatorLine;
@@ -20,6 +21,14 @@ int ExampleCount;
 static int ListLine;
 // Of the installation under way.
 static int FilesNotWritten;
+// The host folder as found.
+static const char* InstallationHost;
+// Where its files go: the host folder's final path for a process with
+// rights, else the host folder as found (which the log names).
+static char* WriteRoot;
+// The link, as the log names it, that kept the file last tried from being
+// written; null when none did.
+static char* LinkName;
 
 static char* ExtractedLabel;
 static char* NotWrittenLabel;
@@ -107,10 +116,22 @@ static char* JoinArgument(const char* first, const char* second, const char* thi
     return start;
 }
 
-static void CreateFolder(const char* host, const char* folder)
+// A process with rights makes a folder only in one held and reached
+// through no link; the file under a link is then reported on its own.
+static void CreateFolder(const char* folder)
 {
-    char* path = JoinArgument(host, folder);
-    DirCreate(path);
+    char* path = JoinArgument(WriteRoot, folder);
+    // The folder's parent, relative to the root: up to the backslash before
+    // its own name.
+    int cut = StrLen(folder) - 1;
+    while (cut > 0 && folder[cut - 1] != '\\')
+        cut--;
+    char* parent = StrWorkPosition();
+    StrMid(folder, 1, cut, parent);
+    StrSkipTerminator();
+    int linkEnd = 0;
+    if (!TreeRefusesLinks() || TreeHoldWay(WriteRoot, parent, &linkEnd))
+        DirCreate(path);
     StrRewind(path);
 }
 
@@ -121,38 +142,40 @@ static const char* const HostFolders[] = {
     "PureLibraries\\UserLibraries\\", "Help\\",
 };
 
-static void CreateHostFolders(const char* host)
+static void CreateHostFolders()
 {
     for (const char* folder : HostFolders)
-        CreateFolder(host, folder);
+        CreateFolder(folder);
 }
 
 // Digits of the test file's name: no other file there has it.
 constexpr int TestNameDigits = 16;
 
 // A folder that does not exist yet passes: it is made under one that does.
-// The file, of a new name, is gone when its handle closes.
+// The file, of a new name, is gone when its handle closes. Only "access
+// denied" is for want of rights.
 static int CanWriteIn(const char* folder)
 {
     char digits[TestNameDigits + 1];
     if (!RtRandomHex(digits, TestNameDigits))
-        return 0;
+        return HostWriteFailed;
     wchar_t* wideFolder = FileWidePath(folder);
     DWORD attributes = wideFolder ? GetFileAttributesW(wideFolder) : INVALID_FILE_ATTRIBUTES;
     RtFree(wideFolder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return 1;
+        return HostWritable;
     char* path = JoinArgument(folder, "QuillfernSetup-", digits);
     wchar_t* wide = FileWidePath(path);
     StrRewind(path);
     HANDLE file = wide ? CreateFileW(wide, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr)
                        : INVALID_HANDLE_VALUE;
+    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
     RtFree(wide);
     if (file == INVALID_HANDLE_VALUE)
-        return 0;
+        return error == ERROR_ACCESS_DENIED ? HostWriteDenied : HostWriteFailed;
     CloseHandle(file);
-    return 1;
+    return HostWritable;
 }
 
 static int CanWriteUnder(const char* host, const char* first, const char* second = nullptr)
@@ -169,14 +192,16 @@ static int CanWriteUnder(const char* host, const char* first, const char* second
 int InstallationCanWrite(const char* host)
 {
     for (const char* folder : HostFolders) {
-        if (!CanWriteUnder(host, folder))
-            return 0;
+        int found = CanWriteUnder(host, folder);
+        if (found != HostWritable)
+            return found;
     }
     for (int i = 0; i < ExampleCount; i++) {
-        if (!CanWriteUnder(host, "Examples\\Quillfern\\", ExampleTable[i].Name))
-            return 0;
+        int found = CanWriteUnder(host, "Examples\\Quillfern\\", ExampleTable[i].Name);
+        if (found != HostWritable)
+            return found;
     }
-    return 1;
+    return HostWritable;
 }
 
 // A file's new bytes go to a file of their own beside it, named after it
@@ -191,7 +216,7 @@ static const char NewFileSuffix[] = ".new";
 // 1 when the file holds them all, exactly.
 static int WriteVerifiedFile(const char* path, const unsigned char* start, const unsigned char* end)
 {
-    if (!FileCreate(0, path))
+    if (!FileCreateNew(0, path))
         return 0;
     const unsigned char* next = start;
     while (next < end && FileWriteByte(RtByteAt(next)))
@@ -203,6 +228,17 @@ static int WriteVerifiedFile(const char* path, const unsigned char* start, const
     return next == end && flushed && FileMatches(path, start, end);
 }
 
+// A new file that could not take the target's place, or a leftover from an
+// interrupted run. A process with rights removes it as a file, never what a
+// link there leads to.
+static void RemoveNewFile(const char* fresh)
+{
+    if (TreeRefusesLinks())
+        TreeRemoveFile(fresh);
+    else
+        FileDelete(fresh);
+}
+
 // Windows refuses to move over a read-only file and Wine does not: the rule
 // is kept here, so that what the user protected stays protected. Whatever
 // fails, the target is left as it was and no new file stays behind; *held
@@ -211,11 +247,11 @@ static int ReplaceTarget(const char* target, const unsigned char* start, const u
 {
     char* fresh = JoinArgument(target, NewFileSuffix);
     *held = 0;
+    RemoveNewFile(fresh);
     int replaced = !FileIsReadOnly(target) && WriteVerifiedFile(fresh, start, end)
         && FileMoveReplacing(fresh, target, held);
-    // The new file that could not take the target's place, or a leftover
-    // from an interrupted run; after a move there is none.
-    FileDelete(fresh);
+    // After a move there is none.
+    RemoveNewFile(fresh);
     StrRewind(fresh);
     return replaced;
 }
@@ -231,15 +267,39 @@ static int AskAgainForHeldFile(InstallationLog log, const char* path, const char
     return again;
 }
 
+// 1 when a process with rights may write the file: every folder on its way
+// is held, and neither they nor the file is a link. Else the link, when one
+// is the cause, is kept for the log.
+static int WayIsSafe(const char* path)
+{
+    StrFree(LinkName);
+    LinkName = nullptr;
+    int linkEnd = 0;
+    const char* relative = path + StrLen(WriteRoot);
+    if (!TreeRefusesLinks() || TreeHoldWay(WriteRoot, relative, &linkEnd))
+        return 1;
+    if (linkEnd != 0) {
+        char* name = StrWorkPosition();
+        StrAppend(InstallationHost);
+        StrMid(relative, 1, linkEnd < 0 ? 0 : linkEnd, StrWorkPosition());
+        StrAssign(&LinkName, name);
+    }
+    return 0;
+}
+
 // A target held open by another program is tried again for as long as the
-// user, having closed it there, asks for it; `name` is the log's.
+// user, having closed it there, asks for it; `path` is under the write
+// root, `name` is the log's.
 static int InstallFile(InstallationLog log, const char* path, const char* name, const unsigned char* start,
                        const unsigned char* end)
 {
+    // The way is checked again for each try: the question may wait long.
     int held = 0;
-    int written = ReplaceTarget(path, start, end, &held);
-    while (!written && held && AskAgainForHeldFile(log, path, name))
-        written = ReplaceTarget(path, start, end, &held);
+    int written = WayIsSafe(path) && ReplaceTarget(path, start, end, &held);
+    while (!written && held && AskAgainForHeldFile(log, path, name)) {
+        held = 0;
+        written = WayIsSafe(path) && ReplaceTarget(path, start, end, &held);
+    }
     if (!written)
         FilesNotWritten++;
     return written;
@@ -255,10 +315,29 @@ static int LogThreeLines(InstallationLog log, const char* first, const char* sec
     return lines;
 }
 
-// The three lines of one file: an empty line, the label, the file's name.
+// The line that names the link a file was not written through.
+static int LogLink(InstallationLog log, const char* name)
+{
+    char* line = StrWorkPosition();
+    StrAppend(Text(TextLinkStart));
+    StrAppend(name);
+    StrAppend(Text(TextLinkThrough));
+    StrAppend(LinkName);
+    StrAppend(Text(TextLinkEnd));
+    StrSkipTerminator();
+    int lines = LogLine(log, line);
+    StrRewind(line);
+    return lines;
+}
+
+// The three lines of one file: an empty line, the label, the file's name;
+// then the link, when one kept it from being written.
 static int LogFile(InstallationLog log, int written, const char* name)
 {
-    return LogThreeLines(log, "", written ? ExtractedLabel : NotWrittenLabel, name);
+    int lines = LogThreeLines(log, "", written ? ExtractedLabel : NotWrittenLabel, name);
+    if (!written && LinkName)
+        lines += LogLink(log, name);
+    return lines;
 }
 
 // The help file as the log names it.
@@ -269,7 +348,7 @@ static void InstallHelp(const InstallationOrder& order, int linesBefore)
 {
     const unsigned char* start = order.language == LanguageFrench ? HelpFrenchStart : HelpEnglishStart;
     const unsigned char* end = order.language == LanguageFrench ? HelpEnglishStart : LibraryFileStart;
-    char* path = JoinArgument(order.host, "\\", HelpName);
+    char* path = JoinArgument(WriteRoot, HelpName);
     int written = InstallFile(order.log, path, HelpName, start, end);
     StrRewind(path);
     LogAdvance(order.log, linesBefore);
@@ -282,7 +361,7 @@ static void InstallHelp(const InstallationOrder& order, int linesBefore)
 static void InstallItem(const InstallationOrder& order, const char* target, const unsigned char* start,
                         const unsigned char* end)
 {
-    char* path = JoinArgument(order.host, target);
+    char* path = JoinArgument(WriteRoot, target);
     int written = InstallFile(order.log, path, target, start, end);
     StrRewind(path);
     LogAdvance(order.log, LogFile(order.log, written, target));
@@ -290,13 +369,14 @@ static void InstallItem(const InstallationOrder& order, const char* target, cons
 
 static void InstallExample(const InstallationOrder& order, const ExampleEntry& entry, const unsigned char* bytes)
 {
-    char* path = JoinArgument(order.host, "Examples\\Quillfern\\", entry.Name);
+    char* relative = JoinArgument("Examples\\Quillfern", entry.Name);
     char* folder = StrWorkPosition();
-    StrPathPart(path, folder);
+    StrPathPart(relative, folder);
     StrSkipTerminator();
-    DirCreate(folder);
+    CreateFolder(folder);
+    char* path = JoinArgument(WriteRoot, relative);
     int written = InstallFile(order.log, path, entry.Name, bytes, bytes + entry.Size);
-    StrRewind(path);
+    StrRewind(relative);
     LogAdvance(order.log, LogFile(order.log, written, entry.Name));
 }
 
@@ -319,15 +399,29 @@ static void ChooseLabels(unsigned char language)
     StrSet(&NotWrittenLabel, TextIn(TextNotWrittenLabel, language));
 }
 
+// A process with rights takes the host folder at its final path, held: a
+// folder reached through a link (a moved installation) still installs, into
+// the folder itself. The log names the folder as found.
+static void ChooseWriteRoot(const char* host)
+{
+    char* root = StrWorkPosition();
+    if (!TreeRefusesLinks() || !TreeFinalFolder(host, root))
+        StrMid(host, 1, StrLen(host), root);
+    StrAssign(&WriteRoot, root);
+}
+
 int InstallLibrary(const InstallationOrder& order)
 {
     ChooseLabels(order.language);
     FilesNotWritten = 0;
-    CreateHostFolders(order.host);
+    InstallationHost = order.host;
+    ChooseWriteRoot(order.host);
+    CreateHostFolders();
     InstallHelp(order, LogLine(order.log, SeparatorLine));
     InstallItem(order, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
     InstallItem(order, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
     InstallExamples(order);
+    TreeRelease();
     LogHeldFiles(order.log);
     return FilesNotWritten;
 }

@@ -24,14 +24,21 @@ struct InstallationOrder {
     InstallationLog log;
 };
 
+// What the write test found.
+constexpr int HostWriteDenied = 0;      // refused for want of rights, which may cure it
+constexpr int HostWritable = 1;
+constexpr int HostWriteFailed = 2;      // refused otherwise (a read-only medium, a share): rights would not help
+
 void BuildExampleTable();
-// 1 when this process can create and delete a file in the host folder and
+// Whether this process can create and delete a file in the host folder and
 // in each of its sub-folders that the installation writes into and that
 // already exist (after BuildExampleTable): a test, not a guess from the
 // folders' rights, which miss read-only media and shares.
 int InstallationCanWrite(const char* host);
 // Creates the folders and writes the files; returns how many files were not
-// written (each kept exactly as it was).
+// written (each kept exactly as it was). A process with administrator
+// rights writes into the host folder's final path and through no link below
+// it: a file that a link leads to is reported, not written.
 int InstallLibrary(const InstallationOrder& order);
 // Appends a line to the log; 1 when the log took it.
 int LogLine(InstallationLog log, const char* text);

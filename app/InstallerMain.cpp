@@ -51,14 +51,15 @@ static void ShowCompletion(int filesNotWritten)
     StrRewind(text);
 }
 
-// Installs here when this process may write into the host folder, or when
-// more rights cannot be had (already elevated: what cannot be written is
-// reported, never asked for again); else through a copy started with rights.
-// filesNotWritten is -1 when nothing was written for want of rights.
+// Installs here when more rights cannot be had (already elevated: what
+// cannot be written is reported, never asked for again), or when the write
+// test was not refused for want of them (a read-only medium is reported
+// file by file); else through a copy started with rights. filesNotWritten
+// is -1 when nothing was written for want of rights.
 static RelaunchOutcome InstallWhereAllowed(const InstallationOrder& order, HWND owner)
 {
     BuildExampleTable();
-    if (InstallationCanWrite(order.host) || !RelaunchCanAsk()) {
+    if (!RelaunchCanAsk() || InstallationCanWrite(order.host) != HostWriteDenied) {
         int notWritten = InstallLibrary(order);
         return {notWritten, notWritten == 0 ? ExitOk : ExitIncomplete};
     }

@@ -81,7 +81,16 @@ static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner)
     info.lpFile = program;
     info.lpParameters = parameters;
     info.nShow = SW_HIDE;
-    BOOL started = program && parameters && RelaunchExecute(&info);
+    // The file that gets the rights is the file that was clicked: held
+    // without write or delete sharing until the copy has started, it can be
+    // neither changed nor renamed and replaced meanwhile. One that cannot be
+    // held so is being changed: no copy is started.
+    HANDLE own = program ? CreateFileW(program, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr)
+                         : INVALID_HANDLE_VALUE;
+    BOOL started = own != INVALID_HANDLE_VALUE && parameters && RelaunchExecute(&info);
+    if (own != INVALID_HANDLE_VALUE)
+        CloseHandle(own);
     RtFree(program);
     RtFree(parameters);
     return started ? info.hProcess : nullptr;

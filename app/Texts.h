@@ -31,6 +31,11 @@ enum TextId : unsigned char {
     TextHeldEnd,
     TextAnotherProgram,
     TextHeldQuestion,
+    // A file not written through a link, with rights:
+    // "<start><file><through><link><end>", both named as the log names them.
+    TextLinkStart,
+    TextLinkThrough,
+    TextLinkEnd,
     // The host folder.
     TextErrorTitle,
     TextNoHost,

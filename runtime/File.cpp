@@ -40,11 +40,10 @@ static wchar_t* FileProgramPath(const char* name)
 }
 
 // Null when the file cannot be opened.
-static HANDLE FileOpen(const char* name, DWORD access, DWORD disposition)
+static HANDLE FileOpen(const char* name, DWORD access, DWORD disposition, DWORD flags = FILE_ATTRIBUTE_NORMAL)
 {
     wchar_t* path = FileProgramPath(name);
-    HANDLE file = path ? CreateFileW(path, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr)
+    HANDLE file = path ? CreateFileW(path, access, FILE_SHARE_READ, nullptr, disposition, flags, nullptr)
                        : INVALID_HANDLE_VALUE;
     RtFree(path);
     return file == INVALID_HANDLE_VALUE ? nullptr : file;
@@ -62,16 +61,26 @@ static int FileWritePending()
     return FileCurrent && WriteFile(FileCurrent, FilePending, count, &written, nullptr) && written == count;
 }
 
-HANDLE FileCreate(int number, const char* name)
+static HANDLE FileMake(int number, const char* name, DWORD disposition, DWORD flags)
 {
     FileWritePending();
     FileCurrent = nullptr;
     if (number < 0 || !RtTableReserve((void**)&FileTable, &FileCount, number, FileTableStep, sizeof(HANDLE)))
         return nullptr;
-    HANDLE file = FileOpen(name, GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE file = FileOpen(name, GENERIC_WRITE, disposition, flags);
     FileTable[number] = file;
     FileCurrent = file;
     return file;
+}
+
+HANDLE FileCreate(int number, const char* name)
+{
+    return FileMake(number, name, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+}
+
+HANDLE FileCreateNew(int number, const char* name)
+{
+    return FileMake(number, name, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 int FileWriteByte(int value)

@@ -9,6 +9,9 @@ void FileInit();
 // Creates (or empties) the file for writing and makes it the current file.
 // A relative name is taken relative to the program's folder. 0 on failure.
 HANDLE FileCreate(int number, const char* name);
+// The same for a file that must be new: 0 when the name is taken, by a file,
+// a folder or a link (which is never followed).
+HANDLE FileCreateNew(int number, const char* name);
 // Writes the low 8 bits to the current file. A failure to hand buffered
 // bytes to the system shows here or in FileFlush.
 int FileWriteByte(int value);

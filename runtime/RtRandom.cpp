@@ -1,14 +1,51 @@
 #include "Rt.h"
-#include <ntsecapi.h>
 
-// The system's generator (advapi32, already imported): bytes that cannot be
-// predicted, not a sequence seeded from the clock.
+// The system's generator, looked up when first used in a library of the
+// system folder: advapi32's RtlGenRandom (SystemFunction036), imported,
+// would have Windows load cryptbase.dll, to which it forwards, and that is
+// no KnownDLL: it is looked for beside the program first, before a line of
+// the program runs. ProcessPrng (Windows 10 on) is what BCryptGenRandom
+// calls; BCryptGenRandom is there from Windows Vista on.
+using ProcessPrngFunction = BOOL(WINAPI*)(PBYTE, SIZE_T);
+using GenRandomFunction = LONG(WINAPI*)(void*, PUCHAR, ULONG, ULONG);
+
+// BCryptGenRandom's flag for the system's preferred generator, without an
+// algorithm handle.
+constexpr ULONG RtPreferredGenerator = 0x00000002;
+
+static ProcessPrngFunction RtProcessPrng;
+static GenRandomFunction RtGenRandom;
+static int RtRandomLookedUp;
+
+static void RtLookUpRandom()
+{
+    RtRandomLookedUp = 1;
+    HMODULE primitives = RtLoadSystemDll(L"bcryptprimitives.dll");
+    if (primitives)
+        RtProcessPrng = (ProcessPrngFunction)(void (*)())GetProcAddress(primitives, "ProcessPrng");
+    if (RtProcessPrng)
+        return;
+    HMODULE bcrypt = RtLoadSystemDll(L"bcrypt.dll");
+    if (bcrypt)
+        RtGenRandom = (GenRandomFunction)(void (*)())GetProcAddress(bcrypt, "BCryptGenRandom");
+}
+
+static int RtRandomBytes(unsigned char* bytes, ULONG count)
+{
+    if (!RtRandomLookedUp)
+        RtLookUpRandom();
+    if (RtProcessPrng)
+        return RtProcessPrng(bytes, count) ? 1 : 0;
+    return RtGenRandom && RtGenRandom(nullptr, bytes, count, RtPreferredGenerator) == 0 ? 1 : 0;
+}
+
+// Bytes that cannot be predicted, not a sequence seeded from the clock.
 int RtRandomHex(char* text, int digits)
 {
     static const char hexDigits[] = "0123456789abcdef";
     unsigned char byte = 0;
     for (int i = 0; i < digits; i++) {
-        if (!RtlGenRandom(&byte, 1))
+        if (!RtRandomBytes(&byte, 1))
             return 0;
         text[i] = hexDigits[byte & 15];
     }

@@ -1,8 +1,11 @@
 // What Windows reads from the shipped executable without running a line of
-// it: the manifest, the icon and the version.
+// it: the manifest, the icon, the version, and the functions it imports.
 #include "InstallerDriver.h"
+#include "support/TempFolder.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -111,4 +114,74 @@ TEST_F(ProgramVersion, FixedVersionStringTablesAndTranslations)
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", (void**)&translations, &length));
     ASSERT_EQ(length, 8u) << "two language and code page pairs";
     EXPECT_EQ(std::vector<WORD>(translations, translations + 4), (std::vector<WORD>{0x040C, 1252, 0x0409, 1252}));
+}
+
+// Each function the program imports, as "dll!name" in lower case, read from
+// the file's import table as the loader reads it.
+static std::vector<std::string> ImportedNames(const std::string& file)
+{
+    std::vector<std::string> names;
+    auto at = [&](size_t offset, size_t size) { return offset + size <= file.size() ? file.data() + offset : nullptr; };
+    auto* dos = (const IMAGE_DOS_HEADER*)at(0, sizeof(IMAGE_DOS_HEADER));
+    if (!dos || dos->e_magic != IMAGE_DOS_SIGNATURE)
+        return names;
+    size_t nt = dos->e_lfanew;
+    auto* header = (const IMAGE_FILE_HEADER*)at(nt + 4, sizeof(IMAGE_FILE_HEADER));
+    const char* optional = header ? at(nt + 4 + sizeof(IMAGE_FILE_HEADER), header->SizeOfOptionalHeader) : nullptr;
+    if (!optional)
+        return names;
+    bool wide = *(const WORD*)optional == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+    const IMAGE_DATA_DIRECTORY& imports = wide
+        ? ((const IMAGE_OPTIONAL_HEADER64*)optional)->DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
+        : ((const IMAGE_OPTIONAL_HEADER32*)optional)->DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto* sections = (const IMAGE_SECTION_HEADER*)(optional + header->SizeOfOptionalHeader);
+    auto offsetOf = [&](DWORD rva) -> size_t {
+        for (WORD i = 0; i < header->NumberOfSections; i++) {
+            const IMAGE_SECTION_HEADER& section = sections[i];
+            if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.SizeOfRawData)
+                return rva - section.VirtualAddress + section.PointerToRawData;
+        }
+        return file.size();
+    };
+    auto text = [&](DWORD rva) {
+        const char* start = at(offsetOf(rva), 1);
+        std::string name = start ? std::string(start, strnlen(start, file.data() + file.size() - start)) : "";
+        for (char& c : name)
+            c = (char)tolower((unsigned char)c);
+        return name;
+    };
+    for (size_t entry = offsetOf(imports.VirtualAddress);; entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        auto* descriptor = (const IMAGE_IMPORT_DESCRIPTOR*)at(entry, sizeof(IMAGE_IMPORT_DESCRIPTOR));
+        if (!descriptor || descriptor->Name == 0)
+            break;
+        std::string dll = text(descriptor->Name);
+        DWORD thunks = descriptor->OriginalFirstThunk ? descriptor->OriginalFirstThunk : descriptor->FirstThunk;
+        size_t step = wide ? 8 : 4;
+        for (size_t thunk = offsetOf(thunks);; thunk += step) {
+            const char* value = at(thunk, step);
+            ULONGLONG data = !value ? 0 : wide ? *(const ULONGLONG*)value : *(const DWORD*)value;
+            if (data == 0)
+                break;
+            bool byOrdinal = wide ? (data & IMAGE_ORDINAL_FLAG64) != 0 : (data & IMAGE_ORDINAL_FLAG32) != 0;
+            names.push_back(dll + "!" + (byOrdinal ? "#" + std::to_string(data & 0xFFFF) : text((DWORD)data + 2)));
+        }
+    }
+    return names;
+}
+
+// Windows forwards some exports to a DLL that is no KnownDLL, which the
+// loader then looks for beside the program first, before a line of it runs:
+// advapi32's SystemFunction036 (RtlGenRandom), 040 and 041 to cryptbase.dll,
+// its Crypt* functions to cryptsp.dll. Wine implements them itself, so no
+// planted DLL could show it here: the import table is read instead.
+TEST(ProgramImports, NoneThatWindowsForwardsOutsideTheKnownDlls)
+{
+    std::vector<std::string> names = ImportedNames(ReadWholeFile(InstallerPath()));
+    ASSERT_GT(names.size(), 10u) << "the import table was not read";
+    EXPECT_NE(std::find(names.begin(), names.end(), "kernel32.dll!createfilew"), names.end());
+    for (const std::string& name : names) {
+        bool forwarded = name == "advapi32.dll!systemfunction036" || name == "advapi32.dll!systemfunction040"
+            || name == "advapi32.dll!systemfunction041" || name.rfind("advapi32.dll!crypt", 0) == 0;
+        EXPECT_FALSE(forwarded) << name;
+    }
 }

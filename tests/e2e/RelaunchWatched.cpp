@@ -2,14 +2,25 @@
 // program. The link wraps the installer's call of ShellExecuteExW, which
 // under Wine starts the copy with the caller's own rights and shows no
 // consent prompt:
-// - each call is written down, one line "verb|program|parameters", at the
-//   end of the file named by QUILLFERN_RELAUNCH_LOG (the copy it starts
-//   inherits the variable: a copy that asked again would add a line);
+// - each call is written down, one line "verb|program|parameters|hold", at
+//   the end of the file named by QUILLFERN_RELAUNCH_LOG (the copy it starts
+//   inherits the variable: a copy that asked again would add a line); hold
+//   is "held" when the program's file could not be opened for renaming at
+//   that moment, else "free";
 // - with QUILLFERN_REFUSE_CONSENT set, the call fails as when the user
 //   refuses the prompt, and starts nothing.
 // With QUILLFERN_HOST_UNWRITABLE set, its test of the host folder finds it
 // unwritable, so that a writable folder, where the copy can hold a file's
-// place like any process, is installed by a copy with rights.
+// place like any process, is installed by a copy with rights: refused for
+// want of rights, or, set to "failed", for another reason (a read-only
+// medium, which Wine reports as access denied).
+// With QUILLFERN_SWAP_LOG naming a file, each new file's creation first
+// tries to rename the folder it goes into, as a user swapping it for a link
+// would, and puts it back: one line at the end of that file, "held" when
+// the rename was refused, else "free".
+// With QUILLFERN_CHANNEL_GATE naming an event, the copy waits until it is
+// set before it connects to its first copy's channel, so that another
+// process can try first.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -17,6 +28,13 @@
 // as the linker knows them.
 extern "C" BOOL __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info);
 extern "C" int __real__Z20InstallationCanWritePKc(const char* host);
+extern "C" int __real__Z11ChannelOpenPKci(const char* name, int nameLength);
+extern "C" HANDLE __real__Z13FileCreateNewiPKc(int number, const char* name);
+
+// Results of the host folder's write test (Installation.h).
+constexpr int HostWriteDenied = 0;
+constexpr int HostWriteFailed = 2;
+constexpr DWORD GateWaitMs = 60000;
 
 static void WriteUtf8(HANDLE file, const wchar_t* text)
 {
@@ -27,21 +45,32 @@ static void WriteUtf8(HANDLE file, const wchar_t* text)
         WriteFile(file, bytes, (DWORD)size - 1, &written, nullptr);
 }
 
-static void NoteCall(const SHELLEXECUTEINFOW* info)
+// The file named by the variable, open for appending; null without it.
+static HANDLE OpenLog(const wchar_t* variable)
 {
     wchar_t path[MAX_PATH];
-    if (!GetEnvironmentVariableW(L"QUILLFERN_RELAUNCH_LOG", path, MAX_PATH))
-        return;
+    if (!GetEnvironmentVariableW(variable, path, MAX_PATH))
+        return nullptr;
     HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
+static void NoteCall(const SHELLEXECUTEINFOW* info)
+{
+    HANDLE file = OpenLog(L"QUILLFERN_RELAUNCH_LOG");
+    if (!file)
         return;
     WriteUtf8(file, info->lpVerb);
     WriteUtf8(file, L"|");
     WriteUtf8(file, info->lpFile);
     WriteUtf8(file, L"|");
     WriteUtf8(file, info->lpParameters);
-    WriteUtf8(file, L"\n");
+    HANDLE rename = CreateFileW(info->lpFile, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    WriteUtf8(file, rename == INVALID_HANDLE_VALUE ? L"|held\n" : L"|free\n");
+    if (rename != INVALID_HANDLE_VALUE)
+        CloseHandle(rename);
     CloseHandle(file);
 }
 
@@ -57,7 +86,41 @@ extern "C" BOOL __wrap__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFO
 
 extern "C" int __wrap__Z20InstallationCanWritePKc(const char* host)
 {
-    if (GetEnvironmentVariableW(L"QUILLFERN_HOST_UNWRITABLE", nullptr, 0))
-        return 0;
+    wchar_t how[16] = {};
+    if (GetEnvironmentVariableW(L"QUILLFERN_HOST_UNWRITABLE", how, 16))
+        return lstrcmpW(how, L"failed") == 0 ? HostWriteFailed : HostWriteDenied;
     return __real__Z20InstallationCanWritePKc(host);
+}
+
+extern "C" int __wrap__Z11ChannelOpenPKci(const char* name, int nameLength)
+{
+    wchar_t gate[MAX_PATH];
+    HANDLE event = GetEnvironmentVariableW(L"QUILLFERN_CHANNEL_GATE", gate, MAX_PATH)
+        ? OpenEventW(SYNCHRONIZE, FALSE, gate)
+        : nullptr;
+    if (event) {
+        WaitForSingleObject(event, GateWaitMs);
+        CloseHandle(event);
+    }
+    return __real__Z11ChannelOpenPKci(name, nameLength);
+}
+
+extern "C" HANDLE __wrap__Z13FileCreateNewiPKc(int number, const char* name)
+{
+    HANDLE log = OpenLog(L"QUILLFERN_SWAP_LOG");
+    wchar_t folder[MAX_PATH], swapped[MAX_PATH + 8];
+    int length = log ? MultiByteToWideChar(CP_UTF8, 0, name, -1, folder, MAX_PATH) : 0;
+    while (length > 0 && folder[length - 1] != L'\\')
+        length--;
+    if (length > 1) {
+        folder[length - 1] = 0;
+        wsprintfW(swapped, L"%s-swap", folder);
+        BOOL moved = MoveFileExW(folder, swapped, 0);
+        if (moved)
+            MoveFileExW(swapped, folder, 0);
+        WriteUtf8(log, moved ? L"free\n" : L"held\n");
+    }
+    if (log)
+        CloseHandle(log);
+    return __real__Z13FileCreateNewiPKc(number, name);
 }

@@ -5,8 +5,11 @@
 #include "InstallerView.h"
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"
+#include "support/Wide.h"
 #include "payload/Payload.h"
+#include <aclapi.h>
 #include <fstream>
+#include <future>
 #include <sddl.h>
 
 namespace {
@@ -17,6 +20,63 @@ std::string Joined(const std::vector<std::string>& lines)
     for (const std::string& line : lines)
         text += line + "\r\n";
     return text;
+}
+
+// A folder or file without a trailing backslash.
+std::string Unslashed(const std::string& path)
+{
+    return path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+// The path as Linux names it, quoted for a Linux program's command line.
+std::string UnixPath(const std::string& path)
+{
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto unixName = (UnixName)(void (*)())GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    char* name = unixName ? unixName(Wide(Unslashed(path)).c_str()) : nullptr;
+    std::string quoted = "\"" + std::string(name ? name : "") + "\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    return quoted;
+}
+
+// Runs a Linux program (its Windows name, then its command line) until the
+// path exists, or no longer does: Wine's handle of a Linux process does not
+// wait for its end.
+bool RunLinuxUntil(const char* program, std::string line, const std::string& path, bool exists)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < WindowDeadlineMs; Sleep(1)) {
+        if ((GetFileAttributesW(WidePath(Unslashed(path)).c_str()) != INVALID_FILE_ATTRIBUTES) == exists)
+            return true;
+    }
+    return false;
+}
+
+// Wine makes no link of its own (CreateSymbolicLinkW succeeds and makes
+// nothing): a symbolic link made on the Linux side, which Windows programs
+// see as a reparse point, stands in for a junction or a mount point. Wine
+// removes no link to a folder: the Linux side does, before the case's
+// folders go.
+bool MakeLink(const std::string& link, const std::string& target)
+{
+    return RunLinuxUntil("Z:\\bin\\ln", "ln -s " + UnixPath(target) + " " + UnixPath(link), link, true);
+}
+
+bool RemoveLink(const std::string& link)
+{
+    return RunLinuxUntil("Z:\\bin\\rm", "rm " + UnixPath(link), link, false);
+}
+
+// The log's line for a file not written through a link.
+std::string LinkLine(const std::string& name, const std::string& link)
+{
+    return "The file " + name + " is not written through the link " + link + ".";
 }
 
 }
@@ -241,6 +301,63 @@ TEST_F(SilentInstall, TheWindowInstallsIntoTheFolderNamed)
     EXPECT_EQ(ListTree(registered), std::set<std::string>{"PureBasic.exe"}) << "written into the registered folder";
 }
 
+// ---- Links. Every process started from here holds rights, as the copy
+// with rights does, or a deployment tool running as SYSTEM: it writes
+// through no link below the host folder.
+TEST_F(SilentInstall, WithRightsNothingIsWrittenThroughALinkBelowTheHost)
+{
+    MakePureBasicFolder(host);
+    std::string outside = MakeTempFolder("outside");
+    std::ofstream(outside + "victim.txt", std::ios::binary) << "kept";
+    ASSERT_TRUE(MakeLink(host + "Help", outside));
+    // A leftover new file that is a link to a file of someone else's: it is
+    // neither followed nor removed, and its target is not written.
+    ASSERT_TRUE(CreateDirectoryA((host + "Residents").c_str(), nullptr));
+    ASSERT_TRUE(MakeLink(host + NewFilePath(Target::Residents), outside + "victim.txt"));
+    InstallerRun run = ExpectSilentEnd("/S /L=en", 3);
+    std::vector<std::string> log = ExpectedLog(Language::English, host, {Target::Help, Target::Residents});
+    log.insert(log.begin() + 6, LinkLine(TargetPath(Target::Help), host + "Help"));
+    EXPECT_EQ(run.output, Joined(log));
+    EXPECT_EQ(ListTree(outside), std::set<std::string>{"victim.txt"}) << "written through the link";
+    EXPECT_EQ(ReadWholeFile(outside + "victim.txt"), "kept");
+    for (Target target : {Target::Library, Target::Example})
+        EXPECT_EQ(ReadWholeFile(host + TargetPath(target)), PayloadBytes(target, Language::English));
+    EXPECT_TRUE(RemoveLink(host + "Help") && RemoveLink(host + NewFilePath(Target::Residents)));
+    RemoveFolderTree(outside);
+}
+
+// A PureBasic moved elsewhere and reached through a link installs into the
+// folder itself; the log names it as it was given.
+TEST_F(SilentInstall, WithRightsAHostReachedThroughALinkInstallsIntoItsFolder)
+{
+    UnregisterHost();
+    std::string real = parent + "Real PB\\";
+    MakePureBasicFolder(real);
+    std::string linked = parent + "Moved PB\\";
+    ASSERT_TRUE(MakeLink(linked, real));
+    InstallerRun run = ExpectSilentEnd("/S /L=en /D=" + linked, 0);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, linked, {})));
+    ExpectHostFiles(real, Language::English, {});
+    EXPECT_TRUE(RemoveLink(linked));
+}
+
+// The watched build tries to rename each folder just before it writes a new
+// file into it, as someone swapping it for a link would: with rights, every
+// folder on the way is held until the installation ends.
+TEST_F(SilentInstall, WithRightsNoFolderCanBeSwappedBeforeAFileIsWritten)
+{
+    program = PathFromEnvironment("QUILLFERN_SETUP_RELAUNCH_WATCHED");
+    ASSERT_FALSE(program.empty()) << "QUILLFERN_SETUP_RELAUNCH_WATCHED names the watched build";
+    std::string swaps = MakeTempFolder("swaps") + "swaps.txt";
+    SetEnvironmentVariableA("QUILLFERN_SWAP_LOG", swaps.c_str());
+    InstallerRun run = ExpectSilentEnd("/S /L=en", 0);
+    SetEnvironmentVariableA("QUILLFERN_SWAP_LOG", nullptr);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
+    EXPECT_EQ(ReadWholeFile(swaps), "held\nheld\nheld\nheld\n") << "a folder could be renamed before its file was written";
+    ExpectHostFiles(host, Language::English, {});
+    RemoveFolderTree(swaps.substr(0, swaps.rfind('\\') + 1));
+}
+
 // ---- Rights. Under Wine every process holds a full administrator token and
 // `runas` elevates nothing; a program started with LimitedToken() is
 // limited, as a standard user is (or an administrator before consent), and
@@ -263,6 +380,7 @@ protected:
         SetEnvironmentVariableA("QUILLFERN_RELAUNCH_LOG", nullptr);
         SetEnvironmentVariableA("QUILLFERN_REFUSE_CONSENT", nullptr);
         SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", nullptr);
+        SetEnvironmentVariableA("QUILLFERN_CHANNEL_GATE", nullptr);
         if (limited)
             CloseHandle(limited);
         RemoveFolderTree(calls.substr(0, calls.rfind('\\') + 1));
@@ -286,10 +404,11 @@ protected:
         return lines;
     }
     // Of this program, with runas, in the language, with a channel of 32
-    // hexadecimal digits and the host folder last.
+    // hexadecimal digits and the host folder last; the program's file could
+    // not be renamed meanwhile.
     void ExpectRelaunch(const std::string& call, const std::string& language)
     {
-        std::string head = "runas|" + program + "|/S /L=" + language + " /RELAUNCHED=", tail = " /D=" + host;
+        std::string head = "runas|" + program + "|/S /L=" + language + " /RELAUNCHED=", tail = " /D=" + host + "|held";
         ASSERT_EQ(call.size(), head.size() + 32 + tail.size()) << call;
         EXPECT_EQ(call.substr(0, head.size()), head);
         EXPECT_EQ(call.substr(head.size(), 32).find_first_not_of("0123456789abcdef"), std::string::npos) << call;
@@ -380,5 +499,117 @@ TEST_F(RightsInstall, AFileHeldFromTheCopyWithRightsIsAskedAboutInTheWindow)
     ExpectHeldQuestion(message, TargetPath(Target::Help));
     ASSERT_NO_FATAL_FAILURE(LetGoAndRetryToTheEnd(viewer, message));
     ASSERT_EQ(Relaunches().size(), 1u);
+    ExpectRelaunch(Relaunches()[0], "en");
+}
+
+// Without rights a link is followed as before: the process can only write
+// where its own user may.
+TEST_F(RightsInstall, WithoutRightsALinkBelowTheHostIsFollowed)
+{
+    std::string outside = MakeTempFolder("outside");
+    ASSERT_TRUE(MakeLink(host + "Help", outside));
+    InstallerRun run = ExpectSilentEnd("/S /L=en", 0, "", limited);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
+    EXPECT_EQ(ReadWholeFile(outside + "Quillfern.chm"), PayloadBytes(Target::Help, Language::English));
+    EXPECT_EQ(Relaunches(), std::vector<std::string>{});
+    EXPECT_TRUE(RemoveLink(host + "Help"));
+    RemoveFolderTree(outside);
+}
+
+// A write test refused for another reason than rights (a read-only medium,
+// a share that refuses writes: Wine says "access denied" for both, so the
+// watched build says it) asks for nothing and installs what it can.
+TEST_F(RightsInstall, AFailureThatRightsCannotCureAsksForNothing)
+{
+    SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "failed");
+    InstallerRun run = ExpectSilentEnd("/S /L=en", 0, "", limited);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
+    EXPECT_EQ(Relaunches(), std::vector<std::string>{}) << "rights asked for what they cannot cure";
+}
+
+// The channel's name is on the copy's command line, which any process of
+// the user may read. One that connects before the copy finds a pipe only
+// its user and the Administrators may open, gets no go-ahead, and the copy
+// still installs. The watched build's copy waits for the gate to connect.
+TEST_F(RightsInstall, AProcessConnectingBeforeTheCopyGetsNoGoAhead)
+{
+    SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
+    std::string gateName = "QuillfernTestGate" + std::to_string(GetCurrentProcessId());
+    HANDLE gate = CreateEventA(nullptr, TRUE, FALSE, gateName.c_str());
+    ASSERT_NE(gate, nullptr);
+    SetEnvironmentVariableA("QUILLFERN_CHANNEL_GATE", gateName.c_str());
+    std::future<InstallerRun> first = std::async(std::launch::async, [&] {
+        return RunInstaller(program, "/S /L=en", parent, "", limited);
+    });
+    std::string channel;
+    for (DWORD start = GetTickCount(); channel.empty() && GetTickCount() - start < WindowDeadlineMs; Sleep(1)) {
+        std::vector<std::string> calls = Relaunches();
+        size_t at = calls.empty() ? std::string::npos : calls[0].find("/RELAUNCHED=");
+        if (at != std::string::npos)
+            channel = calls[0].substr(at + 12, 32);
+    }
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    std::wstring path = Wide("\\\\.\\pipe\\QuillfernSetup." + channel);
+    for (DWORD start = GetTickCount(); !channel.empty() && pipe == INVALID_HANDLE_VALUE
+         && GetTickCount() - start < WindowDeadlineMs; Sleep(1))
+        pipe = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | READ_CONTROL, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED, nullptr);
+    EXPECT_NE(pipe, INVALID_HANDLE_VALUE) << "the channel \"" << channel << "\" could not be opened";
+    if (pipe != INVALID_HANDLE_VALUE) {
+        // Its security, read back as the system writes it down: a list of its
+        // own, protected, for two accounts.
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        char* dacl = nullptr;
+        char* user = nullptr;
+        char userBlock[256];
+        DWORD size = 0;
+        EXPECT_EQ(GetSecurityInfo(pipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                                  nullptr, &descriptor), (DWORD)ERROR_SUCCESS);
+        EXPECT_TRUE(descriptor && ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &dacl, nullptr));
+        ASSERT_TRUE(GetTokenInformation(limited, TokenUser, userBlock, sizeof userBlock, &size)
+                    && ConvertSidToStringSidA(((TOKEN_USER*)userBlock)->User.Sid, &user));
+        EXPECT_EQ(std::string(dacl ? dacl : ""), std::string("D:P(A;;0x12019f;;;") + user + ")(A;;0x12019f;;;BA)");
+        LocalFree(user);
+        LocalFree(dacl);
+        LocalFree(descriptor);
+
+        // What the first copy sends this client: nothing, it is let go.
+        char record = 0;
+        DWORD read = 0;
+        OVERLAPPED overlapped = {};
+        overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        BOOL done = ReadFile(pipe, &record, 1, &read, &overlapped);
+        if (!done && GetLastError() == ERROR_IO_PENDING) {
+            if (WaitForSingleObject(overlapped.hEvent, WindowDeadlineMs) != WAIT_OBJECT_0)
+                CancelIo(pipe);
+            done = GetOverlappedResult(pipe, &overlapped, &read, TRUE);
+        }
+        EXPECT_FALSE(done && read == 1) << "the first copy let a client go that it did not start: '" << record << "'";
+        CloseHandle(overlapped.hEvent);
+        CloseHandle(pipe);
+    }
+    SetEvent(gate);
+    InstallerRun run = first.get();
+    CloseHandle(gate);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
+    ExpectHostFiles(host, Language::English, {});
+    ASSERT_EQ(Relaunches().size(), 1u);
+    ExpectRelaunch(Relaunches()[0], "en");
+}
+
+// A host the user may write whose residents folder refuses them asks once:
+// the write test covers each sub-folder the installation writes into. The
+// copy cannot write there either under Wine.
+TEST_F(RightsInstall, MountedHostWithAReadOnlyResidentsFolderAsksOnce)
+{
+    std::string lockedHost = FolderFromEnvironment("QUILLFERN_LOCKED_RESIDENTS_HOST");
+    if (lockedHost.empty())
+        GTEST_SKIP() << "no read-only mount: the fixture needs root and mount (QUILLFERN_LOCKED_RESIDENTS_HOST unset)";
+    UseHost(lockedHost);
+    InstallerRun run = ExpectSilentEnd("/S /L=en", 3, "", limited);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {Target::Residents})));
+    ASSERT_EQ(Relaunches().size(), 1u) << "the residents folder was not tested";
     ExpectRelaunch(Relaunches()[0], "en");
 }

@@ -10,9 +10,9 @@
 //   the cache: only the flush's result can tell.
 #include <windows.h>
 
-// FileCreate(int, const char*), FileClose(int) and FileFlush(int) as the
+// FileCreateNew(int, const char*), FileClose(int) and FileFlush(int) as the
 // linker knows them.
-extern "C" HANDLE __real__Z10FileCreateiPKc(int number, const char* name);
+extern "C" HANDLE __real__Z13FileCreateNewiPKc(int number, const char* name);
 extern "C" void __real__Z9FileClosei(int number);
 extern "C" int __real__Z9FileFlushi(int number);
 
@@ -41,13 +41,13 @@ static void FlipLastByte(const char* name)
     CloseHandle(file);
 }
 
-extern "C" HANDLE __wrap__Z10FileCreateiPKc(int number, const char* name)
+extern "C" HANDLE __wrap__Z13FileCreateNewiPKc(int number, const char* name)
 {
     Spoiled[0] = 0;
     if (EndsWith(name, "\\Ostravel.res.new"))
         lstrcpynA(Spoiled, name, sizeof Spoiled);
     FlushFails = EndsWith(name, "\\UserLibraries\\Quillfern.new");
-    return __real__Z10FileCreateiPKc(number, name);
+    return __real__Z13FileCreateNewiPKc(number, name);
 }
 
 extern "C" void __wrap__Z9FileClosei(int number)
