@@ -1,98 +1,40 @@
 #include "Installation.h"
-#include "Installer.h"
-#include "Channel.h"
-#include "ConsoleLog.h"
-#include "HeldFiles.h"
+#include "ExitCodes.h"
 #include "Texts.h"
-#include "gui/Ctl.h"
 #include "payload/Payload.h"
 #include "runtime/File.h"
 #include "runtime/Holder.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 
-unsigned char Language;
-char* SeparatorLine;
-ExampleEntry* ExampleTable;
-int ExampleCount;
+struct ExampleEntry {
+    const char* Name;   // relative to the library's example folder, with a leading backslash
+    int Size;           // bytes within the example sources item
+};
 
-// The window's log line the caret stands on.
-static int ListLine;
-// Of the installation under way.
-static int FilesNotWritten;
+static const ExampleEntry ExampleTable[] = {
+    {"\\Tintwell\\Tintwell.pb", PayloadExampleTintwellSize},
+};
+constexpr int ExampleCount = sizeof ExampleTable / sizeof ExampleTable[0];
 
-static char* ExtractedLabel;
-static char* NotWrittenLabel;
+// The log's separator.
+static const char SeparatorLine[] = "==============================================================";
+static_assert(sizeof SeparatorLine - 1 == 62, "the separator is 62 characters wide");
 
-static void FreeExampleTable()
+// One installation under way: its order, and what it has come to.
+struct Installing {
+    const InstallationOrder& order;
+    int filesNotWritten;
+    int going;              // 0 once the log's reader is gone
+};
+
+unsigned InstallationExitCode(const InstallationOutcome& outcome)
 {
-    if (!ExampleTable)
-        return;
-    for (int i = 0; i <= RtArrayUpperBound(ExampleTable); i++)
-        StrFree(ExampleTable[i].Name);
-    RtArrayFree(ExampleTable);
-    ExampleTable = nullptr;
-}
-
-void BuildExampleTable()
-{
-    FreeExampleTable();
-    ExampleTable = (ExampleEntry*)RtArrayAlloc(sizeof(ExampleEntry), 2);
-    ExampleCount = 0;
-    if (!ExampleTable)
-        return;
-    ExampleCount = 1;
-    StrSet(&ExampleTable[0].Name, "\\Tintwell\\Tintwell.pb");
-    ExampleTable[0].Size = PayloadExampleTintwellSize;
-}
-
-// Lines are added to the log undrawn and shown together at the next step:
-// once the log is longer than it is high, every line added and every caret
-// move redrew its scroll bar, which cost more than writing the files.
-// Drawing turned back on, the log is marked for a repaint whole: Windows
-// leaves that to the window itself.
-static void HoldLogDrawing(int held)
-{
-    HWND list = CtlHandle(LogList);
-    SendMessageA(list, WM_SETREDRAW, held ? FALSE : TRUE, 0);
-    if (!held)
-        InvalidateRect(list, nullptr, TRUE);
-}
-
-// The caret follows the newest line. A single-selection list box refuses to
-// move its caret while a line is selected, so the selection goes first.
-static void ProgressStep()
-{
-    HWND list = CtlHandle(LogList);
-    SendMessageA(list, LB_SETCURSEL, (WPARAM)-1, 0);
-    SendMessageA(list, LB_SETCARETINDEX, (WPARAM)ListLine, 0);
-    HoldLogDrawing(0);
-    RtSleep(10);
-}
-
-// 1 when the list took the line, so that the caret is moved by the lines
-// that are really there.
-int LogLine(InstallationLog log, const char* text)
-{
-    if (log == LogToFirstCopy)
-        return ChannelSendLine(text ? text : "");
-    if (log == LogToOutput) {
-        ConsoleLogLine(text ? text : "");
-        return 1;
-    }
-    HoldLogDrawing(1);
-    return CtlAddItem(LogList, -1, text ? text : "") >= 0 ? 1 : 0;
-}
-
-// Standard output has no list to scroll and no one to pause for; the first
-// copy moves its own caret, pausing as it does for its own steps.
-void LogAdvance(InstallationLog log, int lines)
-{
-    ListLine += lines;
-    if (log == LogToFirstCopy)
-        ChannelSendNumber(ChannelStep, lines);
-    if (log == LogToWindow)
-        ProgressStep();
+    if (outcome.end == InstallationRefused)
+        return ExitNoRights;
+    if (outcome.end == InstallationCopyFailed)
+        return ExitIncomplete;
+    return outcome.filesNotWritten == 0 ? ExitOk : ExitIncomplete;
 }
 
 // Builds the parts one after the other in the work buffer as an argument;
@@ -221,33 +163,40 @@ static int ReplaceTarget(const char* target, const unsigned char* start, const u
 }
 
 // Asks whether to try again, naming the programs that hold the file.
-static int AskAgainForHeldFile(InstallationLog log, const char* path, const char* name)
+static int AskAgainForHeldFile(const Installing& installing, const char* path, const char* name)
 {
     char* holders = StrWorkPosition();
     HolderNames(path, holders);
     StrSkipTerminator();
-    int again = AskRetryHeldFile(log, name, holders);
+    const InstallationOrder& order = installing.order;
+    int again = LogAskHeld(*order.log, order.language, name, holders);
     StrRewind(holders);
     return again;
 }
 
 // A target held open by another program is tried again for as long as the
 // user, having closed it there, asks for it; `name` is the log's.
-static int InstallFile(InstallationLog log, const char* path, const char* name, const unsigned char* start,
+static int InstallFile(Installing& installing, const char* path, const char* name, const unsigned char* start,
                        const unsigned char* end)
 {
     int held = 0;
     int written = ReplaceTarget(path, start, end, &held);
-    while (!written && held && AskAgainForHeldFile(log, path, name))
+    while (!written && held && AskAgainForHeldFile(installing, path, name))
         written = ReplaceTarget(path, start, end, &held);
     if (!written)
-        FilesNotWritten++;
+        installing.filesNotWritten++;
     return written;
+}
+
+static void Advance(Installing& installing, int lines)
+{
+    if (!LogStep(*installing.order.log, lines))
+        installing.going = 0;
 }
 
 // Three lines in this order, one statement each: the operands of + are
 // unsequenced, so a sum of the calls could append them in any order.
-static int LogThreeLines(InstallationLog log, const char* first, const char* second, const char* third)
+static int LogThreeLines(const LogSinks& log, const char* first, const char* second, const char* third)
 {
     int lines = LogLine(log, first);
     lines += LogLine(log, second);
@@ -256,78 +205,81 @@ static int LogThreeLines(InstallationLog log, const char* first, const char* sec
 }
 
 // The three lines of one file: an empty line, the label, the file's name.
-static int LogFile(InstallationLog log, int written, const char* name)
+static int LogFile(const InstallationOrder& order, int written, const char* name)
 {
-    return LogThreeLines(log, "", written ? ExtractedLabel : NotWrittenLabel, name);
+    TextId label = written ? TextExtractedLabel : TextNotWrittenLabel;
+    return LogThreeLines(*order.log, "", TextIn(label, order.language), name);
 }
 
 // The help file as the log names it.
 static const char HelpName[] = "Help\\Quillfern.chm";
 
 // The caret first steps over the lines logged before the help file.
-static void InstallHelp(const InstallationOrder& order, int linesBefore)
+static void InstallHelp(Installing& installing, int linesBefore)
 {
+    const InstallationOrder& order = installing.order;
     const unsigned char* start = order.language == LanguageFrench ? HelpFrenchStart : HelpEnglishStart;
     const unsigned char* end = order.language == LanguageFrench ? HelpEnglishStart : LibraryFileStart;
     char* path = JoinArgument(order.host, "\\", HelpName);
-    int written = InstallFile(order.log, path, HelpName, start, end);
+    int written = InstallFile(installing, path, HelpName, start, end);
     StrRewind(path);
-    LogAdvance(order.log, linesBefore);
+    Advance(installing, linesBefore);
     char* heading = JoinArgument(order.host, " . . .");
-    int lines = LogLine(order.log, heading);
+    int lines = LogLine(*order.log, heading);
     StrRewind(heading);
-    LogAdvance(order.log, lines + LogFile(order.log, written, HelpName));
+    Advance(installing, lines + LogFile(order, written, HelpName));
 }
 
-static void InstallItem(const InstallationOrder& order, const char* target, const unsigned char* start,
+// Each file after the first only while someone reads the log: the copy with
+// rights stops when its first copy is gone, leaving no file half written.
+static void InstallItem(Installing& installing, const char* target, const unsigned char* start,
                         const unsigned char* end)
 {
+    if (!installing.going)
+        return;
+    const InstallationOrder& order = installing.order;
     char* path = JoinArgument(order.host, target);
-    int written = InstallFile(order.log, path, target, start, end);
+    int written = InstallFile(installing, path, target, start, end);
     StrRewind(path);
-    LogAdvance(order.log, LogFile(order.log, written, target));
+    Advance(installing, LogFile(order, written, target));
 }
 
-static void InstallExample(const InstallationOrder& order, const ExampleEntry& entry, const unsigned char* bytes)
+static void InstallExample(Installing& installing, const ExampleEntry& entry, const unsigned char* bytes)
 {
+    const InstallationOrder& order = installing.order;
     char* path = JoinArgument(order.host, "Examples\\Quillfern\\", entry.Name);
     char* folder = StrWorkPosition();
     StrPathPart(path, folder);
     StrSkipTerminator();
     DirCreate(folder);
-    int written = InstallFile(order.log, path, entry.Name, bytes, bytes + entry.Size);
+    int written = InstallFile(installing, path, entry.Name, bytes, bytes + entry.Size);
     StrRewind(path);
-    LogAdvance(order.log, LogFile(order.log, written, entry.Name));
+    Advance(installing, LogFile(order, written, entry.Name));
 }
 
-static void InstallExamples(const InstallationOrder& order)
+static void InstallExamples(Installing& installing)
 {
+    if (!installing.going)
+        return;
+    const InstallationOrder& order = installing.order;
     char* folder = JoinArgument(order.host, "Examples\\Quillfern\\");
-    LogAdvance(order.log, LogThreeLines(order.log, "", SeparatorLine, folder));
+    Advance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
     StrRewind(folder);
     // Each example's bytes follow the previous one's, written or not.
     const unsigned char* cursor = ExampleSourcesStart;
-    for (int i = 0; i < ExampleCount; i++) {
-        InstallExample(order, ExampleTable[i], cursor);
+    for (int i = 0; i < ExampleCount && installing.going; i++) {
+        InstallExample(installing, ExampleTable[i], cursor);
         cursor += ExampleTable[i].Size;
     }
 }
 
-static void ChooseLabels(unsigned char language)
+InstallationOutcome InstallHere(const InstallationOrder& order)
 {
-    StrSet(&ExtractedLabel, TextIn(TextExtractedLabel, language));
-    StrSet(&NotWrittenLabel, TextIn(TextNotWrittenLabel, language));
-}
-
-int InstallLibrary(const InstallationOrder& order)
-{
-    ChooseLabels(order.language);
-    FilesNotWritten = 0;
+    Installing installing = {order, 0, 1};
     CreateHostFolders(order.host);
-    InstallHelp(order, LogLine(order.log, SeparatorLine));
-    InstallItem(order, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
-    InstallItem(order, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
-    InstallExamples(order);
-    LogHeldFiles(order.log);
-    return FilesNotWritten;
+    InstallHelp(installing, LogLine(*order.log, SeparatorLine));
+    InstallItem(installing, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
+    InstallItem(installing, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
+    InstallExamples(installing);
+    return {InstallationDone, installing.filesNotWritten, 0, 0};
 }
