@@ -36,7 +36,7 @@ TEST(ChannelRecordParse, TakesEachKindInItsShape)
     EXPECT_EQ(line.parsed.kind, ChannelLine);
     EXPECT_STREQ(line.parsed.text, "Extracted file : é");
 
-    Received question(std::string("QHelp\\Quillfern.chm\0viewer.exe, editor.exe", 43));
+    Received question(std::string("QHelp\\Quillfern.chm\0viewer.exe, editor.exe", 42));
     ASSERT_TRUE(question.valid);
     EXPECT_STREQ(question.parsed.text, "Help\\Quillfern.chm");
     EXPECT_STREQ(question.parsed.holders, "viewer.exe, editor.exe");
