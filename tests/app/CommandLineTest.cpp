@@ -130,7 +130,7 @@ std::string LogOf(const CommandLine& parsed)
 
 // /LOG= is read as /D= is: unquoted it runs to the next switch, quoted it is
 // its argument as Windows splits it.
-TEST(CommandLineParse, TakesTheLogFileInTheFolderssQuotingForms)
+TEST(CommandLineParse, TakesTheLogFileInTheFoldersQuotingForms)
 {
     CommandLine parsed = Parse("Setup.exe /S /LOG=C:\\My Logs\\setup é.log /L=en");
     EXPECT_TRUE(parsed.understood);
@@ -153,8 +153,8 @@ TEST(CommandLineParse, TakesTheLogFileInTheFolderssQuotingForms)
 // the witness): the script still asked for silence, and gets no box.
 TEST(CommandLineParse, ASilentSwitchSwallowedByQuotesStillSilences)
 {
-    for (const std::string& line : {"Setup.exe /D=\"C:\\PB\\\" /S", "Setup.exe /LOG=\"C:\\logs\\\" /s /L=en",
-                                    "Setup.exe \"/D=C:\\PB\\\" /S\""}) {
+    for (std::string line : {"Setup.exe /D=\"C:\\PB\\\" /S", "Setup.exe /LOG=\"C:\\logs\\\" /s /L=en",
+                             "Setup.exe \"/D=C:\\PB\\\" /S\""}) {
         std::vector<std::string> split = SystemSplit(line);
         EXPECT_EQ(std::count(split.begin(), split.end(), "/S") + std::count(split.begin(), split.end(), "/s"), 0)
             << line;
