@@ -1,5 +1,4 @@
 #include "ConsoleLog.h"
-#include "runtime/Str.h"
 #include <windows.h>
 
 static HANDLE ConsoleOutput;
@@ -15,24 +14,10 @@ void ConsoleLogOpen()
     ConsoleOutput = type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ? output : nullptr;
 }
 
-// One write per line, so that lines from a pipe's other writers never cut
-// into one. A failed write (a reader gone) is not the installation's concern.
 static int ConsoleLogLine(void*, const char* text)
 {
-    if (!ConsoleOutput)
-        return 1;
-    char* line = StrWorkPosition();
-    StrAppend(text);
-    StrAppend("\r\n");
-    DWORD written = 0;
-    WriteFile(ConsoleOutput, line, (DWORD)StrLen(line), &written, nullptr);
-    StrRewind(line);
-    return 1;
-}
-
-// No list to scroll and no one to pause for.
-static int ConsoleLogStep(void*, int)
-{
+    if (ConsoleOutput)
+        LogWriteLine(ConsoleOutput, text);
     return 1;
 }
 
@@ -50,5 +35,5 @@ static void ConsoleLogEnd(void* state, unsigned char, unsigned, int)
 
 LogSink ConsoleLogSink()
 {
-    return {nullptr, ConsoleLogLine, ConsoleLogStep, ConsoleLogAskHeld, ConsoleLogEnd};
+    return {nullptr, ConsoleLogLine, LogStepOn, ConsoleLogAskHeld, ConsoleLogEnd};
 }

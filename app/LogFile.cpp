@@ -38,22 +38,10 @@ int LogFileOpen(const char* path)
     return 1;
 }
 
-// One write per line: a run cut off leaves every line written before.
 static int LogFileLine(void*, const char* text)
 {
-    if (LogFileHandle == INVALID_HANDLE_VALUE)
-        return 1;
-    char* line = StrWorkPosition();
-    StrAppend(text);
-    StrAppend("\r\n");
-    DWORD written = 0;
-    WriteFile(LogFileHandle, line, (DWORD)StrLen(line), &written, nullptr);
-    StrRewind(line);
-    return 1;
-}
-
-static int LogFileStep(void*, int)
-{
+    if (LogFileHandle != INVALID_HANDLE_VALUE)
+        LogWriteLine(LogFileHandle, text);
     return 1;
 }
 
@@ -82,7 +70,7 @@ static void LogFileEnd(void* state, unsigned char language, unsigned exitCode, i
 
 LogSink LogFileSink()
 {
-    return {nullptr, LogFileLine, LogFileStep, LogFileAskHeld, LogFileEnd};
+    return {nullptr, LogFileLine, LogStepOn, LogFileAskHeld, LogFileEnd};
 }
 
 void LogFileClose(unsigned char language, unsigned exitCode)

@@ -1,6 +1,7 @@
 #include "LogSink.h"
 #include "Texts.h"
 #include "runtime/Str.h"
+#include <windows.h>
 
 void LogAddSink(LogSinks* log, const LogSink& sink)
 {
@@ -79,4 +80,19 @@ void LogPassKept(char** kept, int (*line)(void* state, const char* text), void* 
     }
     StrFree(*kept);
     *kept = nullptr;
+}
+
+void LogWriteLine(void* file, const char* text)
+{
+    char* line = StrWorkPosition();
+    StrAppend(text);
+    StrAppend("\r\n");
+    DWORD written = 0;
+    WriteFile(file, line, (DWORD)StrLen(line), &written, nullptr);
+    StrRewind(line);
+}
+
+int LogStepOn(void*, int)
+{
+    return 1;
 }

@@ -46,3 +46,10 @@ char* LogHeldSentence(unsigned char language, const char* name, const char* hold
 // handed to `line` one by one at the end, `kept` emptied.
 void LogKeepHeld(char** kept, unsigned char language, const char* name, const char* holders);
 void LogPassKept(char** kept, int (*line)(void* state, const char* text), void* state);
+// Writes the text and CR LF to the file (a handle) in one write, so that
+// lines from a pipe's other writers never cut into one, and a run cut off
+// leaves every line written before. A failed write (a reader gone) is not
+// the installation's concern.
+void LogWriteLine(void* file, const char* text);
+// The step of a log with no caret and no one to pause for: on it goes.
+int LogStepOn(void* state, int lines);

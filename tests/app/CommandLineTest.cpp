@@ -25,6 +25,16 @@ std::vector<std::string> OwnSplit(const std::string& line)
     return arguments;
 }
 
+CommandLine Parse(const std::string& line)
+{
+    static std::vector<char> bytes;
+    bytes.assign(line.begin(), line.end());
+    bytes.push_back(0);
+    CommandLine parsed;
+    ParseCommandLine(bytes.data(), &parsed);
+    return parsed;
+}
+
 std::vector<std::string> SystemSplit(const std::string& line)
 {
     int count = 0;
@@ -83,21 +93,13 @@ TEST(CommandLineSplit, IsWindowsOwnOnRandomLines)
 // the folder last and unquoted, ending in a backslash.
 TEST(CommandLineParse, TakesTheRelaunchedCopysLineWholeAndNothingLess)
 {
-    auto parse = [](const std::string& line) {
-        static std::vector<char> bytes;
-        bytes.assign(line.begin(), line.end());
-        bytes.push_back(0);
-        CommandLine parsed;
-        ParseCommandLine(bytes.data(), &parsed);
-        return parsed;
-    };
     const std::string channel = "0123456789abcdef0123456789ABCDEF";
-    CommandLine copy = parse("Setup.exe /S /L=fr /RELAUNCHED=" + channel + " /D=C:\\Pure Basic\\");
+    CommandLine copy = Parse("Setup.exe /S /L=fr /RELAUNCHED=" + channel + " /D=C:\\Pure Basic\\");
     EXPECT_TRUE(copy.understood);
     ASSERT_NE(copy.channel, nullptr);
     EXPECT_EQ(std::string(copy.channel, 32), channel);
     EXPECT_EQ(std::string(copy.folder, copy.folderLength), "C:\\Pure Basic\\");
-    EXPECT_EQ(parse("Setup.exe /S /L=fr /D=C:\\PB\\").channel, nullptr);
+    EXPECT_EQ(Parse("Setup.exe /S /L=fr /D=C:\\PB\\").channel, nullptr);
     for (const std::string& line : {"Setup.exe /L=fr /RELAUNCHED=" + channel + " /D=C:\\PB\\",
                                     "Setup.exe /S /RELAUNCHED=" + channel + " /D=C:\\PB\\",
                                     "Setup.exe /S /L=fr /RELAUNCHED=" + channel,
@@ -106,20 +108,10 @@ TEST(CommandLineParse, TakesTheRelaunchedCopysLineWholeAndNothingLess)
                                     "Setup.exe /S /L=fr /RELAUNCHED=" + channel.substr(1) + "g /D=C:\\PB\\",
                                     "Setup.exe /S /L=fr /RELAUNCHED=" + channel + " /RELAUNCHED=" + channel
                                         + " /D=C:\\PB\\"})
-        EXPECT_FALSE(parse(line).understood) << line;
+        EXPECT_FALSE(Parse(line).understood) << line;
 }
 
 namespace {
-
-CommandLine Parse(const std::string& line)
-{
-    static std::vector<char> bytes;
-    bytes.assign(line.begin(), line.end());
-    bytes.push_back(0);
-    CommandLine parsed;
-    ParseCommandLine(bytes.data(), &parsed);
-    return parsed;
-}
 
 std::string LogOf(const CommandLine& parsed)
 {

@@ -356,8 +356,25 @@ protected:
         EXPECT_EQ(call.substr(head.size() + 32), tail);
     }
 
+    // The earlier installation's help file held open (the viewer returned)
+    // and the host taken for one this process may not write: the English
+    // window's copy with rights asks about the held file, in `message`.
+    void AskedAboutTheHelpFileHeld(HANDLE* viewer, MessageBoxContent& message)
+    {
+        SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
+        earlier = WriteEarlierInstallation(host);
+        *viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+        ASSERT_NE(*viewer, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(installer.Start(parent, program, "", limited));
+        ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+        ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+        ASSERT_NO_FATAL_FAILURE(Install(message));
+        ExpectHeldQuestion(message, TargetPath(Target::Help));
+    }
+
     HANDLE limited = nullptr;
     std::string calls;
+    std::map<Target, std::string> earlier;
 };
 
 TEST_F(RightsInstall, ALimitedTokenInstallsIntoAWritableHostWithoutAskingForRights)
@@ -428,16 +445,9 @@ TEST_F(RightsInstall, MountedReadOnlyHostWithRightsRefusedEndsWith6OrSaysSo)
 // one it may not write, so that the copy is started all the same.
 TEST_F(RightsInstall, AFileHeldFromTheCopyWithRightsIsAskedAboutInTheWindow)
 {
-    SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
-    WriteEarlierInstallation(host);
-    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
-    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(installer.Start(parent, program, "", limited));
-    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
-    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+    HANDLE viewer = nullptr;
     MessageBoxContent message;
-    ASSERT_NO_FATAL_FAILURE(Install(message));
-    ExpectHeldQuestion(message, TargetPath(Target::Help));
+    ASSERT_NO_FATAL_FAILURE(AskedAboutTheHelpFileHeld(&viewer, message));
     ASSERT_NO_FATAL_FAILURE(LetGoAndRetryToTheEnd(viewer, message));
     ASSERT_EQ(Relaunches().size(), 1u);
     ExpectRelaunch(Relaunches()[0], "en");
@@ -553,16 +563,9 @@ TEST_F(RightsInstall, TheWindowAnswersWhileItWaitsForConsentAndForTheCopy)
 // the held file and stops there, every other file left as it was.
 TEST_F(RightsInstall, ACopyWhoseFirstCopyIsGoneStopsAfterItsFile)
 {
-    SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
-    std::map<Target, std::string> before = WriteEarlierInstallation(host);
-    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
-    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(installer.Start(parent, program, "", limited));
-    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
-    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+    HANDLE viewer = nullptr;
     MessageBoxContent message;
-    ASSERT_NO_FATAL_FAILURE(Install(message));
-    ExpectHeldQuestion(message, TargetPath(Target::Help));
+    ASSERT_NO_FATAL_FAILURE(AskedAboutTheHelpFileHeld(&viewer, message));
     std::vector<DWORD> copies = DescendantsOf(installer.Id());
     ASSERT_EQ(copies.size(), 1u);
     HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, copies[0]);
@@ -572,5 +575,5 @@ TEST_F(RightsInstall, ACopyWhoseFirstCopyIsGoneStopsAfterItsFile)
     CloseHandle(copy);
     CloseHandle(viewer);
     const std::set<Target> everyFile(std::begin(AllTargets), std::end(AllTargets));
-    ExpectHostFiles(host, Language::English, everyFile, before);
+    ExpectHostFiles(host, Language::English, everyFile, earlier);
 }
