@@ -226,19 +226,16 @@ static unsigned char DisplayLanguage()
 }
 
 // A log file that cannot be had: nothing is installed, and whoever started
-// the run is told which file, a script on standard output, a user in both
-// languages.
+// the run is told which file, a script in the log it has (standard output),
+// a user in both languages.
 [[noreturn]] static void RefuseLogFile(const CommandLine& line, Run& run, const char* path)
 {
     if (line.silent) {
-        ConsoleLogOpen();
-        LogSinks console = {};
-        LogAddSink(&console, ConsoleLogSink());
         char* text = StrWorkPosition();
         StrAppend(TextIn(TextLogFileFailed, run.language));
         StrAppend(path);
         StrSkipTerminator();
-        LogLine(console, text);
+        LogLine(run.log, text);
         StrRewind(text);
         FinalCleanup(run, ExitNotUnderstood);
     }

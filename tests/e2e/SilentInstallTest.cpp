@@ -76,7 +76,8 @@ TEST_F(SilentInstall, NoPureBasicFolderEndsWith2AndWritesNothing)
 }
 
 // The log ends with a line for the file held open, naming "another program"
-// (Wine's Restart Manager names none); none for the read-only one.
+// (Wine's Restart Manager names none); none for the read-only one. So does
+// the log file, before its exit code.
 TEST_F(SilentInstall, AReadOnlyOrHeldFileIsKeptAndTheRunEndsWith3)
 {
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
@@ -85,10 +86,13 @@ TEST_F(SilentInstall, AReadOnlyOrHeldFileIsKeptAndTheRunEndsWith3)
     ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
     HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
     ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
-    InstallerRun run = ExpectSilentEnd("/L=en /S", 3);
+    std::string logs = MakeTempFolder("logs");
+    InstallerRun run = ExpectSilentEnd("/L=en /S /LOG=" + logs + "setup.log", 3);
     CloseHandle(viewer);
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {Target::Help, Target::Library}))
                   + ExpectedHeldLine(Language::English, TargetPath(Target::Help)) + "\r\n");
+    EXPECT_EQ(ReadWholeFile(logs + "setup.log"), run.output + "Exit code: 3\r\n") << "the log file holds the same";
+    RemoveFolderTree(logs);
     ExpectHostFiles(host, Language::English, {Target::Help, Target::Library}, before);
     EXPECT_NE(GetFileAttributesA(protectedFile.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
