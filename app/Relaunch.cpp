@@ -142,32 +142,37 @@ static DWORD RelaunchCopyEnd(HANDLE process)
     return exitCode;
 }
 
+// Said in the log: the copy ended without a result, or none could be started.
+static InstallationOutcome RelaunchFailed(const InstallationOrder& order, const InstallationOutcome& outcome)
+{
+    char* line = RelaunchFailure(order.language, outcome, StrWorkPosition());
+    StrSkipTerminator();
+    LogStep(*order.log, LogLine(*order.log, line));
+    StrRewind(line);
+    return outcome;
+}
+
 // Without a channel no copy is started: nothing could report what it did.
 InstallationOutcome RelaunchInstall(const InstallationOrder& order, HWND owner)
 {
-    InstallationOutcome outcome = {InstallationCopyFailed, 0, 0, 0};
     if (!ChannelCreate()) {
         ChannelClose();
-    } else if (HANDLE process = RelaunchStart(order, owner)) {
-        int result = RelaunchRelay(process, order);
-        // Closed first: a copy that still writes to it fails, rather than
-        // waiting for a reader.
-        ChannelClose();
-        DWORD copyCode = RelaunchCopyEnd(process);
-        CloseHandle(process);
-        outcome = result >= 0 ? InstallationOutcome{InstallationDone, result, 0, 0}
-                              : InstallationOutcome{InstallationCopyFailed, 0, 1, copyCode};
-    } else {
+        return RelaunchFailed(order, {InstallationCopyFailed, 0, 0, 0});
+    }
+    HANDLE process = RelaunchStart(order, owner);
+    if (!process) {
         ChannelClose();
         return {InstallationRefused, 0, 0, 0};
     }
-    if (outcome.end == InstallationCopyFailed) {
-        char* line = RelaunchFailure(order.language, outcome, StrWorkPosition());
-        StrSkipTerminator();
-        LogStep(*order.log, LogLine(*order.log, line));
-        StrRewind(line);
-    }
-    return outcome;
+    int result = RelaunchRelay(process, order);
+    // Closed first: a copy that still writes to it fails, rather than
+    // waiting for a reader.
+    ChannelClose();
+    DWORD copyCode = RelaunchCopyEnd(process);
+    CloseHandle(process);
+    if (result < 0)
+        return RelaunchFailed(order, {InstallationCopyFailed, 0, 1, copyCode});
+    return {InstallationDone, result, 0, 0};
 }
 
 // Codes up to this are said in decimal; a crash's (0xC0000005) in hexadecimal.
