@@ -1,5 +1,5 @@
 #include "Channel.h"
-#include "CommandLine.h"
+#include "gui/Win.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 
@@ -8,10 +8,6 @@ constexpr int ChannelPrefixLength = sizeof ChannelPrefix / sizeof ChannelPrefix[
 // A record holds at most a log line: a host folder as long as Windows allows
 // (3 bytes of UTF-8 for each UTF-16 unit) and the words after it.
 constexpr DWORD ChannelBufferSize = RtPathCapacity * 3 + 256;
-// The kind byte and a 32-bit number, least significant byte first.
-constexpr DWORD ChannelNumberSize = 5;
-// More than any step or any count of files; a record beyond it is no record.
-constexpr int ChannelLargestNumber = 1000;
 // A client that connected before the copy (refused, see ChannelAccept)
 // keeps the one instance busy until the installer lets it go.
 constexpr int ChannelOpenTries = 5;
@@ -20,7 +16,7 @@ constexpr DWORD ChannelBusyWaitMs = 2000;
 static HANDLE ChannelPipe = INVALID_HANDLE_VALUE;
 static HANDLE ChannelEvent;        // of every overlapped operation, one at a time
 static char* ChannelBuffer;        // the last record received
-static char ChannelNameText[CommandChannelLength + 1];
+static char ChannelNameText[ChannelNameLength + 1];
 
 using ProcessIdFunction = DWORD(WINAPI*)(HANDLE);
 using PipeClientFunction = BOOL(WINAPI*)(HANDLE, PULONG);
@@ -29,9 +25,9 @@ static void ChannelPath(const char* name, wchar_t* path)
 {
     for (int i = 0; i < ChannelPrefixLength; i++)
         path[i] = ChannelPrefix[i];
-    for (int i = 0; i < CommandChannelLength; i++)
+    for (int i = 0; i < ChannelNameLength; i++)
         path[ChannelPrefixLength + i] = (wchar_t)(unsigned char)name[i];
-    path[ChannelPrefixLength + CommandChannelLength] = 0;
+    path[ChannelPrefixLength + ChannelNameLength] = 0;
 }
 
 static int ChannelPrepare()
@@ -48,7 +44,12 @@ static int ChannelComplete(BOOL done, OVERLAPPED* overlapped, DWORD* bytes)
 {
     if (!done && GetLastError() != ERROR_IO_PENDING)
         return 0;
-    return GetOverlappedResult(ChannelPipe, overlapped, bytes, TRUE) ? 1 : 0;
+    if (!done && WinWaitObjects(&ChannelEvent, 1) != 0) {
+        CancelIo(ChannelPipe);
+        GetOverlappedResult(ChannelPipe, overlapped, bytes, TRUE);
+        return 0;
+    }
+    return GetOverlappedResult(ChannelPipe, overlapped, bytes, FALSE) ? 1 : 0;
 }
 
 static int ChannelWrite(const char* bytes, DWORD size)
@@ -116,11 +117,11 @@ int ChannelCreate()
 {
     SECURITY_DESCRIPTOR descriptor;
     DWORD acl[ChannelAclSize / sizeof(DWORD)];
-    if (!RtRandomHex(ChannelNameText, CommandChannelLength) || !ChannelDescribe(&descriptor, (ACL*)acl)
+    if (!RtRandomHex(ChannelNameText, ChannelNameLength) || !ChannelDescribe(&descriptor, (ACL*)acl)
         || !ChannelPrepare())
         return 0;
     SECURITY_ATTRIBUTES security = {sizeof security, &descriptor, FALSE};
-    wchar_t path[ChannelPrefixLength + CommandChannelLength + 1];
+    wchar_t path[ChannelPrefixLength + ChannelNameLength + 1];
     ChannelPath(ChannelNameText, path);
     // The first instance of that name, and the only one: no process that
     // guessed the name can have made it before, nor serve it beside us.
@@ -163,7 +164,7 @@ static int ChannelConnect(HANDLE process)
         return 0;
     HANDLE awaited[] = {ChannelEvent, process};
     DWORD bytes = 0;
-    if (WaitForMultipleObjects(2, awaited, FALSE, INFINITE) == WAIT_OBJECT_0)
+    if (WinWaitObjects(awaited, 2) == 0)
         return GetOverlappedResult(ChannelPipe, &overlapped, &bytes, FALSE) ? 1 : -1;
     CancelIo(ChannelPipe);
     GetOverlappedResult(ChannelPipe, &overlapped, &bytes, TRUE);
@@ -186,33 +187,10 @@ int ChannelAccept(HANDLE process)
     }
 }
 
-static int ChannelNumber(const char* bytes)
-{
-    DWORD value = 0;
-    for (int i = ChannelNumberSize - 1; i > 0; i--)
-        value = value << 8 | (unsigned char)bytes[i];
-    return value <= (DWORD)ChannelLargestNumber ? (int)value : -1;
-}
-
-// The copy is trusted no more than a command line: a record of another kind
-// or shape ends the relay.
 int ChannelReceive(ChannelRecord* record)
 {
     DWORD size = ChannelRead();
-    if (size == 0)
-        return 0;
-    record->kind = (ChannelKind)ChannelBuffer[0];
-    record->text = ChannelBuffer + 1;
-    record->number = size == ChannelNumberSize ? ChannelNumber(ChannelBuffer) : -1;
-    // A question's name ends at the first zero byte; its holders follow.
-    DWORD nameEnd = 1 + (DWORD)StrLen(record->text);
-    record->holders = nameEnd < size ? ChannelBuffer + nameEnd + 1 : nullptr;
-    if (record->kind == ChannelLine)
-        return 1;
-    if (record->kind == ChannelQuestion)
-        return record->holders != nullptr;
-    return (record->kind == ChannelStep || record->kind == ChannelResult || record->kind == ChannelAnswer)
-        && record->number >= 0;
+    return size > 0 && ChannelParseRecord(ChannelBuffer, (int)size, record);
 }
 
 void ChannelClose()
@@ -231,9 +209,13 @@ void ChannelClose()
 // learn who the copy is but never act with its rights.
 int ChannelOpen(const char* name, int nameLength)
 {
-    if (nameLength != CommandChannelLength || !ChannelPrepare())
+    if (nameLength != ChannelNameLength)
         return 0;
-    wchar_t path[ChannelPrefixLength + CommandChannelLength + 1];
+    if (!ChannelPrepare()) {
+        ChannelClose();
+        return 0;
+    }
+    wchar_t path[ChannelPrefixLength + ChannelNameLength + 1];
     ChannelPath(name, path);
     for (int tries = 0; ChannelPipe == INVALID_HANDLE_VALUE && tries < ChannelOpenTries; tries++) {
         ChannelPipe = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -241,12 +223,15 @@ int ChannelOpen(const char* name, int nameLength)
         if (ChannelPipe != INVALID_HANDLE_VALUE)
             break;
         if (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeW(path, ChannelBusyWaitMs))
-            return 0;
+            break;
     }
     DWORD mode = PIPE_READMODE_MESSAGE;
-    if (ChannelPipe == INVALID_HANDLE_VALUE || !SetNamedPipeHandleState(ChannelPipe, &mode, nullptr, nullptr))
-        return 0;
-    return ChannelRead() == 1 && ChannelBuffer[0] == ChannelGo;
+    ChannelRecord go;
+    int opened = ChannelPipe != INVALID_HANDLE_VALUE && SetNamedPipeHandleState(ChannelPipe, &mode, nullptr, nullptr)
+        && ChannelReceive(&go) && go.kind == ChannelGo;
+    if (!opened)
+        ChannelClose();
+    return opened;
 }
 
 int ChannelSendLine(const char* text)
@@ -263,9 +248,9 @@ int ChannelSendLine(const char* text)
 int ChannelSendNumber(ChannelKind kind, int number)
 {
     char record[ChannelNumberSize] = {kind};
-    for (DWORD i = 1; i < ChannelNumberSize; i++, number >>= 8)
+    for (int i = 1; i < ChannelNumberSize; i++, number >>= 8)
         record[i] = (char)(number & 0xFF);
-    return ChannelWrite(record, ChannelNumberSize);
+    return ChannelWrite(record, (DWORD)ChannelNumberSize);
 }
 
 // The name and the holders side by side in one record, each zero-terminated

@@ -9,41 +9,28 @@
 // ChannelStep) and its result (ChannelResult), and ends. A file held by
 // another program is asked about on the way (ChannelQuestion), and the copy
 // waits for the installer's answer (ChannelAnswer).
+#include "ChannelRecord.h"
 #include <windows.h>
-
-enum ChannelKind : char {
-    ChannelGo = 'G',        // to the copy: it is the one started, it may install
-    ChannelLine = 'L',      // a log line, its UTF-8 bytes
-    ChannelStep = 'S',      // the caret steps over that many lines (a number)
-    ChannelResult = 'R',    // how many files were not written (a number)
-    ChannelQuestion = 'Q',  // a held file: its name as the log names it, a zero byte, its holders
-    ChannelAnswer = 'A',    // to the copy: 1 to try the held file again, 0 to keep it (a number)
-};
-
-struct ChannelRecord {
-    ChannelKind kind;
-    const char* text;       // ChannelLine, ChannelQuestion's name: zero-terminated, valid until the next record
-    const char* holders;    // ChannelQuestion's, the same way
-    int number;             // ChannelStep, ChannelResult, ChannelAnswer
-};
 
 // The first copy's side. Makes the channel under a new name; 0 when it
 // cannot be made.
 int ChannelCreate();
-// Its name, as the copy's command line carries it (CommandChannelLength
+// Its name, as the copy's command line carries it (ChannelNameLength
 // hexadecimal digits).
 const char* ChannelName();
 // Waits until the process connects, refusing any other client, and lets it
 // go; 0 when the process ended first or the channel failed.
 int ChannelAccept(HANDLE process);
 // The next record; 0 when the copy has closed the channel or sent what no
-// record is.
+// record is (ChannelParseRecord).
 int ChannelReceive(ChannelRecord* record);
-// Either side: closes the channel.
+// Either side: closes the channel. Every wait on it handles the thread's
+// window messages meanwhile (WinWaitObjects), so that a window stays alive.
 void ChannelClose();
 
 // The copy's side. Connects to the channel of that name and waits to be let
-// go; 0 when it was not (no such channel, or not started by its maker).
+// go; 0 when it was not (no such channel, or not started by its maker),
+// having released what it took.
 int ChannelOpen(const char* name, int nameLength);
 int ChannelSendLine(const char* text);
 int ChannelSendNumber(ChannelKind kind, int number);

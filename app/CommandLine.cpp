@@ -102,21 +102,21 @@ static void CommandSetOnce(int* flag, int unset, int value, CommandLine* result)
     *flag = value;
 }
 
-// The folder, once. A quote ending it is what a backslash ending a quoted
-// folder leaves (`/D="C:\PB\"`, the backslash taken with the quote); no
-// other quote can be part of a Windows path.
-static void CommandSetFolder(const char* folder, int length, CommandLine* result)
+// A path (the folder, the log file), once. A quote ending it is what a
+// backslash ending a quoted path leaves (`/D="C:\PB\"`, the backslash taken
+// with the quote); no other quote can be part of a Windows path.
+static void CommandSetPath(const char* path, int length, const char** field, int* fieldLength, CommandLine* result)
 {
-    if (length > 0 && folder[length - 1] == '"')
+    if (length > 0 && path[length - 1] == '"')
         length--;
     for (int i = 0; i < length; i++) {
-        if (folder[i] == '"')
+        if (path[i] == '"')
             result->understood = 0;
     }
-    if (result->folder || length == 0)
+    if (*field || length == 0)
         result->understood = 0;
-    result->folder = folder;
-    result->folderLength = length;
+    *field = path;
+    *fieldLength = length;
 }
 
 static int CommandIsHexDigit(char c)
@@ -129,7 +129,7 @@ static int CommandIsHexDigit(char c)
 // digits.
 static void CommandSetChannel(const char* digits, int length, CommandLine* result)
 {
-    int valid = length == CommandChannelLength && !result->channel;
+    int valid = length == ChannelNameLength && !result->channel;
     for (int i = 0; valid && i < length; i++)
         valid = CommandIsHexDigit(digits[i]);
     if (!valid)
@@ -137,10 +137,14 @@ static void CommandSetChannel(const char* digits, int length, CommandLine* resul
     result->channel = digits;
 }
 
+static const char CommandFolderSwitch[] = "/d=";
+static const char CommandLogSwitch[] = "/log=";
+
 int CommandTakeArgument(const CommandArgument& argument, CommandLine* result)
 {
     static const char relaunched[] = "/relaunched=";
     constexpr int relaunchedLength = sizeof relaunched - 1;
+    constexpr int logLength = sizeof CommandLogSwitch - 1;
     if (CommandIs(argument, "/s"))
         CommandSetOnce(&result->silent, 0, 1, result);
     else if (CommandIs(argument, "/?"))
@@ -149,8 +153,11 @@ int CommandTakeArgument(const CommandArgument& argument, CommandLine* result)
         CommandSetOnce(&result->language, CommandLanguageNone, 0, result);
     else if (CommandIs(argument, "/l=en"))
         CommandSetOnce(&result->language, CommandLanguageNone, 1, result);
-    else if (CommandStartsWith(argument, "/d="))
-        CommandSetFolder(argument.text + 3, argument.length - 3, result);
+    else if (CommandStartsWith(argument, CommandFolderSwitch))
+        CommandSetPath(argument.text + 3, argument.length - 3, &result->folder, &result->folderLength, result);
+    else if (CommandStartsWith(argument, CommandLogSwitch))
+        CommandSetPath(argument.text + logLength, argument.length - logLength, &result->log, &result->logLength,
+                       result);
     else if (CommandStartsWith(argument, relaunched))
         CommandSetChannel(argument.text + relaunchedLength, argument.length - relaunchedLength, result);
     else
@@ -164,13 +171,14 @@ static int CommandIsSwitch(const CommandArgument& argument)
     return CommandTakeArgument(argument, &unused);
 }
 
-// An unquoted /D= runs on over the blanks and the arguments after it up to
-// the next switch (to the end of the line when it comes last): a folder with
-// blanks needs no quotes. Returns whether a switch follows, in `following`.
-static int CommandTakeUnquotedFolder(const CommandArgument& argument, char** next, CommandArgument* following,
-                                     CommandLine* result)
+// An unquoted /D= or /LOG= runs on over the blanks and the arguments after
+// it up to the next switch (to the end of the line when it comes last): a
+// path with blanks needs no quotes. Returns whether a switch follows, in
+// `following`.
+static int CommandTakeUnquotedPath(const CommandArgument& argument, int switchLength, char** next,
+                                   CommandArgument* following, CommandLine* result)
 {
-    char* start = argument.text + 3;
+    char* start = argument.text + switchLength;
     char* end = argument.end;
     int quoted = 0;
     int more;
@@ -180,24 +188,60 @@ static int CommandTakeUnquotedFolder(const CommandArgument& argument, char** nex
     }
     while (start < end && CommandIsBlank(*start))
         start++;
-    CommandSetFolder(start, (int)(end - start), result);
+    if (switchLength == (int)sizeof CommandLogSwitch - 1)
+        CommandSetPath(start, (int)(end - start), &result->log, &result->logLength, result);
+    else
+        CommandSetPath(start, (int)(end - start), &result->folder, &result->folderLength, result);
     if (quoted)
         result->understood = 0;
     return more;
 }
 
+// The switch length of an unquoted /D= or /LOG= argument; 0 for any other.
+static int CommandUnquotedPathSwitch(const CommandArgument& argument)
+{
+    if (argument.quoted)
+        return 0;
+    if (CommandStartsWith(argument, CommandFolderSwitch))
+        return (int)sizeof CommandFolderSwitch - 1;
+    if (CommandStartsWith(argument, CommandLogSwitch))
+        return (int)sizeof CommandLogSwitch - 1;
+    return 0;
+}
+
+static int CommandIsWordEnd(char c)
+{
+    return c == 0 || c == '"' || CommandIsBlank(c);
+}
+
+// A /S standing as a word of the line, between blanks or quotes, whatever
+// argument Windows' quoting puts it in: `/D="C:\PB\" /S` makes one
+// argument of the folder and the /S, whose script still asked for silence.
+static int CommandHoldsSilentWord(const char* line)
+{
+    for (int i = 0; line[i]; i++) {
+        if (line[i] == '/' && CommandLower(line[i + 1]) == 's' && CommandIsWordEnd(line[i + 2])
+            && (i == 0 || line[i - 1] == '"' || CommandIsBlank(line[i - 1])))
+            return 1;
+    }
+    return 0;
+}
+
 void ParseCommandLine(char* line, CommandLine* result)
 {
-    *result = {1, 0, 0, CommandLanguageNone, nullptr, 0, nullptr};
+    *result = {1, 0, 0, CommandLanguageNone, nullptr, 0, nullptr, 0, nullptr};
     if (!line)
         return;
     char* next = CommandSkipProgramName(line);
+    // Read before the splitting writes over the line.
+    int silentWord = CommandHoldsSilentWord(next);
     CommandArgument argument;
     int more = CommandSplitArgument(&next, &argument);
     while (more) {
-        if (CommandStartsWith(argument, "/d=") && !argument.quoted) {
+        int pathSwitch = CommandUnquotedPathSwitch(argument);
+        if (pathSwitch) {
             CommandArgument following = {};
-            more = CommandTakeUnquotedFolder(argument, &next, &following, result);
+            more = CommandTakeUnquotedPath(argument, pathSwitch, &next, &following, result);
             argument = following;
             continue;
         }
@@ -205,9 +249,14 @@ void ParseCommandLine(char* line, CommandLine* result)
             result->understood = 0;
         more = CommandSplitArgument(&next, &argument);
     }
-    if (result->usage && (result->silent || result->language != CommandLanguageNone || result->folder))
+    if (result->usage && (result->silent || result->language != CommandLanguageNone || result->folder || result->log))
         result->understood = 0;
-    // The relaunched copy is told everything: silent, its language, its folder.
-    if (result->channel && (!result->silent || result->language == CommandLanguageNone || !result->folder))
+    // The relaunched copy is told everything: silent, its language, its
+    // folder; its log goes to the first copy alone.
+    if (result->channel
+        && (!result->silent || result->language == CommandLanguageNone || !result->folder || result->log))
         result->understood = 0;
+    // A script that asked for silence never waits on a box.
+    if (!result->understood && silentWord)
+        result->silent = 1;
 }

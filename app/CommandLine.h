@@ -1,34 +1,26 @@
 #pragma once
 // The command line, for installations from a script or a deployment tool:
 // /S (silent), /L=fr or /L=en (its language), /D=<folder> (the PureBasic
-// folder), /? (usage), split as Windows splits arguments. Switches are
-// case-insensitive, in any order, each once.
+// folder), /LOG=<file> (a copy of the log), /? (usage), split as Windows
+// splits arguments. Switches are case-insensitive, in any order, each once.
 // Internal: /RELAUNCHED=<channel> marks the copy that the installer starts
-// again with administrator rights (with /S, /L= and /D=); the channel's name
-// is CommandChannelLength hexadecimal digits.
-
-// Exit codes. Without /S the program ends with ExitOk, with
-// ExitNotUnderstood for a command line it does not understand, or with
-// ExitAlreadyRunning when it could show no running installation's window.
-constexpr unsigned ExitOk = 0;              // ended normally; with /S, every file installed
-constexpr unsigned ExitNotUnderstood = 1;
-constexpr unsigned ExitNoHost = 2;           // nothing written
-constexpr unsigned ExitIncomplete = 3;       // some files kept as they were
-constexpr unsigned ExitDamaged = 4;          // nothing written
-constexpr unsigned ExitAlreadyRunning = 5;   // nothing done
-constexpr unsigned ExitNoRights = 6;         // the folder needs rights that were not given; nothing written
+// again with administrator rights (with /S, /L= and /D=, never /LOG=); the
+// channel's name is ChannelNameLength hexadecimal digits.
+#include "ChannelRecord.h"
 
 constexpr int CommandLanguageNone = -1;      // else 0 French, 1 English
-constexpr int CommandChannelLength = 32;
 
 struct CommandLine {
     int understood;         // 0 when any part of the line is not understood
-    int silent;             // /S was given, understood or not: nothing may be shown
+    int silent;             // /S was given, understood or not (even swallowed into another argument by
+                            // its quotes, as in `/D="C:\PB\" /S`): nothing may be shown
     int usage;              // /?, which stands alone
     int language;           // /L=, or CommandLanguageNone
     const char* folder;     // /D=: its first byte in the line, as split; null without /D=
     int folderLength;       // in bytes
-    const char* channel;    // /RELAUNCHED=: its CommandChannelLength digits in the line; null without it
+    const char* log;        // /LOG=: its first byte in the line, as split; null without /LOG=
+    int logLength;          // in bytes
+    const char* channel;    // /RELAUNCHED=: its ChannelNameLength digits in the line; null without it
 };
 
 // One argument of a command line as Windows splits it (CommandLineToArgvW,
@@ -51,16 +43,17 @@ char* CommandSkipProgramName(char* line);
 // argument's text may change.
 int CommandSplitArgument(char** next, CommandArgument* argument);
 // Takes one argument as a switch: /S, /?, /L=fr, /L=en, /D= with the
-// folder as split, or /RELAUNCHED=; 0 when it is none of them.
+// folder as split, /LOG= with the file as split, or /RELAUNCHED=; 0 when it
+// is none of them.
 int CommandTakeArgument(const CommandArgument& argument, CommandLine* result);
 
 // Parses a whole command line, program name first. The line is UTF-8 and
 // zero-terminated; only its ASCII switches are read, so any bytes are taken.
 // The arguments are split in place; the folder points into the line.
 //
-// An unquoted /D= (no quote in its argument) takes the line as it stands up
-// to the next switch, blanks included, blanks around it left out: given
-// last, the rest of the line, so a folder with blanks needs no quotes. A
+// An unquoted /D= or /LOG= (no quote in its argument) takes the line as it
+// stands up to the next switch, blanks included, blanks around it left out:
+// given last, the rest of the line, so a path with blanks needs no quotes. A
 // quoted one (`/D="C:\x y"`, `"/D=C:\x y"`) is its argument as split.
 void ParseCommandLine(char* line, CommandLine* result);
 
@@ -70,3 +63,6 @@ void ReadCommandLine(CommandLine* result);
 // in a backslash, as a new string that the caller owns; the empty string
 // when it names no path. Null without /D=.
 char* CommandLineFolder(const CommandLine& line);
+// The /LOG= file made absolute the same way, as a new string that the caller
+// owns; the empty string when it names no path. Null without /LOG=.
+char* CommandLineLogFile(const CommandLine& line);

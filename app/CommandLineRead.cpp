@@ -27,36 +27,50 @@ void ReadCommandLine(CommandLine* result)
     // A line that could not be read may have asked for silence: nothing is
     // shown, and nothing done.
     if (!CommandText && units > 0)
-        *result = {0, 1, 0, CommandLanguageNone, nullptr, 0, nullptr};
+        *result = {0, 1, 0, CommandLanguageNone, nullptr, 0, nullptr, 0, nullptr};
 }
 
-static char* CommandFullFolder(const wchar_t* given)
+// The path made absolute, as a new string; null when it names none.
+static char* CommandFullPath(const wchar_t* given)
 {
     auto* full = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
     DWORD length = full && given ? GetFullPathNameW(given, RtPathCapacity, full, nullptr) : 0;
-    char* folder = nullptr;
-    if (length > 0 && length < RtPathCapacity) {
-        char* start = StrFromWide(full, StrWorkPosition());
-        StrSkipTerminator();
-        folder = HostFolderFromPath(start);
-        StrRewind(start);
-    }
+    char* path = nullptr;
+    if (length > 0 && length < RtPathCapacity)
+        StrSet(&path, StrFromWide(full, StrWorkPosition()));
     RtFree(full);
-    return folder;
+    return path;
+}
+
+// The path's bytes in the line, made absolute; the empty string when they
+// name none.
+static char* CommandLinePath(const char* text, int length)
+{
+    char* start = StrWorkPosition();
+    StrMid(text, 1, length, start);
+    StrSkipTerminator();
+    wchar_t* given = StrToWide(start);
+    StrRewind(start);
+    char* path = CommandFullPath(given);
+    RtFree(given);
+    if (!path)
+        StrSet(&path, "");
+    return path;
 }
 
 char* CommandLineFolder(const CommandLine& line)
 {
     if (!line.folder)
         return nullptr;
-    char* start = StrWorkPosition();
-    StrMid(line.folder, 1, line.folderLength, start);
-    StrSkipTerminator();
-    wchar_t* given = StrToWide(start);
-    StrRewind(start);
-    char* folder = CommandFullFolder(given);
-    RtFree(given);
-    if (!folder)
-        StrSet(&folder, "");
+    char* path = CommandLinePath(line.folder, line.folderLength);
+    if (StrLen(path) == 0)
+        return path;
+    char* folder = HostFolderFromPath(path);
+    StrFree(path);
     return folder;
+}
+
+char* CommandLineLogFile(const CommandLine& line)
+{
+    return line.log ? CommandLinePath(line.log, line.logLength) : nullptr;
 }

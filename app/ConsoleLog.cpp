@@ -1,8 +1,9 @@
 #include "ConsoleLog.h"
-#include "runtime/Str.h"
 #include <windows.h>
 
 static HANDLE ConsoleOutput;
+// The held files' lines, until the end of the installation's log.
+static char* ConsoleKeptLines;
 
 void ConsoleLogOpen()
 {
@@ -13,16 +14,26 @@ void ConsoleLogOpen()
     ConsoleOutput = type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ? output : nullptr;
 }
 
-// One write per line, so that lines from a pipe's other writers never cut
-// into one. A failed write (a reader gone) is not the installation's concern.
-void ConsoleLogLine(const char* text)
+static int ConsoleLogLine(void*, const char* text)
 {
-    if (!ConsoleOutput)
-        return;
-    char* line = StrWorkPosition();
-    StrAppend(text);
-    StrAppend("\r\n");
-    DWORD written = 0;
-    WriteFile(ConsoleOutput, line, (DWORD)StrLen(line), &written, nullptr);
-    StrRewind(line);
+    if (ConsoleOutput)
+        LogWriteLine(ConsoleOutput, text);
+    return 1;
+}
+
+static int ConsoleLogAskHeld(void*, unsigned char language, const char* name, const char* holders)
+{
+    LogKeepHeld(&ConsoleKeptLines, language, name, holders);
+    return 0;
+}
+
+// The exit code says the rest.
+static void ConsoleLogEnd(void* state, unsigned char, unsigned, int)
+{
+    LogPassKept(&ConsoleKeptLines, ConsoleLogLine, state);
+}
+
+LogSink ConsoleLogSink()
+{
+    return {nullptr, ConsoleLogLine, LogStepOn, ConsoleLogAskHeld, ConsoleLogEnd};
 }

@@ -25,13 +25,13 @@ static char* HostChoiceParentFolder(const char* folder)
 // Asks with the system's folder dialog, over the installer window, until the
 // user picks a PureBasic folder (returned) or cancels (null); a folder
 // without PureBasic.exe is refused with a message and the dialog comes back.
-static char* HostChoiceAsk()
+static char* HostChoiceAsk(unsigned char language)
 {
     char* registered = RegisteredHostFolder();
     char* start = registered ? HostChoiceParentFolder(registered) : nullptr;
     StrFree(registered);
     for (;;) {
-        char* path = FolderDialogPick(WinHandle(MainWindow), Text(TextFolderDialogTitle), start);
+        char* path = FolderDialogPick(WinHandle(MainWindow), TextIn(TextFolderDialogTitle, language), start);
         StrFree(start);
         if (!path)
             return nullptr;
@@ -39,7 +39,7 @@ static char* HostChoiceAsk()
         StrFree(path);
         if (IsPureBasicFolder(folder))
             return folder;
-        ReqMessage(Text(TextErrorTitle), Text(TextNotAHostFolder), MB_OK | MB_ICONWARNING);
+        ReqMessage(TextIn(TextErrorTitle, language), TextIn(TextNotAHostFolder, language), MB_OK | MB_ICONWARNING);
         start = folder;
     }
 }
@@ -51,14 +51,14 @@ static char* HostChoiceCopy(const char* folder)
     return copy;
 }
 
-char* HostChoiceForWindow(const char* named)
+char* HostChoiceForWindow(const char* named, unsigned char language)
 {
     if (named && IsPureBasicFolder(named))
         return HostChoiceCopy(named);
     if (named)
-        return HostChoiceAsk();
+        return HostChoiceAsk(language);
     char* folder = LocateHostFolder();
-    return folder ? folder : HostChoiceAsk();
+    return folder ? folder : HostChoiceAsk(language);
 }
 
 char* HostChoiceWithoutWindow(const char* named)

@@ -6,8 +6,9 @@
 
 // For the install click: the named folder where it is a PureBasic folder;
 // where it is not, the user is asked, as for a stale registration. Without
-// one, the registered folder, else the one the user picks.
-char* HostChoiceForWindow(const char* named);
+// one, the registered folder, else the one the user picks. The dialog and
+// its messages are in the language given.
+char* HostChoiceForWindow(const char* named, unsigned char language);
 // For a run that asks no one: the named folder where it is a PureBasic
 // folder (else none); without one, the registered folder.
 char* HostChoiceWithoutWindow(const char* named);

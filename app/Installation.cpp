@@ -1,10 +1,6 @@
 #include "Installation.h"
-#include "Installer.h"
-#include "Channel.h"
-#include "ConsoleLog.h"
-#include "HeldFiles.h"
+#include "ExitCodes.h"
 #include "Texts.h"
-#include "gui/Ctl.h"
 #include "payload/Payload.h"
 #include "runtime/File.h"
 #include "runtime/Holder.h"
@@ -12,96 +8,40 @@
 #include "runtime/Str.h"
 #include "runtime/Tree.h"
 
-unsigned char Language;
-char* SeparatorLine;
-ExampleEntry* ExampleTable;
-int ExampleCount;
+struct ExampleEntry {
+    const char* Name;   // relative to the library's example folder, with a leading backslash
+    int Size;           // bytes within the example sources item
+};
 
-// The window's log line the caret stands on.
-static int ListLine;
-// Of the installation under way.
-static int FilesNotWritten;
-// The host folder as found.
-static const char* InstallationHost;
-// Where its files go: the host folder's final path for a process with
-// rights, else the host folder as found (which the log names).
-static char* WriteRoot;
-// The link, as the log names it, that kept the file last tried from being
-// written; null when none did.
-static char* LinkName;
+static const ExampleEntry ExampleTable[] = {
+    {"\\Tintwell\\Tintwell.pb", PayloadExampleTintwellSize},
+};
+constexpr int ExampleCount = sizeof ExampleTable / sizeof ExampleTable[0];
 
-static char* ExtractedLabel;
-static char* NotWrittenLabel;
+// The log's separator.
+static const char SeparatorLine[] = "==============================================================";
+static_assert(sizeof SeparatorLine - 1 == 62, "the separator is 62 characters wide");
 
-static void FreeExampleTable()
+// One installation under way: its order, and what it has come to.
+struct Installing {
+    const InstallationOrder& order;
+    // Where its files go: the host folder's final path for a process with
+    // rights, else the host folder as found (which the log names).
+    char* writeRoot;
+    // The link, as the log names it, that kept the file last tried from
+    // being written; null when none did.
+    char* linkName;
+    int filesNotWritten;
+    int going;              // 0 once the log's reader is gone
+};
+
+unsigned InstallationExitCode(const InstallationOutcome& outcome)
 {
-    if (!ExampleTable)
-        return;
-    for (int i = 0; i <= RtArrayUpperBound(ExampleTable); i++)
-        StrFree(ExampleTable[i].Name);
-    RtArrayFree(ExampleTable);
-    ExampleTable = nullptr;
-}
-
-void BuildExampleTable()
-{
-    FreeExampleTable();
-    ExampleTable = (ExampleEntry*)RtArrayAlloc(sizeof(ExampleEntry), 2);
-    ExampleCount = 0;
-    if (!ExampleTable)
-        return;
-    ExampleCount = 1;
-    StrSet(&ExampleTable[0].Name, "\\Tintwell\\Tintwell.pb");
-    ExampleTable[0].Size = PayloadExampleTintwellSize;
-}
-
-// Lines are added to the log undrawn and shown together at the next step:
-// once the log is longer than it is high, every line added and every caret
-// move redrew its scroll bar, which cost more than writing the files.
-// Drawing turned back on, the log is marked for a repaint whole: Windows
-// leaves that to the window itself.
-static void HoldLogDrawing(int held)
-{
-    HWND list = CtlHandle(LogList);
-    SendMessageA(list, WM_SETREDRAW, held ? FALSE : TRUE, 0);
-    if (!held)
-        InvalidateRect(list, nullptr, TRUE);
-}
-
-// The caret follows the newest line. A single-selection list box refuses to
-// move its caret while a line is selected, so the selection goes first.
-static void ProgressStep()
-{
-    HWND list = CtlHandle(LogList);
-    SendMessageA(list, LB_SETCURSEL, (WPARAM)-1, 0);
-    SendMessageA(list, LB_SETCARETINDEX, (WPARAM)ListLine, 0);
-    HoldLogDrawing(0);
-    RtSleep(10);
-}
-
-// 1 when the list took the line, so that the caret is moved by the lines
-// that are really there.
-int LogLine(InstallationLog log, const char* text)
-{
-    if (log == LogToFirstCopy)
-        return ChannelSendLine(text ? text : "");
-    if (log == LogToOutput) {
-        ConsoleLogLine(text ? text : "");
-        return 1;
-    }
-    HoldLogDrawing(1);
-    return CtlAddItem(LogList, -1, text ? text : "") >= 0 ? 1 : 0;
-}
-
-// Standard output has no list to scroll and no one to pause for; the first
-// copy moves its own caret, pausing as it does for its own steps.
-void LogAdvance(InstallationLog log, int lines)
-{
-    ListLine += lines;
-    if (log == LogToFirstCopy)
-        ChannelSendNumber(ChannelStep, lines);
-    if (log == LogToWindow)
-        ProgressStep();
+    if (outcome.end == InstallationRefused)
+        return ExitNoRights;
+    if (outcome.end == InstallationCopyFailed)
+        return ExitIncomplete;
+    return outcome.filesNotWritten == 0 ? ExitOk : ExitIncomplete;
 }
 
 // Builds the parts one after the other in the work buffer as an argument;
@@ -118,9 +58,9 @@ static char* JoinArgument(const char* first, const char* second, const char* thi
 
 // A process with rights makes a folder only in one held and reached
 // through no link; the file under a link is then reported on its own.
-static void CreateFolder(const char* folder)
+static void CreateFolder(const char* root, const char* folder)
 {
-    char* path = JoinArgument(WriteRoot, folder);
+    char* path = JoinArgument(root, folder);
     // The folder's parent, relative to the root: up to the backslash before
     // its own name.
     int cut = StrLen(folder) - 1;
@@ -130,7 +70,7 @@ static void CreateFolder(const char* folder)
     StrMid(folder, 1, cut, parent);
     StrSkipTerminator();
     int linkEnd = 0;
-    if (!TreeRefusesLinks() || TreeHoldWay(WriteRoot, parent, &linkEnd))
+    if (!TreeRefusesLinks() || TreeHoldWay(root, parent, &linkEnd))
         DirCreate(path);
     StrRewind(path);
 }
@@ -142,10 +82,10 @@ static const char* const HostFolders[] = {
     "PureLibraries\\UserLibraries\\", "Help\\",
 };
 
-static void CreateHostFolders()
+static void CreateHostFolders(const char* root)
 {
     for (const char* folder : HostFolders)
-        CreateFolder(folder);
+        CreateFolder(root, folder);
 }
 
 // Digits of the test file's name: no other file there has it.
@@ -257,12 +197,13 @@ static int ReplaceTarget(const char* target, const unsigned char* start, const u
 }
 
 // Asks whether to try again, naming the programs that hold the file.
-static int AskAgainForHeldFile(InstallationLog log, const char* path, const char* name)
+static int AskAgainForHeldFile(const Installing& installing, const char* path, const char* name)
 {
     char* holders = StrWorkPosition();
     HolderNames(path, holders);
     StrSkipTerminator();
-    int again = AskRetryHeldFile(log, name, holders);
+    const InstallationOrder& order = installing.order;
+    int again = LogAskHeld(*order.log, order.language, name, holders);
     StrRewind(holders);
     return again;
 }
@@ -270,19 +211,19 @@ static int AskAgainForHeldFile(InstallationLog log, const char* path, const char
 // 1 when a process with rights may write the file: every folder on its way
 // is held, and neither they nor the file is a link. Else the link, when one
 // is the cause, is kept for the log.
-static int WayIsSafe(const char* path)
+static int WayIsSafe(Installing& installing, const char* path)
 {
-    StrFree(LinkName);
-    LinkName = nullptr;
+    StrFree(installing.linkName);
+    installing.linkName = nullptr;
     int linkEnd = 0;
-    const char* relative = path + StrLen(WriteRoot);
-    if (!TreeRefusesLinks() || TreeHoldWay(WriteRoot, relative, &linkEnd))
+    const char* relative = path + StrLen(installing.writeRoot);
+    if (!TreeRefusesLinks() || TreeHoldWay(installing.writeRoot, relative, &linkEnd))
         return 1;
     if (linkEnd != 0) {
         char* name = StrWorkPosition();
-        StrAppend(InstallationHost);
+        StrAppend(installing.order.host);
         StrMid(relative, 1, linkEnd < 0 ? 0 : linkEnd, StrWorkPosition());
-        StrAssign(&LinkName, name);
+        StrAssign(&installing.linkName, name);
     }
     return 0;
 }
@@ -290,24 +231,30 @@ static int WayIsSafe(const char* path)
 // A target held open by another program is tried again for as long as the
 // user, having closed it there, asks for it; `path` is under the write
 // root, `name` is the log's.
-static int InstallFile(InstallationLog log, const char* path, const char* name, const unsigned char* start,
+static int InstallFile(Installing& installing, const char* path, const char* name, const unsigned char* start,
                        const unsigned char* end)
 {
     // The way is checked again for each try: the question may wait long.
     int held = 0;
-    int written = WayIsSafe(path) && ReplaceTarget(path, start, end, &held);
-    while (!written && held && AskAgainForHeldFile(log, path, name)) {
+    int written = WayIsSafe(installing, path) && ReplaceTarget(path, start, end, &held);
+    while (!written && held && AskAgainForHeldFile(installing, path, name)) {
         held = 0;
-        written = WayIsSafe(path) && ReplaceTarget(path, start, end, &held);
+        written = WayIsSafe(installing, path) && ReplaceTarget(path, start, end, &held);
     }
     if (!written)
-        FilesNotWritten++;
+        installing.filesNotWritten++;
     return written;
+}
+
+static void Advance(Installing& installing, int lines)
+{
+    if (!LogStep(*installing.order.log, lines))
+        installing.going = 0;
 }
 
 // Three lines in this order, one statement each: the operands of + are
 // unsequenced, so a sum of the calls could append them in any order.
-static int LogThreeLines(InstallationLog log, const char* first, const char* second, const char* third)
+static int LogThreeLines(const LogSinks& log, const char* first, const char* second, const char* third)
 {
     int lines = LogLine(log, first);
     lines += LogLine(log, second);
@@ -316,27 +263,30 @@ static int LogThreeLines(InstallationLog log, const char* first, const char* sec
 }
 
 // The line that names the link a file was not written through.
-static int LogLink(InstallationLog log, const char* name)
+static int LogLink(const Installing& installing, const char* name)
 {
+    unsigned char language = installing.order.language;
     char* line = StrWorkPosition();
-    StrAppend(Text(TextLinkStart));
+    StrAppend(TextIn(TextLinkStart, language));
     StrAppend(name);
-    StrAppend(Text(TextLinkThrough));
-    StrAppend(LinkName);
-    StrAppend(Text(TextLinkEnd));
+    StrAppend(TextIn(TextLinkThrough, language));
+    StrAppend(installing.linkName);
+    StrAppend(TextIn(TextLinkEnd, language));
     StrSkipTerminator();
-    int lines = LogLine(log, line);
+    int lines = LogLine(*installing.order.log, line);
     StrRewind(line);
     return lines;
 }
 
 // The three lines of one file: an empty line, the label, the file's name;
 // then the link, when one kept it from being written.
-static int LogFile(InstallationLog log, int written, const char* name)
+static int LogFile(const Installing& installing, int written, const char* name)
 {
-    int lines = LogThreeLines(log, "", written ? ExtractedLabel : NotWrittenLabel, name);
-    if (!written && LinkName)
-        lines += LogLink(log, name);
+    const InstallationOrder& order = installing.order;
+    TextId label = written ? TextExtractedLabel : TextNotWrittenLabel;
+    int lines = LogThreeLines(*order.log, "", TextIn(label, order.language), name);
+    if (!written && installing.linkName)
+        lines += LogLink(installing, name);
     return lines;
 }
 
@@ -344,84 +294,86 @@ static int LogFile(InstallationLog log, int written, const char* name)
 static const char HelpName[] = "Help\\Quillfern.chm";
 
 // The caret first steps over the lines logged before the help file.
-static void InstallHelp(const InstallationOrder& order, int linesBefore)
+static void InstallHelp(Installing& installing, int linesBefore)
 {
+    const InstallationOrder& order = installing.order;
     const unsigned char* start = order.language == LanguageFrench ? HelpFrenchStart : HelpEnglishStart;
     const unsigned char* end = order.language == LanguageFrench ? HelpEnglishStart : LibraryFileStart;
-    char* path = JoinArgument(WriteRoot, HelpName);
-    int written = InstallFile(order.log, path, HelpName, start, end);
+    char* path = JoinArgument(installing.writeRoot, HelpName);
+    int written = InstallFile(installing, path, HelpName, start, end);
     StrRewind(path);
-    LogAdvance(order.log, linesBefore);
+    Advance(installing, linesBefore);
     char* heading = JoinArgument(order.host, " . . .");
-    int lines = LogLine(order.log, heading);
+    int lines = LogLine(*order.log, heading);
     StrRewind(heading);
-    LogAdvance(order.log, lines + LogFile(order.log, written, HelpName));
+    Advance(installing, lines + LogFile(installing, written, HelpName));
 }
 
-static void InstallItem(const InstallationOrder& order, const char* target, const unsigned char* start,
+// Each file after the first only while someone reads the log: the copy with
+// rights stops when its first copy is gone, leaving no file half written.
+static void InstallItem(Installing& installing, const char* target, const unsigned char* start,
                         const unsigned char* end)
 {
-    char* path = JoinArgument(WriteRoot, target);
-    int written = InstallFile(order.log, path, target, start, end);
+    if (!installing.going)
+        return;
+    char* path = JoinArgument(installing.writeRoot, target);
+    int written = InstallFile(installing, path, target, start, end);
     StrRewind(path);
-    LogAdvance(order.log, LogFile(order.log, written, target));
+    Advance(installing, LogFile(installing, written, target));
 }
 
-static void InstallExample(const InstallationOrder& order, const ExampleEntry& entry, const unsigned char* bytes)
+static void InstallExample(Installing& installing, const ExampleEntry& entry, const unsigned char* bytes)
 {
     char* relative = JoinArgument("Examples\\Quillfern", entry.Name);
     char* folder = StrWorkPosition();
     StrPathPart(relative, folder);
     StrSkipTerminator();
-    CreateFolder(folder);
-    char* path = JoinArgument(WriteRoot, relative);
-    int written = InstallFile(order.log, path, entry.Name, bytes, bytes + entry.Size);
+    CreateFolder(installing.writeRoot, folder);
+    char* path = JoinArgument(installing.writeRoot, relative);
+    int written = InstallFile(installing, path, entry.Name, bytes, bytes + entry.Size);
     StrRewind(relative);
-    LogAdvance(order.log, LogFile(order.log, written, entry.Name));
+    Advance(installing, LogFile(installing, written, entry.Name));
 }
 
-static void InstallExamples(const InstallationOrder& order)
+static void InstallExamples(Installing& installing)
 {
+    if (!installing.going)
+        return;
+    const InstallationOrder& order = installing.order;
     char* folder = JoinArgument(order.host, "Examples\\Quillfern\\");
-    LogAdvance(order.log, LogThreeLines(order.log, "", SeparatorLine, folder));
+    Advance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
     StrRewind(folder);
     // Each example's bytes follow the previous one's, written or not.
     const unsigned char* cursor = ExampleSourcesStart;
-    for (int i = 0; i < ExampleCount; i++) {
-        InstallExample(order, ExampleTable[i], cursor);
+    for (int i = 0; i < ExampleCount && installing.going; i++) {
+        InstallExample(installing, ExampleTable[i], cursor);
         cursor += ExampleTable[i].Size;
     }
-}
-
-static void ChooseLabels(unsigned char language)
-{
-    StrSet(&ExtractedLabel, TextIn(TextExtractedLabel, language));
-    StrSet(&NotWrittenLabel, TextIn(TextNotWrittenLabel, language));
 }
 
 // A process with rights takes the host folder at its final path, held: a
 // folder reached through a link (a moved installation) still installs, into
 // the folder itself. The log names the folder as found.
-static void ChooseWriteRoot(const char* host)
+static void ChooseWriteRoot(Installing& installing)
 {
+    const char* host = installing.order.host;
     char* root = StrWorkPosition();
     if (!TreeRefusesLinks() || !TreeFinalFolder(host, root))
         StrMid(host, 1, StrLen(host), root);
-    StrAssign(&WriteRoot, root);
+    StrAssign(&installing.writeRoot, root);
 }
 
-int InstallLibrary(const InstallationOrder& order)
+InstallationOutcome InstallHere(const InstallationOrder& order)
 {
-    ChooseLabels(order.language);
-    FilesNotWritten = 0;
-    InstallationHost = order.host;
-    ChooseWriteRoot(order.host);
-    CreateHostFolders();
-    InstallHelp(order, LogLine(order.log, SeparatorLine));
-    InstallItem(order, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
-    InstallItem(order, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
-    InstallExamples(order);
+    Installing installing = {order, nullptr, nullptr, 0, 1};
+    ChooseWriteRoot(installing);
+    CreateHostFolders(installing.writeRoot);
+    InstallHelp(installing, LogLine(*order.log, SeparatorLine));
+    InstallItem(installing, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
+    InstallItem(installing, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
+    InstallExamples(installing);
     TreeRelease();
-    LogHeldFiles(order.log);
-    return FilesNotWritten;
+    StrFree(installing.writeRoot);
+    StrFree(installing.linkName);
+    return {InstallationDone, installing.filesNotWritten, 0, 0};
 }

@@ -1,10 +1,5 @@
 #pragma once
-// The installer's main body and the state its parts share.
-
-// Chosen by the language buttons: LanguageFrench or LanguageEnglish (Texts.h).
-extern unsigned char Language;
-// 62 "=" characters, built once at start; the log's separator.
-extern char* SeparatorLine;
+// The installer's main body, and the window's numbers its parts share.
 
 // The installer window's number (gui/Win), and its control numbers.
 constexpr int MainWindow = 0;
@@ -17,4 +12,3 @@ constexpr int CreditLine = 14;
 constexpr int LogList = 100;
 
 [[noreturn]] void InstallerMain();
-[[noreturn]] void FinalCleanup(unsigned exitCode = 0);

@@ -1,14 +1,18 @@
 #include "Installer.h"
 #include "Channel.h"
+#include "ChannelLog.h"
 #include "CommandLine.h"
 #include "ConsoleLog.h"
+#include "ExitCodes.h"
 #include "HostChoice.h"
 #include "Installation.h"
+#include "LogFile.h"
 #include "OneInstallation.h"
 #include "InstallerWindow.h"
 #include "Program.h"
 #include "Relaunch.h"
 #include "Texts.h"
+#include "WindowLog.h"
 #include "gui/Ctl.h"
 #include "gui/Win.h"
 #include "payload/Payload.h"
@@ -16,13 +20,29 @@
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 
-static int QuitRequested;
-// The folder named on the command line (absolute, ending in a backslash;
-// empty when it names no path), which stands in for the registered one;
-// null when none was named.
-static char* NamedFolder;
+// What one run works with, handed down from InstallerMain.
+struct Run {
+    // The folder named on the command line (absolute, ending in a backslash;
+    // empty when it names no path), which stands in for the registered one;
+    // null when none was named.
+    const char* named;
+    LogSinks log;
+    unsigned char language;     // chosen in the window, or given to a silent run
+    int quitRequested;
+};
 
-static void ChooseLanguage(unsigned char language)
+// Ends the /LOG= file with the code when no installation's end has, then
+// everything else.
+[[noreturn]] static void FinalCleanup(const Run& run, unsigned exitCode = ExitOk)
+{
+    LogFileClose(run.language, exitCode);
+    MarkInstallerWindow(nullptr);
+    ReleaseInstallerWindow();
+    ReleaseInstallation();
+    EndProgram(exitCode);
+}
+
+static void ChooseLanguage(Run& run, unsigned char language)
 {
     CtlDisable(EnglishButton, 1);
     CtlDisable(InstallButton, 0);
@@ -32,81 +52,102 @@ static void ChooseLanguage(unsigned char language)
         CtlSetText(InstallButton, TextIn(TextInstallButton, language));
         CtlSetText(CancelButton, TextIn(TextCancelButton, language));
     }
-    Language = language;
-    CtlAddItem(LogList, -1, Text(TextInstallHeading));
+    run.language = language;
+    LogLine(run.log, TextIn(TextInstallHeading, language));
+    WindowLogShow();
 }
 
-static void ShowCompletion(int filesNotWritten)
+static void ShowCompletion(unsigned char language, int filesNotWritten)
 {
     if (filesNotWritten == 0) {
-        ReqMessage(Text(TextInfoTitle), Text(TextCompleted), MB_OK | MB_ICONINFORMATION);
+        ReqMessage(TextIn(TextInfoTitle, language), TextIn(TextCompleted, language), MB_OK | MB_ICONINFORMATION);
         return;
     }
     char* text = StrWorkPosition();
-    StrAppend(Text(TextIncompleteStart));
+    StrAppend(TextIn(TextIncompleteStart, language));
     StrFromInt(filesNotWritten, StrWorkPosition());
-    StrAppend(Text(TextIncompleteEnd));
+    StrAppend(TextIn(TextIncompleteEnd, language));
     StrSkipTerminator();
-    ReqMessage(Text(TextInfoTitle), text, MB_OK | MB_ICONWARNING);
+    ReqMessage(TextIn(TextInfoTitle, language), text, MB_OK | MB_ICONWARNING);
     StrRewind(text);
+}
+
+// Set in by blanks as the installer's other messages.
+static void ShowCopyFailure(unsigned char language, const InstallationOutcome& outcome)
+{
+    char* text = StrWorkPosition();
+    StrAppend("      ");
+    RelaunchFailure(language, outcome, StrWorkPosition());
+    StrAppend("\n      ");
+    StrAppend(TextIn(TextCopyFilesListed, language));
+    StrSkipTerminator();
+    ReqMessage(TextIn(TextErrorTitle, language), text, MB_OK | MB_ICONSTOP);
+    StrRewind(text);
+}
+
+static void ShowOutcome(unsigned char language, const InstallationOutcome& outcome)
+{
+    if (outcome.end == InstallationRefused)
+        ReqMessage(TextIn(TextErrorTitle, language), TextIn(TextNoRights, language), MB_OK | MB_ICONSTOP);
+    else if (outcome.end == InstallationCopyFailed)
+        ShowCopyFailure(language, outcome);
+    else
+        ShowCompletion(language, outcome.filesNotWritten);
 }
 
 // Installs here when more rights cannot be had (already elevated: what
 // cannot be written is reported, never asked for again), or when the write
 // test was not refused for want of them (a read-only medium is reported
-// file by file); else through a copy started with rights. filesNotWritten
-// is -1 when nothing was written for want of rights.
-static RelaunchOutcome InstallWhereAllowed(const InstallationOrder& order, HWND owner)
+// file by file); else through a copy started with rights. The log ends with
+// the result.
+static InstallationOutcome InstallWhereAllowed(const InstallationOrder& order, HWND owner)
 {
-    BuildExampleTable();
-    if (!RelaunchCanAsk() || InstallationCanWrite(order.host) != HostWriteDenied) {
-        int notWritten = InstallLibrary(order);
-        return {notWritten, notWritten == 0 ? ExitOk : ExitIncomplete};
-    }
-    return RelaunchInstall(order, owner);
+    InstallationOutcome outcome = !RelaunchCanAsk() || InstallationCanWrite(order.host) != HostWriteDenied
+        ? InstallHere(order)
+        : RelaunchInstall(order, owner);
+    LogEnd(*order.log, order.language, InstallationExitCode(outcome), outcome.filesNotWritten);
+    return outcome;
 }
 
-// No message is read from the click to the completion message: the buttons
-// stay disabled meanwhile, the folder dialog and the system's consent prompt
-// included; one run installs once.
-static void Install()
+// No event is handled from the click to the completion message: the
+// buttons stay disabled meanwhile, the folder dialog and the system's
+// consent prompt included, while the window keeps answering Windows; a
+// close request waits for the end. One run installs once.
+static void Install(Run& run)
 {
     CtlDisable(InstallButton, 1);
     CtlDisable(CancelButton, 1);
-    char* host = HostChoiceForWindow(NamedFolder);
+    char* host = HostChoiceForWindow(run.named, run.language);
     if (StrLen(host) == 0) {
-        ReqMessage(Text(TextErrorTitle), Text(TextNoHost), MB_OK | MB_ICONSTOP);
-        FinalCleanup();
+        ReqMessage(TextIn(TextErrorTitle, run.language), TextIn(TextNoHost, run.language), MB_OK | MB_ICONSTOP);
+        FinalCleanup(run);
     }
-    RelaunchOutcome outcome = InstallWhereAllowed({Language, host, LogToWindow}, WinHandle(MainWindow));
+    InstallationOutcome outcome = InstallWhereAllowed({run.language, host, &run.log}, WinHandle(MainWindow));
     StrFree(host);
     CtlDisable(CancelButton, 0);
-    if (outcome.filesNotWritten < 0)
-        ReqMessage(Text(TextErrorTitle), Text(TextNoRights), MB_OK | MB_ICONSTOP);
-    else
-        ShowCompletion(outcome.filesNotWritten);
+    ShowOutcome(run.language, outcome);
 }
 
-static void HandleEvent(int event)
+static void HandleEvent(Run& run, int event)
 {
     if (event == WinEvClose) {
-        QuitRequested = 1;
+        run.quitRequested = 1;
         return;
     }
     if (event != WinEvControl)
         return;
     switch (WinEventControl()) {
     case FrenchButton:
-        ChooseLanguage(LanguageFrench);
+        ChooseLanguage(run, LanguageFrench);
         break;
     case EnglishButton:
-        ChooseLanguage(LanguageEnglish);
+        ChooseLanguage(run, LanguageEnglish);
         break;
     case InstallButton:
-        Install();
+        Install(run);
         break;
     case CancelButton:
-        QuitRequested = 1;
+        run.quitRequested = 1;
         break;
     }
 }
@@ -114,12 +155,12 @@ static void HandleEvent(int event)
 // Waits for events until the user asks to quit, then drains the queue and
 // ends at the first poll that finds it empty. Waiting again after the quit
 // request would keep the window open until some further input arrived.
-static void RunEventLoop()
+static void RunEventLoop(Run& run)
 {
     if (WinPollEvent() == 0)
         return;
-    while (!QuitRequested)
-        HandleEvent(WinWaitEvent());
+    while (!run.quitRequested)
+        HandleEvent(run, WinWaitEvent());
     while (WinPollEvent() != 0) {
     }
 }
@@ -136,11 +177,17 @@ static int PayloadIsIntact()
     return 1;
 }
 
+// The messages said before any language is chosen hold both: either row will do.
+static const char* BothLanguages(TextId id)
+{
+    return TextIn(id, LanguageFrench);
+}
+
 // A silent run shows nothing, at any moment: its exit code says it all.
 [[noreturn]] static void RefuseDamagedCopy(int silent)
 {
     if (!silent)
-        ReqMessage(Text(TextDamagedTitle), Text(TextDamaged), MB_OK | MB_ICONSTOP);
+        ReqMessage(BothLanguages(TextDamagedTitle), BothLanguages(TextDamaged), MB_OK | MB_ICONSTOP);
     EndProgram(silent ? ExitDamaged : ExitOk);
 }
 
@@ -148,7 +195,7 @@ static int PayloadIsIntact()
 [[noreturn]] static void AnswerUsage(const CommandLine& line)
 {
     if (!line.silent)
-        ReqMessage(Text(TextUsageTitle), Text(TextUsage), MB_OK | MB_ICONINFORMATION);
+        ReqMessage(BothLanguages(TextUsageTitle), BothLanguages(TextUsage), MB_OK | MB_ICONINFORMATION);
     EndProgram(line.understood ? ExitOk : ExitNotUnderstood);
 }
 
@@ -163,7 +210,7 @@ static void AnswerRunningInstaller(int silent)
     if (running == RunningEnded)
         return;
     if (running == RunningWithoutWindow)
-        ReqMessage(Text(TextRunningTitle), Text(TextRunning), MB_OK | MB_ICONINFORMATION);
+        ReqMessage(BothLanguages(TextRunningTitle), BothLanguages(TextRunning), MB_OK | MB_ICONINFORMATION);
     EndProgram(running == RunningShown ? ExitOk : ExitAlreadyRunning);
 }
 
@@ -179,16 +226,55 @@ static unsigned char DisplayLanguage()
     return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH ? LanguageFrench : LanguageEnglish;
 }
 
-// The window's run without the window: the same log, on standard output.
-[[noreturn]] static void InstallSilently(const CommandLine& line)
+// A log file that cannot be had: nothing is installed, and whoever started
+// the run is told which file, a script in the log it has (standard output),
+// a user in both languages.
+[[noreturn]] static void RefuseLogFile(const CommandLine& line, Run& run, const char* path)
 {
-    ConsoleLogOpen();
-    Language = line.language != CommandLanguageNone ? (unsigned char)line.language : DisplayLanguage();
-    LogLine(LogToOutput, Text(TextInstallHeading));
-    char* host = HostChoiceWithoutWindow(NamedFolder);
+    if (line.silent) {
+        char* text = StrWorkPosition();
+        StrAppend(TextIn(TextLogFileFailed, run.language));
+        StrAppend(path);
+        StrSkipTerminator();
+        LogLine(run.log, text);
+        StrRewind(text);
+        FinalCleanup(run, ExitNotUnderstood);
+    }
+    static const unsigned char languages[] = {LanguageFrench, LanguageEnglish};
+    char* text = StrWorkPosition();
+    for (unsigned char language : languages) {
+        StrAppend(language == LanguageFrench ? "      " : "\n\n      ");
+        StrAppend(TextIn(TextLogFileFailed, language));
+        StrAppend("\n      ");
+        StrAppend(path);
+    }
+    StrSkipTerminator();
+    ReqMessage(BothLanguages(TextDamagedTitle), text, MB_OK | MB_ICONSTOP);
+    StrRewind(text);
+    FinalCleanup(run, ExitNotUnderstood);
+}
+
+// Taken once this run holds the installation: a second start must not
+// empty the log of the one that runs.
+static void OpenLogFile(const CommandLine& line, Run& run)
+{
+    char* path = CommandLineLogFile(line);
+    if (!path)
+        return;
+    if (StrLen(path) == 0 || !LogFileOpen(path))
+        RefuseLogFile(line, run, path);
+    StrFree(path);
+    LogAddSink(&run.log, LogFileSink());
+}
+
+// The window's run without the window: the same log, on standard output.
+[[noreturn]] static void InstallSilently(Run& run)
+{
+    LogLine(run.log, TextIn(TextInstallHeading, run.language));
+    char* host = HostChoiceWithoutWindow(run.named);
     if (StrLen(host) == 0)
-        FinalCleanup(ExitNoHost);
-    FinalCleanup(InstallWhereAllowed({Language, host, LogToOutput}, nullptr).exitCode);
+        FinalCleanup(run, ExitNoHost);
+    FinalCleanup(run, InstallationExitCode(InstallWhereAllowed({run.language, host, &run.log}, nullptr)));
 }
 
 // The copy started with rights by a first copy: it installs what that copy
@@ -199,23 +285,21 @@ static unsigned char DisplayLanguage()
 // by the system; a third start naming the same channel, however it learnt
 // the name, is refused by it and ends here as beside any running
 // installation.
-[[noreturn]] static void InstallForFirstCopy(const CommandLine& line)
+[[noreturn]] static void InstallForFirstCopy(const CommandLine& line, Run& run)
 {
-    if (!ChannelOpen(line.channel, CommandChannelLength)) {
-        ChannelClose();
+    if (!ChannelOpen(line.channel, ChannelNameLength))
         EndProgram(ExitAlreadyRunning);
-    }
-    Language = (unsigned char)line.language;
-    char* host = HostChoiceWithoutWindow(NamedFolder);
+    LogAddSink(&run.log, ChannelLogSink());
+    char* host = HostChoiceWithoutWindow(run.named);
     if (StrLen(host) == 0) {
         ChannelClose();
-        FinalCleanup(ExitNoHost);
+        FinalCleanup(run, ExitNoHost);
     }
-    BuildExampleTable();
-    int notWritten = InstallLibrary({Language, host, LogToFirstCopy});
-    ChannelSendNumber(ChannelResult, notWritten);
+    InstallationOutcome outcome = InstallHere({run.language, host, &run.log});
+    unsigned exitCode = InstallationExitCode(outcome);
+    LogEnd(run.log, run.language, exitCode, outcome.filesNotWritten);
     ChannelClose();
-    FinalCleanup(notWritten == 0 ? ExitOk : ExitIncomplete);
+    FinalCleanup(run, exitCode);
 }
 
 void InstallerMain()
@@ -228,26 +312,24 @@ void InstallerMain()
         AnswerUsage(line);
     if (!PayloadIsIntact())
         RefuseDamagedCopy(line.silent);
-    NamedFolder = CommandLineFolder(line);
-    char* start = StrWorkPosition();
-    StrPad("", 62, "=", start);
-    StrAssign(&SeparatorLine, start);
+    char* named = CommandLineFolder(line);
+    Run run = {named, {}, DisplayLanguage(), 0};
+    if (line.language != CommandLanguageNone)
+        run.language = (unsigned char)line.language;
     if (line.channel)
-        InstallForFirstCopy(line);
+        InstallForFirstCopy(line, run);
     if (!ClaimInstallation())
         AnswerRunningInstaller(line.silent);
-    if (line.silent)
-        InstallSilently(line);
+    if (line.silent) {
+        ConsoleLogOpen();
+        LogAddSink(&run.log, ConsoleLogSink());
+        OpenLogFile(line, run);
+        InstallSilently(run);
+    }
+    LogAddSink(&run.log, WindowLogSink());
+    OpenLogFile(line, run);
     BuildInstallerWindow();
     MarkInstallerWindow(WinHandle(MainWindow));
-    RunEventLoop();
-    FinalCleanup();
-}
-
-void FinalCleanup(unsigned exitCode)
-{
-    MarkInstallerWindow(nullptr);
-    ReleaseInstallerWindow();
-    ReleaseInstallation();
-    EndProgram(exitCode);
+    RunEventLoop(run);
+    FinalCleanup(run);
 }

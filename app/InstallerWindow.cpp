@@ -131,7 +131,7 @@ static void BuildLogPanel(int width)
     if (CtlUseWindow(WinHandle(LogPanel))) {
         HFONT creditFont = LoadInstallerFont(CreditFont);
         Layout credit = Scaled({30, 215, 300, 15});
-        CtlText(CreditLine, credit.x, credit.y, credit.width, credit.height, Text(TextCredit));
+        CtlText(CreditLine, credit.x, credit.y, credit.width, credit.height, TextIn(TextCredit, LanguageFrench));
         CtlSetFont(CreditLine, creditFont);
         if (WinDpi() != WinLayoutDpi)
             GrowToText(CtlHandle(CreditLine));

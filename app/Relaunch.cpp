@@ -1,8 +1,7 @@
 #include "Relaunch.h"
 #include "Channel.h"
-#include "CommandLine.h"
-#include "HeldFiles.h"
 #include "Texts.h"
+#include "gui/Win.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
@@ -65,6 +64,28 @@ static wchar_t* RelaunchParameters(const InstallationOrder& order)
     return parameters;
 }
 
+// The system's call, on a thread of its own: it returns only once the user
+// has answered the consent prompt, which may take a minute (a password to
+// type), while the window must keep answering.
+static DWORD WINAPI RelaunchExecuteThread(void* info)
+{
+    return RelaunchExecute((SHELLEXECUTEINFOW*)info) ? 1 : 0;
+}
+
+// 1 when the call succeeded; the window's messages are handled meanwhile.
+static int RelaunchExecuteAnswering(SHELLEXECUTEINFOW* info)
+{
+    HANDLE thread = CreateThread(nullptr, 0, RelaunchExecuteThread, info, 0, nullptr);
+    if (!thread)
+        return RelaunchExecute(info) ? 1 : 0;
+    DWORD executed = 0;
+    if (WinWaitObjects(&thread, 1) != 0)
+        WaitForSingleObject(thread, INFINITE);
+    GetExitCodeThread(thread, &executed);
+    CloseHandle(thread);
+    return executed == 1;
+}
+
 // The copy's process, or null when it did not start (the user refused, or
 // there is no account to give the rights).
 static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner)
@@ -88,7 +109,7 @@ static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner)
     HANDLE own = program ? CreateFileW(program, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr)
                          : INVALID_HANDLE_VALUE;
-    BOOL started = own != INVALID_HANDLE_VALUE && parameters && RelaunchExecute(&info);
+    int started = own != INVALID_HANDLE_VALUE && parameters && RelaunchExecuteAnswering(&info);
     if (own != INVALID_HANDLE_VALUE)
         CloseHandle(own);
     RtFree(program);
@@ -99,41 +120,95 @@ static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner)
 // Replays the copy's log, and answers its questions about held files as
 // this process would ask about its own; the copy's result, or -1 when it
 // sent none.
-static int RelaunchRelay(HANDLE process, InstallationLog log)
+static int RelaunchRelay(HANDLE process, const InstallationOrder& order)
 {
     if (!ChannelAccept(process))
         return -1;
+    const LogSinks& log = *order.log;
     ChannelRecord record;
     while (ChannelReceive(&record)) {
         if (record.kind == ChannelLine)
             LogLine(log, record.text);
         else if (record.kind == ChannelStep)
-            LogAdvance(log, record.number);
+            LogStep(log, record.number);
         else if (record.kind == ChannelQuestion)
-            ChannelSendNumber(ChannelAnswer, AskRetryHeldFile(log, record.text, record.holders));
+            ChannelSendNumber(ChannelAnswer, LogAskHeld(log, order.language, record.text, record.holders));
         else if (record.kind == ChannelResult)
             return record.number;
+        else
+            return -1;
     }
     return -1;
 }
 
-RelaunchOutcome RelaunchInstall(const InstallationOrder& order, HWND owner)
+// The copy's end, waited for with the window answering.
+static DWORD RelaunchCopyEnd(HANDLE process)
 {
-    RelaunchOutcome outcome = {-1, ExitNoRights};
-    HANDLE process = ChannelCreate() ? RelaunchStart(order, owner) : nullptr;
-    if (process) {
-        outcome.filesNotWritten = RelaunchRelay(process, order.log);
-        // The lines about the files kept, as after an installation of its own.
-        LogHeldFiles(order.log);
-        // Closed first: a copy that still writes to it fails, rather than
-        // waiting for a reader.
-        ChannelClose();
+    if (WinWaitObjects(&process, 1) != 0)
         WaitForSingleObject(process, INFINITE);
-        DWORD exitCode = ExitNoRights;
-        GetExitCodeProcess(process, &exitCode);
-        outcome.exitCode = exitCode;
-        CloseHandle(process);
-    }
-    ChannelClose();
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process, &exitCode);
+    return exitCode;
+}
+
+// Said in the log: the copy ended without a result, or none could be started.
+static InstallationOutcome RelaunchFailed(const InstallationOrder& order, const InstallationOutcome& outcome)
+{
+    char* line = RelaunchFailure(order.language, outcome, StrWorkPosition());
+    StrSkipTerminator();
+    LogStep(*order.log, LogLine(*order.log, line));
+    StrRewind(line);
     return outcome;
+}
+
+// Without a channel no copy is started: nothing could report what it did.
+InstallationOutcome RelaunchInstall(const InstallationOrder& order, HWND owner)
+{
+    if (!ChannelCreate()) {
+        ChannelClose();
+        return RelaunchFailed(order, {InstallationCopyFailed, 0, 0, 0});
+    }
+    HANDLE process = RelaunchStart(order, owner);
+    if (!process) {
+        ChannelClose();
+        return {InstallationRefused, 0, 0, 0};
+    }
+    int result = RelaunchRelay(process, order);
+    // Closed first: a copy that still writes to it fails, rather than
+    // waiting for a reader.
+    ChannelClose();
+    DWORD copyCode = RelaunchCopyEnd(process);
+    CloseHandle(process);
+    if (result < 0)
+        return RelaunchFailed(order, {InstallationCopyFailed, 0, 1, copyCode});
+    return {InstallationDone, result, 0, 0};
+}
+
+// Codes up to this are said in decimal; a crash's (0xC0000005) in hexadecimal.
+constexpr unsigned RelaunchLargestDecimalCode = 0xFFFF;
+constexpr int RelaunchHexDigits = 8;
+
+static void RelaunchAppendCode(unsigned code)
+{
+    if (code <= RelaunchLargestDecimalCode) {
+        StrFromInt((int)code, StrWorkPosition());
+        return;
+    }
+    char hex[2 + RelaunchHexDigits + 1] = {'0', 'x'};
+    for (int i = 0; i < RelaunchHexDigits; i++)
+        hex[2 + i] = "0123456789ABCDEF"[(code >> (4 * (RelaunchHexDigits - 1 - i))) & 0xF];
+    StrAppend(hex);
+}
+
+char* RelaunchFailure(unsigned char language, const InstallationOutcome& outcome, char* resultStart)
+{
+    StrRewind(resultStart);
+    StrAppend(TextIn(TextCopyFailed, language));
+    if (outcome.copyCodeKnown) {
+        StrAppend(TextIn(TextCopyCode, language));
+        RelaunchAppendCode(outcome.copyCode);
+        StrAppend(")");
+    }
+    StrAppend(".");
+    return resultStart;
 }

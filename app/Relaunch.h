@@ -6,19 +6,20 @@
 #include <windows.h>
 #include <shellapi.h>
 
-struct RelaunchOutcome {
-    int filesNotWritten;    // the copy's result; -1 when there is none (rights refused, or the copy failed)
-    unsigned exitCode;      // the copy's; ExitNoRights when it did not start
-};
-
 // 1 when asking could give this process more rights: it is not elevated, on
 // a system that elevates (Windows Vista on).
 int RelaunchCanAsk();
 // Asks the system to start this program with rights (the runas verb; the
 // system shows its consent prompt, over `owner` when given) to install the
 // order's language into its host folder, and replays the copy's log into
-// the order's log.
-RelaunchOutcome RelaunchInstall(const InstallationOrder& order, HWND owner);
+// the order's log, answering its questions there. This thread's windows
+// keep answering meanwhile, the prompt and the copy waited for aside. A copy
+// that ends without a result is said so in the log (RelaunchFailure).
+InstallationOutcome RelaunchInstall(const InstallationOrder& order, HWND owner);
+// "The installation with administrator rights did not complete (code N)."
+// at the result start, in the language given; without the code when the
+// copy never ran.
+char* RelaunchFailure(unsigned char language, const InstallationOutcome& outcome, char* resultStart);
 
 // The system's functions this needs, loaded from the system folder when
 // first used (RelaunchShell.cpp): ShellExecuteExW; it fails with

@@ -1,5 +1,4 @@
 #include "Texts.h"
-#include "Installer.h"
 
 static const char DamagedTitle[] = "Erreur / Error :";
 static const char DamagedText[] =
@@ -12,21 +11,26 @@ static const char RunningText[] =
 // Every switch and exit code: whoever asks has chosen no language yet.
 static const char UsageTitle[] = "QuillfernSetup /?";
 static const char UsageText[] =
-    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=dossier]\n\n"
+    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=dossier] [/LOG=fichier]\n\n"
     "/S : installation sans fenêtre ni message.\n"
     "/L=fr, /L=en : langue de l'installation /S (sinon celle de Windows).\n"
     "/D=dossier : le dossier de PureBasic, à la place de celui du registre ; guillemets facultatifs.\n"
+    "/LOG=fichier : le journal aussi dans ce fichier (créé ou remplacé), avec le code de sortie ; "
+    "guillemets facultatifs.\n"
     "/? : cette aide.\n"
-    "Codes de sortie de /S : 0 installée ; 1 ligne de commande incomprise ; 2 PureBasic introuvable, "
-    "rien d'écrit ; 3 fichier(s) non écrit(s), laissés tels quels ; 4 programme endommagé, rien d'écrit ; "
+    "Codes de sortie de /S : 0 installée ; 1 ligne de commande incomprise ou journal impossible à créer, "
+    "rien d'écrit ; 2 PureBasic introuvable, rien d'écrit ; 3 fichier(s) non écrit(s), laissés tels quels, "
+    "ou installation avec les droits d'administrateur inachevée ; 4 programme endommagé, rien d'écrit ; "
     "5 une autre installation en cours, rien de fait ; 6 droits d'administrateur refusés, rien d'écrit.\n\n"
-    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=folder]\n\n"
+    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=folder] [/LOG=file]\n\n"
     "/S: install without a window or a message.\n"
     "/L=fr, /L=en: the language of a /S installation (else that of Windows).\n"
     "/D=folder: the PureBasic folder, instead of the registry's; quotes optional.\n"
+    "/LOG=file: the log in this file too (created or replaced), with the exit code; quotes optional.\n"
     "/?: this help.\n"
-    "Exit codes of /S: 0 installed; 1 command line not understood; 2 PureBasic not found, nothing written; "
-    "3 file(s) not written, kept as they were; 4 installer damaged, nothing written; "
+    "Exit codes of /S: 0 installed; 1 command line not understood or log file not created, nothing written; "
+    "2 PureBasic not found, nothing written; 3 file(s) not written, kept as they were, or the installation "
+    "with administrator rights did not complete; 4 installer damaged, nothing written; "
     "5 another installation running, nothing done; 6 administrator rights refused, nothing written.";
 static const char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
 
@@ -83,6 +87,13 @@ static constexpr TextRow Texts[] = {
     {TextRunning, RunningText, RunningText},
     {TextUsageTitle, UsageTitle, UsageTitle},
     {TextUsage, UsageText, UsageText},
+    {TextExitCodeLine, "Code de sortie : ", "Exit code: "},
+    {TextCopyFailed, "L'installation avec les droits d'administrateur n'a pas abouti",
+     "The installation with administrator rights did not complete"},
+    {TextCopyCode, " (code ", " (code "},
+    {TextCopyFilesListed, "Les fichiers qu'elle a signalés figurent dans la liste.",
+     "The files it reported are listed in the log."},
+    {TextLogFileFailed, "Le fichier journal ne peut pas être créé : ", "The log file cannot be created: "},
 };
 
 static_assert(sizeof Texts / sizeof Texts[0] == TextCount, "one row for each TextId");
@@ -102,9 +113,4 @@ const char* TextIn(TextId id, unsigned char language)
     if (id >= TextCount)
         return "";
     return language == LanguageFrench ? Texts[id].french : Texts[id].english;
-}
-
-const char* Text(TextId id)
-{
-    return TextIn(id, Language);
 }

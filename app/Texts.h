@@ -2,7 +2,7 @@
 // Every text the installer shows, one row per text with its French and its
 // English, in UTF-8. A line feed separates the lines of a message.
 
-// The values of Language.
+// The languages.
 constexpr unsigned char LanguageFrench = 0;
 constexpr unsigned char LanguageEnglish = 1;
 
@@ -51,10 +51,18 @@ enum TextId : unsigned char {
     // The command line's usage, in both languages too.
     TextUsageTitle,
     TextUsage,
+    // The /LOG= file's last line, followed by the code.
+    TextExitCodeLine,
+    // The copy with rights that ended without a result: "<failed>[<code>N)].",
+    // in the window followed by where its files are told.
+    TextCopyFailed,
+    TextCopyCode,
+    TextCopyFilesListed,
+    // A /LOG= file that cannot be created, followed by its path; in the
+    // window in both languages, since none has been chosen.
+    TextLogFileFailed,
     TextCount
 };
 
-// The text in the language chosen (Language).
-const char* Text(TextId id);
 // The text in the language given: French for 0, English otherwise.
 const char* TextIn(TextId id, unsigned char language);

@@ -62,6 +62,11 @@ void WinSetCallback(WinCallback callback);
 LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int WinWaitEvent();
 int WinPollEvent();                             // 0 when no message was waiting
+// Waits until one of the objects is signalled and returns its index (-1 when
+// the wait fails), handling the thread's messages meanwhile, so that its
+// windows keep painting and answering. A close request met meanwhile is
+// returned by the next WinWaitEvent or WinPollEvent.
+int WinWaitObjects(const HANDLE* objects, int count);
 int WinEventControl();
 // −1 when unset; 0 click or selection, 1 right click, 2 double click, 3 right
 // double click, or a notification's own code or value.

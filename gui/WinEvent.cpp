@@ -27,9 +27,23 @@ static int WinHandleMessage(MSG* message)
     return result;
 }
 
+// A close request met while waiting on objects, handed to the next wait or
+// poll for an event: the caller decides when to honour it.
+static int WinClosePending;
+
+static int WinTakePendingClose()
+{
+    if (!WinClosePending)
+        return 0;
+    WinClosePending = 0;
+    return WinEvClose;
+}
+
 int WinWaitEvent()
 {
     Win.eventType = -1;
+    if (WinClosePending)
+        return WinTakePendingClose();
     MSG message = {};
     GetMessageW(&message, nullptr, 0, 0);
     return WinHandleMessage(&message);
@@ -38,6 +52,8 @@ int WinWaitEvent()
 int WinPollEvent()
 {
     Win.eventType = -1;
+    if (WinClosePending)
+        return WinTakePendingClose();
     MSG message = {};
     if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         return 0;
@@ -52,4 +68,20 @@ int WinEventControl()
 int WinEventType()
 {
     return Win.eventType;
+}
+
+int WinWaitObjects(const HANDLE* objects, int count)
+{
+    for (;;) {
+        DWORD woken = MsgWaitForMultipleObjects((DWORD)count, objects, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken < WAIT_OBJECT_0 + (DWORD)count)
+            return (int)(woken - WAIT_OBJECT_0);
+        if (woken != WAIT_OBJECT_0 + (DWORD)count)
+            return -1;
+        MSG message = {};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (WinHandleMessage(&message) == WinEvClose)
+                WinClosePending = 1;
+        }
+    }
 }

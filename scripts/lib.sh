@@ -4,7 +4,7 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 TARGETS=(i686-w64-mingw32 x86_64-w64-mingw32)
-FUZZ_TARGETS=(fuzz_strings fuzz_host_command fuzz_command_line)
+FUZZ_TARGETS=(fuzz_strings fuzz_host_command fuzz_command_line fuzz_channel_record)
 FUZZ_SECONDS=30
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts in fresh prefixes.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,6 +23,16 @@ std::vector<std::string> OwnSplit(const std::string& line)
     while (CommandSplitArgument(&next, &argument))
         arguments.emplace_back(argument.text, argument.length);
     return arguments;
+}
+
+CommandLine Parse(const std::string& line)
+{
+    static std::vector<char> bytes;
+    bytes.assign(line.begin(), line.end());
+    bytes.push_back(0);
+    CommandLine parsed;
+    ParseCommandLine(bytes.data(), &parsed);
+    return parsed;
 }
 
 std::vector<std::string> SystemSplit(const std::string& line)
@@ -82,21 +93,13 @@ TEST(CommandLineSplit, IsWindowsOwnOnRandomLines)
 // the folder last and unquoted, ending in a backslash.
 TEST(CommandLineParse, TakesTheRelaunchedCopysLineWholeAndNothingLess)
 {
-    auto parse = [](const std::string& line) {
-        static std::vector<char> bytes;
-        bytes.assign(line.begin(), line.end());
-        bytes.push_back(0);
-        CommandLine parsed;
-        ParseCommandLine(bytes.data(), &parsed);
-        return parsed;
-    };
     const std::string channel = "0123456789abcdef0123456789ABCDEF";
-    CommandLine copy = parse("Setup.exe /S /L=fr /RELAUNCHED=" + channel + " /D=C:\\Pure Basic\\");
+    CommandLine copy = Parse("Setup.exe /S /L=fr /RELAUNCHED=" + channel + " /D=C:\\Pure Basic\\");
     EXPECT_TRUE(copy.understood);
     ASSERT_NE(copy.channel, nullptr);
     EXPECT_EQ(std::string(copy.channel, 32), channel);
     EXPECT_EQ(std::string(copy.folder, copy.folderLength), "C:\\Pure Basic\\");
-    EXPECT_EQ(parse("Setup.exe /S /L=fr /D=C:\\PB\\").channel, nullptr);
+    EXPECT_EQ(Parse("Setup.exe /S /L=fr /D=C:\\PB\\").channel, nullptr);
     for (const std::string& line : {"Setup.exe /L=fr /RELAUNCHED=" + channel + " /D=C:\\PB\\",
                                     "Setup.exe /S /RELAUNCHED=" + channel + " /D=C:\\PB\\",
                                     "Setup.exe /S /L=fr /RELAUNCHED=" + channel,
@@ -105,5 +108,55 @@ TEST(CommandLineParse, TakesTheRelaunchedCopysLineWholeAndNothingLess)
                                     "Setup.exe /S /L=fr /RELAUNCHED=" + channel.substr(1) + "g /D=C:\\PB\\",
                                     "Setup.exe /S /L=fr /RELAUNCHED=" + channel + " /RELAUNCHED=" + channel
                                         + " /D=C:\\PB\\"})
-        EXPECT_FALSE(parse(line).understood) << line;
+        EXPECT_FALSE(Parse(line).understood) << line;
+}
+
+namespace {
+
+std::string LogOf(const CommandLine& parsed)
+{
+    return parsed.log ? std::string(parsed.log, parsed.logLength) : "(none)";
+}
+
+}
+
+// /LOG= is read as /D= is: unquoted it runs to the next switch, quoted it is
+// its argument as Windows splits it.
+TEST(CommandLineParse, TakesTheLogFileInTheFoldersQuotingForms)
+{
+    CommandLine parsed = Parse("Setup.exe /S /LOG=C:\\My Logs\\setup é.log /L=en");
+    EXPECT_TRUE(parsed.understood);
+    EXPECT_EQ(LogOf(parsed), "C:\\My Logs\\setup é.log");
+    EXPECT_EQ(parsed.language, 1);
+    EXPECT_EQ(LogOf(Parse("Setup.exe \"/LOG=C:\\x y\\a.log\" /S")), "C:\\x y\\a.log");
+    EXPECT_EQ(LogOf(Parse("Setup.exe /log=\"C:\\x y\\a.log\"")), "C:\\x y\\a.log");
+    parsed = Parse("Setup.exe /D=C:\\PB\\ /LOG=setup.log");
+    EXPECT_TRUE(parsed.understood);
+    EXPECT_EQ(std::string(parsed.folder, parsed.folderLength), "C:\\PB\\");
+    EXPECT_EQ(LogOf(parsed), "setup.log");
+    EXPECT_EQ(Parse("Setup.exe").log, nullptr);
+    for (const char* line : {"Setup.exe /LOG=", "Setup.exe /LOG=a.log /LOG=b.log", "Setup.exe /? /LOG=a.log",
+                             "Setup.exe /S /L=fr /RELAUNCHED=0123456789abcdef0123456789abcdef /LOG=a.log /D=C:\\PB\\"})
+        EXPECT_FALSE(Parse(line).understood) << line;
+}
+
+// A backslash ending a quoted path takes the closing quote with it, and the
+// /S after it lands inside the path's argument (the system's own split is
+// the witness): the script still asked for silence, and gets no box.
+TEST(CommandLineParse, ASilentSwitchSwallowedByQuotesStillSilences)
+{
+    for (std::string line : {"Setup.exe /D=\"C:\\PB\\\" /S", "Setup.exe /LOG=\"C:\\logs\\\" /s /L=en",
+                             "Setup.exe \"/D=C:\\PB\\\" /S\""}) {
+        std::vector<std::string> split = SystemSplit(line);
+        EXPECT_EQ(std::count(split.begin(), split.end(), "/S") + std::count(split.begin(), split.end(), "/s"), 0)
+            << line;
+        CommandLine parsed = Parse(line);
+        EXPECT_FALSE(parsed.understood) << line;
+        EXPECT_TRUE(parsed.silent) << line;
+    }
+    CommandLine folder = Parse("Setup.exe /D=\"C:\\my /S folder\"");
+    EXPECT_TRUE(folder.understood);
+    EXPECT_FALSE(folder.silent) << "a folder named so is no switch";
+    EXPECT_FALSE(Parse("Setup.exe /D=\"C:\\PB\\\" /Sx").silent);
+    EXPECT_FALSE(Parse("Setup.exe /X").silent);
 }

@@ -1,6 +1,7 @@
 #include "InstallerDriver.h"
 #include "support/WaitFor.h"
 #include "support/Wide.h"
+#include <tlhelp32.h>
 #include <algorithm>
 #include <cstdlib>
 
@@ -183,10 +184,44 @@ std::string TextOf(HWND window)
     return Utf8(text.data(), GetWindowTextW(window, text.data(), (int)text.size()));
 }
 
+std::vector<DWORD> DescendantsOf(DWORD process)
+{
+    std::vector<std::pair<DWORD, DWORD>> parents;     // each process and its parent
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        parents.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+    if (snapshot != INVALID_HANDLE_VALUE)
+        CloseHandle(snapshot);
+    std::vector<DWORD> found = {process};
+    for (size_t i = 0; i < found.size(); i++) {
+        for (auto [child, parent] : parents) {
+            if (parent == found[i] && child != process && std::find(found.begin(), found.end(), child) == found.end())
+                found.push_back(child);
+        }
+    }
+    found.erase(found.begin());
+    return found;
+}
+
+void EndDescendants(DWORD process)
+{
+    for (DWORD descendant : DescendantsOf(process)) {
+        HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, descendant);
+        if (!handle)
+            continue;
+        TerminateProcess(handle, 0xDEAD);
+        WaitForSingleObject(handle, 10000);
+        CloseHandle(handle);
+    }
+}
+
 InstallerProcess::~InstallerProcess()
 {
     if (!process_)
         return;
+    EndDescendants(id_);
     if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process_, 0xDEAD);
         WaitForSingleObject(process_, 10000);
@@ -491,10 +526,21 @@ static std::string Describe(HWND window)
     }
 }
 
+// The copy it started with rights shows nothing, ever.
+static std::string VisibleWindowOfDescendant(DWORD process)
+{
+    for (DWORD descendant : DescendantsOf(process)) {
+        std::vector<HWND> shown = VisibleWindows(descendant);
+        if (!shown.empty())
+            return Describe(shown.front()) + " from the copy it started (process " + std::to_string(descendant) + ")";
+    }
+    return "";
+}
+
 std::string VisibleWindowOf(DWORD process)
 {
     std::vector<HWND> shown = VisibleWindows(process);
-    return shown.empty() ? "" : Describe(shown.front());
+    return shown.empty() ? VisibleWindowOfDescendant(process) : Describe(shown.front());
 }
 
 std::string InstallerProcess::SeenUnexpected(Awaited awaited, const std::vector<HWND>& before) const
@@ -509,7 +555,10 @@ std::string InstallerProcess::SeenUnexpected(Awaited awaited, const std::vector<
         if (kind != Awaited::State && kind != awaited && std::find(before.begin(), before.end(), window) == before.end())
             return "the installer showed " + Describe(window);
     }
-    return "";
+    std::string copyShown = VisibleWindowOfDescendant(id_);
+    if (!copyShown.empty())
+        EndDescendants(id_);
+    return copyShown.empty() ? "" : "the installer showed " + copyShown;
 }
 
 bool InstallerProcess::WaitWatching(const std::function<bool()>& condition, Awaited awaited, const char* what,

@@ -109,8 +109,13 @@ enum class Awaited { State, Window, MessageBox, FolderDialog, End };
 
 // The process's visible top-level window in words ("" when it shows none):
 // a message box with its title and text, the folder dialog, the installer
-// window, or any other by its class and title.
+// window, or any other by its class and title; else any window of the
+// processes it started (the copy with rights), which may show none.
 std::string VisibleWindowOf(DWORD process);
+// The processes that the process started, and those that they started.
+std::vector<DWORD> DescendantsOf(DWORD process);
+// Ends them: a copy left waiting on a box would outlive its scenario.
+void EndDescendants(DWORD process);
 
 class InstallerProcess {
 public:
@@ -143,13 +148,16 @@ public:
     // Every wait watches the installer as it waits: it ends at once, false,
     // when the installer ends where its end is not awaited, or shows a
     // message box, the folder dialog or its window that the wait does not
-    // await and that was not there when it began. The first such thing, in
+    // await and that was not there when it began, or when the copy it
+    // started with rights shows any window (that copy is then ended). The first such thing, in
     // words, is kept and told to onUnexpected; every later wait on this run
     // then ends at once too. `what` names what is awaited, for those words.
     bool WaitWatching(const std::function<bool()>& condition, Awaited awaited, const char* what,
                       DWORD timeoutMs = WindowDeadlineMs) const;
     const std::string& Unexpected() const { return unexpected_; }
     std::function<void(const std::string&)> onUnexpected;
+    DWORD Id() const { return id_; }
+    HANDLE Process() const { return process_; }
 
     HWND Main = nullptr;
     HWND LogoBand = nullptr;

@@ -173,6 +173,8 @@ InstallerRun RunInstaller(const std::string& program, const std::string& argumen
                 DrainPipe(readEnd, run.output);
         }
         run.finished = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        if (!windowShown.empty() || !run.finished)
+            EndDescendants(process.dwProcessId);
         if (!run.finished)
             TerminateProcess(process.hProcess, 0xDEAD);
         GetExitCodeProcess(process.hProcess, &run.exitCode);

@@ -9,6 +9,8 @@
 //   that moment, else "free";
 // - with QUILLFERN_REFUSE_CONSENT set, the call fails as when the user
 //   refuses the prompt, and starts nothing.
+// - with QUILLFERN_HOLD_CONSENT naming an event, the call waits until the
+//   test sets it, as the system's consent prompt waits for the user.
 // With QUILLFERN_HOST_UNWRITABLE set, its test of the host folder finds it
 // unwritable, so that a writable folder, where the copy can hold a file's
 // place like any process, is installed by a copy with rights: refused for
@@ -21,6 +23,10 @@
 // With QUILLFERN_CHANNEL_GATE naming an event, the copy waits until it is
 // set before it connects to its first copy's channel, so that another
 // process can try first.
+// The copy itself, before it opens its channel: with QUILLFERN_HOLD_COPY
+// naming an event it waits until the test sets it; with QUILLFERN_COPY_EXIT
+// it ends at once with that code (a crash's, a copy that could not find its
+// folder), sending no result.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -34,7 +40,22 @@ extern "C" HANDLE __real__Z13FileCreateNewiPKc(int number, const char* name);
 // Results of the host folder's write test (Installation.h).
 constexpr int HostWriteDenied = 0;
 constexpr int HostWriteFailed = 2;
-constexpr DWORD GateWaitMs = 60000;
+
+// Long enough for any scenario's steps, short enough that a test that never
+// sets the event does not hang.
+constexpr DWORD HoldLimitMs = 120000;
+
+static void HoldWhileAsked(const wchar_t* variable)
+{
+    wchar_t name[MAX_PATH];
+    if (!GetEnvironmentVariableW(variable, name, MAX_PATH))
+        return;
+    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, name);
+    if (!event)
+        return;
+    WaitForSingleObject(event, HoldLimitMs);
+    CloseHandle(event);
+}
 
 static void WriteUtf8(HANDLE file, const wchar_t* text)
 {
@@ -77,6 +98,7 @@ static void NoteCall(const SHELLEXECUTEINFOW* info)
 extern "C" BOOL __wrap__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info)
 {
     NoteCall(info);
+    HoldWhileAsked(L"QUILLFERN_HOLD_CONSENT");
     if (GetEnvironmentVariableW(L"QUILLFERN_REFUSE_CONSENT", nullptr, 0)) {
         SetLastError(ERROR_CANCELLED);
         return FALSE;
@@ -94,14 +116,11 @@ extern "C" int __wrap__Z20InstallationCanWritePKc(const char* host)
 
 extern "C" int __wrap__Z11ChannelOpenPKci(const char* name, int nameLength)
 {
-    wchar_t gate[MAX_PATH];
-    HANDLE event = GetEnvironmentVariableW(L"QUILLFERN_CHANNEL_GATE", gate, MAX_PATH)
-        ? OpenEventW(SYNCHRONIZE, FALSE, gate)
-        : nullptr;
-    if (event) {
-        WaitForSingleObject(event, GateWaitMs);
-        CloseHandle(event);
-    }
+    wchar_t code[16];
+    if (GetEnvironmentVariableW(L"QUILLFERN_COPY_EXIT", code, 16))
+        ExitProcess(wcstoul(code, nullptr, 0));
+    HoldWhileAsked(L"QUILLFERN_HOLD_COPY");
+    HoldWhileAsked(L"QUILLFERN_CHANNEL_GATE");
     return __real__Z11ChannelOpenPKci(name, nameLength);
 }
 

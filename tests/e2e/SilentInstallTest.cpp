@@ -135,7 +135,8 @@ TEST_F(SilentInstall, NoPureBasicFolderEndsWith2AndWritesNothing)
 }
 
 // The log ends with a line for the file held open, naming "another program"
-// (Wine's Restart Manager names none); none for the read-only one.
+// (Wine's Restart Manager names none); none for the read-only one. So does
+// the log file, before its exit code.
 TEST_F(SilentInstall, AReadOnlyOrHeldFileIsKeptAndTheRunEndsWith3)
 {
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
@@ -144,10 +145,13 @@ TEST_F(SilentInstall, AReadOnlyOrHeldFileIsKeptAndTheRunEndsWith3)
     ASSERT_TRUE(SetFileAttributesA(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY));
     HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
     ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
-    InstallerRun run = ExpectSilentEnd("/L=en /S", 3);
+    std::string logs = MakeTempFolder("logs");
+    InstallerRun run = ExpectSilentEnd("/L=en /S /LOG=" + logs + "setup.log", 3);
     CloseHandle(viewer);
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {Target::Help, Target::Library}))
                   + ExpectedHeldLine(Language::English, TargetPath(Target::Help)) + "\r\n");
+    EXPECT_EQ(ReadWholeFile(logs + "setup.log"), run.output + "Exit code: 3\r\n") << "the log file holds the same";
+    RemoveFolderTree(logs);
     ExpectHostFiles(host, Language::English, {Target::Help, Target::Library}, before);
     EXPECT_NE(GetFileAttributesA(protectedFile.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
@@ -181,8 +185,9 @@ TEST_F(SilentInstall, ACommandLineNotUnderstoodShowsTheUsageOrNothingAndEndsWith
         MessageBoxContent usage;
         ASSERT_TRUE(installer.WaitForMessageBox(usage, WindowDeadlineMs)) << "no usage box";
         EXPECT_EQ(usage.title, "QuillfernSetup /?");
-        for (const char* said : {"/S", "/L=fr", "/D=dossier", "/D=folder", "Codes de sortie", "Exit codes",
-                                 "5 another installation running"})
+        for (const char* said : {"/S", "/L=fr", "/D=dossier", "/D=folder", "/LOG=fichier", "/LOG=file",
+                                 "Codes de sortie", "Exit codes", "5 another installation running",
+                                 "log file not created"})
             EXPECT_NE(usage.text.find(said), std::string::npos) << said << " missing from: " << usage.text;
         EXPECT_EQ(usage.buttons, std::vector<int>{IDOK});
         EXPECT_EQ(installer.FindOwnTopLevel("WindowClass_0"), nullptr) << "the installer window opened";
@@ -191,7 +196,10 @@ TEST_F(SilentInstall, ACommandLineNotUnderstoodShowsTheUsageOrNothingAndEndsWith
         ASSERT_TRUE(installer.WaitForEnd(&ended));
         EXPECT_EQ(ended, exitCode);
     }
-    for (const char* arguments : {"/S /Z", "/S /S", "/S /L=de", "/S /D=", "/S /?", "/S /D=C:\\a\\\"b"}) {
+    // The last one's /S is inside the folder's argument, its closing quote
+    // taken by the backslash: still no box for the script that gave it.
+    for (const char* arguments : {"/S /Z", "/S /S", "/S /L=de", "/S /D=", "/S /?", "/S /D=C:\\a\\\"b", "/S /LOG=",
+                                  "/D=\"C:\\PB\\\" /S"}) {
         InstallerRun run = ExpectSilentEnd(arguments, 1);
         EXPECT_EQ(run.output, "") << arguments;
     }
@@ -358,6 +366,60 @@ TEST_F(SilentInstall, WithRightsNoFolderCanBeSwappedBeforeAFileIsWritten)
     RemoveFolderTree(swaps.substr(0, swaps.rfind('\\') + 1));
 }
 
+// The log file holds standard output's lines and the exit code, wherever
+// it is named: blanks and a non-ASCII name, unquoted (silent) or quoted (the
+// window, whose run the installation's end code closes).
+TEST_F(SilentInstall, ALogFileHoldsTheLinesAndTheExitCode)
+{
+    MakePureBasicFolder(host);
+    std::string logs = MakeTempFolder("logs") + "Journaux \xC3\xA9t\xC3\xA9\\";
+    ASSERT_TRUE(CreateDirectoryW(Wide(logs).c_str(), nullptr));
+    std::string silentLog = logs + "install log \xC3\xA0.txt";
+    InstallerRun run = ExpectSilentEnd("/S /LOG=" + silentLog + " /L=en", 0);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
+    EXPECT_EQ(ReadWholeFile(silentLog), run.output + "Exit code: 0\r\n");
+
+    std::string windowLog = logs.substr(0, logs.find("Journaux")) + "window log.txt";
+    std::ofstream(windowLog) << "an older log, longer than the new one will be" << std::string(8000, '.');
+    ASSERT_TRUE(installer.Start(parent, program, "\"/LOG=" + windowLog + "\""));
+    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::French));
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(Install(message));
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::French, 0), BoxIcon::Information);
+    ExpectInstalled(Language::French, {});
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(ReadWholeFile(windowLog),
+              Joined(ExpectedLog(Language::French, host, {})) + "Code de sortie : 0\r\n");
+    RemoveFolderTree(logs.substr(0, logs.find("Journaux")));
+}
+
+// A log file in a folder that does not exist: nothing is installed, the
+// script reads why on standard output, the user in a box; exit code 1.
+TEST_F(SilentInstall, ALogFileThatCannotBeCreatedStopsTheRunWithExitCode1)
+{
+    MakePureBasicFolder(host);
+    parentBefore = ListTree(parent);
+    std::string missing = parent + "No such folder\\setup.log";
+    InstallerRun run = ExpectSilentEnd("/S /L=en /LOG=\"" + missing + "\"", 1);
+    EXPECT_EQ(run.output, "The log file cannot be created: " + missing + "\r\n");
+
+    ASSERT_TRUE(installer.Start(parent, program, "/LOG=" + missing));
+    MessageBoxContent box;
+    ASSERT_TRUE(installer.WaitForMessageBox(box, WindowDeadlineMs)) << "no box about the log file";
+    EXPECT_EQ(box.title, "Erreur / Error :");
+    EXPECT_EQ(box.text, "      Le fichier journal ne peut pas \xC3\xAAtre cr\xC3\xA9\xC3\xA9 : \n      " + missing
+                            + "\n\n      The log file cannot be created: \n      " + missing);
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(installer.FindOwnTopLevel("WindowClass_0"), nullptr) << "the installer window opened";
+    PostButtonClick(GetDlgItem(box.box, IDOK));
+    DWORD ended = 0xDEAD;
+    ASSERT_TRUE(installer.WaitForEnd(&ended));
+    EXPECT_EQ(ended, 1u);
+    EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"});
+    ExpectNothingOutsideHost();
+}
+
 // ---- Rights. Under Wine every process holds a full administrator token and
 // `runas` elevates nothing; a program started with LimitedToken() is
 // limited, as a standard user is (or an administrator before consent), and
@@ -381,6 +443,7 @@ protected:
         SetEnvironmentVariableA("QUILLFERN_REFUSE_CONSENT", nullptr);
         SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", nullptr);
         SetEnvironmentVariableA("QUILLFERN_CHANNEL_GATE", nullptr);
+        SetEnvironmentVariableA("QUILLFERN_COPY_EXIT", nullptr);
         if (limited)
             CloseHandle(limited);
         RemoveFolderTree(calls.substr(0, calls.rfind('\\') + 1));
@@ -415,8 +478,25 @@ protected:
         EXPECT_EQ(call.substr(head.size() + 32), tail);
     }
 
+    // The earlier installation's help file held open (the viewer returned)
+    // and the host taken for one this process may not write: the English
+    // window's copy with rights asks about the held file, in `message`.
+    void AskedAboutTheHelpFileHeld(HANDLE* viewer, MessageBoxContent& message)
+    {
+        SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
+        earlier = WriteEarlierInstallation(host);
+        *viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+        ASSERT_NE(*viewer, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(installer.Start(parent, program, "", limited));
+        ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+        ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+        ASSERT_NO_FATAL_FAILURE(Install(message));
+        ExpectHeldQuestion(message, TargetPath(Target::Help));
+    }
+
     HANDLE limited = nullptr;
     std::string calls;
+    std::map<Target, std::string> earlier;
 };
 
 TEST_F(RightsInstall, ALimitedTokenInstallsIntoAWritableHostWithoutAskingForRights)
@@ -487,19 +567,137 @@ TEST_F(RightsInstall, MountedReadOnlyHostWithRightsRefusedEndsWith6OrSaysSo)
 // one it may not write, so that the copy is started all the same.
 TEST_F(RightsInstall, AFileHeldFromTheCopyWithRightsIsAskedAboutInTheWindow)
 {
+    HANDLE viewer = nullptr;
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(AskedAboutTheHelpFileHeld(&viewer, message));
+    ASSERT_NO_FATAL_FAILURE(LetGoAndRetryToTheEnd(viewer, message));
+    ASSERT_EQ(Relaunches().size(), 1u);
+    ExpectRelaunch(Relaunches()[0], "en");
+}
+
+// A copy that ends without sending its result, with a crash's code or with
+// one of the documented ones: said in the log and in a box, exit code 3.
+TEST_F(RightsInstall, ACopyThatEndsWithoutAResultIsSaidAndEndsWith3)
+{
     SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
-    WriteEarlierInstallation(host);
-    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
-    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    SetEnvironmentVariableA("QUILLFERN_COPY_EXIT", "0xC0000005");
+    std::string logs = MakeTempFolder("logs");
+    InstallerRun crashed = ExpectSilentEnd("/S /L=en /LOG=" + logs + "setup.log", 3, "", limited);
+    EXPECT_EQ(crashed.output, "Library installation :\r\n"
+                              "The installation with administrator rights did not complete (code 0xC0000005).\r\n");
+    EXPECT_EQ(ReadWholeFile(logs + "setup.log"), crashed.output + "Exit code: 3\r\n");
+    RemoveFolderTree(logs);
+    SetEnvironmentVariableA("QUILLFERN_COPY_EXIT", "2");
+    InstallerRun noHost = ExpectSilentEnd("/S /L=fr", 3, "", limited);
+    EXPECT_EQ(noHost.output, "Installation de la librairie :\r\n"
+                             "L'installation avec les droits d'administrateur n'a pas abouti (code 2).\r\n");
+
+    SetEnvironmentVariableA("QUILLFERN_COPY_EXIT", "0xC0000005");
     ASSERT_TRUE(installer.Start(parent, program, "", limited));
     ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
     ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(Install(message));
-    ExpectHeldQuestion(message, TargetPath(Target::Help));
-    ASSERT_NO_FATAL_FAILURE(LetGoAndRetryToTheEnd(viewer, message));
-    ASSERT_EQ(Relaunches().size(), 1u);
-    ExpectRelaunch(Relaunches()[0], "en");
+    ExpectMessage(message, "Error :",
+                  "      The installation with administrator rights did not complete (code 0xC0000005).\n"
+                  "      The files it reported are listed in the log.",
+                  BoxIcon::Error);
+    EXPECT_EQ(installer.LogLines(),
+              (std::vector<std::string>{"Library installation :",
+                                        "The installation with administrator rights did not complete (code "
+                                        "0xC0000005)."}));
+    ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
+    EXPECT_EQ(Relaunches().size(), 3u);
+    EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"});
+}
+
+namespace {
+
+// An event the watched build waits on, named in its variable while this lives.
+struct Hold {
+    Hold(const char* variable, const wchar_t* name) : variable(variable)
+    {
+        event = CreateEventW(nullptr, TRUE, FALSE, name);
+        std::wstring wide(name);
+        SetEnvironmentVariableA(variable, std::string(wide.begin(), wide.end()).c_str());
+    }
+    ~Hold()
+    {
+        SetEnvironmentVariableA(variable, nullptr);
+        SetEvent(event);
+        CloseHandle(event);
+    }
+    const char* variable;
+    HANDLE event;
+};
+
+// Windows calls a window "not responding" once it has read no message for
+// five seconds: each look must be answered within a second, over a while.
+bool AnswersThroughout(HWND window, DWORD forMs)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < forMs; Sleep(250)) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &result))
+            return false;
+    }
+    return true;
+}
+
+}
+
+// The consent prompt and the copy take their time: meanwhile the window
+// answers, its buttons disabled, and a close request waits for the end.
+TEST_F(RightsInstall, TheWindowAnswersWhileItWaitsForConsentAndForTheCopy)
+{
+    SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
+    Hold consent("QUILLFERN_HOLD_CONSENT", L"QuillfernTest.HoldConsent");
+    Hold copy("QUILLFERN_HOLD_COPY", L"QuillfernTest.HoldCopy");
+    ASSERT_TRUE(installer.Start(parent, program, "", limited));
+    ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
+    ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));
+    Click(7, false);
+    ASSERT_TRUE(installer.WaitWatching([&] { return Relaunches().size() == 1; }, Awaited::State, "the consent prompt"));
+    EXPECT_TRUE(AnswersThroughout(installer.Main, 2500)) << "the window did not answer during the consent prompt";
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(7)));
+    EXPECT_FALSE(IsWindowEnabled(installer.Control(5)));
+
+    SetEvent(consent.event);
+    ASSERT_TRUE(installer.WaitWatching([&] { return !DescendantsOf(installer.Id()).empty(); }, Awaited::State,
+                                       "the copy with rights"));
+    EXPECT_TRUE(AnswersThroughout(installer.Main, 2500)) << "the window did not answer while the copy ran";
+    PostMessageW(installer.Main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(AnswersThroughout(installer.Main, 1000));
+    EXPECT_EQ(WaitForSingleObject(installer.Process(), 0), (DWORD)WAIT_TIMEOUT) << "closed with the copy at work";
+
+    SetEvent(copy.event);
+    MessageBoxContent message;
+    ASSERT_TRUE(installer.WaitForMessageBox(message, InstallDeadlineMs)) << "no message box after the copy";
+    ExpectMessage(message, "Infos :", ExpectedCompletionText(Language::English, 0), BoxIcon::Information);
+    ExpectInstalled(Language::English, {});
+    // The close request is honoured once the user has read the end.
+    PostButtonClick(GetDlgItem(message.box, IDOK));
+    DWORD ended = 0xDEAD;
+    ASSERT_TRUE(installer.WaitForEndAfterQuit(&ended));
+    EXPECT_EQ(ended, 0u);
+}
+
+// The first copy killed while its copy waits for an answer: the copy keeps
+// the held file and stops there, every other file left as it was.
+TEST_F(RightsInstall, ACopyWhoseFirstCopyIsGoneStopsAfterItsFile)
+{
+    HANDLE viewer = nullptr;
+    MessageBoxContent message;
+    ASSERT_NO_FATAL_FAILURE(AskedAboutTheHelpFileHeld(&viewer, message));
+    std::vector<DWORD> copies = DescendantsOf(installer.Id());
+    ASSERT_EQ(copies.size(), 1u);
+    HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, copies[0]);
+    ASSERT_NE(copy, nullptr);
+    TerminateProcess(installer.Process(), 0xDEAD);
+    EXPECT_EQ(WaitForSingleObject(copy, InstallDeadlineMs), (DWORD)WAIT_OBJECT_0) << "the copy went on";
+    CloseHandle(copy);
+    CloseHandle(viewer);
+    const std::set<Target> everyFile(std::begin(AllTargets), std::end(AllTargets));
+    ExpectHostFiles(host, Language::English, everyFile, earlier);
 }
 
 // Without rights a link is followed as before: the process can only write

@@ -2,8 +2,8 @@
 // arguments is Windows' (compared with CommandLineToArgvW under Wine by the
 // host locator's tests); here the splitting keeps its invariants (in bounds,
 // in order, and a line quoted back from its arguments splits into the same
-// ones), and what the switches make of the arguments, the /D= folder's run
-// over the line included, is compared with a model.
+// ones), and what the switches make of the arguments, the /D= folder's and
+// the /LOG= file's runs over the line included, is compared with a model.
 #include "app/CommandLine.h"
 #include "FuzzSupport.h"
 #include <cstdint>
@@ -27,6 +27,8 @@ struct Expected {
     int language = CommandLanguageNone;
     bool hasFolder = false;
     std::string folder;
+    bool hasLog = false;
+    std::string log;
     bool hasChannel = false;
 };
 
@@ -81,25 +83,41 @@ bool IsSwitch(const std::string& value)
 {
     std::string word = Lower(value);
     return word == "/s" || word == "/?" || word == "/l=fr" || word == "/l=en" || word.starts_with("/d=")
-        || word.starts_with("/relaunched=");
+        || word.starts_with("/log=") || word.starts_with("/relaunched=");
 }
 
 // /relaunched= and exactly 32 hexadecimal digits.
 bool IsChannelWord(const std::string& word)
 {
     const std::string name = "/relaunched=";
-    return word.size() == name.size() + CommandChannelLength && word.starts_with(name)
+    return word.size() == name.size() + ChannelNameLength && word.starts_with(name)
         && word.find_first_not_of("0123456789abcdef", name.size()) == std::string::npos;
 }
 
-void SetFolder(std::string folder, Expected& expected)
+void SetPath(std::string path, bool& has, std::string& value, Expected& expected)
 {
-    if (!folder.empty() && folder.back() == '"')
-        folder.pop_back();
-    if (expected.hasFolder || folder.empty() || folder.find('"') != std::string::npos)
+    if (!path.empty() && path.back() == '"')
+        path.pop_back();
+    if (has || path.empty() || path.find('"') != std::string::npos)
         expected.understood = false;
-    expected.hasFolder = true;
-    expected.folder = folder;
+    has = true;
+    value = path;
+}
+
+// "/s" as a word of the text, between blanks and quotes.
+bool HoldsSilentWord(const std::string& text)
+{
+    std::string word;
+    for (char c : text + " ") {
+        if (c == ' ' || c == '\t' || c == '"') {
+            if (Lower(word) == "/s")
+                return true;
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    return false;
 }
 
 Expected Model(const std::string& line, const std::vector<Argument>& arguments)
@@ -109,7 +127,11 @@ Expected Model(const std::string& line, const std::vector<Argument>& arguments)
     for (size_t i = 0; i < arguments.size();) {
         const Argument& argument = arguments[i];
         std::string word = Lower(argument.value);
-        if (!word.starts_with("/d=")) {
+        bool isLog = word.starts_with("/log=");
+        size_t switchLength = isLog ? 5 : 3;
+        bool& has = isLog ? expected.hasLog : expected.hasFolder;
+        std::string& value = isLog ? expected.log : expected.folder;
+        if (!word.starts_with("/d=") && !isLog) {
             // Keys with a blank, which no word holds.
             if (word.starts_with("/relaunched="))
                 word = IsChannelWord(word) ? " channel" : " bad channel";
@@ -118,7 +140,7 @@ Expected Model(const std::string& line, const std::vector<Argument>& arguments)
             continue;
         }
         if (argument.quoted) {
-            SetFolder(argument.value.substr(3), expected);
+            SetPath(argument.value.substr(switchLength), has, value, expected);
             i++;
             continue;
         }
@@ -128,8 +150,8 @@ Expected Model(const std::string& line, const std::vector<Argument>& arguments)
             end = arguments[i].end;
             expected.understood = expected.understood && !arguments[i].quoted;
         }
-        size_t start = line.find_first_not_of(" \t", argument.start + 3);
-        SetFolder(start < end ? line.substr(start, end - start) : "", expected);
+        size_t start = line.find_first_not_of(" \t", argument.start + switchLength);
+        SetPath(start < end ? line.substr(start, end - start) : "", has, value, expected);
     }
     for (const auto& [word, count] : seen) {
         if (word != "/s" && word != "/?" && word != "/l=fr" && word != "/l=en" && word != " channel")
@@ -142,10 +164,14 @@ Expected Model(const std::string& line, const std::vector<Argument>& arguments)
     expected.usage = seen["/?"] > 0;
     if (seen["/l=fr"] + seen["/l=en"] > 0)
         expected.language = seen["/l=fr"] > 0 ? 0 : 1;
-    if (expected.usage && (expected.silent || expected.language != CommandLanguageNone || expected.hasFolder))
+    if (expected.usage
+        && (expected.silent || expected.language != CommandLanguageNone || expected.hasFolder || expected.hasLog))
         expected.understood = false;
-    if (expected.hasChannel && (!expected.silent || expected.language == CommandLanguageNone || !expected.hasFolder))
+    if (expected.hasChannel
+        && (!expected.silent || expected.language == CommandLanguageNone || !expected.hasFolder || expected.hasLog))
         expected.understood = false;
+    if (!expected.understood && !arguments.empty() && HoldsSilentWord(line.substr(arguments.front().start)))
+        expected.silent = true;
     return expected;
 }
 
@@ -173,19 +199,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check((parsed.understood != 0) == expected.understood);
     Check((parsed.silent != 0) == expected.silent);
     Check((parsed.folder != nullptr) == expected.hasFolder);
+    Check((parsed.log != nullptr) == expected.hasLog);
     if (parsed.folder) {
         Check(parsed.folder >= copy.data() && parsed.folderLength >= 0
               && parsed.folder + parsed.folderLength <= copy.data() + line.size());
+    }
+    if (parsed.log) {
+        Check(parsed.log >= copy.data() && parsed.logLength >= 0
+              && parsed.log + parsed.logLength <= copy.data() + line.size());
     }
     if (expected.understood) {
         Check((parsed.usage != 0) == expected.usage);
         Check(parsed.language == expected.language);
         Check(!parsed.folder || std::string(parsed.folder, parsed.folderLength) == expected.folder);
+        Check(!parsed.log || std::string(parsed.log, parsed.logLength) == expected.log);
         Check((parsed.channel != nullptr) == expected.hasChannel);
     }
     if (size == 0) {
         ParseCommandLine(nullptr, &parsed);
-        Check(parsed.understood && !parsed.silent && !parsed.usage && !parsed.folder);
+        Check(parsed.understood && !parsed.silent && !parsed.usage && !parsed.folder && !parsed.log);
     }
     return 0;
 }

@@ -1,0 +1,55 @@
+#pragma once
+// Where an installation's log goes: up to two sinks at once (the window's
+// list or standard output, and the /LOG= file; or, in the copy with rights,
+// the first copy). Each sink takes a line, a caret step, a question about a
+// held file and the end with its result; the installation tells them all,
+// in order, and knows no more of them.
+
+struct LogSink {
+    void* state;
+    // Appends a line; 1 when the log took it, so that the caret moves over
+    // the lines that are really there.
+    int (*line)(void* state, const char* text);
+    // One step of the log: the caret moves over the lines the step added. 0
+    // when whoever reads the log is gone: the installation stops there.
+    int (*step)(void* state, int lines);
+    // A file held open by another program: 1 to try it again, once the user
+    // has closed it there. A log that asks no one keeps the line that says
+    // what holds it for its end, and answers 0.
+    int (*held)(void* state, unsigned char language, const char* name, const char* holders);
+    // The installation has ended: the lines kept meanwhile, and its result.
+    void (*end)(void* state, unsigned char language, unsigned exitCode, int filesNotWritten);
+};
+
+constexpr int LogSinkCapacity = 2;
+
+struct LogSinks {
+    LogSink sinks[LogSinkCapacity];
+    int count;
+};
+
+// Adds a sink after those already there; a third one is not taken.
+void LogAddSink(LogSinks* log, const LogSink& sink);
+// The first sink's answer: the one the user watches.
+int LogLine(const LogSinks& log, const char* text);
+// 0 when any sink's reader is gone.
+int LogStep(const LogSinks& log, int lines);
+// Asks each sink in order until one says to try again.
+int LogAskHeld(const LogSinks& log, unsigned char language, const char* name, const char* holders);
+void LogEnd(const LogSinks& log, unsigned char language, unsigned exitCode, int filesNotWritten);
+
+// "The file <name> is in use by <holders>." at the result start, in the
+// language given; "another program" when no holder could be named.
+char* LogHeldSentence(unsigned char language, const char* name, const char* holders, char* resultStart);
+// For the sinks that ask no one: the held line kept in `kept` (a string of
+// lines each ended by a line feed, which the sink owns), and the kept lines
+// handed to `line` one by one at the end, `kept` emptied.
+void LogKeepHeld(char** kept, unsigned char language, const char* name, const char* holders);
+void LogPassKept(char** kept, int (*line)(void* state, const char* text), void* state);
+// Writes the text and CR LF to the file (a handle) in one write, so that
+// lines from a pipe's other writers never cut into one, and a run cut off
+// leaves every line written before. A failed write (a reader gone) is not
+// the installation's concern.
+void LogWriteLine(void* file, const char* text);
+// The step of a log with no caret and no one to pause for: on it goes.
+int LogStepOn(void* state, int lines);
