@@ -31,9 +31,11 @@ static void ChooseLanguage(unsigned char language)
     if (language != LanguageFrench) {
         CtlSetText(InstallButton, TextIn(TextInstallButton, language));
         CtlSetText(CancelButton, TextIn(TextCancelButton, language));
+        CtlSetText(LogName, TextIn(TextLogName, language));
     }
     Language = language;
     CtlAddItem(LogList, -1, Text(TextInstallHeading));
+    FocusUsefulButton();
 }
 
 static void ShowCompletion(int filesNotWritten)
@@ -84,17 +86,12 @@ static void Install()
         ReqMessage(Text(TextErrorTitle), Text(TextNoRights), MB_OK | MB_ICONSTOP);
     else
         ShowCompletion(outcome.filesNotWritten);
+    FocusUsefulButton();
 }
 
-static void HandleEvent(int event)
+static void HandleControl(int control)
 {
-    if (event == WinEvClose) {
-        QuitRequested = 1;
-        return;
-    }
-    if (event != WinEvControl)
-        return;
-    switch (WinEventControl()) {
+    switch (control) {
     case FrenchButton:
         ChooseLanguage(LanguageFrench);
         break;
@@ -108,6 +105,38 @@ static void HandleEvent(int event)
         QuitRequested = 1;
         break;
     }
+}
+
+static int IsEnabledControl(int control)
+{
+    HWND handle = CtlHandle(control);
+    return handle && IsWindowEnabled(handle);
+}
+
+// Escape is the Cancel button's key; Enter presses the button that has the
+// focus, as in a dialog (Space the button does itself).
+static void HandleKey(int command)
+{
+    if (command == EscapeCommand && IsEnabledControl(CancelButton)) {
+        HandleControl(CancelButton);
+        return;
+    }
+    if (command != EnterCommand)
+        return;
+    HWND focus = GetFocus();
+    int control = focus ? GetDlgCtrlID(focus) : 0;
+    if (control && CtlHandle(control) == focus && IsWindowEnabled(focus))
+        HandleControl(control);
+}
+
+static void HandleEvent(int event)
+{
+    if (event == WinEvClose)
+        QuitRequested = 1;
+    else if (event == WinEvControl)
+        HandleControl(WinEventControl());
+    else if (event == WinEvMenu)
+        HandleKey(WinEventControl());
 }
 
 // Waits for events until the user asks to quit, then drains the queue and

@@ -80,6 +80,8 @@ static constexpr TextRow Texts[] = {
     {TextRunning, RunningText, RunningText},
     {TextUsageTitle, UsageTitle, UsageTitle},
     {TextUsage, UsageText, UsageText},
+    {TextLogName, "Journal d'installation", "Installation log"},
+    {TextLogoName, "Quillfern V2.10", "Quillfern V2.10"},
 };
 
 static_assert(sizeof Texts / sizeof Texts[0] == TextCount, "one row for each TextId");

@@ -46,6 +46,9 @@ enum TextId : unsigned char {
     // The command line's usage, in both languages too.
     TextUsageTitle,
     TextUsage,
+    // Names for screen readers: the log, which shows none, and the logo.
+    TextLogName,
+    TextLogoName,
     TextCount
 };
 
