@@ -167,7 +167,7 @@ static void BuildLogoBand(int width)
 // do: the system's accessibility layer names a list box by its label alone.
 static void NameTheLog(Layout list)
 {
-    CtlText(LogName, list.x, list.y, 0, 0, Text(TextLogName));
+    CtlText(LogName, list.x, list.y, 0, 0, TextIn(TextLogName, LanguageFrench));
     ShowWindow(CtlHandle(LogName), SW_HIDE);
 }
 
