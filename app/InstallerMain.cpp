@@ -51,10 +51,12 @@ static void ChooseLanguage(Run& run, unsigned char language)
     if (language != LanguageFrench) {
         CtlSetText(InstallButton, TextIn(TextInstallButton, language));
         CtlSetText(CancelButton, TextIn(TextCancelButton, language));
+        CtlSetText(LogName, TextIn(TextLogName, language));
     }
     run.language = language;
     LogLine(run.log, TextIn(TextInstallHeading, language));
     WindowLogShow();
+    FocusUsefulButton();
 }
 
 static void ShowCompletion(unsigned char language, int filesNotWritten)
@@ -126,17 +128,12 @@ static void Install(Run& run)
     StrFree(host);
     CtlDisable(CancelButton, 0);
     ShowOutcome(run.language, outcome);
+    FocusUsefulButton();
 }
 
-static void HandleEvent(Run& run, int event)
+static void HandleControl(Run& run, int control)
 {
-    if (event == WinEvClose) {
-        run.quitRequested = 1;
-        return;
-    }
-    if (event != WinEvControl)
-        return;
-    switch (WinEventControl()) {
+    switch (control) {
     case FrenchButton:
         ChooseLanguage(run, LanguageFrench);
         break;
@@ -150,6 +147,38 @@ static void HandleEvent(Run& run, int event)
         run.quitRequested = 1;
         break;
     }
+}
+
+static int IsEnabledControl(int control)
+{
+    HWND handle = CtlHandle(control);
+    return handle && IsWindowEnabled(handle);
+}
+
+// Escape is the Cancel button's key; Enter presses the button that has the
+// focus, as in a dialog (Space the button does itself).
+static void HandleKey(Run& run, int command)
+{
+    if (command == EscapeCommand && IsEnabledControl(CancelButton)) {
+        HandleControl(run, CancelButton);
+        return;
+    }
+    if (command != EnterCommand)
+        return;
+    HWND focus = GetFocus();
+    int control = focus ? GetDlgCtrlID(focus) : 0;
+    if (control && CtlHandle(control) == focus && IsWindowEnabled(focus))
+        HandleControl(run, control);
+}
+
+static void HandleEvent(Run& run, int event)
+{
+    if (event == WinEvClose)
+        run.quitRequested = 1;
+    else if (event == WinEvControl)
+        HandleControl(run, WinEventControl());
+    else if (event == WinEvMenu)
+        HandleKey(run, WinEventControl());
 }
 
 // Waits for events until the user asks to quit, then drains the queue and

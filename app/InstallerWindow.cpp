@@ -1,6 +1,7 @@
 #include "InstallerWindow.h"
 #include "Installer.h"
 #include "Texts.h"
+#include "WindowColours.h"
 #include "gui/Ctl.h"
 #include "gui/Fnt.h"
 #include "gui/Img.h"
@@ -18,12 +19,6 @@ constexpr int LogPanel = 3;
 constexpr int LogoImage = 11;
 constexpr int CancelImage = 19;
 
-constexpr COLORREF MainColour = 0xDCB26B;
-constexpr COLORREF LogoBandColour = 0xFFFFFF;
-constexpr COLORREF LogPanelColour = 0xDED7CE;
-constexpr COLORREF ButtonPanelColour = 0xD0C0AF;
-constexpr COLORREF ListTextColour = 0x7D230E;
-
 constexpr LONG_PTR PanelStyle = WS_CHILD | WS_CLIPCHILDREN;
 constexpr LONG_PTR PanelExtendedStyle = 0x10000000;
 
@@ -39,6 +34,23 @@ static Layout Scaled(Layout at)
     return {WinScale(at.x), WinScale(at.y), WinScale(at.width), WinScale(at.height)};
 }
 
+static void DeleteBrushes()
+{
+    if (CreditBrush)
+        DeleteObject(CreditBrush);
+    if (ListBrush)
+        DeleteObject(ListBrush);
+    CreditBrush = ListBrush = nullptr;
+}
+
+// A theme that changes while the window is built may have made them already.
+static void CreateBrushes()
+{
+    DeleteBrushes();
+    CreditBrush = CreateSolidBrush(WindowColour(PartCreditBackground));
+    ListBrush = CreateSolidBrush(WindowColour(PartListBackground));
+}
+
 // Returns the main window's client width, which the panels span.
 static int BuildMainWindow()
 {
@@ -46,9 +58,9 @@ static int BuildMainWindow()
         return 0;
     WinSetCaption(WinCurrentHandle(), 0);
     WinSetCallback(ColourCallback);
-    CreditBrush = CreateSolidBrush(LogPanelColour);
-    ListBrush = CreateSolidBrush(0xFFFFFF);
-    WinSetColor(WinHandle(MainWindow), MainColour);
+    WindowColoursFollow(WindowColoursSystemHighContrast());
+    CreateBrushes();
+    WinSetColor(WinHandle(MainWindow), WindowColour(PartMain));
     HWND main = WinHandle(MainWindow);
     int width = WinInnerWidth();
     // The system owns the region once it is handed over.
@@ -61,7 +73,7 @@ static int BuildMainWindow()
 
 // A hidden titled window turned into a borderless child of the main window.
 // Its width, when given as 0, is the main window's client width.
-static HWND OpenPanel(int window, Layout at, int mainWidth, COLORREF colour)
+static HWND OpenPanel(int window, Layout at, int mainWidth, WindowPart colour)
 {
     Layout shown = Scaled(at);
     int width = at.width ? shown.width : mainWidth;
@@ -69,7 +81,7 @@ static HWND OpenPanel(int window, Layout at, int mainWidth, COLORREF colour)
         return nullptr;
     WinSetStyles(window, PanelStyle, PanelExtendedStyle);
     WinSetParent(window, MainWindow);
-    WinSetColor(WinHandle(window), colour);
+    WinSetColor(WinHandle(window), WindowColour(colour));
     return WinHandle(window);
 }
 
@@ -108,6 +120,29 @@ static void GrowToText(HWND control)
     RtFree(text);
 }
 
+// A picture as the window shows it: at the display's scale and, in a
+// contrast theme, in the theme's text colour on its background (the logo on
+// the window colour, the cancel button's picture on the button face).
+// Whoever builds a panel makes its picture here, so that every picture
+// follows the theme.
+static HANDLE ProducePicture(int image, const void* data, WindowPart ink, WindowPart paper)
+{
+    HANDLE picture = DecodeScaled(image, data);
+    if (picture && WindowColoursHighContrast())
+        ImgRecolour(image, WindowColour(ink), WindowColour(paper));
+    return picture;
+}
+
+static HANDLE ProduceLogo()
+{
+    return ProducePicture(LogoImage, LogoBitmapStart, PartLogoInk, PartLogoPaper);
+}
+
+static HANDLE ProduceCancelPicture()
+{
+    return ProducePicture(CancelImage, ButtonBitmapStart, PartPictureInk, PartPicturePaper);
+}
+
 static void Button(int control, Layout at, const char* text)
 {
     Layout shown = Scaled(at);
@@ -116,17 +151,29 @@ static void Button(int control, Layout at, const char* text)
 
 static void BuildLogoBand(int width)
 {
-    HWND band = OpenPanel(LogoBand, {0, 0, 0, 78}, width, LogoBandColour);
+    HWND band = OpenPanel(LogoBand, {0, 0, 0, 78}, width, PartLogoBand);
     if (!band || !CtlUseWindow(band))
         return;
-    HANDLE logo = DecodeScaled(LogoImage, LogoBitmapStart);
+    HANDLE logo = ProduceLogo();
     CtlImage(LogoPicture, 0, 0, WinInnerWidth(), WinInnerHeight(), logo, WS_EX_CLIENTEDGE);
+    CtlSetName(LogoPicture, TextIn(TextLogoName, LanguageFrench));
     WinHide(LogoBand, 0);
+}
+
+// A list box shows no text of its own: Windows names it after the static
+// text just before it, which would be the credit line. A label of its own,
+// hidden, comes between them; Windows still takes a hidden label for the
+// name (and shows it to no one). The list box's own window text would not
+// do: the system's accessibility layer names a list box by its label alone.
+static void NameTheLog(Layout list)
+{
+    CtlText(LogName, list.x, list.y, 0, 0, TextIn(TextLogName, LanguageFrench));
+    ShowWindow(CtlHandle(LogName), SW_HIDE);
 }
 
 static void BuildLogPanel(int width)
 {
-    if (!OpenPanel(LogPanel, {0, 103, 0, 206}, width, LogPanelColour))
+    if (!OpenPanel(LogPanel, {0, 103, 0, 206}, width, PartLogPanel))
         return;
     if (CtlUseWindow(WinHandle(LogPanel))) {
         HFONT creditFont = LoadInstallerFont(CreditFont);
@@ -136,6 +183,7 @@ static void BuildLogPanel(int width)
         if (WinDpi() != WinLayoutDpi)
             GrowToText(CtlHandle(CreditLine));
         Layout list = Scaled({14, 14, 438, 201});
+        NameTheLog(list);
         CtlListBox(LogList, list.x, list.y, list.width, list.height);
         HFONT listFont = LoadInstallerFont(ListFont);
         SendMessageA(CtlHandle(LogList), WM_SETFONT, (WPARAM)listFont, 1);
@@ -145,10 +193,10 @@ static void BuildLogPanel(int width)
 
 static void BuildButtonPanel()
 {
-    HWND panel = OpenPanel(ButtonPanel, {450, 117, 50, 176}, 0, ButtonPanelColour);
+    HWND panel = OpenPanel(ButtonPanel, {450, 117, 50, 176}, 0, PartButtonPanel);
     if (!panel || !CtlUseWindow(panel))
         return;
-    HANDLE cancelPicture = DecodeScaled(CancelImage, ButtonBitmapStart);
+    HANDLE cancelPicture = ProduceCancelPicture();
     // Built before a language is chosen: in French.
     Button(FrenchButton, {7, 9, 86, 31}, TextIn(TextFrenchButton, LanguageFrench));
     Button(EnglishButton, {7, 44, 86, 31}, TextIn(TextEnglishButton, LanguageFrench));
@@ -165,41 +213,120 @@ static void BuildButtonPanel()
     WinHide(ButtonPanel, 0);
 }
 
+// The buttons in the order the steps need them.
+static const int StepButtons[] = {FrenchButton, EnglishButton, InstallButton, CancelButton};
+
+// Escape and Enter reach the program as commands of the main window, which
+// is the active one: its controls are in panels, not in a dialog.
+static void AddKeys()
+{
+    WinAddShortcut(MainWindow, VK_ESCAPE, EscapeCommand);
+    WinAddShortcut(MainWindow, VK_RETURN, EnterCommand);
+}
+
 void BuildInstallerWindow()
 {
     int width = BuildMainWindow();
     BuildLogoBand(width);
     BuildLogPanel(width);
     BuildButtonPanel();
+    AddKeys();
+    // The focus is shown as the system shows it in a dialog: once the
+    // keyboard is used, or from the start when it was used last.
+    SendMessageW(WinHandle(MainWindow), WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS), 0);
+    FocusUsefulButton();
+}
+
+int FocusUsefulButton()
+{
+    for (int button : StepButtons) {
+        HWND handle = CtlHandle(button);
+        if (handle && IsWindowEnabled(handle) && IsWindowVisible(handle)) {
+            SetFocus(handle);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// The control that had the focus when the window lost it to a box or
+// another program, given it back when the window is active again; a
+// control disabled meanwhile leaves the focus to the next useful button.
+static HWND FocusBeforeLeaving;
+
+static LRESULT FollowActivation(HWND main, WPARAM wParam)
+{
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        FocusBeforeLeaving = focus && IsChild(main, focus) ? focus : nullptr;
+        return WinDefault;
+    }
+    HWND back = FocusBeforeLeaving;
+    FocusBeforeLeaving = nullptr;
+    if (back && IsWindow(back) && IsWindowEnabled(back) && IsWindowVisible(back)) {
+        SetFocus(back);
+        return 0;
+    }
+    return FocusUsefulButton() ? 0 : WinDefault;
+}
+
+// A theme that came, went or changed colours: every part takes its colours
+// again, the logo is made anew from the payload, and all is repainted.
+static void FollowTheme()
+{
+    if (!WindowColoursFollow(WindowColoursSystemHighContrast()))
+        return;
+    CreateBrushes();
+    WinSetColor(WinHandle(MainWindow), WindowColour(PartMain));
+    WinSetColor(WinHandle(LogoBand), WindowColour(PartLogoBand));
+    WinSetColor(WinHandle(LogPanel), WindowColour(PartLogPanel));
+    WinSetColor(WinHandle(ButtonPanel), WindowColour(PartButtonPanel));
+    HWND logoControl = CtlHandle(LogoPicture);
+    if (logoControl)
+        SendMessageW(logoControl, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)ProduceLogo());
+    HWND cancel = CtlHandle(CancelButton);
+    if (cancel)
+        SendMessageW(cancel, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)ProduceCancelPicture());
+    RedrawWindow(WinHandle(MainWindow), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 // The controls still hold the images: nothing is repainted before the
 // windows end.
 void ReleaseInstallerWindow()
 {
-    if (CreditBrush)
-        DeleteObject(CreditBrush);
-    if (ListBrush)
-        DeleteObject(ListBrush);
-    CreditBrush = ListBrush = nullptr;
+    DeleteBrushes();
     ImgFree(CancelImage);
     ImgFree(LogoImage);
 }
 
 // The credit line lies on the log panel's colour; the log is dark blue on
-// white. Everything else keeps the window service's handling.
-LRESULT CALLBACK ColourCallback(HWND, UINT message, WPARAM wParam, LPARAM lParam)
+// white; in a contrast theme both take the theme's pairs. The main window
+// follows the theme and keeps the focus on a control. Everything else keeps
+// the window service's handling.
+LRESULT CALLBACK ColourCallback(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HDC context = (HDC)wParam;
     HWND control = (HWND)lParam;
     if (message == WM_CTLCOLORSTATIC && control && control == CtlHandle(CreditLine)) {
         SetBkMode(context, TRANSPARENT);
+        COLORREF text = WindowColour(PartCreditText);
+        if (text != CLR_INVALID)
+            SetTextColor(context, text);
         return (LRESULT)CreditBrush;
     }
     if (message == WM_CTLCOLORLISTBOX && control && control == CtlHandle(LogList)) {
         SetBkMode(context, TRANSPARENT);
-        SetTextColor(context, ListTextColour);
+        SetTextColor(context, WindowColour(PartListText));
+        // Some list boxes fill what lies below their lines with the
+        // background colour rather than the brush.
+        SetBkColor(context, WindowColour(PartListBackground));
         return (LRESULT)ListBrush;
     }
+    if (!window || window != WinHandle(MainWindow))
+        return WinDefault;
+    if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE)
+        FollowTheme();
+    else if (message == WM_ACTIVATE)
+        return FollowActivation(window, wParam);
     return WinDefault;
 }

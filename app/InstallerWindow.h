@@ -21,6 +21,9 @@ inline HFONT LoadInstallerFont(const InstallerFont& font)
 }
 
 void BuildInstallerWindow();
+// Gives the focus to the first enabled button of the steps (a language, then
+// Install, then Cancel); 0 when none is enabled.
+int FocusUsefulButton();
 // Deletes the brushes and frees the images that the window was built with;
 // the windows themselves end with the program.
 void ReleaseInstallerWindow();

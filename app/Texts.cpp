@@ -94,6 +94,8 @@ static constexpr TextRow Texts[] = {
     {TextCopyFilesListed, "Les fichiers qu'elle a signalés figurent dans la liste.",
      "The files it reported are listed in the log."},
     {TextLogFileFailed, "Le fichier journal ne peut pas être créé : ", "The log file cannot be created: "},
+    {TextLogName, "Journal d'installation", "Installation log"},
+    {TextLogoName, "Quillfern V2.10", "Quillfern V2.10"},
 };
 
 static_assert(sizeof Texts / sizeof Texts[0] == TextCount, "one row for each TextId");

@@ -61,6 +61,9 @@ enum TextId : unsigned char {
     // A /LOG= file that cannot be created, followed by its path; in the
     // window in both languages, since none has been chosen.
     TextLogFileFailed,
+    // Names for screen readers: the log, which shows none, and the logo.
+    TextLogName,
+    TextLogoName,
     TextCount
 };
 

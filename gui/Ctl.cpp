@@ -200,6 +200,15 @@ LRESULT CtlSetText(int control, const char* text)
     return set;
 }
 
+BOOL CtlSetName(int control, const char* name)
+{
+    HWND handle = CtlHandle(control);
+    wchar_t* wide = StrToWide(name ? name : "");
+    BOOL set = handle && wide && DefWindowProcW(handle, WM_SETTEXT, 0, (LPARAM)wide);
+    RtFree(wide);
+    return set;
+}
+
 void CtlSetFont(int control, HFONT font)
 {
     HFONT chosen = font == CtlDefaultFontMarker() ? Ctl.defaultFont : font;

@@ -20,6 +20,10 @@ int CtlAddItem(int control, int position, const char* text);
 // On a list box selects the line equal to the text, letter case aside, and
 // clears the selection when there is none.
 LRESULT CtlSetText(int control, const char* text);
+// The control's name for screen readers, kept as its window text without
+// the control's own handling of a new text: a picture would take the text
+// for the name of a resource to load in place of its image.
+BOOL CtlSetName(int control, const char* name);
 // Control −1 sets the creation font; the font CtlDefaultFontMarker() stands
 // for the default font (ANSI_VAR_FONT).
 void CtlSetFont(int control, HFONT font);

@@ -145,6 +145,52 @@ HANDLE ImgResize(int image, int width, int height)
     return resized;
 }
 
+// A pixel at least this dark (0 white, 255 black) takes the ink alone: a
+// picture's mid-tone inks count as ink, not as a shade between the two.
+constexpr int ImgFullInk = 128;
+
+static BYTE ImgBlend(BYTE ink, BYTE paper, int weight)
+{
+    return (BYTE)(paper + ((int)ink - paper) * weight / 255);
+}
+
+static void ImgRecolourPixels(RGBQUAD* pixels, int count, COLORREF ink, COLORREF paper)
+{
+    for (int i = 0; i < count; i++) {
+        RGBQUAD& pixel = pixels[i];
+        int luma = (299 * pixel.rgbRed + 587 * pixel.rgbGreen + 114 * pixel.rgbBlue) / 1000;
+        int darkness = 255 - luma;
+        int weight = darkness >= ImgFullInk ? 255 : darkness * 255 / ImgFullInk;
+        pixel.rgbRed = ImgBlend(GetRValue(ink), GetRValue(paper), weight);
+        pixel.rgbGreen = ImgBlend(GetGValue(ink), GetGValue(paper), weight);
+        pixel.rgbBlue = ImgBlend(GetBValue(ink), GetBValue(paper), weight);
+    }
+}
+
+int ImgRecolour(int image, COLORREF ink, COLORREF paper)
+{
+    if (image < 0 || image >= Img.capacity)
+        return 0;
+    const ImgRecord& record = Img.table[image];
+    if (!record.handle || GetObjectType(record.handle) != OBJ_BITMAP)
+        return 0;
+    BITMAPINFO format = {};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), record.width, -record.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    int count = record.width * record.height;
+    auto* pixels = (RGBQUAD*)RtAllocUnzeroed((SIZE_T)count * sizeof(RGBQUAD));
+    HDC memory = CreateCompatibleDC(nullptr);
+    auto bitmap = (HBITMAP)record.handle;
+    int done = 0;
+    if (pixels && memory && GetDIBits(memory, bitmap, 0, (UINT)record.height, pixels, &format, DIB_RGB_COLORS)) {
+        ImgRecolourPixels(pixels, count, ink, paper);
+        done = SetDIBits(memory, bitmap, 0, (UINT)record.height, pixels, &format, DIB_RGB_COLORS) != 0;
+    }
+    if (memory)
+        DeleteDC(memory);
+    RtFree(pixels);
+    return done;
+}
+
 // ---- Reading the data
 
 static DWORD ImgRead16(const BYTE* at)

@@ -22,6 +22,11 @@ void ImgFree(int image);
 // once, so that showing it needs no stretching. Returns the bitmap now held;
 // at its own size, or for an icon, the image stays as it is.
 HANDLE ImgResize(int image, int width, int height);
+// Redraws the bitmap under the number in two colours: each pixel takes the
+// ink as far as it is dark, the paper as far as it is light, so that its
+// edges stay smooth. Returns 0 for an icon, an empty number or a failure,
+// which leave the image as it was.
+int ImgRecolour(int image, COLORREF ink, COLORREF paper);
 // Registers a decoder for the life of the process; 0 when 100 are registered.
 int ImgAddDecoder(const ImgDecoder* decoder);
 

@@ -74,3 +74,7 @@ int WinEventType();
 
 void WinFocusNext();
 void WinFocusPrevious();
+// A key (a virtual-key code, no modifier) that, while the window is active,
+// sends its command as an accelerator: an event WinEvMenu with the command
+// for control. Returns 0 when the window is not open or memory is short.
+int WinAddShortcut(int window, WORD virtualKey, WORD command);

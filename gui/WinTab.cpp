@@ -1,5 +1,6 @@
 // Window service: Tab and Shift+Tab between the controls of the active
-// window, through the accelerator table every numbered window owns.
+// window, through the accelerator table every numbered window owns, and the
+// program's own keys added to that table.
 #include "WinState.h"
 #include "runtime/Rt.h"
 
@@ -24,6 +25,38 @@ void WinDropAccelerators(WinRecord* record)
     record->acceleratorCount = 0;
     record->acceleratorEntries = nullptr;
     record->acceleratorTable = nullptr;
+}
+
+int WinAddShortcut(int window, WORD virtualKey, WORD command)
+{
+    if (!WinLookup(window).handle)
+        return 0;
+    WinRecord* record = &Win.table[window];
+    int count = record->acceleratorCount + 1;
+    auto* entries = (ACCEL*)RtAllocUnzeroed((SIZE_T)count * sizeof(ACCEL));
+    if (!entries)
+        return 0;
+    for (int i = 0; i < record->acceleratorCount; i++)
+        entries[i] = record->acceleratorEntries[i];
+    entries[count - 1] = {(BYTE)(FVIRTKEY | FNOINVERT), virtualKey, command};
+    HACCEL table = CreateAcceleratorTableA(entries, count);
+    if (!table) {
+        RtFree(entries);
+        return 0;
+    }
+    WinDropAccelerators(record);
+    record->acceleratorCount = count;
+    record->acceleratorEntries = entries;
+    record->acceleratorTable = table;
+    return 1;
+}
+
+// Focus moved by the keyboard is shown: a window may hide the focus until
+// then (as dialogs do for a user of the mouse).
+static void WinFocusByKeyboard(HWND target)
+{
+    SetFocus(target);
+    SendMessageW(GetAncestor(target, GA_ROOT), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
 }
 
 struct WinFocusSearch {
@@ -76,9 +109,9 @@ void WinFocusNext()
     if (!WinSearchFocus(WinFindNext, &search))
         return;
     if (search.target)
-        SetFocus(search.target);
+        WinFocusByKeyboard(search.target);
     else if (search.referenceSeen)
-        SetFocus(search.first);
+        WinFocusByKeyboard(search.first);
 }
 
 static BOOL CALLBACK WinFindPrevious(HWND window, LPARAM lParam)
@@ -102,5 +135,5 @@ void WinFocusPrevious()
         return;
     HWND target = search.target ? search.target : search.last;
     if (target)
-        SetFocus(target);
+        WinFocusByKeyboard(target);
 }

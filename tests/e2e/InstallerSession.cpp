@@ -241,6 +241,50 @@ void InstallerSession::ExpectPainted(const MessageBoxContent* box)
     EXPECT_TRUE(WaitForPainted(installer, box, painted, missing)) << "not drawn on the screen as it should be: " << missing;
 }
 
+// What a screen reader is given, read from the inputs of Windows' own rules
+// (Wine's accessibility layer cannot answer for Windows'):
+// - a button's or a text's name is its window text, its role comes from its
+//   class and style (a push button, a static text, a static picture);
+// - a list box has no name of its own: it takes the text of the static text
+//   found first going back through its earlier siblings (GW_HWNDPREV, the
+//   reverse tab order), a hidden one included; the search stops at a
+//   control with WS_GROUP and WS_TABSTOP.
+static bool IsStaticText(HWND window)
+{
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    LONG kind = GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK;
+    bool text = kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT || kind == SS_SIMPLE
+        || kind == SS_LEFTNOWORDWRAP;
+    return _stricmp(name, "Static") == 0 && text;
+}
+
+static std::string LabelName(HWND control)
+{
+    for (HWND before = GetWindow(control, GW_HWNDPREV); before; before = GetWindow(before, GW_HWNDPREV)) {
+        if (IsStaticText(before))
+            return TextOf(before);
+        LONG style = GetWindowLongA(before, GWL_STYLE);
+        if ((style & (WS_GROUP | WS_TABSTOP)) == (WS_GROUP | WS_TABSTOP))
+            return "";
+    }
+    return "";
+}
+
+static void ExpectScreenReaderNames(const InstallerProcess& installer, Language language)
+{
+    bool french = language == Language::French;
+    EXPECT_EQ(LabelName(installer.List), french ? "Journal d'installation" : "Installation log")
+        << "the log's name";
+    HWND logo = GetDlgItem(installer.LogoBand, 11);
+    EXPECT_EQ(GetWindowLongA(logo, GWL_STYLE) & SS_TYPEMASK, SS_BITMAP) << "the logo is a picture";
+    EXPECT_EQ(TextOf(logo), "Quillfern V2.10") << "the logo's name";
+    HWND cancel = installer.Control(5);
+    EXPECT_EQ(GetWindowLongA(cancel, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+    EXPECT_EQ(TextOf(cancel), french ? "Annuler" : "Cancel") << "the picture button's name";
+    EXPECT_TRUE(IsStaticText(GetDlgItem(installer.LogPanel, 14))) << "the credit line is a text";
+}
+
 void InstallerSession::ExpectChoosingState()
 {
     EXPECT_TRUE(IsWindowEnabled(installer.Control(6)));
@@ -253,6 +297,7 @@ void InstallerSession::ExpectChoosingState()
     EXPECT_EQ(TextOf(installer.Control(5)), "Annuler") << "the picture button has a name for screen readers";
     EXPECT_EQ(TextOf(GetDlgItem(installer.LogPanel, 14)), "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo");
     EXPECT_EQ(installer.AskList(LB_GETCOUNT), 0);
+    ExpectScreenReaderNames(installer, Language::French);
 }
 
 void InstallerSession::Click(int control, bool withMouse)
@@ -277,6 +322,7 @@ void InstallerSession::ChooseLanguage(Language chosen, bool withMouse)
     EXPECT_TRUE(IsWindowEnabled(installer.Control(5)));
     EXPECT_EQ(TextOf(installer.Control(7)), french ? "Installer" : "Install");
     EXPECT_EQ(TextOf(installer.Control(5)), french ? "Annuler" : "Cancel");
+    ExpectScreenReaderNames(installer, chosen);
     ExpectPainted();
 }
 

@@ -47,7 +47,7 @@ struct Area {
     }
 };
 
-static RECT ClientOnScreen(HWND window)
+RECT ClientOnScreen(HWND window)
 {
     RECT client = {};
     GetClientRect(window, &client);
@@ -117,9 +117,7 @@ static std::string Hex(COLORREF colour)
     return text;
 }
 
-// The window's rounded outline, in screen coordinates: it cuts the logo's
-// top corners. Empty when the window has none.
-static HRGN OutlineOnScreen(HWND window)
+HRGN OutlineOnScreen(HWND window)
 {
     HWND root = GetAncestor(window, GA_ROOT);
     RECT outer = {};
@@ -135,7 +133,8 @@ static HRGN OutlineOnScreen(HWND window)
 // The control takes the picture's size and shows it in its client area
 // (Wine shrinks it by the frame): a point of the 96-dpi picture lands where
 // its centre falls in that area.
-std::string LogoDrawnWrong(const ScreenImage& screen, HWND logoControl, const RECT& covered)
+std::string LogoDrawnWrong(const ScreenImage& screen, HWND logoControl, const RECT& covered, COLORREF ink,
+                           COLORREF paper)
 {
     const BitmapFilePixels& picture = LogoPicture();
     RECT client = ClientOnScreen(logoControl), visible = VisibleRect(logoControl);
@@ -153,10 +152,11 @@ std::string LogoDrawnWrong(const ScreenImage& screen, HWND logoControl, const RE
             continue;
         checked++;
         COLORREF shown = screen.At(at.x, at.y);
-        if (ColourDistance(shown, point.colour) <= LogoColourTolerance)
+        COLORREF expected = ink == CLR_INVALID ? point.colour : point.colour == White ? paper : ink;
+        if (ColourDistance(shown, expected) <= LogoColourTolerance)
             continue;
         if (wrong++ == 0)
-            first = Hex(shown) + " instead of " + Hex(point.colour) + " at (" + std::to_string(point.x) + ", "
+            first = Hex(shown) + " instead of " + Hex(expected) + " at (" + std::to_string(point.x) + ", "
                 + std::to_string(point.y) + ") of the 96-dpi picture";
     }
     DeleteObject(outline);

@@ -12,13 +12,23 @@ constexpr COLORREF ButtonPanelColour = 0xD0C0AF;
 constexpr COLORREF ListTextColour = 0x7D230E;
 constexpr COLORREF White = 0xFFFFFF;
 
+// A window's client area in screen coordinates.
+RECT ClientOnScreen(HWND window);
+// The rounded outline of the window's top-level window, in screen
+// coordinates: it cuts the logo's top corners. Its whole rectangle when it
+// has none. The caller deletes it.
+HRGN OutlineOnScreen(HWND window);
+
 // What is wrong with the logo on the screen ("" when nothing is), judged
 // against the 96-dpi picture that the payload stores: at every point inside
 // one of its large single-colour areas (the letters, the background) the
 // picture control's client area shows that colour, within a tolerance, at
 // the place any correct scaling puts it. Points the window's outline cuts
 // off, that its ancestors hide or that `covered` covers are not judged.
-std::string LogoDrawnWrong(const ScreenImage& screen, HWND logoControl, const RECT& covered = {});
+// Given an ink and a paper, the picture's white areas must show the paper
+// and its coloured ones the ink instead (a contrast theme's logo).
+std::string LogoDrawnWrong(const ScreenImage& screen, HWND logoControl, const RECT& covered = {},
+                           COLORREF ink = CLR_INVALID, COLORREF paper = CLR_INVALID);
 
 // What is not drawn yet, in words ("" once all is drawn): of the window, its
 // logo, panels, buttons with their texts or picture, the credit line and the

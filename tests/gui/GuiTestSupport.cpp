@@ -73,37 +73,11 @@ void PostDoubleClick(HWND window, int x, int y)
     PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-static void Send(INPUT* inputs, UINT count)
-{
-    SendInput(count, inputs, sizeof(INPUT));
-}
-
 void RealClick(HWND window)
 {
     RECT outer;
     GetWindowRect(window, &outer);
     ClickWithMouseAt({(outer.left + outer.right) / 2, (outer.top + outer.bottom) / 2});
-}
-
-static INPUT KeyInput(WORD key, bool up)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-void RealKey(WORD key, bool withShift)
-{
-    std::vector<INPUT> inputs;
-    if (withShift)
-        inputs.push_back(KeyInput(VK_SHIFT, false));
-    inputs.push_back(KeyInput(key, false));
-    inputs.push_back(KeyInput(key, true));
-    if (withShift)
-        inputs.push_back(KeyInput(VK_SHIFT, true));
-    Send(inputs.data(), (UINT)inputs.size());
 }
 
 COLORREF ClientPixel(HWND window, int x, int y)

@@ -1,6 +1,7 @@
 #pragma once
 // Driving numbered windows in tests: waiting for events and states with
 // deadlines, posted mouse messages and real input through SendInput.
+#include "support/RealInput.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <functional>
@@ -28,7 +29,6 @@ bool Activate(HWND window);
 void PostClick(HWND window, int x, int y);          // client coordinates
 void PostDoubleClick(HWND window, int x, int y);
 void RealClick(HWND window);                        // at the window's centre
-void RealKey(WORD key, bool withShift = false);
 
 COLORREF ClientPixel(HWND window, int x, int y);
 SIZE ClientSize(HWND window);

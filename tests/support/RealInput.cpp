@@ -1,5 +1,6 @@
 #include "RealInput.h"
 #include "WaitFor.h"
+#include <vector>
 
 // Every event carries the point itself: a button event that relied on the
 // pointer's last position could land where the previous click was, when the
@@ -20,4 +21,25 @@ void ClickWithMouseAt(POINT point)
         inputs[i].mi.dwFlags = actions[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     }
     SendInput(3, inputs, sizeof(INPUT));
+}
+
+static INPUT KeyInput(WORD key, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void RealKey(WORD key, bool withShift)
+{
+    std::vector<INPUT> inputs;
+    if (withShift)
+        inputs.push_back(KeyInput(VK_SHIFT, false));
+    inputs.push_back(KeyInput(key, false));
+    inputs.push_back(KeyInput(key, true));
+    if (withShift)
+        inputs.push_back(KeyInput(VK_SHIFT, true));
+    SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT));
 }
