@@ -259,21 +259,14 @@ static void PlacePanel(int window, Layout at, int mainWidth)
     WinPlaceAgain(window, shown.x, shown.y, shown.width, shown.height, WinFlagInvisible);
 }
 
-// A new font and size move the log's view, which the reader keeps: the
-// first line shown, the caret and the selection. A single-selection list
-// box moves its caret only with no line selected.
+// A new font shows the log from its first line again: the reader's place in
+// it is kept. (Its caret and selection stay by themselves.)
 static void PlaceLog(HFONT font)
 {
     HWND list = CtlHandle(LogList);
     LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
-    LRESULT caret = SendMessageW(list, LB_GETCARETINDEX, 0, 0);
-    LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
     PlaceControl(LogList, ListAt);
     SendMessageW(list, WM_SETFONT, (WPARAM)font, 1);
-    if (selected != LB_ERR)
-        SendMessageW(list, LB_SETCURSEL, (WPARAM)selected, 0);
-    else
-        SendMessageW(list, LB_SETCARETINDEX, (WPARAM)caret, 0);
     SendMessageW(list, LB_SETTOPINDEX, (WPARAM)top, 0);
 }
 
