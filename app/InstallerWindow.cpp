@@ -28,7 +28,7 @@ constexpr LONG_PTR PanelStyle = WS_CHILD | WS_CLIPCHILDREN;
 constexpr LONG_PTR PanelExtendedStyle = 0x10000000;
 
 // Lengths are laid out for a display of 96 dots per inch and scaled to the
-// display's own when the window is built; what the system measures (the
+// window's scale whenever the window is built; what the system measures (the
 // frames, the client sizes read back) is taken as it comes.
 struct Layout {
     int x, y, width, height;
@@ -102,9 +102,9 @@ static int BuildMainWindow()
 }
 
 // A panel is opened as a hidden titled window whose client area reaches the
-// main window's right edge. (The button panel was once 50 wide, narrower
-// than its buttons: the system's least width for a titled window hid that,
-// and gives a window made a child later nothing of the kind.)
+// main window's right edge. The buttons are wider than a button panel of
+// their own width would be: at start the system's least width for a titled
+// window would cover that, but a child laid out again gets no such help.
 static Layout PanelPlace(Layout at, int mainWidth)
 {
     Layout shown = Scaled(at);
@@ -270,7 +270,8 @@ static void PlaceLog(HFONT font)
     SendMessageW(list, LB_SETTOPINDEX, (WPARAM)top, 0);
 }
 
-// The pictures go first: the controls then never paint one that is freed.
+// The pictures go first, before anything that could paint: each control
+// holds its old picture, freed, until it is handed the new one.
 static void RebuildAtScale(const RECT& suggested)
 {
     InstallerPictures pictures = DecodeInstallerPictures();
