@@ -23,7 +23,7 @@ constexpr LONG_PTR PanelStyle = WS_CHILD | WS_CLIPCHILDREN;
 constexpr LONG_PTR PanelExtendedStyle = 0x10000000;
 
 // Lengths are laid out for a display of 96 dots per inch and scaled to the
-// display's own when the window is built; what the system measures (the
+// window's scale whenever the window is built; what the system measures (the
 // frames, the client sizes read back) is taken as it comes.
 struct Layout {
     int x, y, width, height;
@@ -33,6 +33,50 @@ static Layout Scaled(Layout at)
 {
     return {WinScale(at.x), WinScale(at.y), WinScale(at.width), WinScale(at.height)};
 }
+
+// The main window's client area before its caption goes, and its rounded outline.
+constexpr int MainWidth = 543;
+constexpr int MainHeight = 309;
+constexpr int OutlineWidth = 550;
+constexpr int OutlineHeight = 339;
+constexpr int OutlineCorner = 75;
+
+// Panels, each reaching the main window's right edge, and controls.
+constexpr Layout LogoBandAt = {0, 0, 0, 78};
+constexpr Layout LogPanelAt = {0, 103, 0, 206};
+constexpr Layout ButtonPanelAt = {450, 117, 0, 176};
+constexpr Layout CreditAt = {30, 215, 300, 15};
+constexpr Layout ListAt = {14, 14, 438, 201};
+constexpr Layout FrenchAt = {7, 9, 86, 31};
+constexpr Layout EnglishAt = {7, 44, 86, 31};
+constexpr Layout InstallAt = {7, 100, 86, 31};
+constexpr Layout CancelAt = {7, 161, 86, 31};
+
+struct InstallerFonts {
+    HFONT credit, list, button;
+};
+
+struct InstallerPictures {
+    HANDLE logo, cancel;
+};
+
+// The system owns the region once it is handed over, and deletes the one it
+// held before.
+static void SetOutline(HWND main)
+{
+    int corner = WinScale(OutlineCorner);
+    SetWindowRgn(main, CreateRoundRectRgn(0, 0, WinScale(OutlineWidth), WinScale(OutlineHeight), corner, corner),
+                 TRUE);
+}
+
+static int ClientWidth(HWND window)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    return client.right - client.left;
+}
+
+static LRESULT CALLBACK InstallerCallback(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 static void DeleteBrushes()
 {
@@ -51,33 +95,41 @@ static void CreateBrushes()
     ListBrush = CreateSolidBrush(WindowColour(PartListBackground));
 }
 
+
 // Returns the main window's client width, which the panels span.
 static int BuildMainWindow()
 {
-    if (!WinOpen(MainWindow, 0, 0, WinScale(543), WinScale(309), WinFlagCentre, ""))
+    if (!WinOpen(MainWindow, 0, 0, WinScale(MainWidth), WinScale(MainHeight), WinFlagCentre, ""))
         return 0;
     WinSetCaption(WinCurrentHandle(), 0);
-    WinSetCallback(ColourCallback);
+    WinSetCallback(InstallerCallback);
     WindowColoursFollow(WindowColoursSystemHighContrast());
     CreateBrushes();
     WinSetColor(WinHandle(MainWindow), WindowColour(PartMain));
     HWND main = WinHandle(MainWindow);
     int width = WinInnerWidth();
-    // The system owns the region once it is handed over.
-    int corner = WinScale(75);
-    SetWindowRgn(main, CreateRoundRectRgn(0, 0, WinScale(550), WinScale(339), corner, corner), TRUE);
+    SetOutline(main);
     WinHide(MainWindow, 0);
     UpdateWindow(main);
     return width;
 }
 
-// A hidden titled window turned into a borderless child of the main window.
-// Its width, when given as 0, is the main window's client width.
-static HWND OpenPanel(int window, Layout at, int mainWidth, WindowPart colour)
+// A panel is opened as a hidden titled window whose client area reaches the
+// main window's right edge. The buttons are wider than a button panel of
+// their own width would be: at start the system's least width for a titled
+// window would cover that, but a child laid out again gets no such help.
+static Layout PanelPlace(Layout at, int mainWidth)
 {
     Layout shown = Scaled(at);
-    int width = at.width ? shown.width : mainWidth;
-    if (!WinOpen(window, shown.x, shown.y, width, shown.height, WinFlagInvisible, ""))
+    shown.width = mainWidth - shown.x;
+    return shown;
+}
+
+// A hidden titled window turned into a borderless child of the main window.
+static HWND OpenPanel(int window, Layout at, int mainWidth, WindowPart colour)
+{
+    Layout shown = PanelPlace(at, mainWidth);
+    if (!WinOpen(window, shown.x, shown.y, shown.width, shown.height, WinFlagInvisible, ""))
         return nullptr;
     WinSetStyles(window, PanelStyle, PanelExtendedStyle);
     WinSetParent(window, MainWindow);
@@ -85,7 +137,8 @@ static HWND OpenPanel(int window, Layout at, int mainWidth, WindowPart colour)
     return WinHandle(window);
 }
 
-// A payload picture at the display's scale, stretched once here.
+// A payload picture at the window's scale, stretched once here from the
+// payload's own: a picture stretched twice would blur.
 static HANDLE DecodeScaled(int image, const void* data)
 {
     HANDLE decoded = ImgDecode(image, data);
@@ -93,6 +146,49 @@ static HANDLE DecodeScaled(int image, const void* data)
     if (!decoded || !GetObjectW(decoded, sizeof size, &size))
         return decoded;
     return ImgResize(image, WinScale(size.bmWidth), WinScale(size.bmHeight));
+}
+
+// A picture as the window shows it: at the display's scale and, in a
+// contrast theme, in the theme's text colour on its background (the logo on
+// the window colour, the cancel button's picture on the button face).
+// Whoever builds a panel makes its picture here, so that every picture
+// follows the theme.
+static HANDLE ProducePicture(int image, const void* data, WindowPart ink, WindowPart paper)
+{
+    HANDLE picture = DecodeScaled(image, data);
+    if (picture && WindowColoursHighContrast())
+        ImgRecolour(image, WindowColour(ink), WindowColour(paper));
+    return picture;
+}
+
+static HANDLE ProduceLogo()
+{
+    return ProducePicture(LogoImage, LogoBitmapStart, PartLogoInk, PartLogoPaper);
+}
+
+static HANDLE ProduceCancelPicture()
+{
+    return ProducePicture(CancelImage, ButtonBitmapStart, PartPictureInk, PartPicturePaper);
+}
+
+// Each replaces, and frees, the picture its number held.
+static InstallerPictures DecodeInstallerPictures()
+{
+    return {ProduceLogo(), ProduceCancelPicture()};
+}
+
+// New pictures for the controls built: each held its old picture, freed
+// when the new one was made, until now.
+static void ShowPictures(const InstallerPictures& pictures)
+{
+    SendMessageW(CtlHandle(LogoPicture), STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)pictures.logo);
+    SendMessageW(CtlHandle(CancelButton), BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)pictures.cancel);
+}
+
+// Each replaces, and deletes, the font its number held.
+static InstallerFonts LoadInstallerFonts()
+{
+    return {LoadInstallerFont(CreditFont), LoadInstallerFont(ListFont), LoadInstallerFont(ButtonFont)};
 }
 
 // A static text wraps what does not fit its width, and glyphs do not grow
@@ -120,44 +216,27 @@ static void GrowToText(HWND control)
     RtFree(text);
 }
 
-// A picture as the window shows it: at the display's scale and, in a
-// contrast theme, in the theme's text colour on its background (the logo on
-// the window colour, the cancel button's picture on the button face).
-// Whoever builds a panel makes its picture here, so that every picture
-// follows the theme.
-static HANDLE ProducePicture(int image, const void* data, WindowPart ink, WindowPart paper)
-{
-    HANDLE picture = DecodeScaled(image, data);
-    if (picture && WindowColoursHighContrast())
-        ImgRecolour(image, WindowColour(ink), WindowColour(paper));
-    return picture;
-}
-
-static HANDLE ProduceLogo()
-{
-    return ProducePicture(LogoImage, LogoBitmapStart, PartLogoInk, PartLogoPaper);
-}
-
-static HANDLE ProduceCancelPicture()
-{
-    return ProducePicture(CancelImage, ButtonBitmapStart, PartPictureInk, PartPicturePaper);
-}
-
 static void Button(int control, Layout at, const char* text)
 {
     Layout shown = Scaled(at);
     CtlButton(control, shown.x, shown.y, shown.width, shown.height, text);
 }
 
-static void BuildLogoBand(int width)
+static void BuildLogoBand(int width, HANDLE logo)
 {
-    HWND band = OpenPanel(LogoBand, {0, 0, 0, 78}, width, PartLogoBand);
+    HWND band = OpenPanel(LogoBand, LogoBandAt, width, PartLogoBand);
     if (!band || !CtlUseWindow(band))
         return;
-    HANDLE logo = ProduceLogo();
     CtlImage(LogoPicture, 0, 0, WinInnerWidth(), WinInnerHeight(), logo, WS_EX_CLIENTEDGE);
     CtlSetName(LogoPicture, TextIn(TextLogoName, LanguageFrench));
     WinHide(LogoBand, 0);
+}
+
+static void SetCreditFont(HFONT font)
+{
+    CtlSetFont(CreditLine, font);
+    if (WinDpi() != WinLayoutDpi)
+        GrowToText(CtlHandle(CreditLine));
 }
 
 // A list box shows no text of its own: Windows names it after the static
@@ -171,44 +250,43 @@ static void NameTheLog(Layout list)
     ShowWindow(CtlHandle(LogName), SW_HIDE);
 }
 
-static void BuildLogPanel(int width)
+static void BuildLogPanel(int width, const InstallerFonts& fonts)
 {
-    if (!OpenPanel(LogPanel, {0, 103, 0, 206}, width, PartLogPanel))
+    if (!OpenPanel(LogPanel, LogPanelAt, width, PartLogPanel))
         return;
     if (CtlUseWindow(WinHandle(LogPanel))) {
-        HFONT creditFont = LoadInstallerFont(CreditFont);
-        Layout credit = Scaled({30, 215, 300, 15});
+        Layout credit = Scaled(CreditAt);
         CtlText(CreditLine, credit.x, credit.y, credit.width, credit.height, TextIn(TextCredit, LanguageFrench));
-        CtlSetFont(CreditLine, creditFont);
-        if (WinDpi() != WinLayoutDpi)
-            GrowToText(CtlHandle(CreditLine));
-        Layout list = Scaled({14, 14, 438, 201});
+        SetCreditFont(fonts.credit);
+        Layout list = Scaled(ListAt);
         NameTheLog(list);
         CtlListBox(LogList, list.x, list.y, list.width, list.height);
-        HFONT listFont = LoadInstallerFont(ListFont);
-        SendMessageA(CtlHandle(LogList), WM_SETFONT, (WPARAM)listFont, 1);
+        SendMessageA(CtlHandle(LogList), WM_SETFONT, (WPARAM)fonts.list, 1);
     }
     WinHide(LogPanel, 0);
 }
 
-static void BuildButtonPanel()
+static void SetButtonFont(HFONT font)
 {
-    HWND panel = OpenPanel(ButtonPanel, {450, 117, 50, 176}, 0, PartButtonPanel);
+    static const int fontOrder[] = {FrenchButton, InstallButton, EnglishButton, CancelButton};
+    for (int button : fontOrder)
+        CtlSetFont(button, font);
+}
+
+static void BuildButtonPanel(int mainWidth, const InstallerFonts& fonts, HANDLE cancelPicture)
+{
+    HWND panel = OpenPanel(ButtonPanel, ButtonPanelAt, mainWidth, PartButtonPanel);
     if (!panel || !CtlUseWindow(panel))
         return;
-    HANDLE cancelPicture = ProduceCancelPicture();
     // Built before a language is chosen: in French.
-    Button(FrenchButton, {7, 9, 86, 31}, TextIn(TextFrenchButton, LanguageFrench));
-    Button(EnglishButton, {7, 44, 86, 31}, TextIn(TextEnglishButton, LanguageFrench));
-    Button(InstallButton, {7, 100, 86, 31}, TextIn(TextInstallButton, LanguageFrench));
-    Layout cancel = Scaled({7, 161, 86, 31});
+    Button(FrenchButton, FrenchAt, TextIn(TextFrenchButton, LanguageFrench));
+    Button(EnglishButton, EnglishAt, TextIn(TextEnglishButton, LanguageFrench));
+    Button(InstallButton, InstallAt, TextIn(TextInstallButton, LanguageFrench));
+    Layout cancel = Scaled(CancelAt);
     CtlImageButton(CancelButton, cancel.x, cancel.y, cancel.width, cancel.height, cancelPicture);
     // The button draws only its picture; the text names it for screen readers.
     CtlSetText(CancelButton, TextIn(TextCancelButton, LanguageFrench));
-    HFONT buttonFont = LoadInstallerFont(ButtonFont);
-    static const int fontOrder[] = {FrenchButton, InstallButton, EnglishButton, CancelButton};
-    for (int button : fontOrder)
-        CtlSetFont(button, buttonFont);
+    SetButtonFont(fonts.button);
     CtlDisable(InstallButton, 1);
     WinHide(ButtonPanel, 0);
 }
@@ -227,9 +305,11 @@ static void AddKeys()
 void BuildInstallerWindow()
 {
     int width = BuildMainWindow();
-    BuildLogoBand(width);
-    BuildLogPanel(width);
-    BuildButtonPanel();
+    InstallerPictures pictures = DecodeInstallerPictures();
+    InstallerFonts fonts = LoadInstallerFonts();
+    BuildLogoBand(width, pictures.logo);
+    BuildLogPanel(width, fonts);
+    BuildButtonPanel(width, fonts, pictures.cancel);
     AddKeys();
     // The focus is shown as the system shows it in a dialog: once the
     // keyboard is used, or from the start when it was used last.
@@ -281,13 +361,74 @@ static void FollowTheme()
     WinSetColor(WinHandle(LogoBand), WindowColour(PartLogoBand));
     WinSetColor(WinHandle(LogPanel), WindowColour(PartLogPanel));
     WinSetColor(WinHandle(ButtonPanel), WindowColour(PartButtonPanel));
-    HWND logoControl = CtlHandle(LogoPicture);
-    if (logoControl)
-        SendMessageW(logoControl, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)ProduceLogo());
-    HWND cancel = CtlHandle(CancelButton);
-    if (cancel)
-        SendMessageW(cancel, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)ProduceCancelPicture());
+    ShowPictures(DecodeInstallerPictures());
     RedrawWindow(WinHandle(MainWindow), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+// ---- A new scale: the window laid out again around the controls it has
+
+static void PlaceControl(int control, Layout at)
+{
+    Layout shown = Scaled(at);
+    SetWindowPos(CtlHandle(control), nullptr, shown.x, shown.y, shown.width, shown.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+static void PlacePanel(int window, Layout at, int mainWidth)
+{
+    Layout shown = PanelPlace(at, mainWidth);
+    WinPlaceAgain(window, shown.x, shown.y, shown.width, shown.height, WinFlagInvisible);
+}
+
+// A new font shows the log from its first line again: the reader's place in
+// it is kept. (Its caret and selection stay by themselves.)
+static void PlaceLog(HFONT font)
+{
+    HWND list = CtlHandle(LogList);
+    LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    PlaceControl(LogList, ListAt);
+    SendMessageW(list, WM_SETFONT, (WPARAM)font, 1);
+    SendMessageW(list, LB_SETTOPINDEX, (WPARAM)top, 0);
+}
+
+// The pictures go first, before anything that could paint: each control
+// holds its old picture, freed, until it is handed the new one.
+static void RebuildAtScale(const RECT& suggested)
+{
+    ShowPictures(DecodeInstallerPictures());
+    InstallerFonts fonts = LoadInstallerFonts();
+    HWND main = WinHandle(MainWindow);
+    SetWindowPos(main, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetOutline(main);
+    int width = ClientWidth(main);
+    PlacePanel(LogoBand, LogoBandAt, width);
+    PlacePanel(LogPanel, LogPanelAt, width);
+    PlaceControl(CreditLine, CreditAt);
+    SetCreditFont(fonts.credit);
+    PlaceLog(fonts.list);
+    PlacePanel(ButtonPanel, ButtonPanelAt, width);
+    PlaceControl(FrenchButton, FrenchAt);
+    PlaceControl(EnglishButton, EnglishAt);
+    PlaceControl(InstallButton, InstallAt);
+    PlaceControl(CancelButton, CancelAt);
+    SetButtonFont(fonts.button);
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Windows moved the window to a monitor of another scale, or the user
+// changed the scale: the window takes the rectangle Windows suggests and is
+// built again as a fresh start at that scale builds it. The scale is the
+// message's: functions that ask for a window's scale may still answer with
+// the old one while it is handled.
+static LRESULT CALLBACK InstallerCallback(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DPICHANGED && window == WinHandle(MainWindow) && lParam) {
+        if (WinSetDpi(HIWORD(wParam)))
+            RebuildAtScale(*(const RECT*)lParam);
+        return 0;
+    }
+    return ColourCallback(window, message, wParam, lParam);
 }
 
 // The controls still hold the images: nothing is repainted before the

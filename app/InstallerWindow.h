@@ -2,6 +2,7 @@
 // The installer window: a borderless rounded main window holding the logo
 // band, the log panel and the button panel, coloured by ColourCallback.
 #include "gui/Fnt.h"
+#include "gui/Win.h"
 #include <windows.h>
 
 // A font of the installer: number, face, size in points and style flags.
@@ -15,11 +16,14 @@ constexpr InstallerFont CreditFont = {18, "Times New Roman", 9, FntHighQuality |
 constexpr InstallerFont ListFont = {200, "Arial", 9, FntHighQuality | FntBold};
 constexpr InstallerFont ButtonFont = {17, "Arial", 11, FntHighQuality | FntBold | FntItalic};
 
+// At the scale the window is laid out for.
 inline HFONT LoadInstallerFont(const InstallerFont& font)
 {
-    return FntLoad(font.number, font.face, font.points, font.flags);
+    return FntLoadForDpi(font.number, font.face, font.points, font.flags, WinDpi());
 }
 
+// Builds the window at the scale of the monitor it opens on; it is built
+// again, its controls kept, whenever Windows moves it to another scale.
 void BuildInstallerWindow();
 // Gives the focus to the first enabled button of the steps (a language, then
 // Install, then Cancel); 0 when none is enabled.

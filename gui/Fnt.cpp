@@ -18,8 +18,7 @@ int FntCapacity()
     return Fnt.capacity;
 }
 
-// Negative: the system matches the character height, not the cell height.
-static int FntPixelHeight(int points)
+int FntScreenDpi()
 {
     int pixelsPerInch = 0;
     HDC screen = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
@@ -27,10 +26,15 @@ static int FntPixelHeight(int points)
         pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
         DeleteDC(screen);
     }
-    return -MulDiv(points, pixelsPerInch, 72);
+    return pixelsPerInch;
 }
 
 HFONT FntLoad(int font, const char* face, int points, DWORD flags)
+{
+    return FntLoadForDpi(font, face, points, flags, FntScreenDpi());
+}
+
+HFONT FntLoadForDpi(int font, const char* face, int points, DWORD flags, int dpi)
 {
     if (font < 0 || !RtTableReserve((void**)&Fnt.table, &Fnt.capacity, font, 10, sizeof(HFONT)))
         return nullptr;
@@ -41,7 +45,8 @@ HFONT FntLoad(int font, const char* face, int points, DWORD flags)
     int weight = (flags & FntBold) ? FW_BOLD : FW_NORMAL;
     DWORD quality = (flags & FntHighQuality) ? PROOF_QUALITY : DEFAULT_QUALITY;
     wchar_t* wideFace = StrToWide(face ? face : "");
-    HFONT created = CreateFontW(FntPixelHeight(points), 0, 0, 0, weight, (flags & FntItalic) ? 1 : 0,
+    // Negative: the system matches the character height, not the cell height.
+    HFONT created = CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, (flags & FntItalic) ? 1 : 0,
                                 (flags & FntUnderline) ? 1 : 0, (flags & FntStrikeOut) ? 1 : 0, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH | FF_DONTCARE,
                                 wideFace);

@@ -9,7 +9,12 @@ constexpr DWORD FntBold = 0x100;
 constexpr DWORD FntItalic = 0x200;
 
 void FntInit();
+// The screen's vertical resolution in dots per inch, which FntLoad sizes by.
+int FntScreenDpi();
 // Deletes the font the number held before; 0 when the system makes no font.
 HFONT FntLoad(int font, const char* face, int points, DWORD flags);
+// The same for a display of `dpi` dots per inch rather than the screen's
+// vertical resolution: a window on a monitor of another scale.
+HFONT FntLoadForDpi(int font, const char* face, int points, DWORD flags, int dpi);
 
 int FntCapacity();

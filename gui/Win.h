@@ -4,7 +4,8 @@
 // of them share one window procedure that turns messages into event codes.
 // The service's sources, one concern each: WinTable.cpp (the numbered table
 // and the classes), WinOpen.cpp (opening, placing, closing), WinProc.cpp (the
-// window procedure), WinEvent.cpp (waiting and polling), WinTab.cpp (Tab).
+// window procedure), WinEvent.cpp (waiting and polling), WinTab.cpp (Tab),
+// WinDpi.cpp (the scale).
 #include <windows.h>
 
 // Event codes of WinWaitEvent and WinPollEvent. Any other non-zero value is
@@ -39,6 +40,10 @@ void WinEnd();                                  // closes every window, highest 
 
 // Width and height are those of the client area. Returns 0 on failure.
 HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const char* title);
+// Moves and sizes an open window where WinOpen would place it now, with the
+// same arguments, at the present scale: its frame is the one it was opened
+// with, even when its style has changed since.
+void WinPlaceAgain(int window, int x, int y, int width, int height, DWORD flags);
 void WinClose(int window);
 HWND WinHandle(int window);
 HWND WinUse(int window);
@@ -47,10 +52,15 @@ int WinInnerWidth();
 int WinInnerHeight();
 BOOL WinHide(int window, int hide);
 
-// The display's dots per inch, read once; 96 when it cannot be read. A
-// length laid out for 96 dpi is WinScale(length) pixels on this display.
+// The dots per inch the windows are laid out for: at first those of the
+// monitor where centred windows open (the system's where the monitor's
+// cannot be asked; 96 when neither can be read), then whatever WinSetDpi
+// set. A length laid out for 96 dpi is WinScale(length) pixels at it.
 constexpr int WinLayoutDpi = 96;
 int WinDpi();
+// The window moved to another scale (WM_DPICHANGED); 0, and nothing set, for
+// a value no display has.
+int WinSetDpi(int dpi);
 int WinScale(int length);
 
 void WinSetColor(HWND window, COLORREF colour);

@@ -1,5 +1,6 @@
-// Window service: opening a numbered window where its flags place it, closing
-// it, and the changes of frame, parent and visibility of an open window.
+// Window service: opening a numbered window where its flags place it, placing
+// it there again, closing it, and the changes of frame, parent and visibility
+// of an open window.
 #include "WinState.h"
 #include "runtime/Rt.h"
 #include "runtime/StrWide.h"
@@ -47,7 +48,7 @@ static WinPlacement WinPlace(int x, int y, int width, int height, DWORD flags)
     WinPlacement placement = {};
     WinWorkOutStyle(&placement, flags);
     RECT outer = {x, y, x + width, y + height};
-    AdjustWindowRect(&outer, placement.style, FALSE);
+    WinAdjustForFrame(&outer, placement.style);
     placement.x = outer.left;
     placement.y = outer.top;
     placement.outerWidth = outer.right - outer.left;
@@ -87,6 +88,18 @@ HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const
     return handle;
 }
 
+// A panel, once titled, is borderless now: its size is still that of the
+// titled window it was opened as.
+void WinPlaceAgain(int window, int x, int y, int width, int height, DWORD flags)
+{
+    HWND handle = WinLookup(window).handle;
+    if (!handle)
+        return;
+    WinPlacement placement = WinPlace(x, y, width, height, flags);
+    SetWindowPos(handle, nullptr, placement.x, placement.y, placement.outerWidth, placement.outerHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void WinClose(int window)
 {
     if (!WinLookup(window).handle)
@@ -102,29 +115,6 @@ void WinClose(int window)
     UnregisterClassW(WinFormatClassName(window).text, RtInstance);
     // DestroyWindow can run code that grows the table: look the record up again.
     WinDropAccelerators(&Win.table[window]);
-}
-
-// ---- The display's scale
-
-// The fonts take their size from the same measure (LOGPIXELSY), so lengths
-// and texts grow together.
-int WinDpi()
-{
-    if (Win.dpi)
-        return Win.dpi;
-    HDC screen = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
-    if (screen) {
-        Win.dpi = GetDeviceCaps(screen, LOGPIXELSY);
-        DeleteDC(screen);
-    }
-    if (Win.dpi <= 0)
-        Win.dpi = WinLayoutDpi;
-    return Win.dpi;
-}
-
-int WinScale(int length)
-{
-    return MulDiv(length, WinDpi(), WinLayoutDpi);
 }
 
 // ---- An open window's size, frame, parent and visibility

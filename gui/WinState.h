@@ -21,7 +21,7 @@ struct WinState {
     int eventCode;
     int eventControl;
     int eventType;
-    int dpi;            // 0 until WinDpi reads it
+    int dpi;            // 0 until WinDpi reads it or WinSetDpi sets it
 };
 
 extern WinState Win;                            // defined in WinTable.cpp
@@ -36,6 +36,10 @@ struct WinClassName {
 WinClassName WinFormatClassName(int window);
 void WinRegisterClass(const WinClassName& name);
 const WinRecord& WinLookup(int window);         // an empty record for a number with no window
+
+// WinDpi.cpp: a window's outer rectangle around a client rectangle, with the
+// frame that its style has at the present scale.
+void WinAdjustForFrame(RECT* rect, DWORD style);
 
 // WinTab.cpp: the Tab and Shift+Tab accelerators every window owns.
 void WinGiveAccelerators(WinRecord* record);

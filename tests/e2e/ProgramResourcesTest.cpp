@@ -2,6 +2,7 @@
 // it: the manifest, the icon, the version, and the functions it imports.
 #include "InstallerDriver.h"
 #include "support/TempFolder.h"
+#include "support/Wide.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +22,26 @@ static std::string Resource(HMODULE module, LPCSTR type, int id)
 
 class ProgramResources : public testing::Test {
 protected:
+    // A setting of the program's manifest as its activation context holds it;
+    // empty when there is none.
+    std::string WindowsSetting(const char* ns, const char* name) const
+    {
+        std::wstring path = Wide(InstallerPath());
+        ACTCTXW context = {};
+        context.cbSize = sizeof context;
+        context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.lpSource = path.c_str();
+        context.lpResourceName = MAKEINTRESOURCEW(1);
+        HANDLE activation = CreateActCtxW(&context);
+        if (activation == INVALID_HANDLE_VALUE)
+            return "no activation context";
+        wchar_t value[100] = {};
+        SIZE_T written = 0;
+        BOOL found = QueryActCtxSettingsW(0, activation, Wide(ns).c_str(), Wide(name).c_str(), value, 100, &written);
+        ReleaseActCtx(activation);
+        return found ? Utf8(std::wstring(value)) : "";
+    }
+
     void SetUp() override
     {
         program = LoadLibraryExA(InstallerPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -36,9 +57,12 @@ TEST_F(ProgramResources, TheManifestAsksForNoRightsAndListsEveryWindowsVersion)
     ASSERT_FALSE(manifest.empty());
     // No rights asked at start: the installer asks for them only where the host folder needs them.
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-    // Windows would otherwise stretch a 96-dpi picture of the window on a scaled display.
-    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"),
-              std::string::npos);
+    // Windows would otherwise stretch a picture of the window made for another
+    // scale: per-monitor awareness where Windows knows it (10, 1703 on), else
+    // the system's, read as the system's own parser of manifests reads them.
+    EXPECT_EQ(WindowsSetting("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness"),
+              "PerMonitorV2, System");
+    EXPECT_EQ(WindowsSetting("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware"), "true");
     for (const char* os : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
                            "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
                            "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
