@@ -36,6 +36,7 @@ struct Run {
 [[noreturn]] static void FinalCleanup(const Run& run, unsigned exitCode = ExitOk)
 {
     LogFileClose(run.language, exitCode);
+    RelaunchLetGoProgram();
     MarkInstallerWindow(nullptr);
     ReleaseInstallerWindow();
     ReleaseInstallation();
@@ -122,6 +123,8 @@ static void Install(Run& run)
     char* host = HostChoiceForWindow(run.named, run.language);
     if (StrLen(host) == 0) {
         ReqMessage(TextIn(TextErrorTitle, run.language), TextIn(TextNoHost, run.language), MB_OK | MB_ICONSTOP);
+        // The log file ends as a silent run without a host would.
+        LogEnd(run.log, run.language, ExitNoHost, 0);
         FinalCleanup(run);
     }
     InstallationOutcome outcome = InstallWhereAllowed({run.language, host, &run.log}, WinHandle(MainWindow));
@@ -349,6 +352,7 @@ void InstallerMain()
         InstallForFirstCopy(line, run);
     if (!ClaimInstallation())
         AnswerRunningInstaller(line.silent);
+    RelaunchHoldProgram();
     if (line.silent) {
         ConsoleLogOpen();
         LogAddSink(&run.log, ConsoleLogSink());

@@ -3,6 +3,7 @@
 #include "runtime/File.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
+#include "runtime/Tree.h"
 #include <windows.h>
 
 static HANDLE LogFileHandle = INVALID_HANDLE_VALUE;
@@ -20,8 +21,24 @@ static int LogFileIsPlain(HANDLE file)
         && information.nNumberOfLinks <= 1;
 }
 
+// A run with rights writes the log only where the name leads without a link
+// (a junction in a folder a user may change would send it anywhere): the
+// folder is checked before the file is made in it, the file once open.
+static int LogFileWayIsPlain(const char* path)
+{
+    char* folder = StrWorkPosition();
+    StrPathPart(path, folder);
+    StrSkipTerminator();
+    int plain = TreeFolderIsPlain(folder);
+    StrRewind(folder);
+    return plain;
+}
+
 int LogFileOpen(const char* path)
 {
+    int refusesLinks = TreeRefusesLinks();
+    if (refusesLinks && !LogFileWayIsPlain(path))
+        return 0;
     wchar_t* wide = FileWidePath(path);
     HANDLE file = wide ? CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
@@ -29,7 +46,7 @@ int LogFileOpen(const char* path)
     RtFree(wide);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    if (!LogFileIsPlain(file) || !SetEndOfFile(file)) {
+    if (!LogFileIsPlain(file) || (refusesLinks && !TreeReachedPlainly(file, path)) || !SetEndOfFile(file)) {
         CloseHandle(file);
         return 0;
     }

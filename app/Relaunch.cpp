@@ -6,6 +6,26 @@
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
 
+static HANDLE RelaunchProgramFile = INVALID_HANDLE_VALUE;
+
+void RelaunchHoldProgram()
+{
+    RelaunchLetGoProgram();
+    auto* path = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
+    DWORD length = path ? GetModuleFileNameW(nullptr, path, RtPathCapacity) : 0;
+    if (length > 0 && length < RtPathCapacity)
+        RelaunchProgramFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    RtFree(path);
+}
+
+void RelaunchLetGoProgram()
+{
+    if (RelaunchProgramFile != INVALID_HANDLE_VALUE)
+        CloseHandle(RelaunchProgramFile);
+    RelaunchProgramFile = INVALID_HANDLE_VALUE;
+}
+
 int RelaunchCanAsk()
 {
     HANDLE token = nullptr;
@@ -67,28 +87,38 @@ static wchar_t* RelaunchParameters(const InstallationOrder& order)
 // The system's call, on a thread of its own: it returns only once the user
 // has answered the consent prompt, which may take a minute (a password to
 // type), while the window must keep answering.
-static DWORD WINAPI RelaunchExecuteThread(void* info)
+static DWORD RelaunchExecuteError(SHELLEXECUTEINFOW* info)
 {
-    return RelaunchExecute((SHELLEXECUTEINFOW*)info) ? 1 : 0;
+    if (RelaunchExecute(info))
+        return ERROR_SUCCESS;
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
 }
 
-// 1 when the call succeeded; the window's messages are handled meanwhile.
-static int RelaunchExecuteAnswering(SHELLEXECUTEINFOW* info)
+static DWORD WINAPI RelaunchExecuteThread(void* info)
+{
+    return RelaunchExecuteError((SHELLEXECUTEINFOW*)info);
+}
+
+// ERROR_SUCCESS when the call succeeded, else why it failed (ERROR_CANCELLED
+// when the user refused); the window's messages are handled meanwhile.
+static DWORD RelaunchExecuteAnswering(SHELLEXECUTEINFOW* info)
 {
     HANDLE thread = CreateThread(nullptr, 0, RelaunchExecuteThread, info, 0, nullptr);
     if (!thread)
-        return RelaunchExecute(info) ? 1 : 0;
-    DWORD executed = 0;
+        return RelaunchExecuteError(info);
+    DWORD error = ERROR_GEN_FAILURE;
     if (WinWaitObjects(&thread, 1) != 0)
         WaitForSingleObject(thread, INFINITE);
-    GetExitCodeThread(thread, &executed);
+    GetExitCodeThread(thread, &error);
     CloseHandle(thread);
-    return executed == 1;
+    return error;
 }
 
-// The copy's process, or null when it did not start (the user refused, or
-// there is no account to give the rights).
-static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner)
+// The copy's process, or null when it did not start, *error telling why:
+// ERROR_CANCELLED when the user refused (or there is no account to give
+// the rights).
+static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner, DWORD* error)
 {
     wchar_t* program = RelaunchProgramPath();
     wchar_t* parameters = RelaunchParameters(order);
@@ -102,19 +132,14 @@ static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner)
     info.lpFile = program;
     info.lpParameters = parameters;
     info.nShow = SW_HIDE;
-    // The file that gets the rights is the file that was clicked: held
-    // without write or delete sharing until the copy has started, it can be
-    // neither changed nor renamed and replaced meanwhile. One that cannot be
-    // held so is being changed: no copy is started.
-    HANDLE own = program ? CreateFileW(program, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr)
-                         : INVALID_HANDLE_VALUE;
-    int started = own != INVALID_HANDLE_VALUE && parameters && RelaunchExecuteAnswering(&info);
-    if (own != INVALID_HANDLE_VALUE)
-        CloseHandle(own);
+    // The file that gets the rights is the file that was started, held
+    // since (RelaunchHoldProgram): one that could not be held so was being
+    // changed, and no copy is started.
+    int held = RelaunchProgramFile != INVALID_HANDLE_VALUE;
+    *error = held && program && parameters ? RelaunchExecuteAnswering(&info) : ERROR_GEN_FAILURE;
     RtFree(program);
     RtFree(parameters);
-    return started ? info.hProcess : nullptr;
+    return *error == ERROR_SUCCESS ? info.hProcess : nullptr;
 }
 
 // Replays the copy's log, and answers its questions about held files as
@@ -162,16 +187,22 @@ static InstallationOutcome RelaunchFailed(const InstallationOrder& order, const 
 }
 
 // Without a channel no copy is started: nothing could report what it did.
+// Only a refusal of the consent prompt is told as rights not given; a copy
+// that could not be started for any other reason is a failure like a copy
+// that ended without a result.
 InstallationOutcome RelaunchInstall(const InstallationOrder& order, HWND owner)
 {
     if (!ChannelCreate()) {
         ChannelClose();
         return RelaunchFailed(order, {InstallationCopyFailed, 0, 0, 0});
     }
-    HANDLE process = RelaunchStart(order, owner);
+    DWORD error = ERROR_SUCCESS;
+    HANDLE process = RelaunchStart(order, owner, &error);
     if (!process) {
         ChannelClose();
-        return {InstallationRefused, 0, 0, 0};
+        if (error == ERROR_CANCELLED)
+            return {InstallationRefused, 0, 0, 0};
+        return RelaunchFailed(order, {InstallationCopyFailed, 0, 0, 0});
     }
     int result = RelaunchRelay(process, order);
     // Closed first: a copy that still writes to it fails, rather than

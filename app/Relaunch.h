@@ -6,6 +6,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+// Holds this program's own file without write or delete sharing from the
+// start of a run that may start a copy with rights to its end: the file
+// that gets the rights is the one that was started, never one renamed into
+// its place meanwhile. Without the hold no copy is started.
+void RelaunchHoldProgram();
+void RelaunchLetGoProgram();
 // 1 when asking could give this process more rights: it is not elevated, on
 // a system that elevates (Windows Vista on).
 int RelaunchCanAsk();

@@ -73,7 +73,10 @@ int WinEventType()
 int WinWaitObjects(const HANDLE* objects, int count)
 {
     for (;;) {
-        DWORD woken = MsgWaitForMultipleObjects((DWORD)count, objects, FALSE, INFINITE, QS_ALLINPUT);
+        // Messages already seen by a box's or a dialog's own loop, and left
+        // queued, wake the wait too: without MWMO_INPUTAVAILABLE they would
+        // wait for new input, the window unanswered meanwhile.
+        DWORD woken = MsgWaitForMultipleObjectsEx((DWORD)count, objects, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woken < WAIT_OBJECT_0 + (DWORD)count)
             return (int)(woken - WAIT_OBJECT_0);
         if (woken != WAIT_OBJECT_0 + (DWORD)count)

@@ -232,6 +232,27 @@ int TreeHoldWay(const char* root, const char* relative, int* linkEnd)
     return noLink;
 }
 
+int TreeFolderIsPlain(const char* folder)
+{
+    wchar_t* path = FileWidePath(folder);
+    HANDLE handle = path ? TreeOpen(path, FILE_READ_ATTRIBUTES, TreeEverySharing,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT)
+                         : nullptr;
+    int plain = handle && !TreeIsLink(handle, path);
+    if (handle)
+        CloseHandle(handle);
+    RtFree(path);
+    return plain;
+}
+
+int TreeReachedPlainly(HANDLE handle, const char* path)
+{
+    wchar_t* wide = FileWidePath(path);
+    int plain = wide && !TreeIsLink(handle, wide);
+    RtFree(wide);
+    return plain;
+}
+
 int TreeRemoveFile(const char* path)
 {
     wchar_t* wide = FileWidePath(path);
@@ -257,5 +278,8 @@ void TreeRelease()
 {
     for (int i = 0; i < TreeCount; i++)
         CloseHandle(TreeHeld[i]);
+    RtFree(TreeHeld);
+    TreeHeld = nullptr;
+    TreeCapacity = 0;
     TreeCount = 0;
 }

@@ -5,6 +5,7 @@
 // refused if it is one, and held without delete sharing until TreeRelease,
 // so that none can be renamed, or swapped for a link, once checked. Names
 // are UTF-8, as the file service takes them.
+#include <windows.h>
 
 // 1 when this process holds administrator rights (an elevated token, or the
 // system's own account): it then writes through no link.
@@ -21,6 +22,11 @@ int TreeFinalFolder(const char* folder, char* resultStart);
 // count of bytes of `relative` up to the end of the first link's name (-1
 // when it is the root), or 0 when a folder could not be opened.
 int TreeHoldWay(const char* root, const char* relative, int* linkEnd);
+// 1 when the folder, opened now, is reached through no link and is none.
+int TreeFolderIsPlain(const char* folder);
+// 1 when the open handle reached what `path` names, through no link and no
+// link itself.
+int TreeReachedPlainly(HANDLE handle, const char* path);
 // Removes the file through a handle of its own, when it is a file and no
 // link (a link is never followed); 1 when removed.
 int TreeRemoveFile(const char* path);

@@ -8,7 +8,9 @@
 //   is "held" when the program's file could not be opened for renaming at
 //   that moment, else "free";
 // - with QUILLFERN_REFUSE_CONSENT set, the call fails as when the user
-//   refuses the prompt, and starts nothing.
+//   refuses the prompt, and starts nothing; with QUILLFERN_EXECUTE_ERROR
+//   set to a number, it fails with that error instead (a start that failed
+//   for another reason).
 // - with QUILLFERN_HOLD_CONSENT naming an event, the call waits until the
 //   test sets it, as the system's consent prompt waits for the user.
 // With QUILLFERN_HOST_UNWRITABLE set, its test of the host folder finds it
@@ -101,6 +103,11 @@ extern "C" BOOL __wrap__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFO
     HoldWhileAsked(L"QUILLFERN_HOLD_CONSENT");
     if (GetEnvironmentVariableW(L"QUILLFERN_REFUSE_CONSENT", nullptr, 0)) {
         SetLastError(ERROR_CANCELLED);
+        return FALSE;
+    }
+    wchar_t error[16] = {};
+    if (GetEnvironmentVariableW(L"QUILLFERN_EXECUTE_ERROR", error, 16)) {
+        SetLastError(wcstoul(error, nullptr, 0));
         return FALSE;
     }
     return __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(info);

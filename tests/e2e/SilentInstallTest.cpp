@@ -441,6 +441,7 @@ protected:
     {
         SetEnvironmentVariableA("QUILLFERN_RELAUNCH_LOG", nullptr);
         SetEnvironmentVariableA("QUILLFERN_REFUSE_CONSENT", nullptr);
+        SetEnvironmentVariableA("QUILLFERN_EXECUTE_ERROR", nullptr);
         SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", nullptr);
         SetEnvironmentVariableA("QUILLFERN_CHANNEL_GATE", nullptr);
         SetEnvironmentVariableA("QUILLFERN_COPY_EXIT", nullptr);
@@ -591,6 +592,12 @@ TEST_F(RightsInstall, ACopyThatEndsWithoutAResultIsSaidAndEndsWith3)
     InstallerRun noHost = ExpectSilentEnd("/S /L=fr", 3, "", limited);
     EXPECT_EQ(noHost.output, "Installation de la librairie :\r\n"
                              "L'installation avec les droits d'administrateur n'a pas abouti (code 2).\r\n");
+    // A start that failed for another reason than a refusal is no refusal.
+    SetEnvironmentVariableA("QUILLFERN_EXECUTE_ERROR", "2");
+    InstallerRun notStarted = ExpectSilentEnd("/S /L=en", 3, "", limited);
+    SetEnvironmentVariableA("QUILLFERN_EXECUTE_ERROR", nullptr);
+    EXPECT_EQ(notStarted.output, "Library installation :\r\n"
+                                 "The installation with administrator rights did not complete.\r\n");
 
     SetEnvironmentVariableA("QUILLFERN_COPY_EXIT", "0xC0000005");
     ASSERT_TRUE(installer.Start(parent, program, "", limited));
@@ -607,7 +614,7 @@ TEST_F(RightsInstall, ACopyThatEndsWithoutAResultIsSaidAndEndsWith3)
                                         "The installation with administrator rights did not complete (code "
                                         "0xC0000005)."}));
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
-    EXPECT_EQ(Relaunches().size(), 3u);
+    EXPECT_EQ(Relaunches().size(), 4u);
     EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"});
 }
 
