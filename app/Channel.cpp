@@ -1,6 +1,7 @@
 #include "Channel.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
+#include "runtime/RtToken.h"
 #include "runtime/Str.h"
 
 static const wchar_t ChannelPrefix[] = L"\\\\.\\pipe\\QuillfernSetup.";
@@ -77,22 +78,10 @@ static DWORD ChannelRead()
 // What the two copies may do with the pipe: read and write records.
 constexpr DWORD ChannelAccess = FILE_GENERIC_READ | FILE_GENERIC_WRITE;
 constexpr DWORD ChannelAclSize = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE);
-// A token's user: the structure, then the SID it points to.
-union ChannelTokenUser {
-    TOKEN_USER user;
-    BYTE block[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-};
-
 // The account that runs this copy, in `tokenUser`.
-static PSID ChannelOwnUser(ChannelTokenUser* tokenUser)
+static PSID ChannelOwnUser(RtTokenUser* tokenUser)
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return nullptr;
-    DWORD size = 0;
-    BOOL known = GetTokenInformation(token, TokenUser, tokenUser, sizeof *tokenUser, &size);
-    CloseHandle(token);
-    return known ? tokenUser->user.User.Sid : nullptr;
+    return RtOwnToken(TokenUser, tokenUser, sizeof *tokenUser) > 0 ? tokenUser->user.User.Sid : nullptr;
 }
 
 // A list of its own, inheriting nothing, admitting the account that runs
@@ -100,7 +89,7 @@ static PSID ChannelOwnUser(ChannelTokenUser* tokenUser)
 // copy with rights may be another one); nobody else may open the pipe.
 static int ChannelDescribe(SECURITY_DESCRIPTOR* descriptor, ACL* acl)
 {
-    ChannelTokenUser tokenUser;
+    RtTokenUser tokenUser;
     DWORD administrators[SECURITY_MAX_SID_SIZE / sizeof(DWORD)];
     DWORD administratorsSize = sizeof administrators;
     PSID user = ChannelOwnUser(&tokenUser);

@@ -3,17 +3,28 @@
 #include "Texts.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
+#include "runtime/RtToken.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
 
 static HANDLE RelaunchProgramFile = INVALID_HANDLE_VALUE;
 
-void RelaunchHoldProgram()
+// This program's file, in a new heap block; null when it cannot be told.
+static wchar_t* RelaunchOwnPath()
 {
-    RelaunchLetGoProgram();
     auto* path = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
     DWORD length = path ? GetModuleFileNameW(nullptr, path, RtPathCapacity) : 0;
     if (length > 0 && length < RtPathCapacity)
+        return path;
+    RtFree(path);
+    return nullptr;
+}
+
+void RelaunchHoldProgram()
+{
+    RelaunchLetGoProgram();
+    wchar_t* path = RelaunchOwnPath();
+    if (path)
         RelaunchProgramFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
     RtFree(path);
@@ -28,15 +39,9 @@ void RelaunchLetGoProgram()
 
 int RelaunchCanAsk()
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return 0;
     TOKEN_ELEVATION elevation = {};
-    DWORD size = 0;
     // Before Windows Vista there is no elevation to ask for: the query fails.
-    BOOL known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-    CloseHandle(token);
-    return known && !elevation.TokenIsElevated;
+    return RtOwnToken(TokenElevation, &elevation, sizeof elevation) > 0 && !elevation.TokenIsElevated;
 }
 
 // The path as the copy will see it, in a new heap block: a mapped drive's
@@ -55,9 +60,8 @@ static wchar_t* RelaunchVisiblePath(const wchar_t* path)
 
 static wchar_t* RelaunchProgramPath()
 {
-    auto* path = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
-    DWORD length = path ? GetModuleFileNameW(nullptr, path, RtPathCapacity) : 0;
-    wchar_t* visible = length > 0 && length < RtPathCapacity ? RelaunchVisiblePath(path) : nullptr;
+    wchar_t* path = RelaunchOwnPath();
+    wchar_t* visible = path ? RelaunchVisiblePath(path) : nullptr;
     RtFree(path);
     return visible;
 }

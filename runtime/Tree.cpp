@@ -1,6 +1,7 @@
 #include "Tree.h"
 #include "File.h"
 #include "Rt.h"
+#include "RtToken.h"
 #include "Str.h"
 #include "StrWide.h"
 
@@ -12,11 +13,6 @@ using CompareOrdinalFunction = int(WINAPI*)(LPCWSTR, int, LPCWSTR, int, BOOL);
 using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
 
 constexpr int TreeTableStep = 16;
-// A token's user: the structure, then the SID it points to.
-union TreeTokenUser {
-    TOKEN_USER user;
-    BYTE block[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-};
 // A folder held: listed (so that its sharing counts), its contents open to
 // others, the folder itself neither renamed nor removed meanwhile.
 constexpr DWORD TreeFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
@@ -35,18 +31,13 @@ static void (*TreeFunction(const char* name))()
 // The account's token: elevated, or the system's own account.
 int TreeRefusesLinks()
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return 1;
     TOKEN_ELEVATION elevation = {};
-    DWORD size = 0;
-    int refuses = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)
-        && elevation.TokenIsElevated;
-    TreeTokenUser user;
-    if (!refuses && GetTokenInformation(token, TokenUser, &user, sizeof user, &size))
-        refuses = IsWellKnownSid(user.user.User.Sid, WinLocalSystemSid) ? 1 : 0;
-    CloseHandle(token);
-    return refuses;
+    int known = RtOwnToken(TokenElevation, &elevation, sizeof elevation);
+    // A token that cannot be read may hold any rights.
+    if (known < 0 || (known > 0 && elevation.TokenIsElevated))
+        return 1;
+    RtTokenUser user;
+    return RtOwnToken(TokenUser, &user, sizeof user) > 0 && IsWellKnownSid(user.user.User.Sid, WinLocalSystemSid);
 }
 
 static HANDLE TreeOpen(const wchar_t* path, DWORD access, DWORD sharing, DWORD flags)
