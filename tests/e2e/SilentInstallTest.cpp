@@ -90,9 +90,22 @@ std::string UnixBelow(const std::string& folder, const std::string& below)
 // that name, and has the Linux side run the command, which swaps a folder:
 // what an attacker does after every check. The script's last act is to
 // make a file in its own folder.
+std::string SwapFolder;
+
+void NoSwap()
+{
+    for (const char* variable : {"QUILLFERN_SWAP_SCRIPT", "QUILLFERN_SWAP_STEP", "QUILLFERN_SWAP_NAME",
+                                 "QUILLFERN_SWAP_DONE"})
+        SetEnvironmentVariableA(variable, nullptr);
+    if (!SwapFolder.empty())
+        RemoveFolderTree(SwapFolder);
+    SwapFolder.clear();
+}
+
 void SwapAt(const char* step, const char* name, const std::string& command)
 {
-    std::string folder = MakeTempFolder("swap");
+    NoSwap();
+    std::string folder = SwapFolder = MakeTempFolder("swap");
     std::ofstream(folder + "swap.sh", std::ios::binary) << command << " && touch " << UnixBelow(folder, "done") << "\n";
     SetEnvironmentVariableA("QUILLFERN_SWAP_SCRIPT", UnixPath(folder + "swap.sh").c_str());
     SetEnvironmentVariableA("QUILLFERN_SWAP_STEP", step);
@@ -108,12 +121,6 @@ std::string MoveAsideForLink(const std::string& parent, const std::string& name,
         + UnixPath(outside) + " " + UnixBelow(parent, name);
 }
 
-void NoSwap()
-{
-    for (const char* variable : {"QUILLFERN_SWAP_SCRIPT", "QUILLFERN_SWAP_STEP", "QUILLFERN_SWAP_NAME",
-                                 "QUILLFERN_SWAP_DONE"})
-        SetEnvironmentVariableA(variable, nullptr);
-}
 
 // The log's line for a file not written through a link.
 std::string LinkLine(const std::string& name, const std::string& link)
