@@ -1,6 +1,7 @@
 #include "Channel.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
+#include "runtime/RtCalls.h"
 #include "runtime/RtToken.h"
 #include "runtime/Str.h"
 
@@ -19,8 +20,6 @@ static HANDLE ChannelEvent;        // of every overlapped operation, one at a ti
 static char* ChannelBuffer;        // the last record received
 static char ChannelNameText[ChannelNameLength + 1];
 
-using ProcessIdFunction = DWORD(WINAPI*)(HANDLE);
-using PipeClientFunction = BOOL(WINAPI*)(HANDLE, PULONG);
 
 static void ChannelPath(const char* name, wchar_t* path)
 {
@@ -129,9 +128,8 @@ const char* ChannelName()
 // and are looked up so that the program still starts on older systems.
 static int ChannelClientIs(HANDLE process)
 {
-    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    auto processId = (ProcessIdFunction)(void (*)())GetProcAddress(kernel32, "GetProcessId");
-    auto pipeClient = (PipeClientFunction)(void (*)())GetProcAddress(kernel32, "GetNamedPipeClientProcessId");
+    auto processId = RtGetProcessId();
+    auto pipeClient = RtGetNamedPipeClientProcessId();
     ULONG client = 0;
     return processId && pipeClient && pipeClient(ChannelPipe, &client) && client != 0 && client == processId(process);
 }

@@ -1,6 +1,7 @@
 #include "FolderDialog.h"
 #include "runtime/File.h"
 #include "runtime/Rt.h"
+#include "runtime/RtCalls.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
 #include <shobjidl.h>
@@ -14,47 +15,31 @@ constexpr FILEOPENDIALOGOPTIONS FolderDialogOptions =
 // Shorter than "C:\", the shortest folder a path can be cut back to.
 constexpr int FolderDialogShortestFolder = 3;
 
-using CoInitializeExFunction = HRESULT(WINAPI*)(void*, DWORD);
-using CoUninitializeFunction = void(WINAPI*)();
-using CoCreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
-using CoTaskMemFreeFunction = void(WINAPI*)(void*);
-using CreateItemFunction = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
-using KnownFolderPathFunction = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
-
 // COM and the shell, loaded from the system folder when the dialog is first
 // needed: imported, they would be loaded, with all they load, at every
 // start. They stay loaded until the process ends: the dialog's servers may
 // leave threads running in them after it closes, and a DLL unloaded under a
 // running thread takes the program down.
 struct FolderDialogApi {
-    CoInitializeExFunction coInitializeEx;
-    CoUninitializeFunction coUninitialize;
-    CoCreateInstanceFunction coCreateInstance;
-    CoTaskMemFreeFunction coTaskMemFree;
-    CreateItemFunction createItem;
-    KnownFolderPathFunction knownFolderPath;
+    decltype(RtCoInitializeEx()) coInitializeEx;
+    decltype(RtCoUninitialize()) coUninitialize;
+    decltype(RtCoCreateInstance()) coCreateInstance;
+    decltype(RtCoTaskMemFree()) coTaskMemFree;
+    decltype(RtSHCreateItemFromParsingName()) createItem;
+    decltype(RtSHGetKnownFolderPath()) knownFolderPath;
 };
 
 static FolderDialogApi FolderDialogLoaded;
 
-static void (*FolderDialogFunction(HMODULE module, const char* name))()
-{
-    return module ? (void (*)())GetProcAddress(module, name) : nullptr;
-}
-
 // 1 when every function is there.
 static int FolderDialogLoad(FolderDialogApi& api)
 {
-    if (!api.coInitializeEx) {
-        HMODULE ole32 = RtLoadSystemDll(L"ole32.dll");
-        HMODULE shell32 = RtLoadSystemDll(L"shell32.dll");
-        api.coInitializeEx = (CoInitializeExFunction)FolderDialogFunction(ole32, "CoInitializeEx");
-        api.coUninitialize = (CoUninitializeFunction)FolderDialogFunction(ole32, "CoUninitialize");
-        api.coCreateInstance = (CoCreateInstanceFunction)FolderDialogFunction(ole32, "CoCreateInstance");
-        api.coTaskMemFree = (CoTaskMemFreeFunction)FolderDialogFunction(ole32, "CoTaskMemFree");
-        api.createItem = (CreateItemFunction)FolderDialogFunction(shell32, "SHCreateItemFromParsingName");
-        api.knownFolderPath = (KnownFolderPathFunction)FolderDialogFunction(shell32, "SHGetKnownFolderPath");
-    }
+    api.coInitializeEx = RtCoInitializeEx();
+    api.coUninitialize = RtCoUninitialize();
+    api.coCreateInstance = RtCoCreateInstance();
+    api.coTaskMemFree = RtCoTaskMemFree();
+    api.createItem = RtSHCreateItemFromParsingName();
+    api.knownFolderPath = RtSHGetKnownFolderPath();
     return api.coInitializeEx && api.coUninitialize && api.coCreateInstance && api.coTaskMemFree && api.createItem
         && api.knownFolderPath;
 }

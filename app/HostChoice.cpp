@@ -5,6 +5,7 @@
 #include "Texts.h"
 #include "gui/Win.h"
 #include "runtime/Req.h"
+#include "runtime/File.h"
 #include "runtime/Str.h"
 
 // The dialog first opens above the registered folder, where PureBasic was
@@ -66,4 +67,9 @@ char* HostChoiceWithoutWindow(const char* named)
     if (named)
         return IsPureBasicFolder(named) ? HostChoiceCopy(named) : nullptr;
     return LocateHostFolder();
+}
+
+char* HostChoiceForCopy(const char* named)
+{
+    return named && FileIsOnNetwork(named) ? HostChoiceCopy(named) : HostChoiceWithoutWindow(named);
 }

@@ -12,3 +12,8 @@ char* HostChoiceForWindow(const char* named, unsigned char language);
 // For a run that asks no one: the named folder where it is a PureBasic
 // folder (else none); without one, the registered folder.
 char* HostChoiceWithoutWindow(const char* named);
+// For the copy started with rights: as without a window, except that a
+// network folder is never reached for (consenting would hand the
+// administrator's credentials to its server): it is returned unchecked, and
+// the installation writes nothing there.
+char* HostChoiceForCopy(const char* named);

@@ -8,7 +8,6 @@
 static const wchar_t HostKeyUnderClassesRoot[] = L"Applications\\PureBasic.exe\\shell\\open\\command";
 static const wchar_t HostKeyUnderMachine[] = L"Software\\Classes\\PureBasic.exe\\shell\\open\\command";
 // The file that makes a folder a PureBasic folder.
-static const char HostProgramName[] = "PureBasic.exe";
 // A value holds at most a quoted path as long as Windows allows, a blank and
 // a quoted %1; the last character of a buffer is kept for the terminator.
 constexpr DWORD HostValueCapacity = RtPathCapacity + 8;

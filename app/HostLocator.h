@@ -3,6 +3,9 @@
 // named by the shell registration of PureBasic.exe. Asking the user is the
 // window's part (HostChoice).
 
+// The file that makes a folder a PureBasic folder.
+inline constexpr char HostProgramName[] = "PureBasic.exe";
+
 // Every host folder below is absolute and ends in a backslash; each one
 // returned is a new string that the caller owns.
 

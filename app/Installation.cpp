@@ -1,5 +1,6 @@
 #include "Installation.h"
 #include "ExitCodes.h"
+#include "HostLocator.h"
 #include "Texts.h"
 #include "payload/Payload.h"
 #include "runtime/File.h"
@@ -25,9 +26,8 @@ static_assert(sizeof SeparatorLine - 1 == 62, "the separator is 62 characters wi
 // One installation under way: its order, and what it has come to.
 struct Installing {
     const InstallationOrder& order;
-    // Where its files go: the host folder's final path for a process with
-    // rights, else the host folder as found (which the log names).
-    char* writeRoot;
+    // The host folder, held: every folder and file is reached from it.
+    HANDLE root;
     // The link, as the log names it, that kept the file last tried from
     // being written; null when none did.
     char* linkName;
@@ -56,37 +56,12 @@ static char* JoinArgument(const char* first, const char* second, const char* thi
     return start;
 }
 
-// A process with rights makes a folder only in one held and reached
-// through no link; the file under a link is then reported on its own.
-static void CreateFolder(const char* root, const char* folder)
-{
-    char* path = JoinArgument(root, folder);
-    // The folder's parent, relative to the root: up to the backslash before
-    // its own name.
-    int cut = StrLen(folder) - 1;
-    while (cut > 0 && folder[cut - 1] != '\\')
-        cut--;
-    char* parent = StrWorkPosition();
-    StrMid(folder, 1, cut, parent);
-    StrSkipTerminator();
-    int linkEnd = 0;
-    if (!TreeRefusesLinks() || TreeHoldWay(root, parent, &linkEnd))
-        DirCreate(path);
-    StrRewind(path);
-}
-
-// The folders under the host folder, each parent before its children; the
+// The folders under the host folder that the write test looks at; the
 // examples' own folders come from their names.
 static const char* const HostFolders[] = {
     "", "Examples\\", "Examples\\Quillfern\\", "Residents\\", "PureLibraries\\",
     "PureLibraries\\UserLibraries\\", "Help\\",
 };
-
-static void CreateHostFolders(const char* root)
-{
-    for (const char* folder : HostFolders)
-        CreateFolder(root, folder);
-}
 
 // Digits of the test file's name: no other file there has it.
 constexpr int TestNameDigits = 16;
@@ -152,11 +127,16 @@ int InstallationCanWrite(const char* host)
 // target's extension, by which the host might take it for one of its own.
 static const char NewFileSuffix[] = ".new";
 
-// Writes the bytes to a new file, byte by byte, and reads them back:
-// 1 when the file holds them all, exactly.
-static int WriteVerifiedFile(const char* path, const unsigned char* start, const unsigned char* end)
+// Writes the bytes to a new file of the held folder, byte by byte, reads
+// them back through the same handle and renames it over the target: 1 when
+// the target holds them all, exactly. Whatever fails, the new file is
+// removed through its handle; *held tells whether another program holding
+// the target open kept it there.
+static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* target, const unsigned char* start,
+                             const unsigned char* end, int* held)
 {
-    if (!FileCreateNew(0, path))
+    HANDLE file = FileTake(0, TreeCreateFile(folder, fresh));
+    if (!file)
         return 0;
     const unsigned char* next = start;
     while (next < end && FileWriteByte(RtByteAt(next)))
@@ -164,83 +144,102 @@ static int WriteVerifiedFile(const char* path, const unsigned char* start, const
     // Flushed before the move: after a power cut the target holds the new
     // bytes or the old ones, never a name whose bytes were still in a cache.
     int flushed = FileFlush(0);
+    int replaced = next == end && flushed && FileHandleMatches(file, start, end)
+        && TreeRename(file, folder, target, held);
+    if (!replaced)
+        TreeDeleteOpen(file);
     FileClose(0);
-    return next == end && flushed && FileMatches(path, start, end);
+    return replaced;
 }
 
-// A new file that could not take the target's place, or a leftover from an
-// interrupted run. A process with rights removes it as a file, never what a
-// link there leads to.
-static void RemoveNewFile(const char* fresh)
-{
-    if (TreeRefusesLinks())
-        TreeRemoveFile(fresh);
-    else
-        FileDelete(fresh);
-}
-
-// Windows refuses to move over a read-only file and Wine does not: the rule
-// is kept here, so that what the user protected stays protected. Whatever
-// fails, the target is left as it was and no new file stays behind; *held
-// tells whether another program holding the target open kept it there.
-static int ReplaceTarget(const char* target, const unsigned char* start, const unsigned char* end, int* held)
+// A leftover new file from an interrupted run is removed first, as a file,
+// never what a link there leads to; then the target is replaced when it may
+// be.
+static int ReplaceTarget(HANDLE folder, const char* target, int replaceable, const unsigned char* start,
+                         const unsigned char* end, int* held)
 {
     char* fresh = JoinArgument(target, NewFileSuffix);
     *held = 0;
-    RemoveNewFile(fresh);
-    int replaced = !FileIsReadOnly(target) && WriteVerifiedFile(fresh, start, end)
-        && FileMoveReplacing(fresh, target, held);
-    // After a move there is none.
-    RemoveNewFile(fresh);
+    TreeRemoveFile(folder, fresh);
+    int replaced = replaceable && WriteVerifiedFile(folder, fresh, target, start, end, held);
     StrRewind(fresh);
     return replaced;
 }
 
 // Asks whether to try again, naming the programs that hold the file.
-static int AskAgainForHeldFile(const Installing& installing, const char* path, const char* name)
+static int AskAgainForHeldFile(const Installing& installing, const char* relative, const char* name)
 {
+    const InstallationOrder& order = installing.order;
+    char* path = JoinArgument(order.host, relative);
     char* holders = StrWorkPosition();
     HolderNames(path, holders);
     StrSkipTerminator();
-    const InstallationOrder& order = installing.order;
     int again = LogAskHeld(*order.log, order.language, name, holders);
-    StrRewind(holders);
+    StrRewind(path);
     return again;
 }
 
-// 1 when a process with rights may write the file: every folder on its way
-// is held, and neither they nor the file is a link. Else the link, when one
-// is the cause, is kept for the log.
-static int WayIsSafe(Installing& installing, const char* path)
+// The link, as the log names it: the first `length` bytes of the path
+// relative to the host.
+static void KeepLink(Installing& installing, const char* relative, int length)
+{
+    char* name = StrWorkPosition();
+    StrAppend(installing.order.host);
+    StrMid(relative, 1, length, StrWorkPosition());
+    StrAssign(&installing.linkName, name);
+}
+
+// The held folder the file goes into, each folder on its way opened (made
+// where missing) from the one before; null when it cannot be had, or when
+// a run with rights finds a link on the way or at the file, which is then
+// kept for the log. *target is what is at the file's name.
+static HANDLE HoldWay(Installing& installing, const char* folder, const char* relative, TreeFileFound* target)
 {
     StrFree(installing.linkName);
     installing.linkName = nullptr;
+    int refuseLinks = InstallationRefusesLinks(installing.order.run);
     int linkEnd = 0;
-    const char* relative = path + StrLen(installing.writeRoot);
-    if (!TreeRefusesLinks() || TreeHoldWay(installing.writeRoot, relative, &linkEnd))
-        return 1;
-    if (linkEnd != 0) {
-        char* name = StrWorkPosition();
-        StrAppend(installing.order.host);
-        StrMid(relative, 1, linkEnd < 0 ? 0 : linkEnd, StrWorkPosition());
-        StrAssign(&installing.linkName, name);
-    }
-    return 0;
+    HANDLE held = TreeHoldWay(installing.root, folder, 1, refuseLinks, &linkEnd);
+    *target = held ? TreeFileState(held, relative + StrLen(folder), refuseLinks) : TreeFileAbsent;
+    if (*target == TreeFileLinked)
+        linkEnd = StrLen(relative);
+    if (linkEnd != 0)
+        KeepLink(installing, relative, linkEnd);
+    return *target == TreeFileLinked ? nullptr : held;
+}
+
+// One try at the file, `relative` to the host. A run with rights that
+// failed looks at the way again: a folder swapped for a link after it was
+// held shows only then, and is named in the log.
+static int TryFile(Installing& installing, const char* relative, const unsigned char* start,
+                   const unsigned char* end, int* held)
+{
+    char* folder = StrWorkPosition();
+    StrPathPart(relative, folder);
+    StrSkipTerminator();
+    TreeFileFound target = TreeFileAbsent;
+    HANDLE way = HoldWay(installing, folder, relative, &target);
+    // Windows refuses to move over a read-only file and Wine does not: the
+    // rule is kept here, so that what the user protected stays protected.
+    int replaceable = target == TreeFileAbsent || target == TreeFilePlain;
+    *held = 0;
+    int written = way && ReplaceTarget(way, relative + StrLen(folder), replaceable, start, end, held);
+    if (!written && !*held && replaceable && way && InstallationRefusesLinks(installing.order.run))
+        HoldWay(installing, folder, relative, &target);
+    StrRewind(folder);
+    return written;
 }
 
 // A target held open by another program is tried again for as long as the
-// user, having closed it there, asks for it; `path` is under the write
-// root, `name` is the log's.
-static int InstallFile(Installing& installing, const char* path, const char* name, const unsigned char* start,
+// user, having closed it there, asks for it; `name` is the log's. The way
+// is held again for each try: the question may wait long.
+static int InstallFile(Installing& installing, const char* relative, const char* name, const unsigned char* start,
                        const unsigned char* end)
 {
-    // The way is checked again for each try: the question may wait long.
     int held = 0;
-    int written = WayIsSafe(installing, path) && ReplaceTarget(path, start, end, &held);
-    while (!written && held && AskAgainForHeldFile(installing, path, name)) {
-        held = 0;
-        written = WayIsSafe(installing, path) && ReplaceTarget(path, start, end, &held);
-    }
+    int written = TryFile(installing, relative, start, end, &held);
+    while (!written && held && AskAgainForHeldFile(installing, relative, name))
+        written = TryFile(installing, relative, start, end, &held);
     if (!written)
         installing.filesNotWritten++;
     return written;
@@ -299,9 +298,7 @@ static void InstallHelp(Installing& installing, int linesBefore)
     const InstallationOrder& order = installing.order;
     const unsigned char* start = order.language == LanguageFrench ? HelpFrenchStart : HelpEnglishStart;
     const unsigned char* end = order.language == LanguageFrench ? HelpEnglishStart : LibraryFileStart;
-    char* path = JoinArgument(installing.writeRoot, HelpName);
-    int written = InstallFile(installing, path, HelpName, start, end);
-    StrRewind(path);
+    int written = InstallFile(installing, HelpName, HelpName, start, end);
     Advance(installing, linesBefore);
     char* heading = JoinArgument(order.host, " . . .");
     int lines = LogLine(*order.log, heading);
@@ -316,21 +313,14 @@ static void InstallItem(Installing& installing, const char* target, const unsign
 {
     if (!installing.going)
         return;
-    char* path = JoinArgument(installing.writeRoot, target);
-    int written = InstallFile(installing, path, target, start, end);
-    StrRewind(path);
+    int written = InstallFile(installing, target, target, start, end);
     Advance(installing, LogFile(installing, written, target));
 }
 
 static void InstallExample(Installing& installing, const ExampleEntry& entry, const unsigned char* bytes)
 {
     char* relative = JoinArgument("Examples\\Quillfern", entry.Name);
-    char* folder = StrWorkPosition();
-    StrPathPart(relative, folder);
-    StrSkipTerminator();
-    CreateFolder(installing.writeRoot, folder);
-    char* path = JoinArgument(installing.writeRoot, relative);
-    int written = InstallFile(installing, path, entry.Name, bytes, bytes + entry.Size);
+    int written = InstallFile(installing, relative, entry.Name, bytes, bytes + entry.Size);
     StrRewind(relative);
     Advance(installing, LogFile(installing, written, entry.Name));
 }
@@ -351,29 +341,30 @@ static void InstallExamples(Installing& installing)
     }
 }
 
-// A process with rights takes the host folder at its final path, held: a
-// folder reached through a link (a moved installation) still installs, into
-// the folder itself. The log names the folder as found.
-static void ChooseWriteRoot(Installing& installing)
+// The host folder, opened once and held: a folder reached through a link
+// (a moved installation) installs into the folder itself; the log names it
+// as found. A run with rights checks PureBasic.exe through that handle: the
+// folder checked before may have been swapped since. The copy with rights
+// never reaches for a network folder: that would hand the administrator's
+// credentials to its server.
+static HANDLE HoldHost(const InstallationOrder& order)
 {
-    const char* host = installing.order.host;
-    char* root = StrWorkPosition();
-    if (!TreeRefusesLinks() || !TreeFinalFolder(host, root))
-        StrMid(host, 1, StrLen(host), root);
-    StrAssign(&installing.writeRoot, root);
+    if (order.run == RunForFirstCopy && FileIsOnNetwork(order.host))
+        return nullptr;
+    HANDLE root = TreeHoldRoot(order.host);
+    TreeFileFound program = root && InstallationRefusesLinks(order.run) ? TreeFileState(root, HostProgramName, 1)
+                                                                          : TreeFilePlain;
+    return program == TreeFilePlain || program == TreeFileReadOnly ? root : nullptr;
 }
 
 InstallationOutcome InstallHere(const InstallationOrder& order)
 {
-    Installing installing = {order, nullptr, nullptr, 0, 1};
-    ChooseWriteRoot(installing);
-    CreateHostFolders(installing.writeRoot);
+    Installing installing = {order, HoldHost(order), nullptr, 0, 1};
     InstallHelp(installing, LogLine(*order.log, SeparatorLine));
     InstallItem(installing, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
     InstallItem(installing, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
     InstallExamples(installing);
     TreeRelease();
-    StrFree(installing.writeRoot);
     StrFree(installing.linkName);
     return {InstallationDone, installing.filesNotWritten, 0, 0};
 }

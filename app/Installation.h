@@ -3,11 +3,27 @@
 // logged line by line to the sinks its order names.
 #include "LogSink.h"
 
+// What kind of run installs: decided once, at its start, from its token and
+// how it was started. It decides how folders and files are reached.
+enum InstallationRun : unsigned char {
+    RunMayAsk,              // limited, where the system elevates: it may start a copy with rights
+    RunWithoutRights,       // no elevation on this system: it writes only where its user may
+    RunWithRights,          // elevated from the start, or the system's account: through no link
+    RunForFirstCopy,        // the copy started with rights: through no link, and never on the network
+};
+
+// 1 for a run that writes through no link (a standard user could have made it).
+inline int InstallationRefusesLinks(InstallationRun run)
+{
+    return run == RunWithRights || run == RunForFirstCopy;
+}
+
 // What to install where, and where its log goes.
 struct InstallationOrder {
     unsigned char language;     // LanguageFrench or LanguageEnglish (Texts.h)
     const char* host;           // a PureBasic folder, absolute, ending in a backslash
     const LogSinks* log;
+    InstallationRun run;
 };
 
 // How an installation ended, here or through the copy with rights.
@@ -40,8 +56,10 @@ constexpr int HostWriteFailed = 2;      // refused otherwise (a read-only medium
 int InstallationCanWrite(const char* host);
 // Creates the folders and writes the files, each kept exactly as it was
 // when it cannot be written; stops after a file when the log's reader is
-// gone. A process with administrator rights writes into the host folder's
-// final path and through no link below it: a file that a link leads to is
-// reported, not written. The log's end is the caller's (LogEnd), once it
-// knows the result.
+// gone. The host folder is opened once and held, and everything below it
+// is reached one name at a time from the folders held. A run with rights
+// writes only where the held host holds PureBasic.exe, through no link
+// below it: a file that a link leads to is reported, not written. The copy
+// with rights writes nothing into a network folder. The log's end is the
+// caller's (LogEnd), once it knows the result.
 InstallationOutcome InstallHere(const InstallationOrder& order);

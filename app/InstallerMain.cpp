@@ -18,6 +18,7 @@
 #include "payload/Payload.h"
 #include "runtime/Req.h"
 #include "runtime/Rt.h"
+#include "runtime/RtToken.h"
 #include "runtime/Str.h"
 
 // What one run works with, handed down from InstallerMain.
@@ -26,6 +27,7 @@ struct Run {
     // empty when it names no path), which stands in for the registered one;
     // null when none was named.
     const char* named;
+    InstallationRun kind;
     LogSinks log;
     unsigned char language;     // chosen in the window, or given to a silent run
     int quitRequested;
@@ -105,7 +107,7 @@ static void ShowOutcome(unsigned char language, const InstallationOutcome& outco
 // the result.
 static InstallationOutcome InstallWhereAllowed(const InstallationOrder& order, HWND owner)
 {
-    InstallationOutcome outcome = !RelaunchCanAsk() || InstallationCanWrite(order.host) != HostWriteDenied
+    InstallationOutcome outcome = order.run != RunMayAsk || InstallationCanWrite(order.host) != HostWriteDenied
         ? InstallHere(order)
         : RelaunchInstall(order, owner);
     LogEnd(*order.log, order.language, InstallationExitCode(outcome), outcome.filesNotWritten);
@@ -127,7 +129,7 @@ static void Install(Run& run)
         LogEnd(run.log, run.language, ExitNoHost, 0);
         FinalCleanup(run);
     }
-    InstallationOutcome outcome = InstallWhereAllowed({run.language, host, &run.log}, WinHandle(MainWindow));
+    InstallationOutcome outcome = InstallWhereAllowed({run.language, host, &run.log, run.kind}, WinHandle(MainWindow));
     StrFree(host);
     CtlDisable(CancelButton, 0);
     ShowOutcome(run.language, outcome);
@@ -293,7 +295,7 @@ static void OpenLogFile(const CommandLine& line, Run& run)
     char* path = CommandLineLogFile(line);
     if (!path)
         return;
-    if (StrLen(path) == 0 || !LogFileOpen(path))
+    if (StrLen(path) == 0 || !LogFileOpen(path, InstallationRefusesLinks(run.kind)))
         RefuseLogFile(line, run, path);
     StrFree(path);
     LogAddSink(&run.log, LogFileSink());
@@ -306,7 +308,7 @@ static void OpenLogFile(const CommandLine& line, Run& run)
     char* host = HostChoiceWithoutWindow(run.named);
     if (StrLen(host) == 0)
         FinalCleanup(run, ExitNoHost);
-    FinalCleanup(run, InstallationExitCode(InstallWhereAllowed({run.language, host, &run.log}, nullptr)));
+    FinalCleanup(run, InstallationExitCode(InstallWhereAllowed({run.language, host, &run.log, run.kind}, nullptr)));
 }
 
 // The copy started with rights by a first copy: it installs what that copy
@@ -322,16 +324,29 @@ static void OpenLogFile(const CommandLine& line, Run& run)
     if (!ChannelOpen(line.channel, ChannelNameLength))
         EndProgram(ExitAlreadyRunning);
     LogAddSink(&run.log, ChannelLogSink());
-    char* host = HostChoiceWithoutWindow(run.named);
+    char* host = HostChoiceForCopy(run.named);
     if (StrLen(host) == 0) {
         ChannelClose();
         FinalCleanup(run, ExitNoHost);
     }
-    InstallationOutcome outcome = InstallHere({run.language, host, &run.log});
+    InstallationOutcome outcome = InstallHere({run.language, host, &run.log, run.kind});
     unsigned exitCode = InstallationExitCode(outcome);
     LogEnd(run.log, run.language, exitCode, outcome.filesNotWritten);
     ChannelClose();
     FinalCleanup(run, exitCode);
+}
+
+// Decided once, here, and passed down with the order: how the run reaches
+// its folders and files, and whether it may ask for rights. The copy
+// started for rights is one whatever its token says.
+static InstallationRun RunKind(const CommandLine& line)
+{
+    if (line.channel)
+        return RunForFirstCopy;
+    RtRights rights = RtOwnRights();
+    if (rights == RtRightsFull)
+        return RunWithRights;
+    return rights == RtRightsLimited ? RunMayAsk : RunWithoutRights;
 }
 
 void InstallerMain()
@@ -345,7 +360,11 @@ void InstallerMain()
     if (!PayloadIsIntact())
         RefuseDamagedCopy(line.silent);
     char* named = CommandLineFolder(line);
-    Run run = {named, {}, DisplayLanguage(), 0};
+    Run run = {named, RunKind(line), {}, DisplayLanguage(), 0};
+    // Junctions made by other accounts than administrators are then refused
+    // by Windows itself, for every call of the process.
+    if (InstallationRefusesLinks(run.kind))
+        RtGuardRedirection();
     if (line.language != CommandLanguageNone)
         run.language = (unsigned char)line.language;
     if (line.channel)

@@ -3,6 +3,7 @@
 #include "runtime/File.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
+#include "runtime/StrWide.h"
 #include "runtime/Tree.h"
 #include <windows.h>
 
@@ -21,32 +22,36 @@ static int LogFileIsPlain(HANDLE file)
         && information.nNumberOfLinks <= 1;
 }
 
-// A run with rights writes the log only where the name leads without a link
-// (a junction in a folder a user may change would send it anywhere): the
-// folder is checked before the file is made in it, the file once open.
-static int LogFileWayIsPlain(const char* path)
+// The file is made relative to its folder, held meanwhile: a run with
+// rights takes the folder only where it is reached through no link (a
+// junction in a folder a user may change would send the log anywhere), and
+// no file that the system followed elsewhere. A file it made and then
+// refused is removed through its own handle; one that was there is left
+// as it was.
+int LogFileOpen(const char* path, int refuseLinks)
 {
-    char* folder = StrWorkPosition();
-    StrPathPart(path, folder);
-    StrSkipTerminator();
-    int plain = TreeFolderIsPlain(folder);
-    StrRewind(folder);
-    return plain;
-}
-
-int LogFileOpen(const char* path)
-{
-    int refusesLinks = TreeRefusesLinks();
-    if (refusesLinks && !LogFileWayIsPlain(path))
-        return 0;
+    // Its full path first: "/" and ".." are the Win32 functions' to resolve.
     wchar_t* wide = FileWidePath(path);
-    HANDLE file = wide ? CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
-                       : INVALID_HANDLE_VALUE;
-    RtFree(wide);
-    if (file == INVALID_HANDLE_VALUE)
+    if (!wide)
         return 0;
-    if (!LogFileIsPlain(file) || (refusesLinks && !TreeReachedPlainly(file, path)) || !SetEndOfFile(file)) {
+    char* full = StrWorkPosition();
+    StrFromWide(wide, full);
+    RtFree(wide);
+    StrSkipTerminator();
+    char* folder = StrWorkPosition();
+    StrPathPart(full, folder);
+    StrSkipTerminator();
+    HANDLE held = TreeOpenFolder(folder, refuseLinks);
+    int created = 0;
+    HANDLE file = held ? TreeOpenOrCreateFile(held, full + StrLen(folder), refuseLinks, &created) : nullptr;
+    StrRewind(full);
+    if (held)
+        CloseHandle(held);
+    if (!file)
+        return 0;
+    if (!LogFileIsPlain(file) || !SetEndOfFile(file)) {
+        if (created)
+            TreeDeleteOpen(file);
         CloseHandle(file);
         return 0;
     }

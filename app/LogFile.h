@@ -8,7 +8,8 @@
 // Creates the file, or empties it when there is one; 0 when it cannot be
 // had, or when it is a link or has other names (a standard user could have
 // made it point at a file of an administrator's), left as it was.
-int LogFileOpen(const char* path);
+// A run with rights (`refuseLinks`) reaches it through no link.
+int LogFileOpen(const char* path, int refuseLinks);
 LogSink LogFileSink();
 // Ends the file with the exit code line, unless an installation's end has
 // written one, and closes it; nothing without an open file.

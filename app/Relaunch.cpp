@@ -3,7 +3,6 @@
 #include "Texts.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
-#include "runtime/RtToken.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
 
@@ -35,13 +34,6 @@ void RelaunchLetGoProgram()
     if (RelaunchProgramFile != INVALID_HANDLE_VALUE)
         CloseHandle(RelaunchProgramFile);
     RelaunchProgramFile = INVALID_HANDLE_VALUE;
-}
-
-int RelaunchCanAsk()
-{
-    TOKEN_ELEVATION elevation = {};
-    // Before Windows Vista there is no elevation to ask for: the query fails.
-    return RtOwnToken(TokenElevation, &elevation, sizeof elevation) > 0 && !elevation.TokenIsElevated;
 }
 
 // The path as the copy will see it, in a new heap block: a mapped drive's

@@ -12,9 +12,6 @@
 // its place meanwhile. Without the hold no copy is started.
 void RelaunchHoldProgram();
 void RelaunchLetGoProgram();
-// 1 when asking could give this process more rights: it is not elevated, on
-// a system that elevates (Windows Vista on).
-int RelaunchCanAsk();
 // Asks the system to start this program with rights (the runas verb; the
 // system shows its consent prompt, over `owner` when given) to install the
 // order's language into its host folder, and replays the copy's log into

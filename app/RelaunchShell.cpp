@@ -4,19 +4,11 @@
 // RelaunchExecute.
 #include "Relaunch.h"
 #include "runtime/Rt.h"
-
-using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
-using UniversalNameFunction = DWORD(WINAPI*)(LPCWSTR, DWORD, LPVOID, LPDWORD);
-
-static void (*RelaunchFunction(const wchar_t* library, const char* name))()
-{
-    HMODULE module = RtLoadSystemDll(library);
-    return module ? (void (*)())GetProcAddress(module, name) : nullptr;
-}
+#include "runtime/RtCalls.h"
 
 BOOL RelaunchExecute(SHELLEXECUTEINFOW* info)
 {
-    auto shellExecuteEx = (ShellExecuteExFunction)RelaunchFunction(L"shell32.dll", "ShellExecuteExW");
+    auto shellExecuteEx = RtShellExecuteExW();
     if (!shellExecuteEx) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return FALSE;
@@ -32,7 +24,7 @@ wchar_t* RelaunchUniversalPath(const wchar_t* path)
     const wchar_t root[] = {path[0], L':', L'\\', 0};
     if (GetDriveTypeW(root) != DRIVE_REMOTE)
         return nullptr;
-    auto universalName = (UniversalNameFunction)RelaunchFunction(L"mpr.dll", "WNetGetUniversalNameW");
+    auto universalName = RtWNetGetUniversalNameW();
     DWORD size = RtPathCapacity * sizeof(wchar_t) + sizeof(UNIVERSAL_NAME_INFOW);
     auto* info = (UNIVERSAL_NAME_INFOW*)RtAllocUnzeroed(size);
     if (!universalName || !info || universalName(path, UNIVERSAL_NAME_INFO_LEVEL, info, &size) != NO_ERROR) {

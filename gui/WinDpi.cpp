@@ -6,11 +6,10 @@
 #include "Fnt.h"
 #include "WinState.h"
 #include "runtime/Rt.h"
+#include "runtime/RtCalls.h"
 
 // MDT_EFFECTIVE_DPI: the scale the user chose for the monitor.
 constexpr int WinEffectiveDpi = 0;
-using WinGetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-using WinAdjustForDpiFunction = decltype(&AdjustWindowRectExForDpi);
 
 // A scale outside these is no display's: from 25 % to 1000 %.
 constexpr int WinLowestDpi = WinLayoutDpi / 4;
@@ -20,15 +19,10 @@ constexpr int WinHighestDpi = WinLayoutDpi * 10;
 // aware of each monitor's scale with the system's. 0 where it is missing.
 static int WinMonitorDpi(POINT at)
 {
-    HMODULE shcore = RtLoadSystemDll(L"shcore.dll");
-    if (!shcore)
-        return 0;
-    auto getDpiForMonitor = (WinGetDpiForMonitorFunction)(void (*)())GetProcAddress(shcore, "GetDpiForMonitor");
+    auto getDpiForMonitor = RtGetDpiForMonitor();
     UINT x = 0, y = 0;
     HMONITOR monitor = MonitorFromPoint(at, MONITOR_DEFAULTTOPRIMARY);
-    int dpi = getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, WinEffectiveDpi, &x, &y)) ? (int)y : 0;
-    FreeLibrary(shcore);
-    return dpi;
+    return getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, WinEffectiveDpi, &x, &y)) ? (int)y : 0;
 }
 
 static int WinPlausibleDpi(int dpi)
@@ -68,8 +62,7 @@ int WinScale(int length)
 // the system's, which is then the only one.
 void WinAdjustForFrame(RECT* rect, DWORD style)
 {
-    FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
-    auto adjustForDpi = (WinAdjustForDpiFunction)(void (*)())found;
+    auto adjustForDpi = RtAdjustWindowRectExForDpi();
     if (adjustForDpi && adjustForDpi(rect, style, FALSE, 0, (UINT)WinDpi()))
         return;
     AdjustWindowRect(rect, style, FALSE);

@@ -61,16 +61,23 @@ static int FileWritePending()
     return FileCurrent && WriteFile(FileCurrent, FilePending, count, &written, nullptr) && written == count;
 }
 
-static HANDLE FileMake(int number, const char* name, DWORD disposition, DWORD flags)
+HANDLE FileTake(int number, HANDLE file)
 {
     FileWritePending();
     FileCurrent = nullptr;
-    if (number < 0 || !RtTableReserve((void**)&FileTable, &FileCount, number, FileTableStep, sizeof(HANDLE)))
+    if (number < 0 || !RtTableReserve((void**)&FileTable, &FileCount, number, FileTableStep, sizeof(HANDLE))) {
+        if (file)
+            CloseHandle(file);
         return nullptr;
-    HANDLE file = FileOpen(name, GENERIC_WRITE, disposition, flags);
+    }
     FileTable[number] = file;
     FileCurrent = file;
     return file;
+}
+
+static HANDLE FileMake(int number, const char* name, DWORD disposition, DWORD flags)
+{
+    return FileTake(number, FileOpen(name, GENERIC_WRITE, disposition, flags));
 }
 
 HANDLE FileCreate(int number, const char* name)
@@ -169,6 +176,12 @@ static int FileReadMatches(HANDLE file, const unsigned char* start, const unsign
             return 0;
         start += got;
     }
+}
+
+int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
+{
+    LARGE_INTEGER origin = {};
+    return SetFilePointerEx(file, origin, nullptr, FILE_BEGIN) && FileReadMatches(file, start, end);
 }
 
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end)

@@ -12,6 +12,10 @@ HANDLE FileCreate(int number, const char* name);
 // The same for a file that must be new: 0 when the name is taken, by a file,
 // a folder or a link (which is never followed).
 HANDLE FileCreateNew(int number, const char* name);
+// Makes a file opened elsewhere (Tree.h) the current file under the number,
+// as FileCreate does one it opens; FileClose closes it. 0, the file closed,
+// when the table cannot hold it.
+HANDLE FileTake(int number, HANDLE file);
 // Writes the low 8 bits to the current file. A failure to hand buffered
 // bytes to the system shows here or in FileFlush.
 int FileWriteByte(int value);
@@ -24,6 +28,8 @@ int FileCapacity();                    // entries in the file table
 int FileDelete(const char* name);
 // 1 when the file holds exactly the bytes from start up to end.
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end);
+// The same, read through the open file from its start (opened for reading).
+int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end);
 // 1 when the name is that of a file (not a folder).
 int FileExists(const char* name);
 // 1 when the file exists and is marked read-only.
@@ -33,6 +39,10 @@ int FileIsReadOnly(const char* name);
 // "\\?\" when it is too long for the plain one. A new heap block that the
 // caller frees with RtFree; null when the name has no such path.
 wchar_t* FileWidePath(const char* name);
+// 1 when the name is that of a network folder or file: a server's path
+// ("\\server\share", "\\?\UNC\..."), or a network drive's. Nothing
+// is asked of the server.
+int FileIsOnNetwork(const char* name);
 // Moves a file over another in one step, replacing it, written through to
 // the disk; the target stays as it was when the move fails. Relative names
 // are taken relative to the program's folder. When given, *held tells

@@ -52,3 +52,17 @@ wchar_t* FileWidePath(const char* name)
     FileMoveToStart(block, length);
     return block;
 }
+
+int FileIsOnNetwork(const char* name)
+{
+    // "\\?\C:\" and "\\.\C:\" are the long and device forms of a drive.
+    int prefixed = name[0] == '\\' && name[1] == '\\';
+    if (prefixed && (name[2] == '?' || name[2] == '.') && name[3] == '\\' && name[4] && name[5] == ':')
+        name += 4;
+    else if (prefixed)
+        return 1;
+    if (!name[0] || name[1] != ':')
+        return 0;
+    const wchar_t root[] = {(wchar_t)(unsigned char)name[0], L':', L'\\', 0};
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+}

@@ -1,20 +1,16 @@
 #include "Holder.h"
 #include "File.h"
 #include "Rt.h"
+#include "RtCalls.h"
 #include "Str.h"
 #include "StrWide.h"
 #include <restartmanager.h>
 
-using RmStartSessionFunction = decltype(&RmStartSession);
-using RmRegisterResourcesFunction = decltype(&RmRegisterResources);
-using RmGetListFunction = decltype(&RmGetList);
-using RmEndSessionFunction = decltype(&RmEndSession);
-
 struct HolderApi {
-    RmStartSessionFunction startSession;
-    RmRegisterResourcesFunction registerResources;
-    RmGetListFunction getList;
-    RmEndSessionFunction endSession;
+    decltype(&RmStartSession) startSession;
+    decltype(&RmRegisterResources) registerResources;
+    decltype(&RmGetList) getList;
+    decltype(&RmEndSession) endSession;
 };
 
 // More holders than this for one file are not listed: the file is then
@@ -23,18 +19,13 @@ constexpr UINT HolderMostListed = 32;
 // Room for holders that come between the count and the list.
 constexpr UINT HolderSpareRoom = 4;
 
-static void (*HolderFunction(HMODULE module, const char* name))()
-{
-    return (void (*)())GetProcAddress(module, name);
-}
-
 // 1 when every function is there.
-static int HolderLoad(HMODULE module, HolderApi& api)
+static int HolderLoad(HolderApi& api)
 {
-    api.startSession = (RmStartSessionFunction)HolderFunction(module, "RmStartSession");
-    api.registerResources = (RmRegisterResourcesFunction)HolderFunction(module, "RmRegisterResources");
-    api.getList = (RmGetListFunction)HolderFunction(module, "RmGetList");
-    api.endSession = (RmEndSessionFunction)HolderFunction(module, "RmEndSession");
+    api.startSession = RtRmStartSession();
+    api.registerResources = RtRmRegisterResources();
+    api.getList = RtRmGetList();
+    api.endSession = RtRmEndSession();
     return api.startSession && api.registerResources && api.getList && api.endSession;
 }
 
@@ -138,11 +129,8 @@ int HolderNames(const char* path, char* resultStart)
     StrRewind(resultStart);
     StrAppend("");
     wchar_t* widePath = FileWidePath(path);
-    HMODULE module = widePath ? RtLoadSystemDll(L"rstrtmgr.dll") : nullptr;
     HolderApi api = {};
-    int named = module && HolderLoad(module, api) ? HolderAsk(api, widePath) : 0;
-    if (module)
-        FreeLibrary(module);
+    int named = widePath && HolderLoad(api) ? HolderAsk(api, widePath) : 0;
     RtFree(widePath);
     return named;
 }

@@ -23,6 +23,10 @@ void RtInstallFaultHandler();
 // Restricts the DLL search of the whole process to the system folder; the
 // first thing the process does.
 void RtRestrictDllSearch();
+// Has Windows refuse, for every call of the process, to follow a junction
+// that an account other than an administrator's made (RedirectionGuard,
+// Windows 10 on; elsewhere nothing is done).
+void RtGuardRedirection();
 // Loads a DLL by its full path in the system folder, its own imports looked
 // for there alone where the system can (there first elsewhere); null when it
 // cannot be loaded.

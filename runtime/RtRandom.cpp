@@ -1,4 +1,5 @@
 #include "Rt.h"
+#include "RtCalls.h"
 
 // The system's generator, looked up when first used in a library of the
 // system folder: advapi32's RtlGenRandom (SystemFunction036), imported,
@@ -6,37 +7,18 @@
 // no KnownDLL: it is looked for beside the program first, before a line of
 // the program runs. ProcessPrng (Windows 10 on) is what BCryptGenRandom
 // calls; BCryptGenRandom is there from Windows Vista on.
-using ProcessPrngFunction = BOOL(WINAPI*)(PBYTE, SIZE_T);
-using GenRandomFunction = LONG(WINAPI*)(void*, PUCHAR, ULONG, ULONG);
-
 // BCryptGenRandom's flag for the system's preferred generator, without an
 // algorithm handle.
 constexpr ULONG RtPreferredGenerator = 0x00000002;
 
-static ProcessPrngFunction RtProcessPrng;
-static GenRandomFunction RtGenRandom;
-static int RtRandomLookedUp;
-
-static void RtLookUpRandom()
-{
-    RtRandomLookedUp = 1;
-    HMODULE primitives = RtLoadSystemDll(L"bcryptprimitives.dll");
-    if (primitives)
-        RtProcessPrng = (ProcessPrngFunction)(void (*)())GetProcAddress(primitives, "ProcessPrng");
-    if (RtProcessPrng)
-        return;
-    HMODULE bcrypt = RtLoadSystemDll(L"bcrypt.dll");
-    if (bcrypt)
-        RtGenRandom = (GenRandomFunction)(void (*)())GetProcAddress(bcrypt, "BCryptGenRandom");
-}
-
+// bcrypt.dll is loaded only where ProcessPrng is missing.
 static int RtRandomBytes(unsigned char* bytes, ULONG count)
 {
-    if (!RtRandomLookedUp)
-        RtLookUpRandom();
-    if (RtProcessPrng)
-        return RtProcessPrng(bytes, count) ? 1 : 0;
-    return RtGenRandom && RtGenRandom(nullptr, bytes, count, RtPreferredGenerator) == 0 ? 1 : 0;
+    auto processPrng = RtProcessPrng();
+    if (processPrng)
+        return processPrng(bytes, count) ? 1 : 0;
+    auto genRandom = RtBCryptGenRandom();
+    return genRandom && genRandom(nullptr, bytes, count, RtPreferredGenerator) == 0 ? 1 : 0;
 }
 
 // Bytes that cannot be predicted, not a sequence seeded from the clock.

@@ -10,3 +10,17 @@ int RtOwnToken(TOKEN_INFORMATION_CLASS what, void* into, DWORD size)
     CloseHandle(token);
     return known ? 1 : 0;
 }
+
+RtRights RtOwnRights()
+{
+    TOKEN_ELEVATION elevation = {};
+    int known = RtOwnToken(TokenElevation, &elevation, sizeof elevation);
+    // A token that cannot be read may hold any rights.
+    if (known < 0 || (known > 0 && elevation.TokenIsElevated))
+        return RtRightsFull;
+    RtTokenUser user;
+    if (RtOwnToken(TokenUser, &user, sizeof user) > 0 && IsWellKnownSid(user.user.User.Sid, WinLocalSystemSid))
+        return RtRightsFull;
+    // Before Windows Vista the query fails: there is no elevation to ask for.
+    return known > 0 ? RtRightsLimited : RtRightsPlain;
+}

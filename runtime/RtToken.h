@@ -11,3 +11,12 @@ union RtTokenUser {
     TOKEN_USER user;
     BYTE block[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
 };
+
+// What this process may do, as its token tells: read once, at start, by
+// the program, which passes it down.
+enum RtRights : unsigned char {
+    RtRightsLimited,        // not elevated, where the system elevates: rights can be asked for
+    RtRightsPlain,          // no elevation on this system (before Windows Vista), not the system's account
+    RtRightsFull,           // elevated, the system's own account, or a token that cannot be read
+};
+RtRights RtOwnRights();

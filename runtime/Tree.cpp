@@ -1,44 +1,46 @@
 #include "Tree.h"
 #include "File.h"
 #include "Rt.h"
-#include "RtToken.h"
+#include "RtCalls.h"
 #include "Str.h"
 #include "StrWide.h"
-
-// Functions of Windows Vista on, looked up so that the program still starts
-// on older systems; there, FILE_FLAG_OPEN_REPARSE_POINT alone keeps a link
-// from being followed.
-using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
-using CompareOrdinalFunction = int(WINAPI*)(LPCWSTR, int, LPCWSTR, int, BOOL);
-using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+#include <stddef.h>
 
 constexpr int TreeTableStep = 16;
 // A folder held: listed (so that its sharing counts), its contents open to
 // others, the folder itself neither renamed nor removed meanwhile.
-constexpr DWORD TreeFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+constexpr DWORD TreeFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_TRAVERSE | SYNCHRONIZE;
 constexpr DWORD TreeFolderSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD TreeEverySharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// A new file, as the file service writes it: others may read it, no more.
+constexpr DWORD TreeNewFileAccess = GENERIC_READ | GENERIC_WRITE | DELETE;
+
+// NtCreateFile's dispositions, options and answers (the driver kit's names).
+constexpr ULONG TreeOpenExisting = 1;           // FILE_OPEN
+constexpr ULONG TreeCreateOnly = 2;             // FILE_CREATE
+constexpr ULONG TreeOpenOrCreate = 3;           // FILE_OPEN_IF
+constexpr ULONG TreeFolderOnly = 0x00000001;    // FILE_DIRECTORY_FILE
+constexpr ULONG TreeSynchronous = 0x00000020;   // FILE_SYNCHRONOUS_IO_NONALERT
+constexpr ULONG TreeFileOnly = 0x00000040;      // FILE_NON_DIRECTORY_FILE
+constexpr ULONG TreeLinkItself = 0x00200000;    // FILE_OPEN_REPARSE_POINT
+constexpr ULONG_PTR TreeWasCreated = 2;         // FILE_CREATED
+constexpr LONG TreeAccessDenied = (LONG)0xC0000022;
+constexpr LONG TreeSharingViolation = (LONG)0xC0000043;
+// NtSetInformationFile's classes.
+constexpr int TreeRenameClass = 10;             // FileRenameInformation
+constexpr int TreeDispositionClass = 13;        // FileDispositionInformation
+
+// FILE_RENAME_INFORMATION: the name follows the structure.
+struct TreeRenameInformation {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG fileNameLength;
+    WCHAR fileName[1];
+};
 
 static HANDLE* TreeHeld;
 static int TreeCapacity;
 static int TreeCount;
-
-static void (*TreeFunction(const char* name))()
-{
-    return (void (*)())GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name);
-}
-
-// The account's token: elevated, or the system's own account.
-int TreeRefusesLinks()
-{
-    TOKEN_ELEVATION elevation = {};
-    int known = RtOwnToken(TokenElevation, &elevation, sizeof elevation);
-    // A token that cannot be read may hold any rights.
-    if (known < 0 || (known > 0 && elevation.TokenIsElevated))
-        return 1;
-    RtTokenUser user;
-    return RtOwnToken(TokenUser, &user, sizeof user) > 0 && IsWellKnownSid(user.user.User.Sid, WinLocalSystemSid);
-}
 
 static HANDLE TreeOpen(const wchar_t* path, DWORD access, DWORD sharing, DWORD flags)
 {
@@ -50,7 +52,7 @@ static HANDLE TreeOpen(const wchar_t* path, DWORD access, DWORD sharing, DWORD f
 // cannot tell it.
 static wchar_t* TreeFinalPath(HANDLE handle)
 {
-    auto finalPath = (FinalPathFunction)TreeFunction("GetFinalPathNameByHandleW");
+    auto finalPath = RtGetFinalPathNameByHandleW();
     auto* path = finalPath ? (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t)) : nullptr;
     DWORD length = path ? finalPath(handle, path, RtPathCapacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) : 0;
     if (length == 0 || length >= RtPathCapacity) {
@@ -89,7 +91,7 @@ static int TreeLength(const wchar_t* path)
 // 1 when both name the same entry, whatever their form and letter case.
 static int TreeSamePath(const wchar_t* asked, const wchar_t* found)
 {
-    auto compare = (CompareOrdinalFunction)TreeFunction("CompareStringOrdinal");
+    auto compare = RtCompareStringOrdinal();
     int askedUnc = 0, foundUnc = 0;
     asked = TreePlainForm(asked, &askedUnc);
     found = TreePlainForm(found, &foundUnc);
@@ -128,141 +130,255 @@ static int TreeKeep(HANDLE handle)
     return 1;
 }
 
-int TreeFinalFolder(const char* folder, char* resultStart)
+
+// The status of NtCreateFile for one name (no backslash) below the held
+// folder; *handle is null unless it succeeded.
+static LONG TreeOpenIn(HANDLE folder, const wchar_t* name, DWORD access, DWORD sharing, ULONG disposition,
+                       ULONG options, HANDLE* handle, ULONG_PTR* information = nullptr)
+{
+    *handle = nullptr;
+    auto createFile = RtNtCreateFile();
+    if (!createFile || !folder || !name)
+        return TreeAccessDenied;
+    UNICODE_STRING objectName = {};
+    objectName.Buffer = (PWSTR)name;
+    objectName.Length = (USHORT)(lstrlenW(name) * sizeof(wchar_t));
+    objectName.MaximumLength = objectName.Length;
+    OBJECT_ATTRIBUTES attributes = {};
+    attributes.Length = sizeof attributes;
+    attributes.RootDirectory = folder;
+    attributes.ObjectName = &objectName;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE;
+    IO_STATUS_BLOCK status = {};
+    LONG result = createFile(handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL,
+                             sharing, disposition, options | TreeSynchronous, nullptr, 0);
+    if (result < 0)
+        *handle = nullptr;
+    if (information)
+        *information = status.Information;
+    return result;
+}
+
+// 1 when the child, opened by its name below the folder, is a link, or was
+// followed to somewhere else (Wine follows every link).
+static int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name)
+{
+    wchar_t* folderPath = TreeFinalPath(folder);
+    int length = folderPath ? TreeLength(folderPath) : 0;
+    int nameLength = lstrlenW(name);
+    auto* asked = folderPath ? (wchar_t*)RtAllocUnzeroed((SIZE_T)(length + nameLength + 2) * sizeof(wchar_t)) : nullptr;
+    if (!asked) {
+        RtFree(folderPath);
+        // Where the folder's path cannot be told, its attributes alone.
+        return TreeIsLink(child, L"");
+    }
+    for (int i = 0; i < length; i++)
+        asked[i] = folderPath[i];
+    asked[length] = L'\\';
+    for (int i = 0; i <= nameLength; i++)
+        asked[length + 1 + i] = name[i];
+    int link = TreeIsLink(child, asked);
+    RtFree(asked);
+    RtFree(folderPath);
+    return link;
+}
+
+HANDLE TreeHoldRoot(const char* folder)
 {
     wchar_t* path = FileWidePath(folder);
     HANDLE handle = path ? TreeOpen(path, TreeFolderAccess, TreeFolderSharing, FILE_FLAG_BACKUP_SEMANTICS) : nullptr;
-    if (!handle || !TreeKeep(handle)) {
-        RtFree(path);
-        return 0;
+    RtFree(path);
+    return handle && TreeKeep(handle) ? handle : nullptr;
+}
+
+// The held folder of that name below the parent, or null (*link then 1
+// when it is a link).
+static HANDLE TreeHoldFolder(HANDLE parent, const wchar_t* name, int create, int refuseLinks, int* link)
+{
+    *link = 0;
+    HANDLE folder = nullptr;
+    ULONG options = TreeFolderOnly | (refuseLinks ? TreeLinkItself : 0);
+    TreeOpenIn(parent, name, TreeFolderAccess, TreeFolderSharing, create ? TreeOpenOrCreate : TreeOpenExisting,
+               options, &folder);
+    if (folder && refuseLinks && TreeChildIsLink(parent, folder, name)) {
+        CloseHandle(folder);
+        *link = 1;
+        return nullptr;
     }
-    wchar_t* found = TreeFinalPath(handle);
-    int unc = 0;
-    const wchar_t* plain = TreePlainForm(found ? found : path, &unc);
-    StrMid(unc ? "\\" : "", 1, 1, resultStart);
-    StrFromWide(plain, StrWorkPosition());
-    int length = StrLen(resultStart);
-    if (length > 0 && resultStart[length - 1] != '\\')
-        StrAppend("\\");
-    RtFree(found);
-    RtFree(path);
-    return length > 0;
+    return folder && TreeKeep(folder) ? folder : nullptr;
 }
 
-// 1 when the folder is held and no link, 0 when it cannot be opened, -1
-// when it is a link.
-static int TreeHoldFolder(const char* folder)
+// The part of `relative` from `start` up to `end`, wide, in a new heap block.
+static wchar_t* TreePart(const char* relative, int start, int end)
 {
-    wchar_t* path = FileWidePath(folder);
-    HANDLE handle = path ? TreeOpen(path, TreeFolderAccess, TreeFolderSharing,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT)
-                         : nullptr;
-    int link = handle && TreeIsLink(handle, path);
-    RtFree(path);
-    if (!handle)
-        return 0;
-    if (link) {
-        CloseHandle(handle);
-        return -1;
-    }
-    return TreeKeep(handle);
+    char* part = StrWorkPosition();
+    StrMid(relative, start + 1, end - start, part);
+    wchar_t* wide = StrToWide(part);
+    StrRewind(part);
+    return wide;
 }
 
-// 1 when the file is absent or no link.
-static int TreeFileIsNoLink(const char* file)
-{
-    wchar_t* path = FileWidePath(file);
-    HANDLE handle = path ? TreeOpen(path, FILE_READ_ATTRIBUTES, TreeEverySharing, FILE_FLAG_OPEN_REPARSE_POINT)
-                         : nullptr;
-    int link = handle && TreeIsLink(handle, path);
-    if (handle)
-        CloseHandle(handle);
-    RtFree(path);
-    return !link;
-}
-
-// The root and the first `length` bytes of relative, side by side in the
-// work buffer; the caller rewinds to the returned start.
-static char* TreeJoin(const char* root, const char* relative, int length)
-{
-    char* start = StrWorkPosition();
-    StrAppend(root);
-    StrMid(relative, 1, length, StrWorkPosition());
-    StrSkipTerminator();
-    return start;
-}
-
-int TreeHoldWay(const char* root, const char* relative, int* linkEnd)
+HANDLE TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLinks, int* linkEnd)
 {
     *linkEnd = 0;
-    int held = TreeHoldFolder(root);
-    if (held <= 0) {
-        *linkEnd = held;
-        return 0;
-    }
-    int i = 0;
-    for (; relative[i]; i++) {
-        // An empty part (two backslashes) names no folder of its own.
-        if (relative[i] != '\\' || i == 0 || relative[i - 1] == '\\')
+    HANDLE folder = root;
+    int start = 0;
+    for (int i = 0; folder && relative[i]; i++) {
+        if (relative[i] != '\\')
             continue;
-        char* folder = TreeJoin(root, relative, i + 1);
-        held = TreeHoldFolder(folder);
-        StrRewind(folder);
-        if (held <= 0) {
-            *linkEnd = held < 0 ? i : 0;
-            return 0;
+        // An empty part (two backslashes) names no folder of its own.
+        if (i > start) {
+            wchar_t* name = TreePart(relative, start, i);
+            int link = 0;
+            folder = TreeHoldFolder(folder, name, create, refuseLinks, &link);
+            RtFree(name);
+            if (link)
+                *linkEnd = i;
         }
+        start = i + 1;
     }
-    if (i == 0 || relative[i - 1] == '\\')
-        return 1;
-    char* file = TreeJoin(root, relative, i);
-    int noLink = TreeFileIsNoLink(file);
-    StrRewind(file);
-    if (!noLink)
-        *linkEnd = i;
-    return noLink;
+    return folder;
 }
 
-int TreeFolderIsPlain(const char* folder)
+// A handle for the name below the folder, following no link at the name;
+// with refuseLinks none the system followed elsewhere either.
+static HANDLE TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD sharing, ULONG disposition,
+                         int refuseLinks, ULONG_PTR* information = nullptr)
+{
+    wchar_t* wide = StrToWide(name);
+    HANDLE file = nullptr;
+    TreeOpenIn(folder, wide, access, sharing, disposition, TreeLinkItself, &file, information);
+    if (file && refuseLinks && TreeChildIsLink(folder, file, wide)) {
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+    RtFree(wide);
+    return file;
+}
+
+TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks)
+{
+    HANDLE file = TreeFileIn(folder, name, FILE_READ_ATTRIBUTES, TreeEverySharing, TreeOpenExisting, refuseLinks);
+    if (!file)
+        return TreeFileAbsent;
+    if (file == INVALID_HANDLE_VALUE)
+        return TreeFileLinked;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    int known = GetFileInformationByHandle(file, &information);
+    CloseHandle(file);
+    DWORD attributes = information.dwFileAttributes;
+    if (!known || (refuseLinks && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)))
+        return TreeFileLinked;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return TreeFileFolder;
+    return (attributes & FILE_ATTRIBUTE_READONLY) ? TreeFileReadOnly : TreeFilePlain;
+}
+
+HANDLE TreeOpenFile(HANDLE folder, const char* name, int refuseLinks)
+{
+    HANDLE file = TreeFileIn(folder, name, GENERIC_READ, FILE_SHARE_READ, TreeOpenExisting, refuseLinks);
+    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
+HANDLE TreeCreateFile(HANDLE folder, const char* name)
+{
+    wchar_t* wide = StrToWide(name);
+    HANDLE file = nullptr;
+    TreeOpenIn(folder, wide, TreeNewFileAccess, FILE_SHARE_READ, TreeCreateOnly, TreeFileOnly | TreeLinkItself, &file);
+    RtFree(wide);
+    return file;
+}
+
+HANDLE TreeOpenOrCreateFile(HANDLE folder, const char* name, int refuseLinks, int* created)
+{
+    ULONG_PTR information = 0;
+    wchar_t* wide = StrToWide(name);
+    HANDLE file = nullptr;
+    TreeOpenIn(folder, wide, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, TreeOpenOrCreate,
+               TreeFileOnly | TreeLinkItself, &file, &information);
+    *created = file && information == TreeWasCreated;
+    if (file && refuseLinks && TreeChildIsLink(folder, file, wide)) {
+        if (*created)
+            TreeDeleteOpen(file);
+        CloseHandle(file);
+        file = nullptr;
+    }
+    RtFree(wide);
+    return file;
+}
+
+// A move over a file that another program holds open is refused with
+// "access denied" (so Wine answers; a sharing violation is taken too), as a
+// move over a folder or without rights is: only an open of the target
+// itself for what a replacement needs (writing and deleting, every sharing
+// allowed) tells them apart, by a sharing violation.
+static int TreeHeldOpen(HANDLE folder, const wchar_t* name, LONG renameStatus)
+{
+    if (renameStatus != TreeAccessDenied && renameStatus != TreeSharingViolation)
+        return 0;
+    HANDLE file = nullptr;
+    LONG status = TreeOpenIn(folder, name, FILE_WRITE_DATA | DELETE, TreeEverySharing, TreeOpenExisting,
+                             TreeFileOnly | TreeLinkItself, &file);
+    if (file)
+        CloseHandle(file);
+    return status == TreeSharingViolation;
+}
+
+int TreeRename(HANDLE file, HANDLE folder, const char* name, int* held)
+{
+    wchar_t* wide = StrToWide(name);
+    ULONG nameBytes = wide ? (ULONG)(lstrlenW(wide) * sizeof(wchar_t)) : 0;
+    SIZE_T size = offsetof(TreeRenameInformation, fileName) + nameBytes;
+    auto* rename = wide ? (TreeRenameInformation*)RtAlloc(size) : nullptr;
+    auto setInformation = RtNtSetInformationFile();
+    LONG status = TreeAccessDenied;
+    if (rename && setInformation) {
+        rename->replaceIfExists = TRUE;
+        rename->rootDirectory = folder;
+        rename->fileNameLength = nameBytes;
+        CopyMemory(rename->fileName, wide, nameBytes);
+        IO_STATUS_BLOCK io = {};
+        status = setInformation(file, &io, rename, (ULONG)size, TreeRenameClass);
+    }
+    if (held)
+        *held = status < 0 && wide && TreeHeldOpen(folder, wide, status);
+    RtFree(rename);
+    RtFree(wide);
+    return status >= 0;
+}
+
+int TreeDeleteOpen(HANDLE file)
+{
+    auto setInformation = RtNtSetInformationFile();
+    BOOLEAN remove = TRUE;
+    IO_STATUS_BLOCK io = {};
+    return setInformation && setInformation(file, &io, &remove, sizeof remove, TreeDispositionClass) >= 0;
+}
+
+int TreeRemoveFile(HANDLE folder, const char* name)
+{
+    HANDLE file = TreeFileIn(folder, name, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, TreeOpenExisting, 1);
+    if (!file || file == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    int removable = GetFileInformationByHandle(file, &information)
+        && !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    int removed = removable && TreeDeleteOpen(file);
+    CloseHandle(file);
+    return removed;
+}
+
+HANDLE TreeOpenFolder(const char* folder, int refuseLinks)
 {
     wchar_t* path = FileWidePath(folder);
-    HANDLE handle = path ? TreeOpen(path, FILE_READ_ATTRIBUTES, TreeEverySharing,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT)
-                         : nullptr;
-    int plain = handle && !TreeIsLink(handle, path);
-    if (handle)
+    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (refuseLinks ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    HANDLE handle = path ? TreeOpen(path, TreeFolderAccess, TreeFolderSharing, flags) : nullptr;
+    if (handle && refuseLinks && TreeIsLink(handle, path)) {
         CloseHandle(handle);
+        handle = nullptr;
+    }
     RtFree(path);
-    return plain;
-}
-
-int TreeReachedPlainly(HANDLE handle, const char* path)
-{
-    wchar_t* wide = FileWidePath(path);
-    int plain = wide && !TreeIsLink(handle, wide);
-    RtFree(wide);
-    return plain;
-}
-
-int TreeRemoveFile(const char* path)
-{
-    wchar_t* wide = FileWidePath(path);
-    // Without backup semantics a folder does not open.
-    HANDLE handle = wide ? TreeOpen(wide, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, FILE_FLAG_OPEN_REPARSE_POINT)
-                         : nullptr;
-    auto setInformation = (SetInformationFunction)TreeFunction("SetFileInformationByHandle");
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    int removable = handle && !TreeIsLink(handle, wide);
-    int removed = removable && setInformation
-        && setInformation(handle, FileDispositionInfo, &disposition, sizeof disposition);
-    if (handle)
-        CloseHandle(handle);
-    // Before Windows Vista: by its name, which the open has just shown to be
-    // no link.
-    if (removable && !setInformation)
-        removed = DeleteFileW(wide) ? 1 : 0;
-    RtFree(wide);
-    return removed;
+    return handle;
 }
 
 void TreeRelease()

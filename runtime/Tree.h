@@ -1,34 +1,58 @@
 #pragma once
-// Folders and files reached through no link: what a process with
-// administrator rights writes under a folder that a standard user may
-// change. Each folder on the way is opened without following a link,
-// refused if it is one, and held without delete sharing until TreeRelease,
-// so that none can be renamed, or swapped for a link, once checked. Names
-// are UTF-8, as the file service takes them.
+// Folders and files reached one name at a time below a folder held open:
+// what a process with administrator rights writes under a folder that a
+// standard user may change. A folder is opened (or made) relative to its
+// held parent and held itself, without delete sharing, until TreeRelease,
+// so that none can be renamed once reached; a file is made, read, renamed
+// and removed relative to its held folder, or through its own handle. No
+// path is resolved again. With `refuseLinks`, no link is followed and none
+// is taken: a folder or file that is one is refused. Names are UTF-8, as
+// the file service takes them.
 #include <windows.h>
 
-// 1 when this process holds administrator rights (an elevated token, or the
-// system's own account): it then writes through no link.
-int TreeRefusesLinks();
-// Opens and holds the folder, following links, and writes its final path
-// (no link left in it, ending in a backslash) at the result start (string
-// protocol); the path as given where the system cannot tell its final one.
-// 0, with nothing written, when the folder cannot be opened.
-int TreeFinalFolder(const char* folder, char* resultStart);
-// Opens and holds the root, ending in a backslash, and each folder of
-// `relative` below it; its last part, unless it ends in a backslash, names
-// a file, checked when it exists and not held. 1 when every folder is held
-// and none of them, nor the file, is a link. Else 0, and *linkEnd is the
-// count of bytes of `relative` up to the end of the first link's name (-1
-// when it is the root), or 0 when a folder could not be opened.
-int TreeHoldWay(const char* root, const char* relative, int* linkEnd);
-// 1 when the folder, opened now, is reached through no link and is none.
-int TreeFolderIsPlain(const char* folder);
-// 1 when the open handle reached what `path` names, through no link and no
-// link itself.
-int TreeReachedPlainly(HANDLE handle, const char* path);
-// Removes the file through a handle of its own, when it is a file and no
-// link (a link is never followed); 1 when removed.
-int TreeRemoveFile(const char* path);
+// Opens and holds the folder at the path, following links (it is where the
+// run was sent: a moved installation reached through a junction is taken
+// at its real place). Null when it cannot be opened.
+HANDLE TreeHoldRoot(const char* folder);
+// Opens and holds each folder of `relative` (parts ending in a backslash)
+// below the held root, one name at a time, each relative to the one
+// before, making those that are missing when `create`. The last folder's
+// handle (the root's when `relative` is empty). Else null, and *linkEnd is
+// the count of bytes of `relative` up to the end of the first link's name,
+// or 0 when a folder could not be opened or made.
+HANDLE TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLinks, int* linkEnd);
+
+// What TreeFileState finds under a name of a held folder.
+enum TreeFileFound {
+    TreeFileAbsent,
+    TreeFilePlain,
+    TreeFileReadOnly,       // a file marked read-only
+    TreeFileFolder,
+    TreeFileLinked,         // a link, with refuseLinks
+};
+TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks);
+// Opens a file of the held folder for reading, following no link: null when
+// it is none, or is a link with refuseLinks.
+HANDLE TreeOpenFile(HANDLE folder, const char* name, int refuseLinks);
+// Makes a new file in the held folder, open for writing, reading and
+// removal; null when the name is taken (by a link too, never followed).
+HANDLE TreeCreateFile(HANDLE folder, const char* name);
+// Opens the file, or makes it when there is none (*created then 1), for
+// writing and removal, never through a link at its name; with refuseLinks
+// one that the system followed to somewhere else is refused (and removed
+// when made). Null when it cannot be had.
+HANDLE TreeOpenOrCreateFile(HANDLE folder, const char* name, int refuseLinks, int* created);
+// Gives the open file the name in the held folder, replacing a file there.
+// When given, *held tells whether it failed because another program has
+// the target open in a way that keeps it from being replaced.
+int TreeRename(HANDLE file, HANDLE folder, const char* name, int* held);
+// Removes the open file (opened with DELETE access); 1 when done.
+int TreeDeleteOpen(HANDLE file);
+// Removes the file of the held folder through a handle of its own, when it
+// is a file and no link (a link is never followed); 1 when removed.
+int TreeRemoveFile(HANDLE folder, const char* name);
+// Opens the folder at the path, not held: with refuseLinks, only when it
+// is reached through no link and is none. The caller closes it.
+HANDLE TreeOpenFolder(const char* folder, int refuseLinks);
 // Lets go of every folder held.
 void TreeRelease();

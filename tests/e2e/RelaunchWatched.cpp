@@ -21,7 +21,18 @@
 // With QUILLFERN_SWAP_LOG naming a file, each new file's creation first
 // tries to rename the folder it goes into, as a user swapping it for a link
 // would, and puts it back: one line at the end of that file, "held" when
-// the rename was refused, else "free".
+// the rename was refused, else "free"; a line "renamed" for each new file
+// renamed over its target through its own handle, relative to a folder
+// handle, by one name (Wine renames by path even then, so a swap cannot show
+// it); and a line "guarded" when the run turns on the system's
+// RedirectionGuard.
+// With QUILLFERN_SWAP_SCRIPT naming a Linux shell script, the run pauses at
+// one step, QUILLFERN_SWAP_STEP, of the file QUILLFERN_SWAP_NAME, runs the
+// script, which swaps a folder from the Linux side (Linux lets a folder that
+// a Windows program holds be renamed or removed), waits until the script has
+// made the file QUILLFERN_SWAP_DONE, and goes on; once a run. The steps: "create"
+// (just before the new file, or the log file, is made in its held folder)
+// and "readback" (just before the new file is read back).
 // With QUILLFERN_CHANNEL_GATE naming an event, the copy waits until it is
 // set before it connects to its first copy's channel, so that another
 // process can try first.
@@ -29,6 +40,7 @@
 // naming an event it waits until the test sets it; with QUILLFERN_COPY_EXIT
 // it ends at once with that code (a crash's, a copy that could not find its
 // folder), sending no result.
+#include "runtime/RtCalls.h"
 #include <windows.h>
 #include <shellapi.h>
 
@@ -37,7 +49,13 @@
 extern "C" BOOL __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info);
 extern "C" int __real__Z20InstallationCanWritePKc(const char* host);
 extern "C" int __real__Z11ChannelOpenPKci(const char* name, int nameLength);
-extern "C" HANDLE __real__Z13FileCreateNewiPKc(int number, const char* name);
+extern "C" HANDLE __real__Z14TreeCreateFilePvPKc(HANDLE folder, const char* name);
+extern "C" HANDLE __real__Z20TreeOpenOrCreateFilePvPKciPi(HANDLE folder, const char* name, int refuseLinks,
+                                                          int* created);
+extern "C" int __real__Z17FileHandleMatchesPvPKhS1_(HANDLE file, const unsigned char* start,
+                                                    const unsigned char* end);
+extern "C" void __real__Z18RtGuardRedirectionv();
+extern "C" void (*__real__Z13RtCallAddress8RtCallId(RtCallId call))();
 
 // Results of the host folder's write test (Installation.h).
 constexpr int HostWriteDenied = 0;
@@ -131,22 +149,122 @@ extern "C" int __wrap__Z11ChannelOpenPKci(const char* name, int nameLength)
     return __real__Z11ChannelOpenPKci(name, nameLength);
 }
 
-extern "C" HANDLE __wrap__Z13FileCreateNewiPKc(int number, const char* name)
+// Tries to rename the held folder aside and back, as a user would.
+static void NoteSwap(HANDLE folder)
 {
     HANDLE log = OpenLog(L"QUILLFERN_SWAP_LOG");
-    wchar_t folder[MAX_PATH], swapped[MAX_PATH + 8];
-    int length = log ? MultiByteToWideChar(CP_UTF8, 0, name, -1, folder, MAX_PATH) : 0;
-    while (length > 0 && folder[length - 1] != L'\\')
-        length--;
-    if (length > 1) {
-        folder[length - 1] = 0;
-        wsprintfW(swapped, L"%s-swap", folder);
-        BOOL moved = MoveFileExW(folder, swapped, 0);
+    wchar_t path[MAX_PATH], swapped[MAX_PATH + 8];
+    DWORD length = log ? GetFinalPathNameByHandleW(folder, path, MAX_PATH, FILE_NAME_NORMALIZED) : 0;
+    if (length > 0 && length < MAX_PATH) {
+        wsprintfW(swapped, L"%s-swap", path);
+        BOOL moved = MoveFileExW(path, swapped, 0);
         if (moved)
-            MoveFileExW(swapped, folder, 0);
+            MoveFileExW(swapped, path, 0);
         WriteUtf8(log, moved ? L"free\n" : L"held\n");
     }
     if (log)
         CloseHandle(log);
-    return __real__Z13FileCreateNewiPKc(number, name);
+}
+
+// The file whose new bytes are being written, its handle and its folder's;
+// the swap's step once done.
+static char Writing[MAX_PATH];
+static HANDLE Created;
+static HANDLE CreatedIn;
+static bool Swapped;
+
+// Runs the swap script when this is its step and file.
+static void SwapAt(const wchar_t* step, const char* name)
+{
+    wchar_t script[MAX_PATH], asked[16], done[MAX_PATH];
+    char file[MAX_PATH];
+    if (Swapped || !GetEnvironmentVariableW(L"QUILLFERN_SWAP_SCRIPT", script, MAX_PATH)
+        || !GetEnvironmentVariableW(L"QUILLFERN_SWAP_STEP", asked, 16) || lstrcmpW(asked, step) != 0
+        || !GetEnvironmentVariableA("QUILLFERN_SWAP_NAME", file, MAX_PATH) || lstrcmpiA(file, name) != 0
+        || !GetEnvironmentVariableW(L"QUILLFERN_SWAP_DONE", done, MAX_PATH))
+        return;
+    Swapped = true;
+    wchar_t line[MAX_PATH + 8];
+    wsprintfW(line, L"sh %s", script);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // Wine's handle of a Linux process does not wait for its end.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < HoldLimitMs; Sleep(1)) {
+        if (GetFileAttributesW(done) != INVALID_FILE_ATTRIBUTES)
+            return;
+    }
+}
+
+extern "C" HANDLE __wrap__Z14TreeCreateFilePvPKc(HANDLE folder, const char* name)
+{
+    NoteSwap(folder);
+    SwapAt(L"create", name);
+    lstrcpynA(Writing, name, MAX_PATH);
+    Created = __real__Z14TreeCreateFilePvPKc(folder, name);
+    CreatedIn = folder;
+    return Created;
+}
+
+extern "C" HANDLE __wrap__Z20TreeOpenOrCreateFilePvPKciPi(HANDLE folder, const char* name, int refuseLinks,
+                                                          int* created)
+{
+    SwapAt(L"create", name);
+    return __real__Z20TreeOpenOrCreateFilePvPKciPi(folder, name, refuseLinks, created);
+}
+
+extern "C" int __wrap__Z17FileHandleMatchesPvPKhS1_(HANDLE file, const unsigned char* start,
+                                                    const unsigned char* end)
+{
+    SwapAt(L"readback", Writing);
+    return __real__Z17FileHandleMatchesPvPKhS1_(file, start, end);
+}
+
+extern "C" void __wrap__Z18RtGuardRedirectionv()
+{
+    HANDLE log = OpenLog(L"QUILLFERN_SWAP_LOG");
+    if (log) {
+        WriteUtf8(log, L"guarded\n");
+        CloseHandle(log);
+    }
+    __real__Z18RtGuardRedirectionv();
+}
+
+// FILE_RENAME_INFORMATION, and its class.
+struct RenameInformation {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG fileNameLength;
+    WCHAR fileName[1];
+};
+constexpr int RenameClass = 10;
+
+static RtTypeNtSetInformationFile RealSetInformation;
+
+static NTSTATUS NTAPI NoteRename(HANDLE file, PIO_STATUS_BLOCK io, PVOID information, ULONG size, int what)
+{
+    auto* rename = (RenameInformation*)information;
+    bool oneName = what == RenameClass;
+    for (ULONG i = 0; oneName && i < rename->fileNameLength / sizeof(WCHAR); i++)
+        oneName = rename->fileName[i] != L'\\';
+    if (oneName && rename->replaceIfExists && file == Created && rename->rootDirectory == CreatedIn) {
+        HANDLE log = OpenLog(L"QUILLFERN_SWAP_LOG");
+        WriteUtf8(log, L"renamed\n");
+        if (log)
+            CloseHandle(log);
+    }
+    return RealSetInformation(file, io, information, size, what);
+}
+
+extern "C" void (*__wrap__Z13RtCallAddress8RtCallId(RtCallId call))()
+{
+    void (*found)() = __real__Z13RtCallAddress8RtCallId(call);
+    if (call != RtCallNtSetInformationFile || !found)
+        return found;
+    RealSetInformation = (RtTypeNtSetInformationFile)found;
+    return (void (*)())NoteRename;
 }

@@ -73,6 +73,55 @@ bool RemoveLink(const std::string& link)
     return RunLinuxUntil("Z:\\bin\\rm", "rm " + UnixPath(link), link, false);
 }
 
+// A second name for the file, made on the Linux side.
+bool MakeHardLink(const std::string& link, const std::string& target)
+{
+    return RunLinuxUntil("Z:\\bin\\ln", "ln " + UnixPath(target) + " " + UnixPath(link), link, true);
+}
+
+// The Linux path of what lies, or will lie, `below` an existing folder.
+std::string UnixBelow(const std::string& folder, const std::string& below)
+{
+    std::string quoted = UnixPath(folder);
+    return quoted.substr(0, quoted.size() - 1) + "/" + below + "\"";
+}
+
+// The watched build pauses at the step of the new file (or log file) of
+// that name, and has the Linux side run the command, which swaps a folder:
+// what an attacker does after every check. The script's last act is to
+// make a file in its own folder.
+std::string SwapFolder;
+
+void NoSwap()
+{
+    for (const char* variable : {"QUILLFERN_SWAP_SCRIPT", "QUILLFERN_SWAP_STEP", "QUILLFERN_SWAP_NAME",
+                                 "QUILLFERN_SWAP_DONE"})
+        SetEnvironmentVariableA(variable, nullptr);
+    if (!SwapFolder.empty())
+        RemoveFolderTree(SwapFolder);
+    SwapFolder.clear();
+}
+
+void SwapAt(const char* step, const char* name, const std::string& command)
+{
+    NoSwap();
+    std::string folder = SwapFolder = MakeTempFolder("swap");
+    std::ofstream(folder + "swap.sh", std::ios::binary) << command << " && touch " << UnixBelow(folder, "done") << "\n";
+    SetEnvironmentVariableA("QUILLFERN_SWAP_SCRIPT", UnixPath(folder + "swap.sh").c_str());
+    SetEnvironmentVariableA("QUILLFERN_SWAP_STEP", step);
+    SetEnvironmentVariableA("QUILLFERN_SWAP_NAME", name);
+    SetEnvironmentVariableA("QUILLFERN_SWAP_DONE", (folder + "done").c_str());
+}
+
+// The folder (`name` below `parent`) moved aside, and in its place a link
+// to `outside`.
+std::string MoveAsideForLink(const std::string& parent, const std::string& name, const std::string& outside)
+{
+    return "mv " + UnixBelow(parent, name) + " " + UnixBelow(parent, name + "-aside") + " && ln -s "
+        + UnixPath(outside) + " " + UnixBelow(parent, name);
+}
+
+
 // The log's line for a file not written through a link.
 std::string LinkLine(const std::string& name, const std::string& link)
 {
@@ -83,6 +132,11 @@ std::string LinkLine(const std::string& name, const std::string& link)
 
 class SilentInstall : public InstallerSession {
 protected:
+    void TearDown() override
+    {
+        NoSwap();
+        InstallerSession::TearDown();
+    }
     // A run that ended by itself with the code, no window ever shown; another
     // code stops the scenario, whose later steps build on this one.
     InstallerRun ExpectSilentEnd(const std::string& arguments, DWORD exitCode, const std::string& outputFile = "",
@@ -361,9 +415,69 @@ TEST_F(SilentInstall, WithRightsNoFolderCanBeSwappedBeforeAFileIsWritten)
     InstallerRun run = ExpectSilentEnd("/S /L=en", 0);
     SetEnvironmentVariableA("QUILLFERN_SWAP_LOG", nullptr);
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
-    EXPECT_EQ(ReadWholeFile(swaps), "held\nheld\nheld\nheld\n") << "a folder could be renamed before its file was written";
+    EXPECT_EQ(ReadWholeFile(swaps), "guarded\nheld\nrenamed\nheld\nrenamed\nheld\nrenamed\nheld\nrenamed\n")
+        << "no RedirectionGuard, a folder that could be renamed before its file was written, or a move by path";
     ExpectHostFiles(host, Language::English, {});
     RemoveFolderTree(swaps.substr(0, swaps.rfind('\\') + 1));
+}
+
+// The Linux side swaps a folder at the exact step, after every check: with
+// rights nothing is reached by its path again, so nothing is written where
+// a link put in its place leads.
+TEST_F(SilentInstall, WithRightsAFolderSwappedAfterItsCheckLeadsNowhere)
+{
+    program = PathFromEnvironment("QUILLFERN_SETUP_RELAUNCH_WATCHED");
+    ASSERT_FALSE(program.empty()) << "QUILLFERN_SETUP_RELAUNCH_WATCHED names the watched build";
+    UnregisterHost();
+    // The example's new, empty folder, just before the example is made in it.
+    std::string first = parent + "First PB\\";
+    MakePureBasicFolder(first);
+    std::string empty = MakeTempFolder("empty");
+    std::string tintwell = first + "Examples\\Quillfern\\Tintwell";
+    SwapAt("create", "Tintwell.pb.new", "rmdir " + UnixBelow(first, "Examples/Quillfern/Tintwell") + " && ln -s "
+           + UnixPath(empty) + " " + UnixBelow(first, "Examples/Quillfern/Tintwell"));
+    InstallerRun run = ExpectSilentEnd("/S /L=en /D=" + first, 3);
+    std::vector<std::string> log = ExpectedLog(Language::English, first, {Target::Example});
+    log.push_back(LinkLine("\\Tintwell\\Tintwell.pb", tintwell));
+    EXPECT_EQ(run.output, Joined(log));
+    EXPECT_EQ(ListTree(empty), std::set<std::string>{}) << "written through the link";
+    EXPECT_TRUE(RemoveLink(tintwell));
+
+    // Help, between the new help file's writing and its read-back: the path
+    // then leads to a folder holding another new file of that name.
+    std::string second = parent + "Second PB\\";
+    MakePureBasicFolder(second);
+    SwapAt("readback", "Quillfern.chm.new", "mv " + UnixBelow(second, "Help") + " " + UnixBelow(second, "Help-aside")
+           + " && mkdir " + UnixBelow(second, "Help") + " && echo theirs > " + UnixBelow(second, "Help/Quillfern.chm.new"));
+    run = ExpectSilentEnd("/S /L=en /D=" + second, 0);
+    EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, second, {}))) << "read back by its path";
+
+    // The log's folder, just before the log file is made in it.
+    std::string logs = MakeTempFolder("logs");
+    ASSERT_TRUE(CreateDirectoryA((logs + "Journal").c_str(), nullptr));
+    SwapAt("create", "setup.log", MoveAsideForLink(logs, "Journal", empty));
+    run = RunInstaller(program, "/S /L=en /D=" + first + " /LOG=" + logs + "Journal\\setup.log", parent);
+    NoSwap();
+    EXPECT_EQ(ListTree(empty), std::set<std::string>{}) << "the log written through the link";
+    // Made in the folder moved aside, through its handle. Windows keeps it
+    // there; Wine names a held folder by the path it was opened by, which
+    // now leads through the link, so the file looks reached through one and
+    // is refused (and Wine, removing by that path too, leaves it there).
+    if (run.exitCode == 0)
+        EXPECT_EQ(ReadWholeFile(logs + "Journal-aside\\setup.log"), run.output + "Exit code: 0\r\n");
+    else
+        EXPECT_EQ(run.exitCode, 1u);
+
+    // A log file that is a second name of another file is refused.
+    std::string victim = logs + "victim.txt";
+    std::ofstream(victim, std::ios::binary) << "kept";
+    ASSERT_TRUE(MakeHardLink(logs + "second.log", victim));
+    ExpectSilentEnd("/S /L=en /D=" + second + " /LOG=" + logs + "second.log", 1);
+    EXPECT_EQ(ReadWholeFile(victim), "kept");
+
+    EXPECT_TRUE(RemoveLink(logs + "Journal"));
+    RemoveFolderTree(logs);
+    RemoveFolderTree(empty);
 }
 
 // The log file holds standard output's lines and the exit code, wherever
@@ -713,12 +827,29 @@ TEST_F(RightsInstall, WithoutRightsALinkBelowTheHostIsFollowed)
 {
     std::string outside = MakeTempFolder("outside");
     ASSERT_TRUE(MakeLink(host + "Help", outside));
+    std::string swaps = MakeTempFolder("swaps") + "swaps.txt";
+    SetEnvironmentVariableA("QUILLFERN_SWAP_LOG", swaps.c_str());
     InstallerRun run = ExpectSilentEnd("/S /L=en", 0, "", limited);
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
     EXPECT_EQ(ReadWholeFile(outside + "Quillfern.chm"), PayloadBytes(Target::Help, Language::English));
     EXPECT_EQ(Relaunches(), std::vector<std::string>{});
+    EXPECT_EQ(ReadWholeFile(swaps).find("guarded"), std::string::npos) << "RedirectionGuard without rights";
+
+    // The copy started for rights writes through no link, whatever its
+    // token says (under Wine, the limited one of its first copy).
+    DeleteFileA(swaps.c_str());
+    DeleteFileA((outside + "Quillfern.chm").c_str());
+    SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
+    run = ExpectSilentEnd("/S /L=en", 3, "", limited);
+    std::vector<std::string> log = ExpectedLog(Language::English, host, {Target::Help});
+    log.insert(log.begin() + 6, LinkLine(TargetPath(Target::Help), host + "Help"));
+    EXPECT_EQ(run.output, Joined(log));
+    EXPECT_EQ(ListTree(outside), std::set<std::string>{}) << "the copy wrote through the link";
+    EXPECT_EQ(ReadWholeFile(swaps).substr(0, 8), "guarded\n") << "no RedirectionGuard in the copy";
+    SetEnvironmentVariableA("QUILLFERN_SWAP_LOG", nullptr);
     EXPECT_TRUE(RemoveLink(host + "Help"));
     RemoveFolderTree(outside);
+    RemoveFolderTree(swaps.substr(0, swaps.rfind('\\') + 1));
 }
 
 // A write test refused for another reason than rights (a read-only medium,

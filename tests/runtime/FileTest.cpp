@@ -199,3 +199,15 @@ TEST_F(File, WidePathsTakeTheLongFormOnlyWhenTooLong)
     EXPECT_EQ(WidePathOf("C:\\" + std::string(40000, 'z')), L"(none)") << "longer than any path";
     EXPECT_EQ(WidePathOf("C:\\\xC3("), L"(none)") << "not UTF-8";
 }
+
+// The forms a Windows path names a server with, and those that name a
+// drive (the prefix's C: is a fixed disk), as Microsoft's path
+// documentation lists them.
+TEST_F(File, NetworkNamesAreToldFromTheirFormAlone)
+{
+    for (const char* network : {"\\\\server\\share\\PB\\", "\\\\?\\UNC\\server\\share\\PB\\", "\\\\.\\UNC\\server\\share\\"})
+        EXPECT_EQ(FileIsOnNetwork(network), 1) << network;
+    ASSERT_EQ(GetDriveTypeW(L"C:\\"), (UINT)DRIVE_FIXED);
+    for (const char* local : {"C:\\PB\\", "\\\\?\\C:\\PB\\", "\\\\.\\C:\\PB\\", "c:\\"})
+        EXPECT_EQ(FileIsOnNetwork(local), 0) << local;
+}
