@@ -1,4 +1,4 @@
-#include "Program.h"
+#include "app/Program.h"
 #include "gui/Ctl.h"
 #include "gui/Fnt.h"
 #include "gui/Img.h"

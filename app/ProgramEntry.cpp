@@ -1,7 +1,7 @@
 // The process entry. Only the program links this file; tests prepare the
 // services with PrepareServices instead.
-#include "Installer.h"
-#include "Program.h"
+#include "app/Program.h"
+#include "app/window/Installer.h"
 #include "runtime/Rt.h"
 
 // Windows enters with a 4-byte aligned stack on 32-bit: enough for the

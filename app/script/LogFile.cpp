@@ -1,5 +1,5 @@
-#include "LogFile.h"
-#include "Texts.h"
+#include "app/script/LogFile.h"
+#include "app/Texts.h"
 #include "runtime/File.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"

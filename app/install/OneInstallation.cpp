@@ -1,4 +1,4 @@
-#include "OneInstallation.h"
+#include "app/install/OneInstallation.h"
 
 // Global: installers in other sessions (a deployment service, another user)
 // write the same files. Without a version: the new file's name is the same

@@ -1,4 +1,4 @@
-#include "Channel.h"
+#include "app/rights/Channel.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
 #include "runtime/RtToken.h"

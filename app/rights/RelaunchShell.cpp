@@ -2,7 +2,7 @@
 // is started: imported, they would be loaded, with all they load, at every
 // start. Apart from the rest of Relaunch so that a test build can wrap
 // RelaunchExecute.
-#include "Relaunch.h"
+#include "app/rights/Relaunch.h"
 #include "runtime/Rt.h"
 
 using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);

@@ -1,7 +1,7 @@
 #pragma once
 // The installation procedure: folders and files under the host folder,
 // logged line by line to the sinks its order names.
-#include "LogSink.h"
+#include "app/install/LogSink.h"
 
 // What to install where, and where its log goes.
 struct InstallationOrder {

@@ -1,5 +1,5 @@
-#include "LogSink.h"
-#include "Texts.h"
+#include "app/install/LogSink.h"
+#include "app/Texts.h"
 #include "runtime/Str.h"
 #include <windows.h>
 

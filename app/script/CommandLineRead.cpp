@@ -1,7 +1,7 @@
 // The program's own command line: read from the system, and its folder made
 // a path. The rules themselves are in CommandLine.cpp.
-#include "CommandLine.h"
-#include "HostLocator.h"
+#include "app/install/HostLocator.h"
+#include "app/script/CommandLine.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"

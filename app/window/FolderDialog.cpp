@@ -1,4 +1,4 @@
-#include "FolderDialog.h"
+#include "app/window/FolderDialog.h"
 #include "runtime/File.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"

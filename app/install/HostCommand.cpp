@@ -1,6 +1,6 @@
 // Takes the host folder from the command line of its shell registration.
 // Kept apart from the registry reading so that it can be tested on its own.
-#include "HostLocator.h"
+#include "app/install/HostLocator.h"
 #include "runtime/Str.h"
 
 static int HostIsBlank(char c)

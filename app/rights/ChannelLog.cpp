@@ -1,5 +1,5 @@
-#include "ChannelLog.h"
-#include "Channel.h"
+#include "app/rights/ChannelLog.h"
+#include "app/rights/Channel.h"
 
 static int ChannelLogLine(void*, const char* text)
 {

@@ -9,7 +9,7 @@
 // ChannelStep) and its result (ChannelResult), and ends. A file held by
 // another program is asked about on the way (ChannelQuestion), and the copy
 // waits for the installer's answer (ChannelAnswer).
-#include "ChannelRecord.h"
+#include "app/rights/ChannelRecord.h"
 #include <windows.h>
 
 // The first copy's side. Makes the channel under a new name; 0 when it

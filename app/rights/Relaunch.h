@@ -2,7 +2,7 @@
 // Starting this program again with administrator rights, when the host
 // folder needs them, and showing what that copy does as if this process
 // had done it: the same log lines and steps, the same result.
-#include "Installation.h"
+#include "app/install/Installation.h"
 #include <windows.h>
 #include <shellapi.h>
 

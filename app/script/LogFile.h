@@ -3,7 +3,7 @@
 // held files' lines at the installation's end, and last a line with the
 // exit code. Written by this process with its own rights: a copy with rights
 // sends its lines here through the channel.
-#include "LogSink.h"
+#include "app/install/LogSink.h"
 
 // Creates the file, or empties it when there is one; 0 when it cannot be
 // had, or when it is a link or has other names (a standard user could have

@@ -1,6 +1,6 @@
 // The command line's rules, on the bytes alone, so that they can be tested
 // and fuzzed without the system.
-#include "CommandLine.h"
+#include "app/script/CommandLine.h"
 
 static int CommandIsBlank(char c)
 {

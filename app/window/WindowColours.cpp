@@ -1,4 +1,4 @@
-#include "WindowColours.h"
+#include "app/window/WindowColours.h"
 
 struct PartColours {
     COLORREF own;

@@ -1,4 +1,4 @@
-#include "HostLocator.h"
+#include "app/install/HostLocator.h"
 #include "runtime/File.h"
 #include "runtime/Rt.h"
 #include "runtime/Str.h"

@@ -6,7 +6,7 @@
 // Internal: /RELAUNCHED=<channel> marks the copy that the installer starts
 // again with administrator rights (with /S, /L= and /D=, never /LOG=); the
 // channel's name is ChannelNameLength hexadecimal digits.
-#include "ChannelRecord.h"
+#include "app/rights/ChannelRecord.h"
 
 constexpr int CommandLanguageNone = -1;      // else 0 French, 1 English
 

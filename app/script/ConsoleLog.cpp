@@ -1,4 +1,4 @@
-#include "ConsoleLog.h"
+#include "app/script/ConsoleLog.h"
 #include <windows.h>
 
 static HANDLE ConsoleOutput;

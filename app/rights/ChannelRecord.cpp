@@ -1,6 +1,6 @@
 // The records' shapes, on the bytes alone: the copy is trusted no more than
 // a command line.
-#include "ChannelRecord.h"
+#include "app/rights/ChannelRecord.h"
 
 static int ChannelNumber(const char* bytes)
 {
