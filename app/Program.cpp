@@ -18,8 +18,7 @@ void PrepareServices(HINSTANCE instance)
     StrInit();
 }
 
-void EndProgram(UINT exitCode)
+void EndServices()
 {
     WinEnd();
-    RtEnd(exitCode);
 }

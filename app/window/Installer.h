@@ -1,5 +1,5 @@
 #pragma once
-// The installer's main body, and the window's numbers its parts share.
+// The window's numbers its parts share.
 
 // The installer window's number (gui/Win), and its control numbers.
 constexpr int MainWindow = 0;
@@ -15,5 +15,3 @@ constexpr int LogList = 100;
 // The main window's keys, as commands (WinEvMenu).
 constexpr unsigned short EscapeCommand = 1;
 constexpr unsigned short EnterCommand = 2;
-
-[[noreturn]] void InstallerMain();
