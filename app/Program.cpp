@@ -1,4 +1,4 @@
-#include "Program.h"
+#include "app/Program.h"
 #include "gui/Ctl.h"
 #include "gui/Fnt.h"
 #include "gui/Img.h"
@@ -18,8 +18,7 @@ void PrepareServices(HINSTANCE instance)
     StrInit();
 }
 
-void EndProgram(UINT exitCode)
+void EndServices()
 {
     WinEnd();
-    RtEnd(exitCode);
 }

@@ -6,6 +6,9 @@
 // The runtime's own preparation, then the services' start routines in order:
 // windows, controls, images, files, fonts, and the string work buffer last.
 void PrepareServices(HINSTANCE instance);
-// Closes the windows, then ends the runtime: the heap goes, the process ends
-// with the exit code.
-[[noreturn]] void EndProgram(UINT exitCode = 0);
+// The installer's main body (InstallerMain.cpp), between the two: it returns
+// the exit code, every sink closed.
+unsigned InstallerMain();
+// Closes the windows. The runtime's end (RtEnd) follows: the one exit, taken
+// by the process entry alone.
+void EndServices();

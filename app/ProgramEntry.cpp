@@ -1,7 +1,6 @@
-// The process entry. Only the program links this file; tests prepare the
-// services with PrepareServices instead.
-#include "Installer.h"
-#include "Program.h"
+// The process entry, and its one exit. Only the program links this file;
+// tests prepare the services with PrepareServices instead.
+#include "app/Program.h"
 #include "runtime/Rt.h"
 
 // Windows enters with a 4-byte aligned stack on 32-bit: enough for the
@@ -13,5 +12,7 @@ extern "C" __attribute__((force_align_arg_pointer)) void WINAPI ProgramEntry()
     RtRestrictDllSearch();
     RtInstallFaultHandler();
     PrepareServices(GetModuleHandleW(nullptr));
-    InstallerMain();
+    unsigned exitCode = InstallerMain();
+    EndServices();
+    RtEnd(exitCode);
 }

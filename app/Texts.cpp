@@ -1,4 +1,4 @@
-#include "Texts.h"
+#include "app/Texts.h"
 
 static const char DamagedTitle[] = "Erreur / Error :";
 static const char DamagedText[] =

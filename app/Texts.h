@@ -69,3 +69,9 @@ enum TextId : unsigned char {
 
 // The text in the language given: French for 0, English otherwise.
 const char* TextIn(TextId id, unsigned char language);
+// The messages said before any language is chosen hold both: either row
+// will do.
+inline const char* TextInBoth(TextId id)
+{
+    return TextIn(id, LanguageFrench);
+}

@@ -69,9 +69,21 @@ wine_loader() {
 # so older prefixes get it too.
 prepare_prefix() {
     local triplet=$1 prefix=${2:-$BUILD/$1/wineprefix}
+    end_leftover_wineserver "$prefix"
     make_prefix "$triplet" "$prefix"
     copy_wine_fonts "$prefix"
     apply_windows_look "$triplet" "$prefix"
+}
+
+# A run killed before its end (a signal to scripts/test's process group)
+# leaves its persistent Wine server holding the prefix: a second
+# `wineserver -p` would then fail without a word, and `wineserver -w` wait
+# for it forever. It is ended here, in one line said.
+end_leftover_wineserver() {
+    local prefix=$1
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || return 0
+    say "ended the Wine server that an earlier, interrupted run left holding $prefix"
+    WINEPREFIX="$prefix" wineserver -w
 }
 
 make_prefix() {
@@ -163,7 +175,10 @@ start_display() {
 # starting them here, detached from any pipe, keeps CTest from waiting on them.
 start_wineserver() {
     local triplet=$1 prefix=${2:-$BUILD/$1/wineprefix}
-    WINEPREFIX="$prefix" wineserver -p
+    WINEPREFIX="$prefix" wineserver -p || {
+        say "a Wine server started meanwhile holds $prefix (another run on this build?): stopping"
+        exit 1
+    }
     PREFIXES_STARTED+=("$prefix")
     WINEPREFIX="$prefix" "$(wine_loader "$triplet")" wineboot </dev/null >/dev/null 2>&1
 }

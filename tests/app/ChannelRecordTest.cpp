@@ -1,6 +1,6 @@
 // The records the copy with rights sends, read on their bytes alone: the
 // shapes the channel documents, and nothing else taken.
-#include "app/ChannelRecord.h"
+#include "app/rights/ChannelRecord.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>

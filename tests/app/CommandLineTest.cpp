@@ -1,6 +1,6 @@
 // The command line split as Windows splits it: the system's own
 // CommandLineToArgvW is the oracle, over tricky lines and random ones.
-#include "app/CommandLine.h"
+#include "app/script/CommandLine.h"
 #include "support/Wide.h"
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "app/HostLocator.h"
+#include "app/install/HostLocator.h"
 #include "runtime/Str.h"
 #include "support/TempFolder.h"
 #include "support/Wide.h"

@@ -5,7 +5,7 @@
 // first it is the window it was.
 #include "InstallerSession.h"
 #include "ScaleChangeSent.h"
-#include "app/InstallerWindow.h"
+#include "app/window/InstallerWindow.h"
 #include "payload/Payload.h"
 #include "support/BitmapFile.h"
 #include "support/WaitFor.h"

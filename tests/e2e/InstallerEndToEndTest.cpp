@@ -217,10 +217,13 @@ TEST_F(InstallerSession, NoHostRegistrationAsksForTheFolderAndInstallsThere)
 // program removed. The dialog opens in the nearest folder above the
 // registered one that exists (the name typed is taken relative to it); a
 // folder without PureBasic.exe is refused and the dialog comes back; Cancel
-// stops. Nothing is made at the old place, nor anywhere else.
+// stops. Nothing is made at the old place, nor anywhere else. A /LOG= file
+// ends as a silent run without a host would, once, though the window's run
+// ends with 0.
 TEST_F(InstallerSession, AStaleHostRegistrationAsksAgainUntilCancelled)
 {
     ASSERT_TRUE(CreateDirectoryA((parent + "Emptied\\").c_str(), nullptr));
+    std::string logs = MakeTempFolder("logs");
     const std::pair<Language, std::string> rounds[] = {{Language::French, parent + "Moved\\PureBasic\\"},
                                                        {Language::English, parent + "Emptied\\"}};
     for (const auto& [chosen, registered] : rounds) {
@@ -228,7 +231,8 @@ TEST_F(InstallerSession, AStaleHostRegistrationAsksAgainUntilCancelled)
         UnregisterHost();
         RegisterHost(HKEY_CLASSES_ROOT, registered);
         parentBefore = ListTree(parent);
-        ASSERT_NO_FATAL_FAILURE(StartInstaller());
+        std::string log = logs + (chosen == Language::French ? "french.log" : "english.log");
+        ASSERT_NO_FATAL_FAILURE(StartInstaller("/LOG=" + log));
         ASSERT_NO_FATAL_FAILURE(ChooseLanguage(chosen));
         FolderDialogContent dialog;
         ASSERT_NO_FATAL_FAILURE(ExpectFolderDialog(dialog));
@@ -247,7 +251,11 @@ TEST_F(InstallerSession, AStaleHostRegistrationAsksAgainUntilCancelled)
         PostButtonClick(GetDlgItem(message.box, IDOK));
         ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
         EXPECT_EQ(ListTree(parent), parentBefore) << "written somewhere";
+        EXPECT_EQ(ReadWholeFile(log), chosen == Language::French
+                                          ? "Installation de la librairie :\r\nCode de sortie : 2\r\n"
+                                          : "Library installation :\r\nExit code: 2\r\n");
     }
+    RemoveFolderTree(logs);
 }
 
 static void WriteWholeFile(const std::string& path, const std::string& bytes)

@@ -228,9 +228,9 @@ void InstallerSession::UseHost(const std::string& folder, HKEY root)
     parentBefore = ListTree(parent);
 }
 
-void InstallerSession::StartInstaller()
+void InstallerSession::StartInstaller(const std::string& arguments)
 {
-    ASSERT_TRUE(installer.Start(parent, program)) << "cannot start " << program;
+    ASSERT_TRUE(installer.Start(parent, program, arguments)) << "cannot start " << program;
     ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
     ExpectPainted();
 }

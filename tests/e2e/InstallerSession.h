@@ -62,7 +62,7 @@ protected:
     // A PureBasic folder (made when it is not there), registered under `root`.
     void UseHost(const std::string& host, HKEY root = HKEY_CLASSES_ROOT);
     // Starts the installer and waits for its window to paint completely.
-    void StartInstaller();
+    void StartInstaller(const std::string& arguments = "");
     // Waits until the window, and the message box when given, has painted
     // completely; `painted` is the last capture.
     void ExpectPainted(const MessageBoxContent* box = nullptr);

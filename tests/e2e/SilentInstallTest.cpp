@@ -174,8 +174,11 @@ TEST_F(SilentInstall, NoPureBasicFolderEndsWith2AndWritesNothing)
     // folder that does not hold PureBasic.exe.
     std::string registered = host;
     UnregisterHost();
-    InstallerRun unregistered = ExpectSilentEnd("/S /L=en", 2);
+    std::string logs = MakeTempFolder("logs");
+    InstallerRun unregistered = ExpectSilentEnd("/S /L=en /LOG=" + logs + "setup.log", 2);
     EXPECT_EQ(unregistered.output, "Library installation :\r\n");
+    EXPECT_EQ(ReadWholeFile(logs + "setup.log"), unregistered.output + "Exit code: 2\r\n");
+    RemoveFolderTree(logs);
     std::string empty = parent + "Empty\\";
     CreateDirectoryA(empty.c_str(), nullptr);
     RegisterHost(HKEY_CLASSES_ROOT, empty);

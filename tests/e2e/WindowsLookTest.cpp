@@ -2,7 +2,7 @@
 // message box ask for comes out with the metrics of the Windows face, so what
 // fits on Windows fits here, and what is cut here is cut there.
 #include "InstallerSession.h"
-#include "app/InstallerWindow.h"
+#include "app/window/InstallerWindow.h"
 #include "support/Wide.h"
 
 // A Windows face's vertical metrics (usWinAscent and usWinDescent in font

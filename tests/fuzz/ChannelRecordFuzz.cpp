@@ -2,8 +2,8 @@
 // trusted no more than a command line: nothing past the record is read (the
 // buffer is sized exactly, its terminator after it), and what is taken
 // matches a model of the records' shapes.
-#include "app/ChannelRecord.h"
 #include "FuzzSupport.h"
+#include "app/rights/ChannelRecord.h"
 #include <cstdint>
 #include <cstring>
 #include <string>

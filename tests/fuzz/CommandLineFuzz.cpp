@@ -4,8 +4,8 @@
 // in order, and a line quoted back from its arguments splits into the same
 // ones), and what the switches make of the arguments, the /D= folder's and
 // the /LOG= file's runs over the line included, is compared with a model.
-#include "app/CommandLine.h"
 #include "FuzzSupport.h"
+#include "app/script/CommandLine.h"
 #include <cstdint>
 #include <cstring>
 #include <map>

@@ -1,7 +1,7 @@
 // Takes the input as a shell command line and compares the host folder found
 // in it with the rules written out plainly.
-#include "app/HostLocator.h"
 #include "FuzzSupport.h"
+#include "app/install/HostLocator.h"
 #include <cstdint>
 #include <cstring>
 #include <memory>

@@ -1,0 +1,130 @@
+#include "app/install/HostLocator.h"
+#include "runtime/File.h"
+#include "runtime/Rt.h"
+#include "runtime/Str.h"
+#include "runtime/StrWide.h"
+#include <windows.h>
+
+static const wchar_t HostKeyUnderClassesRoot[] = L"Applications\\PureBasic.exe\\shell\\open\\command";
+static const wchar_t HostKeyUnderMachine[] = L"Software\\Classes\\PureBasic.exe\\shell\\open\\command";
+// The file that makes a folder a PureBasic folder.
+// A value holds at most a quoted path as long as Windows allows, a blank and
+// a quoted %1; the last character of a buffer is kept for the terminator.
+constexpr DWORD HostValueCapacity = RtPathCapacity + 8;
+constexpr DWORD HostValueBytes = (HostValueCapacity - 1) * sizeof(wchar_t);
+
+static wchar_t* HostValueBuffer()
+{
+    return (wchar_t*)RtAllocUnzeroed(HostValueCapacity * sizeof(wchar_t));
+}
+
+// The value with its environment variables expanded, in a new block; the
+// value's own block is freed. Null when the result does not fit.
+static wchar_t* HostExpand(wchar_t* value)
+{
+    wchar_t* expanded = HostValueBuffer();
+    DWORD needed = expanded ? ExpandEnvironmentStringsW(value, expanded, HostValueCapacity) : 0;
+    RtFree(value);
+    if (needed > 0 && needed <= HostValueCapacity)
+        return expanded;
+    RtFree(expanded);
+    return nullptr;
+}
+
+// The key's default value as text in a heap block that the caller frees, or
+// null. Only string types count; an expandable string comes expanded.
+static wchar_t* HostReadCommand(HKEY root, const wchar_t* subkey)
+{
+    HKEY key;
+    if (RegOpenKeyExW(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return nullptr;
+    wchar_t* value = HostValueBuffer();
+    DWORD type = REG_NONE;
+    DWORD size = HostValueBytes;
+    LONG status = value ? RegQueryValueExW(key, L"", nullptr, &type, (BYTE*)value, &size) : ERROR_OUTOFMEMORY;
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || size > HostValueBytes || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        RtFree(value);
+        return nullptr;
+    }
+    // Stored data need not end in a terminator nor hold whole characters.
+    value[size / sizeof(wchar_t)] = 0;
+    return type == REG_SZ ? value : HostExpand(value);
+}
+
+// The folder that one registration names, as a new string; null when it
+// names none.
+static char* HostRegistration(int underClassesRoot)
+{
+    wchar_t* wide = underClassesRoot ? HostReadCommand(HKEY_CLASSES_ROOT, HostKeyUnderClassesRoot)
+                                     : HostReadCommand(HKEY_LOCAL_MACHINE, HostKeyUnderMachine);
+    if (!wide)
+        return nullptr;
+    char* command = StrFromWide(wide, StrWorkPosition());
+    RtFree(wide);
+    StrSkipTerminator();
+    char* folder = StrWorkPosition();
+    HostFolderFromCommand(command, folder);
+    char* named = nullptr;
+    if (StrLen(folder) > 0)
+        StrAssign(&named, folder);
+    StrRewind(command);
+    return named;
+}
+
+// Only a registration that names a PureBasic folder counts; the folder is
+// freed otherwise.
+static char* HostKeepPureBasicFolder(char* folder, int mustHoldPureBasic)
+{
+    if (folder && mustHoldPureBasic && !IsPureBasicFolder(folder)) {
+        StrFree(folder);
+        return nullptr;
+    }
+    return folder;
+}
+
+// Two registrations are read, the one the system's version prefers first.
+static char* HostFirstRegistration(int mustHoldPureBasic)
+{
+    // Bits 16-23 of the version: the low byte of an NT build number.
+    int classesRootFirst = (GetVersion() & 0x00FF0000) != 0;
+    char* folder = HostKeepPureBasicFolder(HostRegistration(classesRootFirst), mustHoldPureBasic);
+    if (!folder)
+        folder = HostKeepPureBasicFolder(HostRegistration(!classesRootFirst), mustHoldPureBasic);
+    return folder;
+}
+
+char* RegisteredHostFolder()
+{
+    return HostFirstRegistration(0);
+}
+
+char* LocateHostFolder()
+{
+    return HostFirstRegistration(1);
+}
+
+int IsPureBasicFolder(const char* folder)
+{
+    if (!folder || !HostIsAbsoluteFolder(folder))
+        return 0;
+    char* start = StrWorkPosition();
+    StrAppend(folder);
+    StrAppend(HostProgramName);
+    StrSkipTerminator();
+    int found = FileExists(start);
+    StrRewind(start);
+    return found;
+}
+
+char* HostFolderFromPath(const char* path)
+{
+    char* start = StrWorkPosition();
+    StrAppend(path);
+    int length = StrLen(start);
+    if (length > 0 && start[length - 1] != '\\')
+        StrAppend("\\");
+    char* folder = nullptr;
+    StrAssign(&folder, start);
+    return folder;
+}

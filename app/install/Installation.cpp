@@ -1,0 +1,370 @@
+#include "app/install/Installation.h"
+#include "app/ExitCodes.h"
+#include "app/Texts.h"
+#include "app/install/HostLocator.h"
+#include "payload/Payload.h"
+#include "runtime/File.h"
+#include "runtime/Holder.h"
+#include "runtime/Rt.h"
+#include "runtime/Str.h"
+#include "runtime/Tree.h"
+
+struct ExampleEntry {
+    const char* Name;   // relative to the library's example folder, with a leading backslash
+    int Size;           // bytes within the example sources item
+};
+
+static const ExampleEntry ExampleTable[] = {
+    {"\\Tintwell\\Tintwell.pb", PayloadExampleTintwellSize},
+};
+constexpr int ExampleCount = sizeof ExampleTable / sizeof ExampleTable[0];
+
+// The log's separator.
+static const char SeparatorLine[] = "==============================================================";
+static_assert(sizeof SeparatorLine - 1 == 62, "the separator is 62 characters wide");
+
+// One installation under way: its order, and what it has come to.
+struct Installing {
+    const InstallationOrder& order;
+    // The host folder, held: every folder and file is reached from it.
+    HANDLE root;
+    // The link, as the log names it, that kept the file last tried from
+    // being written; null when none did.
+    char* linkName;
+    int filesNotWritten;
+    int going;              // 0 once the log's reader is gone
+};
+
+unsigned InstallationExitCode(const InstallationOutcome& outcome)
+{
+    if (outcome.end == InstallationRefused)
+        return ExitNoRights;
+    if (outcome.end == InstallationCopyFailed)
+        return ExitIncomplete;
+    return outcome.filesNotWritten == 0 ? ExitOk : ExitIncomplete;
+}
+
+// Builds the parts one after the other in the work buffer as an argument;
+// the caller rewinds the work position to the returned start when done.
+static char* JoinArgument(const char* first, const char* second, const char* third = nullptr)
+{
+    char* start = StrWorkPosition();
+    StrAppend(first);
+    StrAppend(second);
+    StrAppend(third);
+    StrSkipTerminator();
+    return start;
+}
+
+// The folders under the host folder that the write test looks at; the
+// examples' own folders come from their names.
+static const char* const HostFolders[] = {
+    "", "Examples\\", "Examples\\Quillfern\\", "Residents\\", "PureLibraries\\",
+    "PureLibraries\\UserLibraries\\", "Help\\",
+};
+
+// Digits of the test file's name: no other file there has it.
+constexpr int TestNameDigits = 16;
+
+// A folder that does not exist yet passes: it is made under one that does.
+// The file, of a new name, is gone when its handle closes. Only "access
+// denied" is for want of rights.
+static int CanWriteIn(const char* folder)
+{
+    char digits[TestNameDigits + 1];
+    if (!RtRandomHex(digits, TestNameDigits))
+        return HostWriteFailed;
+    wchar_t* wideFolder = FileWidePath(folder);
+    DWORD attributes = wideFolder ? GetFileAttributesW(wideFolder) : INVALID_FILE_ATTRIBUTES;
+    RtFree(wideFolder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return HostWritable;
+    char* path = JoinArgument(folder, "QuillfernSetup-", digits);
+    wchar_t* wide = FileWidePath(path);
+    StrRewind(path);
+    HANDLE file = wide ? CreateFileW(wide, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                       : INVALID_HANDLE_VALUE;
+    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    RtFree(wide);
+    if (file == INVALID_HANDLE_VALUE)
+        return error == ERROR_ACCESS_DENIED ? HostWriteDenied : HostWriteFailed;
+    CloseHandle(file);
+    return HostWritable;
+}
+
+static int CanWriteUnder(const char* host, const char* first, const char* second = nullptr)
+{
+    char* folder = JoinArgument(host, first, second);
+    char* parent = StrWorkPosition();
+    StrPathPart(folder, parent);
+    StrSkipTerminator();
+    int writable = CanWriteIn(parent);
+    StrRewind(folder);
+    return writable;
+}
+
+int InstallationCanWrite(const char* host)
+{
+    for (const char* folder : HostFolders) {
+        int found = CanWriteUnder(host, folder);
+        if (found != HostWritable)
+            return found;
+    }
+    for (int i = 0; i < ExampleCount; i++) {
+        int found = CanWriteUnder(host, "Examples\\Quillfern\\", ExampleTable[i].Name);
+        if (found != HostWritable)
+            return found;
+    }
+    return HostWritable;
+}
+
+// A file's new bytes go to a file of their own beside it, named after it
+// with this suffix, which takes its place only once complete: a reinstall
+// that fails part-way leaves the file that worked. The name is fixed, so a
+// run cut off leaves at most one per target, which the next run replaces or
+// removes. The suffix comes last, so that the new file does not carry the
+// target's extension, by which the host might take it for one of its own.
+static const char NewFileSuffix[] = ".new";
+
+// Writes the bytes to a new file of the held folder, byte by byte, reads
+// them back through the same handle and renames it over the target: 1 when
+// the target holds them all, exactly. Whatever fails, the new file is
+// removed through its handle; *held tells whether another program holding
+// the target open kept it there.
+static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* target, const unsigned char* start,
+                             const unsigned char* end, int* held)
+{
+    HANDLE file = FileTake(0, TreeCreateFile(folder, fresh));
+    if (!file)
+        return 0;
+    const unsigned char* next = start;
+    while (next < end && FileWriteByte(RtByteAt(next)))
+        next++;
+    // Flushed before the move: after a power cut the target holds the new
+    // bytes or the old ones, never a name whose bytes were still in a cache.
+    int flushed = FileFlush(0);
+    int replaced = next == end && flushed && FileHandleMatches(file, start, end)
+        && TreeRename(file, folder, target, held);
+    if (!replaced)
+        TreeDeleteOpen(file);
+    FileClose(0);
+    return replaced;
+}
+
+// A leftover new file from an interrupted run is removed first, as a file,
+// never what a link there leads to; then the target is replaced when it may
+// be.
+static int ReplaceTarget(HANDLE folder, const char* target, int replaceable, const unsigned char* start,
+                         const unsigned char* end, int* held)
+{
+    char* fresh = JoinArgument(target, NewFileSuffix);
+    *held = 0;
+    TreeRemoveFile(folder, fresh);
+    int replaced = replaceable && WriteVerifiedFile(folder, fresh, target, start, end, held);
+    StrRewind(fresh);
+    return replaced;
+}
+
+// Asks whether to try again, naming the programs that hold the file.
+static int AskAgainForHeldFile(const Installing& installing, const char* relative, const char* name)
+{
+    const InstallationOrder& order = installing.order;
+    char* path = JoinArgument(order.host, relative);
+    char* holders = StrWorkPosition();
+    HolderNames(path, holders);
+    StrSkipTerminator();
+    int again = LogAskHeld(*order.log, order.language, name, holders);
+    StrRewind(path);
+    return again;
+}
+
+// The link, as the log names it: the first `length` bytes of the path
+// relative to the host.
+static void KeepLink(Installing& installing, const char* relative, int length)
+{
+    char* name = StrWorkPosition();
+    StrAppend(installing.order.host);
+    StrMid(relative, 1, length, StrWorkPosition());
+    StrAssign(&installing.linkName, name);
+}
+
+// The held folder the file goes into, each folder on its way opened (made
+// where missing) from the one before; null when it cannot be had, or when
+// a run with rights finds a link on the way or at the file, which is then
+// kept for the log. *target is what is at the file's name.
+static HANDLE HoldWay(Installing& installing, const char* folder, const char* relative, TreeFileFound* target)
+{
+    StrFree(installing.linkName);
+    installing.linkName = nullptr;
+    int refuseLinks = InstallationRefusesLinks(installing.order.run);
+    int linkEnd = 0;
+    HANDLE held = TreeHoldWay(installing.root, folder, 1, refuseLinks, &linkEnd);
+    *target = held ? TreeFileState(held, relative + StrLen(folder), refuseLinks) : TreeFileAbsent;
+    if (*target == TreeFileLinked)
+        linkEnd = StrLen(relative);
+    if (linkEnd != 0)
+        KeepLink(installing, relative, linkEnd);
+    return *target == TreeFileLinked ? nullptr : held;
+}
+
+// One try at the file, `relative` to the host. A run with rights that
+// failed looks at the way again: a folder swapped for a link after it was
+// held shows only then, and is named in the log.
+static int TryFile(Installing& installing, const char* relative, const unsigned char* start,
+                   const unsigned char* end, int* held)
+{
+    char* folder = StrWorkPosition();
+    StrPathPart(relative, folder);
+    StrSkipTerminator();
+    TreeFileFound target = TreeFileAbsent;
+    HANDLE way = HoldWay(installing, folder, relative, &target);
+    // Windows refuses to move over a read-only file and Wine does not: the
+    // rule is kept here, so that what the user protected stays protected.
+    int replaceable = target == TreeFileAbsent || target == TreeFilePlain;
+    *held = 0;
+    int written = way && ReplaceTarget(way, relative + StrLen(folder), replaceable, start, end, held);
+    if (!written && !*held && replaceable && way && InstallationRefusesLinks(installing.order.run))
+        HoldWay(installing, folder, relative, &target);
+    StrRewind(folder);
+    return written;
+}
+
+// A target held open by another program is tried again for as long as the
+// user, having closed it there, asks for it; `name` is the log's. The way
+// is held again for each try: the question may wait long.
+static int InstallFile(Installing& installing, const char* relative, const char* name, const unsigned char* start,
+                       const unsigned char* end)
+{
+    int held = 0;
+    int written = TryFile(installing, relative, start, end, &held);
+    while (!written && held && AskAgainForHeldFile(installing, relative, name))
+        written = TryFile(installing, relative, start, end, &held);
+    if (!written)
+        installing.filesNotWritten++;
+    return written;
+}
+
+static void Advance(Installing& installing, int lines)
+{
+    if (!LogStep(*installing.order.log, lines))
+        installing.going = 0;
+}
+
+// Three lines in this order, one statement each: the operands of + are
+// unsequenced, so a sum of the calls could append them in any order.
+static int LogThreeLines(const LogSinks& log, const char* first, const char* second, const char* third)
+{
+    int lines = LogLine(log, first);
+    lines += LogLine(log, second);
+    lines += LogLine(log, third);
+    return lines;
+}
+
+// The line that names the link a file was not written through.
+static int LogLink(const Installing& installing, const char* name)
+{
+    unsigned char language = installing.order.language;
+    char* line = StrWorkPosition();
+    StrAppend(TextIn(TextLinkStart, language));
+    StrAppend(name);
+    StrAppend(TextIn(TextLinkThrough, language));
+    StrAppend(installing.linkName);
+    StrAppend(TextIn(TextLinkEnd, language));
+    StrSkipTerminator();
+    int lines = LogLine(*installing.order.log, line);
+    StrRewind(line);
+    return lines;
+}
+
+// The three lines of one file: an empty line, the label, the file's name;
+// then the link, when one kept it from being written.
+static int LogFile(const Installing& installing, int written, const char* name)
+{
+    const InstallationOrder& order = installing.order;
+    TextId label = written ? TextExtractedLabel : TextNotWrittenLabel;
+    int lines = LogThreeLines(*order.log, "", TextIn(label, order.language), name);
+    if (!written && installing.linkName)
+        lines += LogLink(installing, name);
+    return lines;
+}
+
+// The help file as the log names it.
+static const char HelpName[] = "Help\\Quillfern.chm";
+
+// The caret first steps over the lines logged before the help file.
+static void InstallHelp(Installing& installing, int linesBefore)
+{
+    const InstallationOrder& order = installing.order;
+    const unsigned char* start = order.language == LanguageFrench ? HelpFrenchStart : HelpEnglishStart;
+    const unsigned char* end = order.language == LanguageFrench ? HelpEnglishStart : LibraryFileStart;
+    int written = InstallFile(installing, HelpName, HelpName, start, end);
+    Advance(installing, linesBefore);
+    char* heading = JoinArgument(order.host, " . . .");
+    int lines = LogLine(*order.log, heading);
+    StrRewind(heading);
+    Advance(installing, lines + LogFile(installing, written, HelpName));
+}
+
+// Each file after the first only while someone reads the log: the copy with
+// rights stops when its first copy is gone, leaving no file half written.
+static void InstallItem(Installing& installing, const char* target, const unsigned char* start,
+                        const unsigned char* end)
+{
+    if (!installing.going)
+        return;
+    int written = InstallFile(installing, target, target, start, end);
+    Advance(installing, LogFile(installing, written, target));
+}
+
+static void InstallExample(Installing& installing, const ExampleEntry& entry, const unsigned char* bytes)
+{
+    char* relative = JoinArgument("Examples\\Quillfern", entry.Name);
+    int written = InstallFile(installing, relative, entry.Name, bytes, bytes + entry.Size);
+    StrRewind(relative);
+    Advance(installing, LogFile(installing, written, entry.Name));
+}
+
+static void InstallExamples(Installing& installing)
+{
+    if (!installing.going)
+        return;
+    const InstallationOrder& order = installing.order;
+    char* folder = JoinArgument(order.host, "Examples\\Quillfern\\");
+    Advance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
+    StrRewind(folder);
+    // Each example's bytes follow the previous one's, written or not.
+    const unsigned char* cursor = ExampleSourcesStart;
+    for (int i = 0; i < ExampleCount && installing.going; i++) {
+        InstallExample(installing, ExampleTable[i], cursor);
+        cursor += ExampleTable[i].Size;
+    }
+}
+
+// The host folder, opened once and held: a folder reached through a link
+// (a moved installation) installs into the folder itself; the log names it
+// as found. A run with rights checks PureBasic.exe through that handle: the
+// folder checked before may have been swapped since. The copy with rights
+// never reaches for a network folder: that would hand the administrator's
+// credentials to its server.
+static HANDLE HoldHost(const InstallationOrder& order)
+{
+    if (order.run == RunForFirstCopy && FileIsOnNetwork(order.host))
+        return nullptr;
+    HANDLE root = TreeHoldRoot(order.host);
+    TreeFileFound program = root && InstallationRefusesLinks(order.run) ? TreeFileState(root, HostProgramName, 1)
+                                                                          : TreeFilePlain;
+    return program == TreeFilePlain || program == TreeFileReadOnly ? root : nullptr;
+}
+
+InstallationOutcome InstallHere(const InstallationOrder& order)
+{
+    Installing installing = {order, HoldHost(order), nullptr, 0, 1};
+    InstallHelp(installing, LogLine(*order.log, SeparatorLine));
+    InstallItem(installing, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
+    InstallItem(installing, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
+    InstallExamples(installing);
+    TreeRelease();
+    StrFree(installing.linkName);
+    return {InstallationDone, installing.filesNotWritten, 0, 0};
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The installation procedure: folders and files under the host folder,
+// logged line by line to the sinks its order names.
+#include "app/install/LogSink.h"
+
+// What kind of run installs: decided once, at its start, from its token and
+// how it was started. It decides how folders and files are reached.
+enum InstallationRun : unsigned char {
+    RunMayAsk,              // limited, where the system elevates: it may start a copy with rights
+    RunWithoutRights,       // no elevation on this system: it writes only where its user may
+    RunWithRights,          // elevated from the start, or the system's account: through no link
+    RunForFirstCopy,        // the copy started with rights: through no link, and never on the network
+};
+
+// 1 for a run that writes through no link (a standard user could have made it).
+inline int InstallationRefusesLinks(InstallationRun run)
+{
+    return run == RunWithRights || run == RunForFirstCopy;
+}
+
+// What to install where, and where its log goes.
+struct InstallationOrder {
+    unsigned char language;     // LanguageFrench or LanguageEnglish (Texts.h)
+    const char* host;           // a PureBasic folder, absolute, ending in a backslash
+    const LogSinks* log;
+    InstallationRun run;
+};
+
+// How an installation ended, here or through the copy with rights.
+enum InstallationEnd : unsigned char {
+    InstallationDone,           // installed; filesNotWritten of them kept as they were
+    InstallationRefused,        // rights asked for and not given: nothing written
+    InstallationCopyFailed,     // the copy with rights ended without a result, or could not be started to
+                                // report one (no channel): what it reported is all that is known
+};
+
+struct InstallationOutcome {
+    InstallationEnd end;
+    int filesNotWritten;        // InstallationDone
+    int copyCodeKnown;          // InstallationCopyFailed: 1 when the copy ran and ended with copyCode
+    unsigned copyCode;
+};
+
+// The exit code of a run that ended so.
+unsigned InstallationExitCode(const InstallationOutcome& outcome);
+
+// What the write test found.
+constexpr int HostWriteDenied = 0;      // refused for want of rights, which may cure it
+constexpr int HostWritable = 1;
+constexpr int HostWriteFailed = 2;      // refused otherwise (a read-only medium, a share): rights would not help
+
+// Whether this process can create and delete a file in the host folder and
+// in each of its sub-folders that the installation writes into and that
+// already exist: a test, not a guess from the folders' rights, which miss
+// read-only media and shares.
+int InstallationCanWrite(const char* host);
+// Creates the folders and writes the files, each kept exactly as it was
+// when it cannot be written; stops after a file when the log's reader is
+// gone. The host folder is opened once and held, and everything below it
+// is reached one name at a time from the folders held. A run with rights
+// writes only where the held host holds PureBasic.exe, through no link
+// below it: a file that a link leads to is reported, not written. The copy
+// with rights writes nothing into a network folder. The log's end is the
+// caller's (LogEnd), once it knows the result.
+InstallationOutcome InstallHere(const InstallationOrder& order);

@@ -1,0 +1,241 @@
+#include "app/rights/Relaunch.h"
+#include "app/Texts.h"
+#include "app/rights/Channel.h"
+#include "gui/Win.h"
+#include "runtime/Rt.h"
+#include "runtime/Str.h"
+#include "runtime/StrWide.h"
+
+static HANDLE RelaunchProgramFile = INVALID_HANDLE_VALUE;
+
+// This program's file, in a new heap block; null when it cannot be told.
+static wchar_t* RelaunchOwnPath()
+{
+    auto* path = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
+    DWORD length = path ? GetModuleFileNameW(nullptr, path, RtPathCapacity) : 0;
+    if (length > 0 && length < RtPathCapacity)
+        return path;
+    RtFree(path);
+    return nullptr;
+}
+
+void RelaunchHoldProgram()
+{
+    RelaunchLetGoProgram();
+    wchar_t* path = RelaunchOwnPath();
+    if (path)
+        RelaunchProgramFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    RtFree(path);
+}
+
+void RelaunchLetGoProgram()
+{
+    if (RelaunchProgramFile != INVALID_HANDLE_VALUE)
+        CloseHandle(RelaunchProgramFile);
+    RelaunchProgramFile = INVALID_HANDLE_VALUE;
+}
+
+// The path as the copy will see it, in a new heap block: a mapped drive's
+// UNC form, else the path itself.
+static wchar_t* RelaunchVisiblePath(const wchar_t* path)
+{
+    wchar_t* universal = RelaunchUniversalPath(path);
+    if (universal)
+        return universal;
+    int length = lstrlenW(path);
+    auto* copy = (wchar_t*)RtAllocUnzeroed((SIZE_T)(length + 1) * sizeof(wchar_t));
+    for (int i = 0; copy && i <= length; i++)
+        copy[i] = path[i];
+    return copy;
+}
+
+static wchar_t* RelaunchProgramPath()
+{
+    wchar_t* path = RelaunchOwnPath();
+    wchar_t* visible = path ? RelaunchVisiblePath(path) : nullptr;
+    RtFree(path);
+    return visible;
+}
+
+// "/S /L=fr /RELAUNCHED=<channel> /D=<folder>": the folder last, unquoted,
+// since the copy takes the rest of its line as the folder (a quoted folder
+// ending in a backslash would have its closing quote escaped by other
+// parsers).
+static wchar_t* RelaunchParameters(const InstallationOrder& order)
+{
+    wchar_t* wideHost = StrToWide(order.host);
+    wchar_t* visibleHost = wideHost ? RelaunchVisiblePath(wideHost) : nullptr;
+    RtFree(wideHost);
+    if (!visibleHost)
+        return nullptr;
+    char* start = StrWorkPosition();
+    StrAppend(order.language == LanguageFrench ? "/S /L=fr /RELAUNCHED=" : "/S /L=en /RELAUNCHED=");
+    StrAppend(ChannelName());
+    StrAppend(" /D=");
+    StrFromWide(visibleHost, StrWorkPosition());
+    RtFree(visibleHost);
+    wchar_t* parameters = StrToWide(start);
+    StrRewind(start);
+    return parameters;
+}
+
+// The system's call, on a thread of its own: it returns only once the user
+// has answered the consent prompt, which may take a minute (a password to
+// type), while the window must keep answering.
+static DWORD RelaunchExecuteError(SHELLEXECUTEINFOW* info)
+{
+    if (RelaunchExecute(info))
+        return ERROR_SUCCESS;
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+}
+
+static DWORD WINAPI RelaunchExecuteThread(void* info)
+{
+    return RelaunchExecuteError((SHELLEXECUTEINFOW*)info);
+}
+
+// ERROR_SUCCESS when the call succeeded, else why it failed (ERROR_CANCELLED
+// when the user refused); the window's messages are handled meanwhile.
+static DWORD RelaunchExecuteAnswering(SHELLEXECUTEINFOW* info)
+{
+    HANDLE thread = CreateThread(nullptr, 0, RelaunchExecuteThread, info, 0, nullptr);
+    if (!thread)
+        return RelaunchExecuteError(info);
+    DWORD error = ERROR_GEN_FAILURE;
+    if (WinWaitObjects(&thread, 1) != 0)
+        WaitForSingleObject(thread, INFINITE);
+    GetExitCodeThread(thread, &error);
+    CloseHandle(thread);
+    return error;
+}
+
+// The copy's process, or null when it did not start, *error telling why:
+// ERROR_CANCELLED when the user refused (or there is no account to give
+// the rights).
+static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner, DWORD* error)
+{
+    wchar_t* program = RelaunchProgramPath();
+    wchar_t* parameters = RelaunchParameters(order);
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    // The copy's process is kept to wait for; no error box of the system's
+    // own, in its language rather than the one chosen.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = owner;
+    info.lpVerb = L"runas";
+    info.lpFile = program;
+    info.lpParameters = parameters;
+    info.nShow = SW_HIDE;
+    // The file that gets the rights is the file that was started, held
+    // since (RelaunchHoldProgram): one that could not be held so was being
+    // changed, and no copy is started.
+    int held = RelaunchProgramFile != INVALID_HANDLE_VALUE;
+    *error = held && program && parameters ? RelaunchExecuteAnswering(&info) : ERROR_GEN_FAILURE;
+    RtFree(program);
+    RtFree(parameters);
+    return *error == ERROR_SUCCESS ? info.hProcess : nullptr;
+}
+
+// Replays the copy's log, and answers its questions about held files as
+// this process would ask about its own; the copy's result, or -1 when it
+// sent none.
+static int RelaunchRelay(HANDLE process, const InstallationOrder& order)
+{
+    if (!ChannelAccept(process))
+        return -1;
+    const LogSinks& log = *order.log;
+    ChannelRecord record;
+    while (ChannelReceive(&record)) {
+        if (record.kind == ChannelLine)
+            LogLine(log, record.text);
+        else if (record.kind == ChannelStep)
+            LogStep(log, record.number);
+        else if (record.kind == ChannelQuestion)
+            ChannelSendNumber(ChannelAnswer, LogAskHeld(log, order.language, record.text, record.holders));
+        else if (record.kind == ChannelResult)
+            return record.number;
+        else
+            return -1;
+    }
+    return -1;
+}
+
+// The copy's end, waited for with the window answering.
+static DWORD RelaunchCopyEnd(HANDLE process)
+{
+    if (WinWaitObjects(&process, 1) != 0)
+        WaitForSingleObject(process, INFINITE);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process, &exitCode);
+    return exitCode;
+}
+
+// Said in the log: the copy ended without a result, or none could be started.
+static InstallationOutcome RelaunchFailed(const InstallationOrder& order, const InstallationOutcome& outcome)
+{
+    char* line = RelaunchFailure(order.language, outcome, StrWorkPosition());
+    StrSkipTerminator();
+    LogStep(*order.log, LogLine(*order.log, line));
+    StrRewind(line);
+    return outcome;
+}
+
+// Without a channel no copy is started: nothing could report what it did.
+// Only a refusal of the consent prompt is told as rights not given; a copy
+// that could not be started for any other reason is a failure like a copy
+// that ended without a result.
+InstallationOutcome RelaunchInstall(const InstallationOrder& order, HWND owner)
+{
+    if (!ChannelCreate()) {
+        ChannelClose();
+        return RelaunchFailed(order, {InstallationCopyFailed, 0, 0, 0});
+    }
+    DWORD error = ERROR_SUCCESS;
+    HANDLE process = RelaunchStart(order, owner, &error);
+    if (!process) {
+        ChannelClose();
+        if (error == ERROR_CANCELLED)
+            return {InstallationRefused, 0, 0, 0};
+        return RelaunchFailed(order, {InstallationCopyFailed, 0, 0, 0});
+    }
+    int result = RelaunchRelay(process, order);
+    // Closed first: a copy that still writes to it fails, rather than
+    // waiting for a reader.
+    ChannelClose();
+    DWORD copyCode = RelaunchCopyEnd(process);
+    CloseHandle(process);
+    if (result < 0)
+        return RelaunchFailed(order, {InstallationCopyFailed, 0, 1, copyCode});
+    return {InstallationDone, result, 0, 0};
+}
+
+// Codes up to this are said in decimal; a crash's (0xC0000005) in hexadecimal.
+constexpr unsigned RelaunchLargestDecimalCode = 0xFFFF;
+constexpr int RelaunchHexDigits = 8;
+
+static void RelaunchAppendCode(unsigned code)
+{
+    if (code <= RelaunchLargestDecimalCode) {
+        StrFromInt((int)code, StrWorkPosition());
+        return;
+    }
+    char hex[2 + RelaunchHexDigits + 1] = {'0', 'x'};
+    for (int i = 0; i < RelaunchHexDigits; i++)
+        hex[2 + i] = "0123456789ABCDEF"[(code >> (4 * (RelaunchHexDigits - 1 - i))) & 0xF];
+    StrAppend(hex);
+}
+
+char* RelaunchFailure(unsigned char language, const InstallationOutcome& outcome, char* resultStart)
+{
+    StrRewind(resultStart);
+    StrAppend(TextIn(TextCopyFailed, language));
+    if (outcome.copyCodeKnown) {
+        StrAppend(TextIn(TextCopyCode, language));
+        RelaunchAppendCode(outcome.copyCode);
+        StrAppend(")");
+    }
+    StrAppend(".");
+    return resultStart;
+}

@@ -1,0 +1,75 @@
+#include "app/run/HostChoice.h"
+#include "app/Texts.h"
+#include "app/install/HostLocator.h"
+#include "app/window/FolderDialog.h"
+#include "app/window/Installer.h"
+#include "gui/Win.h"
+#include "runtime/Req.h"
+#include "runtime/File.h"
+#include "runtime/Str.h"
+
+// The dialog first opens above the registered folder, where PureBasic was
+// moved from; after a refused folder, in that folder, where the user was.
+static char* HostChoiceParentFolder(const char* folder)
+{
+    char* start = StrWorkPosition();
+    StrMid(folder, 1, StrLen(folder) - 1, start);
+    StrSkipTerminator();
+    char* parent = StrWorkPosition();
+    StrPathPart(start, parent);
+    char* result = nullptr;
+    StrAssign(&result, parent);
+    StrRewind(start);
+    return result;
+}
+
+// Asks with the system's folder dialog, over the installer window, until the
+// user picks a PureBasic folder (returned) or cancels (null); a folder
+// without PureBasic.exe is refused with a message and the dialog comes back.
+static char* HostChoiceAsk(unsigned char language)
+{
+    char* registered = RegisteredHostFolder();
+    char* start = registered ? HostChoiceParentFolder(registered) : nullptr;
+    StrFree(registered);
+    for (;;) {
+        char* path = FolderDialogPick(WinHandle(MainWindow), TextIn(TextFolderDialogTitle, language), start);
+        StrFree(start);
+        if (!path)
+            return nullptr;
+        char* folder = HostFolderFromPath(path);
+        StrFree(path);
+        if (IsPureBasicFolder(folder))
+            return folder;
+        ReqMessage(TextIn(TextErrorTitle, language), TextIn(TextNotAHostFolder, language), MB_OK | MB_ICONWARNING);
+        start = folder;
+    }
+}
+
+static char* HostChoiceCopy(const char* folder)
+{
+    char* copy = nullptr;
+    StrSet(&copy, folder);
+    return copy;
+}
+
+char* HostChoiceForWindow(const char* named, unsigned char language)
+{
+    if (named && IsPureBasicFolder(named))
+        return HostChoiceCopy(named);
+    if (named)
+        return HostChoiceAsk(language);
+    char* folder = LocateHostFolder();
+    return folder ? folder : HostChoiceAsk(language);
+}
+
+char* HostChoiceWithoutWindow(const char* named)
+{
+    if (named)
+        return IsPureBasicFolder(named) ? HostChoiceCopy(named) : nullptr;
+    return LocateHostFolder();
+}
+
+char* HostChoiceForCopy(const char* named)
+{
+    return named && FileIsOnNetwork(named) ? HostChoiceCopy(named) : HostChoiceWithoutWindow(named);
+}

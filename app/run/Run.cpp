@@ -1,0 +1,102 @@
+#include "app/run/Run.h"
+#include "app/ExitCodes.h"
+#include "app/Texts.h"
+#include "app/install/OneInstallation.h"
+#include "app/rights/Channel.h"
+#include "app/rights/Relaunch.h"
+#include "app/script/LogFile.h"
+#include "app/window/InstallerWindow.h"
+#include "runtime/Req.h"
+#include "runtime/Rt.h"
+#include "runtime/RtToken.h"
+#include "runtime/Str.h"
+
+static unsigned char DisplayLanguage()
+{
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH ? LanguageFrench : LanguageEnglish;
+}
+
+// Decided once, here, and passed down with the order: how the run reaches
+// its folders and files, and whether it may ask for rights. The copy
+// started for rights is one whatever its token says.
+static InstallationRun RunKind(const CommandLine& line)
+{
+    if (line.channel)
+        return RunForFirstCopy;
+    RtRights rights = RtOwnRights();
+    if (rights == RtRightsFull)
+        return RunWithRights;
+    return rights == RtRightsLimited ? RunMayAsk : RunWithoutRights;
+}
+
+Run RunStart(const CommandLine& line)
+{
+    Run run = {CommandLineFolder(line), {}, DisplayLanguage(), RunKind(line)};
+    if (line.language != CommandLanguageNone)
+        run.language = (unsigned char)line.language;
+    // Junctions made by other accounts than administrators are then refused
+    // by Windows itself, for every call of the process.
+    if (InstallationRefusesLinks(run.kind))
+        RtGuardRedirection();
+    return run;
+}
+
+// Another installation runs: its window, if it shows one, comes to the
+// front; else a box says so, in both languages, since no language has been
+// chosen. It may have ended meanwhile: this run holds the guard then.
+static int AnswerRunningInstaller(int silent, unsigned* exitCode)
+{
+    *exitCode = ExitAlreadyRunning;
+    if (silent)
+        return 0;
+    RunningInstaller running = ShowRunningInstaller();
+    if (running == RunningEnded)
+        return 1;
+    if (running == RunningWithoutWindow)
+        ReqMessage(TextInBoth(TextRunningTitle), TextInBoth(TextRunning), MB_OK | MB_ICONINFORMATION);
+    else
+        *exitCode = ExitOk;
+    return 0;
+}
+
+int RunHoldInstallation(const CommandLine& line, unsigned* exitCode)
+{
+    if (!ClaimInstallation() && !AnswerRunningInstaller(line.silent, exitCode))
+        return 0;
+    RelaunchHoldProgram();
+    return 1;
+}
+
+char* RunOpenLogFile(const CommandLine& line, Run& run)
+{
+    char* path = CommandLineLogFile(line);
+    if (!path)
+        return nullptr;
+    if (StrLen(path) == 0 || !LogFileOpen(path, InstallationRefusesLinks(run.kind)))
+        return path;
+    StrFree(path);
+    LogAddSink(&run.log, LogFileSink());
+    return nullptr;
+}
+
+InstallationOutcome RunInstall(const Run& run, const char* host, HWND owner)
+{
+    InstallationOrder order = {run.language, host, &run.log, run.kind};
+    int throughCopy = run.kind == RunMayAsk && InstallationCanWrite(host) == HostWriteDenied;
+    InstallationOutcome outcome = throughCopy ? RelaunchInstall(order, owner) : InstallHere(order);
+    LogEnd(run.log, run.language, InstallationExitCode(outcome), outcome.filesNotWritten);
+    return outcome;
+}
+
+unsigned RunEnd(Run& run, unsigned exitCode)
+{
+    ChannelClose();
+    LogFileClose(run.language, exitCode);
+    RelaunchLetGoProgram();
+    MarkInstallerWindow(nullptr);
+    ReleaseInstallerWindow();
+    ReleaseInstallation();
+    StrFree(run.named);
+    run.named = nullptr;
+    return exitCode;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The runs, one file each, and what they share. Each starts its Run from
+// the command line, opens its log's sinks, builds the one installation order
+// and installs it (RunInstall), and ends through RunEnd, which closes every
+// sink and gives the exit code back to the entry point.
+#include "app/install/Installation.h"
+#include "app/install/LogSink.h"
+#include "app/script/CommandLine.h"
+#include <windows.h>
+
+// What one run works with.
+struct Run {
+    // The folder named on the command line (absolute, ending in a backslash;
+    // empty when it names no path), which stands in for the registered one;
+    // null when none was named.
+    char* named;
+    LogSinks log;
+    unsigned char language;     // the command line's, else the display's; chosen in the window
+    InstallationRun kind;       // decided once, at the start: how folders and files are reached
+};
+
+// The window's run (WindowRun.cpp), a script's /S run (ScriptRun.cpp) and
+// the copy started with rights by a first copy (CopyRun.cpp); each returns
+// its exit code.
+unsigned WindowRun(const CommandLine& line);
+unsigned ScriptRun(const CommandLine& line);
+unsigned CopyRun(const CommandLine& line);
+
+// A run without sinks, in the language of the command line, else of the
+// display, of the kind its token and its command line make it; a run that
+// writes through no link has the system refuse other accounts' junctions.
+Run RunStart(const CommandLine& line);
+// Takes the installation, and holds the program's file for a copy with
+// rights. 0 when another installation runs: its window came to the front, or
+// a box said so, or, silent, nothing; *exitCode says which.
+int RunHoldInstallation(const CommandLine& line, unsigned* exitCode);
+// Opens the /LOG= file as the run's next sink. Taken once this run holds the
+// installation: a second start must not empty the log of the one that runs.
+// Null when it is open or none was named; else the path that could not be
+// had, a new string: the run says so, and ends.
+char* RunOpenLogFile(const CommandLine& line, Run& run);
+// Installs into the host folder here, or through a copy started with rights
+// when the folder refuses this process for want of them and asking could
+// give them (the write test: a read-only medium is reported file by file
+// instead); already elevated, what cannot be written is reported, never
+// asked for again. The log ends with the result.
+InstallationOutcome RunInstall(const Run& run, const char* host, HWND owner);
+// Ends the /LOG= file with the code when no installation's end has, closes
+// the channel, lets go of the program's file, the window's resources and the
+// installation; the code, for the entry point.
+unsigned RunEnd(Run& run, unsigned exitCode);

@@ -1,0 +1,80 @@
+// The program's own command line: read from the system, and its folder made
+// a path. The rules themselves are in CommandLine.cpp.
+#include "app/install/HostLocator.h"
+#include "app/script/CommandLine.h"
+#include "runtime/Rt.h"
+#include "runtime/Str.h"
+#include "runtime/StrWide.h"
+#include <windows.h>
+
+// UTF-8 takes at most three bytes for each UTF-16 unit.
+constexpr int CommandBytesPerUnit = 3;
+
+static char* CommandText;
+
+void ReadCommandLine(CommandLine* result)
+{
+    const wchar_t* wide = GetCommandLineW();
+    // A lone surrogate becomes U+FFFD rather than failing the whole line:
+    // the switches are still read, and a folder holding one is no folder.
+    int units = lstrlenW(wide);
+    int size = units * CommandBytesPerUnit + 1;
+    CommandText = (char*)RtAllocUnzeroed((SIZE_T)size);
+    int written = CommandText ? WideCharToMultiByte(CP_UTF8, 0, wide, units, CommandText, size - 1, nullptr, nullptr) : 0;
+    if (CommandText)
+        CommandText[written > 0 ? written : 0] = 0;
+    ParseCommandLine(CommandText, result);
+    // A line that could not be read may have asked for silence: nothing is
+    // shown, and nothing done.
+    if (!CommandText && units > 0)
+        *result = {0, 1, 0, CommandLanguageNone, nullptr, 0, nullptr, 0, nullptr};
+}
+
+// The path made absolute, as a new string; null when it names none.
+static char* CommandFullPath(const wchar_t* given)
+{
+    auto* full = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
+    DWORD length = full && given ? GetFullPathNameW(given, RtPathCapacity, full, nullptr) : 0;
+    char* path = nullptr;
+    if (length > 0 && length < RtPathCapacity) {
+        char* start = StrFromWide(full, StrWorkPosition());
+        StrSkipTerminator();
+        StrSet(&path, start);
+        StrRewind(start);
+    }
+    RtFree(full);
+    return path;
+}
+
+// The path's bytes in the line, made absolute; the empty string when they
+// name none.
+static char* CommandLinePath(const char* text, int length)
+{
+    char* start = StrWorkPosition();
+    StrMid(text, 1, length, start);
+    StrSkipTerminator();
+    wchar_t* given = StrToWide(start);
+    StrRewind(start);
+    char* path = CommandFullPath(given);
+    RtFree(given);
+    if (!path)
+        StrSet(&path, "");
+    return path;
+}
+
+char* CommandLineFolder(const CommandLine& line)
+{
+    if (!line.folder)
+        return nullptr;
+    char* path = CommandLinePath(line.folder, line.folderLength);
+    if (StrLen(path) == 0)
+        return path;
+    char* folder = HostFolderFromPath(path);
+    StrFree(path);
+    return folder;
+}
+
+char* CommandLineLogFile(const CommandLine& line)
+{
+    return line.log ? CommandLinePath(line.log, line.logLength) : nullptr;
+}

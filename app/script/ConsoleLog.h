@@ -1,0 +1,9 @@
+#pragma once
+// The log of a silent run, on standard output when that goes to a file or a
+// pipe (`QuillfernSetup.exe /S > install.log`): UTF-8 lines ending in CR LF.
+// A held file is kept, its line kept for the end of the log.
+#include "app/install/LogSink.h"
+
+// Takes standard output when it is a file or a pipe; else lines go nowhere.
+void ConsoleLogOpen();
+LogSink ConsoleLogSink();

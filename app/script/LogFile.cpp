@@ -1,0 +1,106 @@
+#include "app/script/LogFile.h"
+#include "app/Texts.h"
+#include "runtime/File.h"
+#include "runtime/Rt.h"
+#include "runtime/Str.h"
+#include "runtime/StrWide.h"
+#include "runtime/Tree.h"
+#include <windows.h>
+
+static HANDLE LogFileHandle = INVALID_HANDLE_VALUE;
+// The held files' lines, until the end of the installation's log.
+static char* LogFileKeptLines;
+static int LogFileEnded;
+
+// A link or a second name would send the lines into a file the user did not
+// name: opened without following a link, and left unchanged when either.
+static int LogFileIsPlain(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION information = {};
+    return GetFileInformationByHandle(file, &information)
+        && !(information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+        && information.nNumberOfLinks <= 1;
+}
+
+// The file is made relative to its folder, held meanwhile: a run with
+// rights takes the folder only where it is reached through no link (a
+// junction in a folder a user may change would send the log anywhere), and
+// no file that the system followed elsewhere. A file it made and then
+// refused is removed through its own handle; one that was there is left
+// as it was.
+int LogFileOpen(const char* path, int refuseLinks)
+{
+    // Its full path first: "/" and ".." are the Win32 functions' to resolve.
+    wchar_t* wide = FileWidePath(path);
+    if (!wide)
+        return 0;
+    char* full = StrWorkPosition();
+    StrFromWide(wide, full);
+    RtFree(wide);
+    StrSkipTerminator();
+    char* folder = StrWorkPosition();
+    StrPathPart(full, folder);
+    StrSkipTerminator();
+    HANDLE held = TreeOpenFolder(folder, refuseLinks);
+    int created = 0;
+    HANDLE file = held ? TreeOpenOrCreateFile(held, full + StrLen(folder), refuseLinks, &created) : nullptr;
+    StrRewind(full);
+    if (held)
+        CloseHandle(held);
+    if (!file)
+        return 0;
+    if (!LogFileIsPlain(file) || !SetEndOfFile(file)) {
+        if (created)
+            TreeDeleteOpen(file);
+        CloseHandle(file);
+        return 0;
+    }
+    LogFileHandle = file;
+    LogFileEnded = 0;
+    return 1;
+}
+
+static int LogFileLine(void*, const char* text)
+{
+    if (LogFileHandle != INVALID_HANDLE_VALUE)
+        LogWriteLine(LogFileHandle, text);
+    return 1;
+}
+
+static int LogFileAskHeld(void*, unsigned char language, const char* name, const char* holders)
+{
+    LogKeepHeld(&LogFileKeptLines, language, name, holders);
+    return 0;
+}
+
+static void LogFileExitLine(unsigned char language, unsigned exitCode)
+{
+    char* line = StrWorkPosition();
+    StrAppend(TextIn(TextExitCodeLine, language));
+    StrFromInt((int)exitCode, StrWorkPosition());
+    StrSkipTerminator();
+    LogFileLine(nullptr, line);
+    StrRewind(line);
+    LogFileEnded = 1;
+}
+
+static void LogFileEnd(void* state, unsigned char language, unsigned exitCode, int)
+{
+    LogPassKept(&LogFileKeptLines, LogFileLine, state);
+    LogFileExitLine(language, exitCode);
+}
+
+LogSink LogFileSink()
+{
+    return {nullptr, LogFileLine, LogStepOn, LogFileAskHeld, LogFileEnd};
+}
+
+void LogFileClose(unsigned char language, unsigned exitCode)
+{
+    if (LogFileHandle == INVALID_HANDLE_VALUE)
+        return;
+    if (!LogFileEnded)
+        LogFileExitLine(language, exitCode);
+    CloseHandle(LogFileHandle);
+    LogFileHandle = INVALID_HANDLE_VALUE;
+}
