@@ -1,6 +1,8 @@
 #pragma once
 // The installer window: a borderless rounded main window holding the logo
-// band, the log panel and the button panel, coloured by ColourCallback.
+// band, the log panel and the button panel, coloured by ColourCallback
+// (WindowTheme.h).
+#include "app/window/WindowFocus.h"
 #include "gui/Fnt.h"
 #include "gui/Win.h"
 #include <windows.h>
@@ -25,10 +27,6 @@ inline HFONT LoadInstallerFont(const InstallerFont& font)
 // Builds the window at the scale of the monitor it opens on; it is built
 // again, its controls kept, whenever Windows moves it to another scale.
 void BuildInstallerWindow();
-// Gives the focus to the first enabled button of the steps (a language, then
-// Install, then Cancel); 0 when none is enabled.
-int FocusUsefulButton();
 // Deletes the brushes and frees the images that the window was built with;
 // the windows themselves end with the program.
 void ReleaseInstallerWindow();
-LRESULT CALLBACK ColourCallback(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
