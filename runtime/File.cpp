@@ -93,6 +93,25 @@ int FileWriteByte(int value)
     return 1;
 }
 
+// At most this much in one WriteFile: some network redirectors refuse
+// single writes of tens of megabytes.
+constexpr DWORD FileWriteLimit = 4 << 20;
+
+int FileWriteBytes(const unsigned char* start, const unsigned char* end)
+{
+    if (!FileCurrent || !FileWritePending())
+        return 0;
+    while (start < end) {
+        SIZE_T left = (SIZE_T)(end - start);
+        DWORD count = left > FileWriteLimit ? FileWriteLimit : (DWORD)left;
+        DWORD written = 0;
+        if (!WriteFile(FileCurrent, start, count, &written, nullptr) || written != count)
+            return 0;
+        start += count;
+    }
+    return 1;
+}
+
 // The open file under a number; null for a number outside the table.
 static HANDLE FileEntry(int number)
 {
