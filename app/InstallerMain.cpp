@@ -361,6 +361,7 @@ void InstallerMain()
     }
     LogAddSink(&run.log, WindowLogSink());
     OpenLogFile(line, run);
+    PrepareWindowServices();
     BuildInstallerWindow();
     MarkInstallerWindow(WinHandle(MainWindow));
     RunEventLoop(run);
