@@ -32,10 +32,21 @@ int FileCapacity()
     return FileCount;
 }
 
+// A name that names its drive and folder ("C:\x", "\\server\x", a long or
+// device form): the current folder plays no part in it.
+static int FileFullyNamed(const char* name)
+{
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    return name && name[0] && ((name[1] == ':' && separator(name[2])) || (separator(name[0]) && separator(name[1])));
+}
+
 // A name relative to the program's folder, as the wide path for the system.
+// The current folder is set only when the name needs it: setting it opens
+// the folder, four times a file in an installation.
 static wchar_t* FileProgramPath(const char* name)
 {
-    SetCurrentDirectoryW(RtProgramFolder);
+    if (!FileFullyNamed(name))
+        SetCurrentDirectoryW(RtProgramFolder);
     return FileWidePath(name);
 }
 
