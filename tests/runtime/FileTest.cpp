@@ -97,16 +97,22 @@ TEST_F(File, BufferedBytesReachTheirOwnFileWhenAnotherIsCreated)
 }
 
 // Once the reading end of a pipe is gone, the system refuses every byte
-// written to it, as a full disk does: a refused hand-over of the buffer shows
-// in the flush's result, and in the result of the byte that finds it full.
-TEST_F(File, AHandOverTheSystemRefusesShowsInTheResult)
+// written to it, as a full disk does: file 0 made current on such a pipe.
+static HANDLE CreateRefusingFile(const char* name)
 {
-    const char* name = "\\\\.\\pipe\\quillfern_file_test";
     HANDLE reader = CreateNamedPipeA(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
-    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    if (reader == INVALID_HANDLE_VALUE)
+        return nullptr;
     HANDLE writer = FileCreate(0, name);
     CloseHandle(reader);
-    ASSERT_NE(writer, nullptr);
+    return writer;
+}
+
+// A refused hand-over of the buffer shows in the flush's result, and in the
+// result of the byte that finds it full.
+TEST_F(File, AHandOverTheSystemRefusesShowsInTheResult)
+{
+    ASSERT_NE(CreateRefusingFile("\\\\.\\pipe\\quillfern_file_test"), nullptr);
     WriteBytes("abc", 3);
     EXPECT_EQ(FileFlush(0), 0) << "the buffered bytes were refused";
     int written = 0;
@@ -134,12 +140,7 @@ TEST_F(File, ASpanFollowsTheWaitingBytesWhole)
 
 TEST_F(File, ASpanTheSystemRefusesShowsInTheResult)
 {
-    const char* name = "\\\\.\\pipe\\quillfern_file_span_test";
-    HANDLE reader = CreateNamedPipeA(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
-    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    HANDLE writer = FileCreate(0, name);
-    CloseHandle(reader);
-    ASSERT_NE(writer, nullptr);
+    ASSERT_NE(CreateRefusingFile("\\\\.\\pipe\\quillfern_file_span_test"), nullptr);
     const unsigned char bytes[] = "span";
     EXPECT_EQ(FileWriteBytes(bytes, bytes + 4), 0);
 }
