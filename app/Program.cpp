@@ -7,15 +7,25 @@
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 
-void PrepareServices(HINSTANCE instance)
+void PrepareRuntime(HINSTANCE instance)
 {
     RtPrepare(instance);
+    FileInit();
+    StrInit();
+}
+
+void PrepareWindowServices()
+{
     WinInit();
     CtlInit();
     ImgInit();
-    FileInit();
     FntInit();
-    StrInit();
+}
+
+void PrepareServices(HINSTANCE instance)
+{
+    PrepareRuntime(instance);
+    PrepareWindowServices();
 }
 
 void EndServices()

@@ -3,8 +3,12 @@
 // to start the runtime and the GUI layer in their fixed order and to end them.
 #include <windows.h>
 
-// The runtime's own preparation, then the services' start routines in order:
-// windows, controls, images, files, fonts, and the string work buffer last.
+// The runtime with files and strings, which every run needs; then the
+// window services (windows, controls, images, fonts), which only a run that
+// shows its window needs: starting them starts the window system.
+void PrepareRuntime(HINSTANCE instance);
+void PrepareWindowServices();
+// Both halves, for a test that drives the services itself.
 void PrepareServices(HINSTANCE instance);
 // The installer's main body (InstallerMain.cpp), between the two: it returns
 // the exit code, every sink closed.

@@ -6,12 +6,14 @@
 // Windows enters with a 4-byte aligned stack on 32-bit: enough for the
 // shipped build, whose code keeps the stack 4-byte aligned; a build that
 // keeps it 16-byte aligned has it realigned here, once.
-// The DLL search is restricted before anything can load a DLL.
+// The DLL search is restricted before anything can load a DLL. The window
+// services start when the window is built: a silent run never starts the
+// window system (its display driver, theme and desktop).
 extern "C" __attribute__((force_align_arg_pointer)) void WINAPI ProgramEntry()
 {
     RtRestrictDllSearch();
     RtInstallFaultHandler();
-    PrepareServices(GetModuleHandleW(nullptr));
+    PrepareRuntime(GetModuleHandleW(nullptr));
     unsigned exitCode = InstallerMain();
     EndServices();
     RtEnd(exitCode);

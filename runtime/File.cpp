@@ -32,10 +32,21 @@ int FileCapacity()
     return FileCount;
 }
 
+// A name that names its drive and folder ("C:\x", "\\server\x", a long or
+// device form): the current folder plays no part in it.
+static int FileFullyNamed(const char* name)
+{
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    return name && name[0] && ((name[1] == ':' && separator(name[2])) || (separator(name[0]) && separator(name[1])));
+}
+
 // A name relative to the program's folder, as the wide path for the system.
+// The current folder is set only when the name needs it: setting it opens
+// the folder, four times a file in an installation.
 static wchar_t* FileProgramPath(const char* name)
 {
-    SetCurrentDirectoryW(RtProgramFolder);
+    if (!FileFullyNamed(name))
+        SetCurrentDirectoryW(RtProgramFolder);
     return FileWidePath(name);
 }
 
@@ -97,6 +108,25 @@ int FileWriteByte(int value)
     if (FilePendingCount == sizeof FilePending && !FileWritePending())
         return 0;
     FilePending[FilePendingCount++] = (unsigned char)value;
+    return 1;
+}
+
+// At most this much in one WriteFile: some network redirectors refuse
+// single writes of tens of megabytes.
+constexpr DWORD FileWriteLimit = 4 << 20;
+
+int FileWriteBytes(const unsigned char* start, const unsigned char* end)
+{
+    if (!FileCurrent || !FileWritePending())
+        return 0;
+    while (start < end) {
+        SIZE_T left = (SIZE_T)(end - start);
+        DWORD count = left > FileWriteLimit ? FileWriteLimit : (DWORD)left;
+        DWORD written = 0;
+        if (!WriteFile(FileCurrent, start, count, &written, nullptr) || written != count)
+            return 0;
+        start += count;
+    }
     return 1;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The file service: files addressed by small numbers, created for writing,
 // written byte by byte through a buffer (the bytes reach the system when it
-// fills, and on FileFlush and FileClose), closed; and folder creation. Names
-// are UTF-8; any path Windows can hold is taken (FilePath.cpp).
+// fills, and on FileFlush and FileClose) or a whole span at once, closed;
+// and folder creation. Names are UTF-8; any path Windows can hold is taken
+// (FilePath.cpp).
 #include <windows.h>
 
 void FileInit();
@@ -19,6 +20,10 @@ HANDLE FileTake(int number, HANDLE file);
 // Writes the low 8 bits to the current file. A failure to hand buffered
 // bytes to the system shows here or in FileFlush.
 int FileWriteByte(int value);
+// Writes the bytes from start up to end to the current file in as few
+// system calls as it takes, after whatever bytes still wait. 1 when the
+// system took them all.
+int FileWriteBytes(const unsigned char* start, const unsigned char* end);
 void FileClose(int number);
 // Writes what the system still holds of the file through to the disk.
 int FileFlush(int number);

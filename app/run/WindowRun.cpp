@@ -2,6 +2,7 @@
 // folder and installs here or through the copy with rights, the log in the
 // window's list (and the /LOG= file); it ends when the window is closed.
 #include "app/ExitCodes.h"
+#include "app/Program.h"
 #include "app/Texts.h"
 #include "app/install/OneInstallation.h"
 #include "app/rights/Relaunch.h"
@@ -202,6 +203,7 @@ unsigned WindowRun(const CommandLine& line)
         StrFree(refusedLog);
         return RunEnd(state.run, ExitNotUnderstood);
     }
+    PrepareWindowServices();
     BuildInstallerWindow();
     MarkInstallerWindow(WinHandle(MainWindow));
     RunEventLoop(state);

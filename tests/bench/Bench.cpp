@@ -1,12 +1,23 @@
-// Times the installer under Wine: its start-up beside a minimal window's, an
-// installation beside the least that writing the same files could cost, and
-// the file service on the largest item beside one WriteFile and ReadFile.
-// Prints figures and judges none of them.
+// Times programs under Wine, each to the same event and in the same rounds,
+// and prints figures, runs and ratios; it judges none of them.
+//   start-up: from process creation to its first window shown, and to that
+//     window shown and idle (WaitForInputIdle once it is visible: its first
+//     painting done, its thread waiting for input): the installer, a minimal
+//     window, and NSIS installers of the same items (stored, and zlib);
+//   silent installation of the four files (French) into a fresh folder,
+//     from process creation to its end: the installer, the durable floor
+//     (a program that starts the window system and writes the files durably)
+//     and the NSIS installers;
+//   installation in the window, from the install click to the completion
+//     message, beside the durable floor with the installer's six pauses;
+//   the file service on the largest item beside one WriteFile and ReadFile.
 //   quillfern_bench [--starts=N] [--installs=N]
-// QUILLFERN_SETUP names the installer, QUILLFERN_MINIMAL_WINDOW the yardstick;
-// QUILLFERN_SETUP_BESIDE, when set, names another build of the installer
-// whose start-ups are timed in the same rounds, so that both meet the same
-// load on a shared machine.
+// QUILLFERN_SETUP names the installer, QUILLFERN_MINIMAL_WINDOW the minimal
+// window, QUILLFERN_DURABLE_FLOOR the floor program; QUILLFERN_NSIS_STORED
+// and QUILLFERN_NSIS_ZLIB the NSIS installers, when set; and
+// QUILLFERN_SETUP_BESIDE, when set, another build of the installer whose
+// start-ups and silent installations are timed in the same rounds.
+#include "DurableFloor.h"
 #include "app/Program.h"
 #include "e2e/InstalledFiles.h"
 #include "e2e/InstallerDriver.h"
@@ -17,9 +28,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 constexpr int FloorPauses = 6;      // the installer's progress steps, 10 ms each
+constexpr DWORD FloorPauseMs = 10;
+constexpr DWORD PollMs = 1;
 
 static double NowMs()
 {
@@ -33,17 +47,22 @@ static double NowMs()
 
 static double Median(std::vector<double> runs)
 {
+    if (runs.empty())
+        return 0;
     std::sort(runs.begin(), runs.end());
     size_t middle = runs.size() / 2;
     return runs.size() % 2 ? runs[middle] : (runs[middle - 1] + runs[middle]) / 2;
 }
 
-static void PrintRuns(const char* what, const std::vector<double>& runs)
+static std::string Runs(const std::vector<double>& runs)
 {
-    printf("  %s runs (ms):", what);
-    for (double run : runs)
-        printf(" %.0f", run);
-    printf("\n");
+    std::string text;
+    char number[32];
+    for (double run : runs) {
+        snprintf(number, sizeof number, " %.0f", run);
+        text += number;
+    }
+    return text;
 }
 
 static int Fail(const char* what)
@@ -52,32 +71,96 @@ static int Fail(const char* what)
     return 1;
 }
 
-// From process creation to the main window shown with its four buttons.
-static bool TimeInstallerStart(const std::string& folder, double& ms, const std::string& program = InstallerPath())
+// A program timed beside the others, with its runs.
+struct Peer {
+    const char* name;
+    std::string program;
+    std::vector<double> shown, idle, silent;
+};
+
+static bool Present(const Peer& peer)
 {
-    InstallerProcess installer;
-    double start = NowMs();
-    if (!installer.Start(folder, program) || !installer.WaitForWindow())
-        return false;
-    ms = NowMs() - start;
-    PostButtonClick(installer.Control(5));
-    DWORD exitCode = 0;
-    return installer.WaitForEndAfterQuit(&exitCode);
+    return !peer.program.empty();
 }
 
-static bool TimeMinimalStart(const std::string& folder, const std::string& program, double& ms)
+// Polls every millisecond: the figures are a few hundred milliseconds.
+template <typename Condition>
+static bool Poll(Condition condition, DWORD timeoutMs)
 {
-    InstallerProcess minimal;
-    HWND window = nullptr;
-    double start = NowMs();
-    if (!minimal.Start(folder, program)
-        || !WaitFor([&] { return (window = minimal.FindOwnTopLevel("QuillfernMinimalWindow")) != nullptr; },
-                    WindowDeadlineMs))
-        return false;
-    ms = NowMs() - start;
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(PollMs);
+    }
+    return true;
+}
+
+struct VisibleSearch {
+    DWORD process;
+    HWND found;
+};
+
+static BOOL CALLBACK TakeVisible(HWND window, LPARAM parameter)
+{
+    auto* search = (VisibleSearch*)parameter;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process || !IsWindowVisible(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+static HWND VisibleTopLevel(DWORD process)
+{
+    VisibleSearch search = {process, nullptr};
+    EnumWindows(TakeVisible, (LPARAM)&search);
+    return search.found;
+}
+
+// Ends a program whose window has been timed: the installer by its Cancel
+// button, once its whole window is there; any other by closing its window.
+static bool EndStarted(InstallerProcess& started, HWND window, bool installer)
+{
     DWORD exitCode = 0;
-    return minimal.WaitForEnd(&exitCode);
+    if (installer) {
+        if (!started.WaitForWindow())
+            return false;
+        PostButtonClick(started.Control(5));
+        return started.WaitForEndAfterQuit(&exitCode);
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(started.Process(), WindowDeadlineMs) == WAIT_OBJECT_0)
+        return true;
+    TerminateProcess(started.Process(), 0xDEAD);
+    return true;
+}
+
+// From process creation to its first visible top-level window, and to that
+// window idle.
+static bool TimeStart(const std::string& folder, Peer& peer, bool installer)
+{
+    InstallerProcess started;
+    double start = NowMs();
+    if (!started.Start(folder, peer.program))
+        return false;
+    HWND window = nullptr;
+    if (!Poll([&] { return (window = VisibleTopLevel(started.Id())) != nullptr; }, WindowDeadlineMs))
+        return false;
+    peer.shown.push_back(NowMs() - start);
+    if (WaitForInputIdle(started.Process(), WindowDeadlineMs) != 0)
+        return false;
+    peer.idle.push_back(NowMs() - start);
+    return EndStarted(started, window, installer);
+}
+
+// A fresh host folder holding PureBasic.exe, ending in a backslash.
+static std::string FreshHost(const char* tag)
+{
+    std::string host = MakeTempFolder(tag) + "Host\\";
+    MakePureBasicFolder(host);
+    return host;
 }
 
 static bool InstalledWhole(const std::string& host)
@@ -89,70 +172,118 @@ static bool InstalledWhole(const std::string& host)
     return true;
 }
 
-// A French installation into a fresh host folder under `parent`, holding
-// only PureBasic.exe: from the install click to the completion message.
-static bool TimeInstallation(const std::string& parent, double& ms)
+static std::string ParentOf(const std::string& host)
 {
-    std::string host = parent + "Host\\";
-    MakePureBasicFolder(host);
+    return host.substr(0, host.find_last_of('\\', host.size() - 2) + 1);
+}
+
+// The command line each program takes for a silent installation into
+// `host` (ending in a backslash); the temporary folders hold no blanks.
+static std::string SilentArguments(const std::string& host, int kind)
+{
+    std::string bare = host.substr(0, host.size() - 1);
+    if (kind == 0)
+        return "/S /L=fr \"/D=" + bare + "\"";
+    if (kind == 1)
+        return host;
+    return "/S /D=" + bare;
+}
+
+// From process creation to its end, its standard output going to a file as
+// a script's would; the files are then checked, untimed.
+static bool TimeSilent(Peer& peer, int kind)
+{
+    std::string host = FreshHost("bench_silent");
+    std::string parent = ParentOf(host);
+    std::string line = "\"" + peer.program + "\" " + SilentArguments(host, kind);
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE output = CreateFileA((parent + "output.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION started = {};
+    double start = NowMs();
+    BOOL created = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, parent.c_str(), &startup,
+                                  &started);
+    DWORD exitCode = 1;
+    if (created) {
+        CloseHandle(started.hThread);
+        bool ended = WaitForSingleObject(started.hProcess, InstallDeadlineMs) == WAIT_OBJECT_0;
+        double ms = NowMs() - start;
+        if (ended) {
+            GetExitCodeProcess(started.hProcess, &exitCode);
+            peer.silent.push_back(ms);
+        } else {
+            TerminateProcess(started.hProcess, 0xDEAD);
+        }
+        CloseHandle(started.hProcess);
+    }
+    CloseHandle(output);
+    bool whole = exitCode == 0 && InstalledWhole(host);
+    RemoveFolderTree(parent);
+    if (!whole)
+        printf("bench: the silent installation by %s failed (exit code %lu)\n", peer.name, exitCode);
+    return whole;
+}
+
+// A French installation into a fresh host folder, holding only
+// PureBasic.exe: from the install click to the completion message.
+static bool TimeInstallation(double& ms)
+{
+    std::string host = FreshHost("bench_install");
+    std::string parent = ParentOf(host);
     UnregisterHost();
     RegisterHost(HKEY_CLASSES_ROOT, host);
     InstallerProcess installer;
-    if (!installer.Start(parent) || !installer.WaitForWindow())
-        return false;
-    PostButtonClick(installer.Control(6));
-    if (!installer.WaitForLineCount(1))
-        return false;
-    MessageBoxContent message;
-    double start = NowMs();
-    PostButtonClick(installer.Control(7));
-    if (!installer.WaitForMessageBox(message, InstallDeadlineMs))
-        return false;
-    ms = NowMs() - start;
-    PostButtonClick(GetDlgItem(message.box, IDOK));
-    if (!installer.WaitForNoMessageBox() || !WaitFor([&] { return IsWindowEnabled(installer.Control(5)) != FALSE; }))
-        return false;
-    PostButtonClick(installer.Control(5));
-    DWORD exitCode = 0;
-    return installer.WaitForEndAfterQuit(&exitCode) && InstalledWhole(host);
-}
-
-// The same bytes, one WriteFile per file and one ReadFile to read it back,
-// plus the installer's pauses. The folders are made beforehand: only the
-// writing and reading are timed.
-static double TimeFloor(const std::string& folder)
-{
-    static const char* const subfolders[] = {"Help\\", "PureLibraries\\", "PureLibraries\\UserLibraries\\",
-                                             "Residents\\", "Examples\\", "Examples\\Quillfern\\",
-                                             "Examples\\Quillfern\\Tintwell\\"};
-    for (const char* subfolder : subfolders)
-        CreateDirectoryA((folder + subfolder).c_str(), nullptr);
-    std::vector<std::string> bytes;
-    for (Target target : AllTargets)
-        bytes.push_back(PayloadBytes(target, Language::French));
-    size_t largest = 0;
-    for (const std::string& file : bytes)
-        largest = std::max(largest, file.size());
-    std::string readBack(largest, '\0');
-    double start = NowMs();
-    for (size_t i = 0; i < bytes.size(); i++) {
-        std::string path = folder + TargetPath(AllTargets[i]);
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
-        DWORD done = 0;
-        WriteFile(file, bytes[i].data(), (DWORD)bytes[i].size(), &done, nullptr);
-        CloseHandle(file);
-        file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ReadFile(file, readBack.data(), (DWORD)bytes[i].size(), &done, nullptr);
-        CloseHandle(file);
+    bool done = installer.Start(parent) && installer.WaitForWindow();
+    if (done) {
+        PostButtonClick(installer.Control(6));
+        done = installer.WaitForLineCount(1);
     }
-    for (int i = 0; i < FloorPauses; i++)
-        Sleep(10);
-    return NowMs() - start;
+    MessageBoxContent message;
+    if (done) {
+        double start = NowMs();
+        PostButtonClick(installer.Control(7));
+        done = Poll([&] { return installer.FindOwnTopLevel("#32770") != nullptr; }, InstallDeadlineMs)
+            && installer.WaitForMessageBox(message, InstallDeadlineMs);
+        ms = NowMs() - start;
+    }
+    if (done) {
+        PostButtonClick(GetDlgItem(message.box, IDOK));
+        done = installer.WaitForNoMessageBox()
+            && WaitFor([&] { return IsWindowEnabled(installer.Control(5)) != FALSE; });
+    }
+    DWORD exitCode = 0;
+    if (done) {
+        PostButtonClick(installer.Control(5));
+        done = installer.WaitForEndAfterQuit(&exitCode) && InstalledWhole(host);
+    }
+    UnregisterHost();
+    RemoveFolderTree(parent);
+    return done;
 }
 
-// The file service as an installation uses it on one file: written byte by
-// byte through its buffer, flushed, read back and moved into place. -1 when
+// The durable floor of an installation in the window: the files written
+// durably, then the installer's pauses.
+static bool TimeWindowFloor(double& ms)
+{
+    std::string host = FreshHost("bench_floor");
+    double start = NowMs();
+    bool written = WriteFilesDurably(host.c_str());
+    for (int i = 0; i < FloorPauses; i++)
+        Sleep(FloorPauseMs);
+    ms = NowMs() - start;
+    written = written && InstalledWhole(host);
+    RemoveFolderTree(ParentOf(host));
+    return written;
+}
+
+// The file service as an installation uses it on one file: written in one
+// go, flushed, read back and moved into place. -1 when
 // a step fails. (Here the calls are not inlined as in the program.)
 static double TimeFileService(const std::string& folder, const std::string& bytes)
 {
@@ -161,11 +292,10 @@ static double TimeFileService(const std::string& folder, const std::string& byte
     double begin = NowMs();
     if (!FileCreate(0, fresh.c_str()))
         return -1;
-    for (char byte : bytes)
-        FileWriteByte(byte);
+    int written = FileWriteBytes(start, start + bytes.size());
     int flushed = FileFlush(0);
     FileClose(0);
-    bool done = flushed && FileMatches(fresh.c_str(), start, start + bytes.size())
+    bool done = written && flushed && FileMatches(fresh.c_str(), start, start + bytes.size())
                 && FileMoveReplacing(fresh.c_str(), target.c_str());
     double ms = NowMs() - begin;
     return done ? ms : -1;
@@ -210,7 +340,7 @@ static bool TimeFileWriting(int runs)
         flushed = std::min(flushed, TimeOneCallEach(folder, largest, true));
     }
     RemoveFolderTree(folder);
-    printf("file of %zu bytes: file service (byte by byte, flush, read-back, move) %.1f ms | one WriteFile and one"
+    printf("file of %zu bytes: file service (write, flush, read-back, move) %.1f ms | one WriteFile and one"
            " ReadFile %.1f ms (with a flush between %.1f ms) | ratio %.2f (fastest of %d)\n",
            largest.size(), service, floor, flushed, service / floor, runs);
     return true;
@@ -226,68 +356,150 @@ static int CountArgument(int argc, char** argv, const char* name, int fallback)
     return fallback;
 }
 
+static std::string ProgramFrom(const char* variable)
+{
+    const char* value = getenv(variable);
+    return value && *value ? WindowsPath(value) : "";
+}
+
+enum PeerIndex { Installer, Minimal, Floor, NsisStored, NsisZlib, Beside, PeerCount };
+
+// Each round starts with another program, so that none is always first;
+// one untimed round comes first, so that none pays alone for Wine's first
+// loading of the system DLLs.
+template <typename Time>
+static bool InRounds(int rounds, const std::vector<Peer*>& peers, Time time)
+{
+    for (int round = -1; round < rounds; round++) {
+        for (size_t i = 0; i < peers.size(); i++) {
+            if (!time(*peers[(round + 1 + i) % peers.size()]))
+                return false;
+        }
+        if (round >= 0)
+            continue;
+        for (Peer* peer : peers)
+            peer->shown.clear(), peer->idle.clear(), peer->silent.clear();
+    }
+    return true;
+}
+
+static std::vector<Peer*> PresentOf(Peer* peers, std::initializer_list<int> indexes)
+{
+    std::vector<Peer*> present;
+    for (int i : indexes) {
+        if (Present(peers[i]))
+            present.push_back(&peers[i]);
+    }
+    return present;
+}
+
+// The installer's median of one figure against each other program's.
+static void PrintRatios(const char* heading, const Peer* peers, std::vector<double> Peer::*figure,
+                        std::initializer_list<int> others)
+{
+    printf("  ratios, %s:", heading);
+    const char* separator = " ";
+    double installer = Median(peers[Installer].*figure);
+    for (int i : others) {
+        double other = Median(peers[i].*figure);
+        if (installer <= 0 || other <= 0)
+            continue;
+        printf("%sinstaller / %s %.2f", separator, peers[i].name, installer / other);
+        separator = " | ";
+    }
+    printf("\n");
+}
+
+static void PrintStart(const Peer& peer)
+{
+    printf("  %-16s %4.0f ms (first visible %4.0f ms) | idle runs:%s | visible runs:%s\n", peer.name,
+           Median(peer.idle), Median(peer.shown), Runs(peer.idle).c_str(), Runs(peer.shown).c_str());
+}
+
+static void PrintSilent(const Peer& peer)
+{
+    printf("  %-16s %4.0f ms | runs:%s\n", peer.name, Median(peer.silent), Runs(peer.silent).c_str());
+}
+
+static bool TimeStarts(Peer* peers, const std::string& work, int starts)
+{
+    std::vector<Peer*> windows = PresentOf(peers, {Installer, Minimal, NsisStored, NsisZlib, Beside});
+    auto timeStart = [&](Peer& peer) {
+        return TimeStart(work, peer, &peer == &peers[Installer] || &peer == &peers[Beside]);
+    };
+    if (!InRounds(starts, windows, timeStart))
+        return false;
+    double installer = Median(peers[Installer].idle), minimal = Median(peers[Minimal].idle);
+    printf("start-up installer: %.0f ms (median of %d, window shown and idle) | minimal window: %.0f ms | ratio %.2f\n",
+           installer, starts, minimal, installer / minimal);
+    for (Peer* peer : windows)
+        PrintStart(*peer);
+    PrintRatios("shown and idle", peers, &Peer::idle, {Minimal, NsisStored, NsisZlib, Beside});
+    PrintRatios("first visible", peers, &Peer::shown, {Minimal, NsisStored, NsisZlib, Beside});
+    if (Present(peers[Beside]))
+        printf("start-up beside: %.0f ms (median of %d, the other build in the same rounds)\n",
+               Median(peers[Beside].idle), starts);
+    fflush(stdout);
+    return true;
+}
+
+static bool TimeSilents(Peer* peers, int installs)
+{
+    std::vector<Peer*> silent = PresentOf(peers, {Installer, Floor, NsisStored, NsisZlib, Beside});
+    auto timeSilent = [&](Peer& peer) {
+        int kind = &peer == &peers[Installer] || &peer == &peers[Beside] ? 0 : &peer == &peers[Floor] ? 1 : 2;
+        return TimeSilent(peer, kind);
+    };
+    if (!InRounds(installs, silent, timeSilent))
+        return false;
+    double installer = Median(peers[Installer].silent), floor = Median(peers[Floor].silent);
+    printf("silent installation: %.0f ms (median of %d, process start to end) | durable floor: %.0f ms | ratio %.2f\n",
+           installer, installs, floor, installer / floor);
+    for (Peer* peer : silent)
+        PrintSilent(*peer);
+    PrintRatios("silent", peers, &Peer::silent, {Floor, NsisStored, NsisZlib, Beside});
+    fflush(stdout);
+    return true;
+}
+
 int main(int argc, char** argv)
 {
-    int starts = CountArgument(argc, argv, "--starts=", 7);
-    int installs = CountArgument(argc, argv, "--installs=", 5);
+    int starts = CountArgument(argc, argv, "--starts=", 9);
+    int installs = CountArgument(argc, argv, "--installs=", 9);
     PrepareServices(GetModuleHandleA(nullptr));
-    const char* minimalPath = getenv("QUILLFERN_MINIMAL_WINDOW");
-    if (InstallerPath().empty() || !minimalPath)
-        return Fail("QUILLFERN_SETUP and QUILLFERN_MINIMAL_WINDOW name the two programs");
-    std::string minimal = WindowsPath(minimalPath);
+    Peer peers[PeerCount] = {
+        {"installer", InstallerPath(), {}, {}, {}},
+        {"minimal window", ProgramFrom("QUILLFERN_MINIMAL_WINDOW"), {}, {}, {}},
+        {"durable floor", ProgramFrom("QUILLFERN_DURABLE_FLOOR"), {}, {}, {}},
+        {"NSIS stored", ProgramFrom("QUILLFERN_NSIS_STORED"), {}, {}, {}},
+        {"NSIS zlib", ProgramFrom("QUILLFERN_NSIS_ZLIB"), {}, {}, {}},
+        {"other build", ProgramFrom("QUILLFERN_SETUP_BESIDE"), {}, {}, {}},
+    };
+    if (!Present(peers[Installer]) || !Present(peers[Minimal]) || !Present(peers[Floor]))
+        return Fail("QUILLFERN_SETUP, QUILLFERN_MINIMAL_WINDOW and QUILLFERN_DURABLE_FLOOR name the programs");
     std::string work = MakeTempFolder("bench");
     UnregisterHost();
 
-    // One untimed start of each first, so neither pays alone for Wine's
-    // first loading of the system DLLs; then the two alternate.
-    const char* besidePath = getenv("QUILLFERN_SETUP_BESIDE");
-    std::string beside = besidePath && *besidePath ? WindowsPath(besidePath) : "";
-    double ignored = 0;
-    if (!TimeInstallerStart(work, ignored) || !TimeMinimalStart(work, minimal, ignored)
-        || (!beside.empty() && !TimeInstallerStart(work, ignored, beside)))
+    if (!TimeStarts(peers, work, starts))
         return Fail("a window did not appear");
-    std::vector<double> installerStarts, minimalStarts, besideStarts;
-    for (int i = 0; i < starts; i++) {
-        double installerMs = 0, minimalMs = 0, besideMs = 0;
-        if (!TimeInstallerStart(work, installerMs) || !TimeMinimalStart(work, minimal, minimalMs)
-            || (!beside.empty() && !TimeInstallerStart(work, besideMs, beside)))
-            return Fail("a window did not appear");
-        installerStarts.push_back(installerMs);
-        minimalStarts.push_back(minimalMs);
-        besideStarts.push_back(besideMs);
-    }
-    double installerStart = Median(installerStarts), minimalStart = Median(minimalStarts);
-    printf("start-up installer: %.0f ms (median of %d) | minimal window: %.0f ms | ratio %.2f\n", installerStart,
-           starts, minimalStart, installerStart / minimalStart);
-    PrintRuns("installer", installerStarts);
-    PrintRuns("minimal window", minimalStarts);
-    if (!beside.empty()) {
-        printf("start-up beside: %.0f ms (median of %d, the other build in the same rounds)\n", Median(besideStarts),
-               starts);
-        PrintRuns("other build", besideStarts);
-    }
-    fflush(stdout);
+    if (!TimeSilents(peers, installs))
+        return Fail("a silent installation failed");
 
     std::vector<double> installations, floors;
     for (int i = 0; i < installs; i++) {
-        std::string parent = MakeTempFolder("bench_install");
-        double installMs = 0;
-        bool done = TimeInstallation(parent, installMs);
-        UnregisterHost();
-        RemoveFolderTree(parent);
-        if (!done)
+        double installMs = 0, floorMs = 0;
+        if (!TimeInstallation(installMs))
             return Fail("an installation did not complete");
-        std::string floorFolder = MakeTempFolder("bench_floor");
-        floors.push_back(TimeFloor(floorFolder));
-        RemoveFolderTree(floorFolder);
+        if (!TimeWindowFloor(floorMs))
+            return Fail("the durable floor failed");
         installations.push_back(installMs);
+        floors.push_back(floorMs);
     }
-    double installation = Median(installations), floor = Median(floors);
-    printf("installation: %.0f ms (median of %d) | floor (one WriteFile and one ReadFile per file, %d x 10 ms): %.0f ms"
-           " | ratio %.2f\n",
-           installation, installs, FloorPauses, floor, installation / floor);
-    PrintRuns("installation", installations);
-    PrintRuns("floor", floors);
+    double installation = Median(installations), floorMs = Median(floors);
+    printf("installation: %.0f ms (median of %d, install click to completion message) | durable floor with %d x %lu ms:"
+           " %.0f ms | ratio %.2f\n",
+           installation, installs, FloorPauses, FloorPauseMs, floorMs, installation / floorMs);
+    printf("  installation runs:%s\n  floor runs:%s\n", Runs(installations).c_str(), Runs(floors).c_str());
     RemoveFolderTree(work);
     fflush(stdout);
     return TimeFileWriting(installs) ? 0 : Fail("the file service failed");

@@ -97,22 +97,52 @@ TEST_F(File, BufferedBytesReachTheirOwnFileWhenAnotherIsCreated)
 }
 
 // Once the reading end of a pipe is gone, the system refuses every byte
-// written to it, as a full disk does: a refused hand-over of the buffer shows
-// in the flush's result, and in the result of the byte that finds it full.
-TEST_F(File, AHandOverTheSystemRefusesShowsInTheResult)
+// written to it, as a full disk does: file 0 made current on such a pipe.
+static HANDLE CreateRefusingFile(const char* name)
 {
-    const char* name = "\\\\.\\pipe\\quillfern_file_test";
     HANDLE reader = CreateNamedPipeA(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
-    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    if (reader == INVALID_HANDLE_VALUE)
+        return nullptr;
     HANDLE writer = FileCreate(0, name);
     CloseHandle(reader);
-    ASSERT_NE(writer, nullptr);
+    return writer;
+}
+
+// A refused hand-over of the buffer shows in the flush's result, and in the
+// result of the byte that finds it full.
+TEST_F(File, AHandOverTheSystemRefusesShowsInTheResult)
+{
+    ASSERT_NE(CreateRefusingFile("\\\\.\\pipe\\quillfern_file_test"), nullptr);
     WriteBytes("abc", 3);
     EXPECT_EQ(FileFlush(0), 0) << "the buffered bytes were refused";
     int written = 0;
     while (written < 100000 && FileWriteByte('x'))
         written++;
     EXPECT_LT(written, 100000) << "no byte showed that the full buffer was refused";
+}
+
+// A span goes to the system after the bytes still waiting, whole, however
+// long (a long one in several calls).
+TEST_F(File, ASpanFollowsTheWaitingBytesWhole)
+{
+    std::string path = folder + "span.bin";
+    std::string span(9 << 20, '\0');
+    for (size_t i = 0; i < span.size(); i++)
+        span[i] = (char)(i * 131 + (i >> 16));
+    ASSERT_NE(FileCreate(0, path.c_str()), nullptr);
+    WriteBytes("ab", 2);
+    auto start = (const unsigned char*)span.data();
+    EXPECT_NE(FileWriteBytes(start, start + span.size()), 0);
+    FileClose(0);
+    EXPECT_TRUE(ReadWholeFile(path) == "ab" + span) << "the file differs from the bytes written";
+    EXPECT_EQ(FileWriteBytes(start, start + 1), 0) << "no file is current";
+}
+
+TEST_F(File, ASpanTheSystemRefusesShowsInTheResult)
+{
+    ASSERT_NE(CreateRefusingFile("\\\\.\\pipe\\quillfern_file_span_test"), nullptr);
+    const unsigned char bytes[] = "span";
+    EXPECT_EQ(FileWriteBytes(bytes, bytes + 4), 0);
 }
 
 TEST_F(File, ARelativeNameLandsInTheProgramsFolder)
