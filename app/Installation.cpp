@@ -8,15 +8,53 @@
 #include "runtime/Str.h"
 #include "runtime/Tree.h"
 
+// The library's example folder; the log names each example relative to it.
+static const char ExampleFolder[] = "Examples\\Quillfern";
+constexpr int ExampleFolderLength = sizeof ExampleFolder - 1;
+
 struct ExampleEntry {
-    const char* Name;   // relative to the library's example folder, with a leading backslash
+    const char* Name;   // under the host folder, in the example folder
     int Size;           // bytes within the example sources item
 };
 
 static const ExampleEntry ExampleTable[] = {
-    {"\\Tintwell\\Tintwell.pb", PayloadExampleTintwellSize},
+    {"Examples\\Quillfern\\Tintwell\\Tintwell.pb", PayloadExampleTintwellSize},
 };
 constexpr int ExampleCount = sizeof ExampleTable / sizeof ExampleTable[0];
+
+// The files before the examples, in the order installed.
+constexpr int HelpIndex = 0;
+constexpr int LibraryIndex = 1;
+constexpr int ResidentIndex = 2;
+constexpr int FirstExampleIndex = 3;
+static_assert(FirstExampleIndex + ExampleCount == InstalledFileCount, "every file installed is counted");
+
+InstalledFile InstallationFile(int index, unsigned char language)
+{
+    if (index == HelpIndex) {
+        if (language == LanguageFrench)
+            return {"Help\\Quillfern.chm", HelpFrenchStart, HelpEnglishStart, 0};
+        return {"Help\\Quillfern.chm", HelpEnglishStart, LibraryFileStart, 0};
+    }
+    if (index == LibraryIndex)
+        return {"PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart, 0};
+    if (index == ResidentIndex)
+        return {"Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart, 1};
+    // Each example's bytes follow the previous one's.
+    const unsigned char* start = ExampleSourcesStart;
+    for (int i = FirstExampleIndex; i < index; i++)
+        start += ExampleTable[i - FirstExampleIndex].Size;
+    const ExampleEntry& entry = ExampleTable[index - FirstExampleIndex];
+    return {entry.Name, start, start + entry.Size, 0};
+}
+
+int InstallationFileIsThisVersions(HANDLE file, int index)
+{
+    InstalledFile french = InstallationFile(index, LanguageFrench);
+    InstalledFile english = InstallationFile(index, LanguageEnglish);
+    return FileHandleMatches(file, french.start, french.end)
+        || (english.start != french.start && FileHandleMatches(file, english.start, english.end));
+}
 
 // The log's separator.
 static const char SeparatorLine[] = "==============================================================";
@@ -137,7 +175,7 @@ int InstallationCanWrite(const char* host)
             return found;
     }
     for (int i = 0; i < ExampleCount; i++) {
-        int found = CanWriteUnder(host, "Examples\\Quillfern\\", ExampleTable[i].Name);
+        int found = CanWriteUnder(host, ExampleTable[i].Name);
         if (found != HostWritable)
             return found;
     }
@@ -197,15 +235,31 @@ static int ReplaceTarget(const char* target, const unsigned char* start, const u
 }
 
 // Asks whether to try again, naming the programs that hold the file.
-static int AskAgainForHeldFile(const Installing& installing, const char* path, const char* name)
+int InstallationAskAgain(const InstallationOrder& order, const char* path, const char* name)
 {
     char* holders = StrWorkPosition();
     HolderNames(path, holders);
     StrSkipTerminator();
-    const InstallationOrder& order = installing.order;
     int again = LogAskHeld(*order.log, order.language, name, holders);
     StrRewind(holders);
     return again;
+}
+
+int InstallationWayIsSafe(const char* host, const char* root, const char* path, char** linkName)
+{
+    StrFree(*linkName);
+    *linkName = nullptr;
+    int linkEnd = 0;
+    const char* relative = path + StrLen(root);
+    if (!TreeRefusesLinks() || TreeHoldWay(root, relative, &linkEnd))
+        return 1;
+    if (linkEnd != 0) {
+        char* name = StrWorkPosition();
+        StrAppend(host);
+        StrMid(relative, 1, linkEnd < 0 ? 0 : linkEnd, StrWorkPosition());
+        StrAssign(linkName, name);
+    }
+    return 0;
 }
 
 // 1 when a process with rights may write the file: every folder on its way
@@ -213,19 +267,7 @@ static int AskAgainForHeldFile(const Installing& installing, const char* path, c
 // is the cause, is kept for the log.
 static int WayIsSafe(Installing& installing, const char* path)
 {
-    StrFree(installing.linkName);
-    installing.linkName = nullptr;
-    int linkEnd = 0;
-    const char* relative = path + StrLen(installing.writeRoot);
-    if (!TreeRefusesLinks() || TreeHoldWay(installing.writeRoot, relative, &linkEnd))
-        return 1;
-    if (linkEnd != 0) {
-        char* name = StrWorkPosition();
-        StrAppend(installing.order.host);
-        StrMid(relative, 1, linkEnd < 0 ? 0 : linkEnd, StrWorkPosition());
-        StrAssign(&installing.linkName, name);
-    }
-    return 0;
+    return InstallationWayIsSafe(installing.order.host, installing.writeRoot, path, &installing.linkName);
 }
 
 // A target held open by another program is tried again for as long as the
@@ -237,7 +279,7 @@ static int InstallFile(Installing& installing, const char* path, const char* nam
     // The way is checked again for each try: the question may wait long.
     int held = 0;
     int written = WayIsSafe(installing, path) && ReplaceTarget(path, start, end, &held);
-    while (!written && held && AskAgainForHeldFile(installing, path, name)) {
+    while (!written && held && InstallationAskAgain(installing.order, path, name)) {
         held = 0;
         written = WayIsSafe(installing, path) && ReplaceTarget(path, start, end, &held);
     }
@@ -262,18 +304,20 @@ static int LogThreeLines(const LogSinks& log, const char* first, const char* sec
     return lines;
 }
 
-// The line that names the link a file was not written through.
-static int LogLink(const Installing& installing, const char* name)
+int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId through,
+                        const char* link)
 {
-    unsigned char language = installing.order.language;
+    int lines = LogThreeLines(*order.log, "", TextIn(label, order.language), name);
+    if (!link)
+        return lines;
     char* line = StrWorkPosition();
-    StrAppend(TextIn(TextLinkStart, language));
+    StrAppend(TextIn(TextLinkStart, order.language));
     StrAppend(name);
-    StrAppend(TextIn(TextLinkThrough, language));
-    StrAppend(installing.linkName);
-    StrAppend(TextIn(TextLinkEnd, language));
+    StrAppend(TextIn(through, order.language));
+    StrAppend(link);
+    StrAppend(TextIn(TextLinkEnd, order.language));
     StrSkipTerminator();
-    int lines = LogLine(*installing.order.log, line);
+    lines += LogLine(*order.log, line);
     StrRewind(line);
     return lines;
 }
@@ -282,57 +326,50 @@ static int LogLink(const Installing& installing, const char* name)
 // then the link, when one kept it from being written.
 static int LogFile(const Installing& installing, int written, const char* name)
 {
-    const InstallationOrder& order = installing.order;
     TextId label = written ? TextExtractedLabel : TextNotWrittenLabel;
-    int lines = LogThreeLines(*order.log, "", TextIn(label, order.language), name);
-    if (!written && installing.linkName)
-        lines += LogLink(installing, name);
-    return lines;
+    return InstallationLogFile(installing.order, label, name, TextLinkThrough, written ? nullptr : installing.linkName);
 }
-
-// The help file as the log names it.
-static const char HelpName[] = "Help\\Quillfern.chm";
 
 // The caret first steps over the lines logged before the help file.
 static void InstallHelp(Installing& installing, int linesBefore)
 {
     const InstallationOrder& order = installing.order;
-    const unsigned char* start = order.language == LanguageFrench ? HelpFrenchStart : HelpEnglishStart;
-    const unsigned char* end = order.language == LanguageFrench ? HelpEnglishStart : LibraryFileStart;
-    char* path = JoinArgument(installing.writeRoot, HelpName);
-    int written = InstallFile(installing, path, HelpName, start, end);
+    InstalledFile help = InstallationFile(HelpIndex, order.language);
+    char* path = JoinArgument(installing.writeRoot, help.path);
+    int written = InstallFile(installing, path, help.path, help.start, help.end);
     StrRewind(path);
     Advance(installing, linesBefore);
     char* heading = JoinArgument(order.host, " . . .");
     int lines = LogLine(*order.log, heading);
     StrRewind(heading);
-    Advance(installing, lines + LogFile(installing, written, HelpName));
+    Advance(installing, lines + LogFile(installing, written, help.path));
 }
 
 // Each file after the first only while someone reads the log: the copy with
 // rights stops when its first copy is gone, leaving no file half written.
-static void InstallItem(Installing& installing, const char* target, const unsigned char* start,
-                        const unsigned char* end)
+static void InstallItem(Installing& installing, int index)
 {
     if (!installing.going)
         return;
-    char* path = JoinArgument(installing.writeRoot, target);
-    int written = InstallFile(installing, path, target, start, end);
+    InstalledFile item = InstallationFile(index, installing.order.language);
+    char* path = JoinArgument(installing.writeRoot, item.path);
+    int written = InstallFile(installing, path, item.path, item.start, item.end);
     StrRewind(path);
-    Advance(installing, LogFile(installing, written, target));
+    Advance(installing, LogFile(installing, written, item.path));
 }
 
-static void InstallExample(Installing& installing, const ExampleEntry& entry, const unsigned char* bytes)
+static void InstallExample(Installing& installing, int index)
 {
-    char* relative = JoinArgument("Examples\\Quillfern", entry.Name);
+    InstalledFile example = InstallationFile(index, installing.order.language);
     char* folder = StrWorkPosition();
-    StrPathPart(relative, folder);
+    StrPathPart(example.path, folder);
     StrSkipTerminator();
     CreateFolder(installing.writeRoot, folder);
-    char* path = JoinArgument(installing.writeRoot, relative);
-    int written = InstallFile(installing, path, entry.Name, bytes, bytes + entry.Size);
-    StrRewind(relative);
-    Advance(installing, LogFile(installing, written, entry.Name));
+    char* path = JoinArgument(installing.writeRoot, example.path);
+    const char* name = example.path + ExampleFolderLength;
+    int written = InstallFile(installing, path, name, example.start, example.end);
+    StrRewind(folder);
+    Advance(installing, LogFile(installing, written, name));
 }
 
 static void InstallExamples(Installing& installing)
@@ -340,37 +377,33 @@ static void InstallExamples(Installing& installing)
     if (!installing.going)
         return;
     const InstallationOrder& order = installing.order;
-    char* folder = JoinArgument(order.host, "Examples\\Quillfern\\");
+    char* folder = JoinArgument(order.host, ExampleFolder, "\\");
     Advance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
     StrRewind(folder);
-    // Each example's bytes follow the previous one's, written or not.
-    const unsigned char* cursor = ExampleSourcesStart;
-    for (int i = 0; i < ExampleCount && installing.going; i++) {
-        InstallExample(installing, ExampleTable[i], cursor);
-        cursor += ExampleTable[i].Size;
-    }
+    for (int i = FirstExampleIndex; i < InstalledFileCount && installing.going; i++)
+        InstallExample(installing, i);
 }
 
 // A process with rights takes the host folder at its final path, held: a
 // folder reached through a link (a moved installation) still installs, into
 // the folder itself. The log names the folder as found.
-static void ChooseWriteRoot(Installing& installing)
+char* InstallationWriteRoot(const char* host)
 {
-    const char* host = installing.order.host;
     char* root = StrWorkPosition();
     if (!TreeRefusesLinks() || !TreeFinalFolder(host, root))
         StrMid(host, 1, StrLen(host), root);
-    StrAssign(&installing.writeRoot, root);
+    char* kept = nullptr;
+    StrAssign(&kept, root);
+    return kept;
 }
 
 InstallationOutcome InstallHere(const InstallationOrder& order)
 {
-    Installing installing = {order, nullptr, nullptr, 0, 1};
-    ChooseWriteRoot(installing);
+    Installing installing = {order, InstallationWriteRoot(order.host), nullptr, 0, 1};
     CreateHostFolders(installing.writeRoot);
     InstallHelp(installing, LogLine(*order.log, SeparatorLine));
-    InstallItem(installing, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
-    InstallItem(installing, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
+    InstallItem(installing, LibraryIndex);
+    InstallItem(installing, ResidentIndex);
     InstallExamples(installing);
     TreeRelease();
     StrFree(installing.writeRoot);

@@ -11,6 +11,8 @@
 #include "InstallerWindow.h"
 #include "Program.h"
 #include "Relaunch.h"
+#include "Removal.h"
+#include "ScriptRun.h"
 #include "Texts.h"
 #include "WindowLog.h"
 #include "gui/Ctl.h"
@@ -98,16 +100,10 @@ static void ShowOutcome(unsigned char language, const InstallationOutcome& outco
         ShowCompletion(language, outcome.filesNotWritten);
 }
 
-// Installs here when more rights cannot be had (already elevated: what
-// cannot be written is reported, never asked for again), or when the write
-// test was not refused for want of them (a read-only medium is reported
-// file by file); else through a copy started with rights. The log ends with
-// the result.
+// Installs here or through a copy with rights; the log ends with the result.
 static InstallationOutcome InstallWhereAllowed(const InstallationOrder& order, HWND owner)
 {
-    InstallationOutcome outcome = !RelaunchCanAsk() || InstallationCanWrite(order.host) != HostWriteDenied
-        ? InstallHere(order)
-        : RelaunchInstall(order, owner);
+    InstallationOutcome outcome = RelaunchWhereNeeded(order, owner);
     LogEnd(*order.log, order.language, InstallationExitCode(outcome), outcome.filesNotWritten);
     return outcome;
 }
@@ -127,7 +123,7 @@ static void Install(Run& run)
         LogEnd(run.log, run.language, ExitNoHost, 0);
         FinalCleanup(run);
     }
-    InstallationOutcome outcome = InstallWhereAllowed({run.language, host, &run.log}, WinHandle(MainWindow));
+    InstallationOutcome outcome = InstallWhereAllowed({run.language, host, &run.log, 0}, WinHandle(MainWindow));
     StrFree(host);
     CtlDisable(CancelButton, 0);
     ShowOutcome(run.language, outcome);
@@ -306,7 +302,17 @@ static void OpenLogFile(const CommandLine& line, Run& run)
     char* host = HostChoiceWithoutWindow(run.named);
     if (StrLen(host) == 0)
         FinalCleanup(run, ExitNoHost);
-    FinalCleanup(run, InstallationExitCode(InstallWhereAllowed({run.language, host, &run.log}, nullptr)));
+    FinalCleanup(run, InstallationExitCode(InstallWhereAllowed({run.language, host, &run.log, 0}, nullptr)));
+}
+
+// /VERIFY and /UNINSTALL: no window, the log of a silent run; their box is
+// their own.
+[[noreturn]] static void RunForScript(const CommandLine& line, Run& run, unsigned (*body)(const ScriptRun&))
+{
+    ConsoleLogOpen();
+    LogAddSink(&run.log, ConsoleLogSink());
+    OpenLogFile(line, run);
+    FinalCleanup(run, body({run.named, run.language, &run.log, line.silent}));
 }
 
 // The copy started with rights by a first copy: it installs what that copy
@@ -327,7 +333,7 @@ static void OpenLogFile(const CommandLine& line, Run& run)
         ChannelClose();
         FinalCleanup(run, ExitNoHost);
     }
-    InstallationOutcome outcome = InstallHere({run.language, host, &run.log});
+    InstallationOutcome outcome = RemovalOrInstallHere({run.language, host, &run.log, line.uninstall});
     unsigned exitCode = InstallationExitCode(outcome);
     LogEnd(run.log, run.language, exitCode, outcome.filesNotWritten);
     ChannelClose();
@@ -350,9 +356,13 @@ void InstallerMain()
         run.language = (unsigned char)line.language;
     if (line.channel)
         InstallForFirstCopy(line, run);
+    if (line.verify)
+        RunForScript(line, run, VerifyRun);
     if (!ClaimInstallation())
         AnswerRunningInstaller(line.silent);
     RelaunchHoldProgram();
+    if (line.uninstall)
+        RunForScript(line, run, UninstallRun);
     if (line.silent) {
         ConsoleLogOpen();
         LogAddSink(&run.log, ConsoleLogSink());

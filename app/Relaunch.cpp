@@ -1,5 +1,6 @@
 #include "Relaunch.h"
 #include "Channel.h"
+#include "Removal.h"
 #include "Texts.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
@@ -66,7 +67,7 @@ static wchar_t* RelaunchProgramPath()
     return visible;
 }
 
-// "/S /L=fr /RELAUNCHED=<channel> /D=<folder>": the folder last, unquoted,
+// "/S /L=fr [/UNINSTALL] /RELAUNCHED=<channel> /D=<folder>": the folder last, unquoted,
 // since the copy takes the rest of its line as the folder (a quoted folder
 // ending in a backslash would have its closing quote escaped by other
 // parsers).
@@ -78,7 +79,8 @@ static wchar_t* RelaunchParameters(const InstallationOrder& order)
     if (!visibleHost)
         return nullptr;
     char* start = StrWorkPosition();
-    StrAppend(order.language == LanguageFrench ? "/S /L=fr /RELAUNCHED=" : "/S /L=en /RELAUNCHED=");
+    StrAppend(order.language == LanguageFrench ? "/S /L=fr" : "/S /L=en");
+    StrAppend(order.removal ? " /UNINSTALL /RELAUNCHED=" : " /RELAUNCHED=");
     StrAppend(ChannelName());
     StrAppend(" /D=");
     StrFromWide(visibleHost, StrWorkPosition());
@@ -246,4 +248,11 @@ char* RelaunchFailure(unsigned char language, const InstallationOutcome& outcome
     }
     StrAppend(".");
     return resultStart;
+}
+
+InstallationOutcome RelaunchWhereNeeded(const InstallationOrder& order, HWND owner)
+{
+    if (!RelaunchCanAsk() || InstallationCanWrite(order.host) != HostWriteDenied)
+        return RemovalOrInstallHere(order);
+    return RelaunchInstall(order, owner);
 }

@@ -171,12 +171,17 @@ static int FileReadMatches(HANDLE file, const unsigned char* start, const unsign
     }
 }
 
+int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
+{
+    return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 && FileReadMatches(file, start, end);
+}
+
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end)
 {
     HANDLE file = FileOpen(name, GENERIC_READ, OPEN_EXISTING);
     if (!file)
         return 0;
-    int matches = FileReadMatches(file, start, end);
+    int matches = FileHandleMatches(file, start, end);
     CloseHandle(file);
     return matches;
 }

@@ -24,6 +24,8 @@ int FileCapacity();                    // entries in the file table
 int FileDelete(const char* name);
 // 1 when the file holds exactly the bytes from start up to end.
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end);
+// The same for a file already open for reading, read from its first byte.
+int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end);
 // 1 when the name is that of a file (not a folder).
 int FileExists(const char* name);
 // 1 when the file exists and is marked read-only.

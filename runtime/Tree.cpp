@@ -244,22 +244,28 @@ int TreeReachedPlainly(HANDLE handle, const char* path)
     return plain;
 }
 
+int TreeMarkForRemoval(HANDLE handle)
+{
+    auto setInformation = (SetInformationFunction)TreeFunction("SetFileInformationByHandle");
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (!setInformation)
+        return -1;
+    return setInformation(handle, FileDispositionInfo, &disposition, sizeof disposition) ? 1 : 0;
+}
+
 int TreeRemoveFile(const char* path)
 {
     wchar_t* wide = FileWidePath(path);
     // Without backup semantics a folder does not open.
     HANDLE handle = wide ? TreeOpen(wide, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, FILE_FLAG_OPEN_REPARSE_POINT)
                          : nullptr;
-    auto setInformation = (SetInformationFunction)TreeFunction("SetFileInformationByHandle");
-    FILE_DISPOSITION_INFO disposition = {TRUE};
     int removable = handle && !TreeIsLink(handle, wide);
-    int removed = removable && setInformation
-        && setInformation(handle, FileDispositionInfo, &disposition, sizeof disposition);
+    int removed = removable ? TreeMarkForRemoval(handle) : 0;
     if (handle)
         CloseHandle(handle);
     // Before Windows Vista: by its name, which the open has just shown to be
     // no link.
-    if (removable && !setInformation)
+    if (removed < 0)
         removed = DeleteFileW(wide) ? 1 : 0;
     RtFree(wide);
     return removed;

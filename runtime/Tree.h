@@ -30,5 +30,9 @@ int TreeReachedPlainly(HANDLE handle, const char* path);
 // Removes the file through a handle of its own, when it is a file and no
 // link (a link is never followed); 1 when removed.
 int TreeRemoveFile(const char* path);
+// Marks the entry open through the handle (with DELETE access) for removal
+// when the last handle closes: 1 when marked, 0 when refused (a folder not
+// empty, a read-only file), -1 before Windows Vista, which cannot.
+int TreeMarkForRemoval(HANDLE handle);
 // Lets go of every folder held.
 void TreeRelease();
