@@ -48,6 +48,16 @@ static int AsksCopyRun(const CommandLine& line)
     return line.channel != nullptr;
 }
 
+static int AsksVerifyRun(const CommandLine& line)
+{
+    return line.verify;
+}
+
+static int AsksUninstallRun(const CommandLine& line)
+{
+    return line.uninstall;
+}
+
 static int AsksScriptRun(const CommandLine& line)
 {
     return line.silent;
@@ -59,11 +69,13 @@ struct EntryStep {
 };
 
 // In this order: a damaged copy answers /? still, and the copy started for
-// rights carries /S too.
+// rights carries /S too, and /UNINSTALL when it removes.
 static const EntryStep EntrySteps[] = {
     {AsksUsage, AnswerUsage},
     {FindsPayloadDamaged, RefuseDamagedCopy},
     {AsksCopyRun, CopyRun},
+    {AsksVerifyRun, VerifyRun},
+    {AsksUninstallRun, UninstallRun},
     {AsksScriptRun, ScriptRun},
 };
 

@@ -11,27 +11,35 @@ static const char RunningText[] =
 // Every switch and exit code: whoever asks has chosen no language yet.
 static const char UsageTitle[] = "QuillfernSetup /?";
 static const char UsageText[] =
-    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=dossier] [/LOG=fichier]\n\n"
+    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=dossier] [/LOG=fichier] [/UNINSTALL|/VERIFY]\n\n"
     "/S : installation sans fenêtre ni message.\n"
     "/L=fr, /L=en : langue de l'installation /S (sinon celle de Windows).\n"
     "/D=dossier : le dossier de PureBasic, à la place de celui du registre ; guillemets facultatifs.\n"
     "/LOG=fichier : le journal aussi dans ce fichier (créé ou remplacé), avec le code de sortie ; "
     "guillemets facultatifs.\n"
+    "/UNINSTALL : supprime les fichiers de la V2.10 restés tels quels, sans fenêtre (un message à la fin sans /S).\n"
+    "/VERIFY : dit si chaque fichier est celui de la V2.10, sans rien écrire.\n"
     "/? : cette aide.\n"
     "Codes de sortie de /S : 0 installée ; 1 ligne de commande incomprise ou journal impossible à créer, "
     "rien d'écrit ; 2 PureBasic introuvable, rien d'écrit ; 3 fichier(s) non écrit(s), laissés tels quels, "
     "ou installation avec les droits d'administrateur inachevée ; 4 programme endommagé, rien d'écrit ; "
-    "5 une autre installation en cours, rien de fait ; 6 droits d'administrateur refusés, rien d'écrit.\n\n"
-    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=folder] [/LOG=file]\n\n"
+    "5 une autre installation en cours, rien de fait ; 6 droits d'administrateur refusés, rien d'écrit. "
+    "/UNINSTALL : 0 fichiers supprimés ou absents ; 3 fichier(s) gardé(s), modifié(s) ou impossible(s) à "
+    "supprimer. /VERIFY : 0 installée en entier ; 3 fichier(s) absent(s) ou différent(s).\n\n"
+    "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=folder] [/LOG=file] [/UNINSTALL|/VERIFY]\n\n"
     "/S: install without a window or a message.\n"
     "/L=fr, /L=en: the language of a /S installation (else that of Windows).\n"
     "/D=folder: the PureBasic folder, instead of the registry's; quotes optional.\n"
     "/LOG=file: the log in this file too (created or replaced), with the exit code; quotes optional.\n"
+    "/UNINSTALL: remove the V2.10 files left as installed, without a window (a message at the end without /S).\n"
+    "/VERIFY: tell whether each file is V2.10's, writing nothing.\n"
     "/?: this help.\n"
     "Exit codes of /S: 0 installed; 1 command line not understood or log file not created, nothing written; "
     "2 PureBasic not found, nothing written; 3 file(s) not written, kept as they were, or the installation "
     "with administrator rights did not complete; 4 installer damaged, nothing written; "
-    "5 another installation running, nothing done; 6 administrator rights refused, nothing written.";
+    "5 another installation running, nothing done; 6 administrator rights refused, nothing written. "
+    "/UNINSTALL: 0 files removed or not there; 3 file(s) kept, changed or not removable. "
+    "/VERIFY: 0 installed whole; 3 file(s) missing or different.";
 static const char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
 
 // One row per text, its French beside its English, under its own name:
@@ -96,6 +104,31 @@ static constexpr TextRow Texts[] = {
     {TextLogFileFailed, "Le fichier journal ne peut pas être créé : ", "The log file cannot be created: "},
     {TextLogName, "Journal d'installation", "Installation log"},
     {TextLogoName, "Quillfern V2.10", "Quillfern V2.10"},
+    {TextRemovalHeading, "Suppression de la librairie :", "Library removal :"},
+    {TextRemovedLabel, "Fichier supprimé : ", "Removed file : "},
+    {TextMissingLabel, "Fichier absent : ", "Missing file : "},
+    {TextKeptChangedLabel, "Fichier gardé, différent de la V2.10 : ", "File kept, not as V2.10 installed it : "},
+    {TextNotRemovedLabel, "Fichier non supprimé : ", "File not removed : "},
+    {TextKeptSharedLabel, "Fichier gardé, au nom d'une librairie sœur qui peut en avoir besoin : ",
+     "File kept, named after a sibling library that may need it : "},
+    {TextRemovedFolderLabel, "Dossier supprimé : ", "Removed folder : "},
+    {TextLinkNotRemoved, " n'est pas supprimé à travers le lien ", " is not removed through the link "},
+    {TextRemoved, "La librairie Quillfern V2.10 est supprimée.", "Quillfern V2.10 library is removed."},
+    {TextRemovalIncompleteStart, "La suppression de la librairie Quillfern V2.10 est incomplète : ",
+     "Removal of Quillfern V2.10 is incomplete: "},
+    {TextRemovalIncompleteEnd, " fichier(s) gardé(s).", " file(s) kept."},
+    {TextNoRightsToRemove,
+     "Supprimer dans le dossier de PureBasic demande les droits d'administrateur. Rien n'a été supprimé.",
+     "Removing from the PureBasic folder needs administrator rights. Nothing was removed."},
+    {TextVerifyHeading, "Vérification de la librairie :", "Library check :"},
+    {TextVerifiedLabel, "Fichier de la V2.10 : ", "File of V2.10 : "},
+    {TextDifferentLabel, "Fichier différent : ", "Different file : "},
+    {TextVerifiedWhole, "La librairie Quillfern V2.10 est installée en entier.",
+     "Quillfern V2.10 library is installed whole."},
+    {TextVerifiedNotWholeStart, "La librairie Quillfern V2.10 n'est pas installée en entier : ",
+     "Quillfern V2.10 library is not installed whole: "},
+    {TextVerifiedNotWholeEnd, " fichier(s) absent(s) ou différent(s).", " file(s) missing or different."},
+    {TextHostNotFound, "PureBasic est introuvable.", "PureBasic could not be found."},
 };
 
 static_assert(sizeof Texts / sizeof Texts[0] == TextCount, "one row for each TextId");

@@ -64,6 +64,30 @@ enum TextId : unsigned char {
     // Names for screen readers: the log, which shows none, and the logo.
     TextLogName,
     TextLogoName,
+    // A removal (/UNINSTALL): its log's heading, one label per file as the
+    // installation's, the link that kept a file, and its result.
+    TextRemovalHeading,
+    TextRemovedLabel,
+    TextMissingLabel,       // a check's too
+    TextKeptChangedLabel,
+    TextNotRemovedLabel,
+    TextKeptSharedLabel,
+    TextRemovedFolderLabel,
+    TextLinkNotRemoved,     // "<link start><file><not removed><link><link end>"
+    TextRemoved,
+    TextRemovalIncompleteStart,     // followed by the count of files kept
+    TextRemovalIncompleteEnd,
+    TextNoRightsToRemove,
+    // A check (/VERIFY): heading, "<label><file>" for each file, and the
+    // result "<whole>" or "<not whole start><count><not whole end>".
+    TextVerifyHeading,
+    TextVerifiedLabel,
+    TextDifferentLabel,
+    TextVerifiedWhole,
+    TextVerifiedNotWholeStart,
+    TextVerifiedNotWholeEnd,
+    // Either one's result without a PureBasic folder.
+    TextHostNotFound,
     TextCount
 };
 

@@ -381,10 +381,36 @@ HANDLE TreeOpenFolder(const char* folder, int refuseLinks)
     return handle;
 }
 
+HANDLE TreeOpenToRemove(HANDLE folder, const char* name, int refuseLinks, int* held)
+{
+    wchar_t* wide = StrToWide(name);
+    HANDLE entry = nullptr;
+    LONG status = TreeOpenIn(folder, wide, GENERIC_READ | DELETE, FILE_SHARE_READ, TreeOpenExisting, TreeLinkItself,
+                             &entry);
+    *held = status == TreeSharingViolation;
+    if (entry && refuseLinks && TreeChildIsLink(folder, entry, wide)) {
+        CloseHandle(entry);
+        entry = nullptr;
+    }
+    RtFree(wide);
+    return entry;
+}
+
+void TreeReleaseAllBut(HANDLE kept)
+{
+    int count = 0;
+    for (int i = 0; i < TreeCount; i++) {
+        if (kept && TreeHeld[i] == kept)
+            TreeHeld[count++] = kept;
+        else
+            CloseHandle(TreeHeld[i]);
+    }
+    TreeCount = count;
+}
+
 void TreeRelease()
 {
-    for (int i = 0; i < TreeCount; i++)
-        CloseHandle(TreeHeld[i]);
+    TreeReleaseAllBut(nullptr);
     RtFree(TreeHeld);
     TreeHeld = nullptr;
     TreeCapacity = 0;

@@ -54,5 +54,12 @@ int TreeRemoveFile(HANDLE folder, const char* name);
 // Opens the folder at the path, not held: with refuseLinks, only when it
 // is reached through no link and is none. The caller closes it.
 HANDLE TreeOpenFolder(const char* folder, int refuseLinks);
+// Opens a file or an empty folder of the held folder for reading and
+// removal, following no link, nobody else writing or removing it
+// meanwhile; with refuseLinks null for one the system followed elsewhere.
+// *held tells whether another program's handle refused the open.
+HANDLE TreeOpenToRemove(HANDLE folder, const char* name, int refuseLinks, int* held);
+// Lets go of every folder held but `kept`, which stays held.
+void TreeReleaseAllBut(HANDLE kept);
 // Lets go of every folder held.
 void TreeRelease();

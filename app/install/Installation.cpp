@@ -9,15 +9,57 @@
 #include "runtime/Str.h"
 #include "runtime/Tree.h"
 
+// The library's example folder; the log names each example relative to it.
+static const char ExampleFolder[] = "Examples\\Quillfern";
+constexpr int ExampleFolderLength = sizeof ExampleFolder - 1;
+
 struct ExampleEntry {
-    const char* Name;   // relative to the library's example folder, with a leading backslash
+    const char* Name;   // under the host folder, in the example folder
     int Size;           // bytes within the example sources item
 };
 
 static const ExampleEntry ExampleTable[] = {
-    {"\\Tintwell\\Tintwell.pb", PayloadExampleTintwellSize},
+    {"Examples\\Quillfern\\Tintwell\\Tintwell.pb", PayloadExampleTintwellSize},
 };
 constexpr int ExampleCount = sizeof ExampleTable / sizeof ExampleTable[0];
+
+// The files before the examples, in the order installed.
+constexpr int HelpIndex = 0;
+constexpr int LibraryIndex = 1;
+constexpr int ResidentIndex = 2;
+constexpr int FirstExampleIndex = 3;
+static_assert(FirstExampleIndex + ExampleCount == InstalledFileCount, "every file installed is counted");
+
+static const char HelpPath[] = "Help\\Quillfern.chm";
+static const char LibraryPath[] = "PureLibraries\\UserLibraries\\Quillfern";
+static const char ResidentPath[] = "Residents\\Ostravel.res";
+
+InstalledFile InstallationFile(int index, unsigned char language)
+{
+    if (index == HelpIndex) {
+        if (language == LanguageFrench)
+            return {HelpPath, HelpPath, HelpFrenchStart, HelpEnglishStart, 0};
+        return {HelpPath, HelpPath, HelpEnglishStart, LibraryFileStart, 0};
+    }
+    if (index == LibraryIndex)
+        return {LibraryPath, LibraryPath, LibraryFileStart, ResidentFileStart, 0};
+    if (index == ResidentIndex)
+        return {ResidentPath, ResidentPath, ResidentFileStart, ExampleSourcesStart, 1};
+    // Each example's bytes follow the previous one's.
+    const unsigned char* start = ExampleSourcesStart;
+    for (int i = FirstExampleIndex; i < index; i++)
+        start += ExampleTable[i - FirstExampleIndex].Size;
+    const ExampleEntry& entry = ExampleTable[index - FirstExampleIndex];
+    return {entry.Name, entry.Name + ExampleFolderLength, start, start + entry.Size, 0};
+}
+
+int InstallationFileIsThisVersions(HANDLE file, int index)
+{
+    InstalledFile french = InstallationFile(index, LanguageFrench);
+    InstalledFile english = InstallationFile(index, LanguageEnglish);
+    return FileHandleMatches(file, french.start, french.end)
+        || (english.start != french.start && FileHandleMatches(file, english.start, english.end));
+}
 
 // The log's separator.
 static const char SeparatorLine[] = "==============================================================";
@@ -112,7 +154,7 @@ int InstallationCanWrite(const char* host)
             return found;
     }
     for (int i = 0; i < ExampleCount; i++) {
-        int found = CanWriteUnder(host, "Examples\\Quillfern\\", ExampleTable[i].Name);
+        int found = CanWriteUnder(host, ExampleTable[i].Name);
         if (found != HostWritable)
             return found;
     }
@@ -165,10 +207,8 @@ static int ReplaceTarget(HANDLE folder, const char* target, int replaceable, con
     return replaced;
 }
 
-// Asks whether to try again, naming the programs that hold the file.
-static int AskAgainForHeldFile(const Installing& installing, const char* relative, const char* name)
+int InstallationAskAgain(const InstallationOrder& order, const char* relative, const char* name)
 {
-    const InstallationOrder& order = installing.order;
     char* path = JoinArgument(order.host, relative);
     char* holders = StrWorkPosition();
     HolderNames(path, holders);
@@ -180,30 +220,41 @@ static int AskAgainForHeldFile(const Installing& installing, const char* relativ
 
 // The link, as the log names it: the first `length` bytes of the path
 // relative to the host.
-static void KeepLink(Installing& installing, const char* relative, int length)
+static void KeepLink(const char* host, const char* relative, int length, char** linkName)
 {
     char* name = StrWorkPosition();
-    StrAppend(installing.order.host);
+    StrAppend(host);
     StrMid(relative, 1, length, StrWorkPosition());
-    StrAssign(&installing.linkName, name);
+    StrAssign(linkName, name);
 }
 
-// The held folder the file goes into, each folder on its way opened (made
-// where missing) from the one before; null when it cannot be had, or when
-// a run with rights finds a link on the way or at the file, which is then
-// kept for the log. *target is what is at the file's name.
-static HANDLE HoldWay(Installing& installing, const char* folder, const char* relative, TreeFileFound* target)
+const char* InstallationNamePart(const char* relative)
 {
-    StrFree(installing.linkName);
-    installing.linkName = nullptr;
-    int refuseLinks = InstallationRefusesLinks(installing.order.run);
+    const char* name = relative;
+    for (const char* next = relative; *next; next++) {
+        if (*next == '\\')
+            name = next + 1;
+    }
+    return name;
+}
+
+HANDLE InstallationHoldWay(const InstallationOrder& order, HANDLE root, const char* relative, int create,
+                           TreeFileFound* target, char** linkName)
+{
+    StrFree(*linkName);
+    *linkName = nullptr;
+    int refuseLinks = InstallationRefusesLinks(order.run);
+    char* folder = StrWorkPosition();
+    StrPathPart(relative, folder);
+    StrSkipTerminator();
     int linkEnd = 0;
-    HANDLE held = TreeHoldWay(installing.root, folder, 1, refuseLinks, &linkEnd);
-    *target = held ? TreeFileState(held, relative + StrLen(folder), refuseLinks) : TreeFileAbsent;
+    HANDLE held = root ? TreeHoldWay(root, folder, create, refuseLinks, &linkEnd) : nullptr;
+    *target = held ? TreeFileState(held, InstallationNamePart(relative), refuseLinks) : TreeFileAbsent;
     if (*target == TreeFileLinked)
         linkEnd = StrLen(relative);
     if (linkEnd != 0)
-        KeepLink(installing, relative, linkEnd);
+        KeepLink(order.host, relative, linkEnd, linkName);
+    StrRewind(folder);
     return *target == TreeFileLinked ? nullptr : held;
 }
 
@@ -213,19 +264,16 @@ static HANDLE HoldWay(Installing& installing, const char* folder, const char* re
 static int TryFile(Installing& installing, const char* relative, const unsigned char* start,
                    const unsigned char* end, int* held)
 {
-    char* folder = StrWorkPosition();
-    StrPathPart(relative, folder);
-    StrSkipTerminator();
+    const InstallationOrder& order = installing.order;
     TreeFileFound target = TreeFileAbsent;
-    HANDLE way = HoldWay(installing, folder, relative, &target);
+    HANDLE way = InstallationHoldWay(order, installing.root, relative, 1, &target, &installing.linkName);
     // Windows refuses to move over a read-only file and Wine does not: the
     // rule is kept here, so that what the user protected stays protected.
     int replaceable = target == TreeFileAbsent || target == TreeFilePlain;
     *held = 0;
-    int written = way && ReplaceTarget(way, relative + StrLen(folder), replaceable, start, end, held);
-    if (!written && !*held && replaceable && way && InstallationRefusesLinks(installing.order.run))
-        HoldWay(installing, folder, relative, &target);
-    StrRewind(folder);
+    int written = way && ReplaceTarget(way, InstallationNamePart(relative), replaceable, start, end, held);
+    if (!written && !*held && replaceable && way && InstallationRefusesLinks(order.run))
+        InstallationHoldWay(order, installing.root, relative, 1, &target, &installing.linkName);
     return written;
 }
 
@@ -237,7 +285,7 @@ static int InstallFile(Installing& installing, const char* relative, const char*
 {
     int held = 0;
     int written = TryFile(installing, relative, start, end, &held);
-    while (!written && held && AskAgainForHeldFile(installing, relative, name))
+    while (!written && held && InstallationAskAgain(installing.order, relative, name))
         written = TryFile(installing, relative, start, end, &held);
     if (!written)
         installing.filesNotWritten++;
@@ -260,18 +308,20 @@ static int LogThreeLines(const LogSinks& log, const char* first, const char* sec
     return lines;
 }
 
-// The line that names the link a file was not written through.
-static int LogLink(const Installing& installing, const char* name)
+int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId through,
+                        const char* link)
 {
-    unsigned char language = installing.order.language;
+    int lines = LogThreeLines(*order.log, "", TextIn(label, order.language), name);
+    if (!link)
+        return lines;
     char* line = StrWorkPosition();
-    StrAppend(TextIn(TextLinkStart, language));
+    StrAppend(TextIn(TextLinkStart, order.language));
     StrAppend(name);
-    StrAppend(TextIn(TextLinkThrough, language));
-    StrAppend(installing.linkName);
-    StrAppend(TextIn(TextLinkEnd, language));
+    StrAppend(TextIn(through, order.language));
+    StrAppend(link);
+    StrAppend(TextIn(TextLinkEnd, order.language));
     StrSkipTerminator();
-    int lines = LogLine(*installing.order.log, line);
+    lines += LogLine(*order.log, line);
     StrRewind(line);
     return lines;
 }
@@ -280,48 +330,33 @@ static int LogLink(const Installing& installing, const char* name)
 // then the link, when one kept it from being written.
 static int LogFile(const Installing& installing, int written, const char* name)
 {
-    const InstallationOrder& order = installing.order;
     TextId label = written ? TextExtractedLabel : TextNotWrittenLabel;
-    int lines = LogThreeLines(*order.log, "", TextIn(label, order.language), name);
-    if (!written && installing.linkName)
-        lines += LogLink(installing, name);
-    return lines;
+    const char* link = written ? nullptr : installing.linkName;
+    return InstallationLogFile(installing.order, label, name, TextLinkThrough, link);
 }
-
-// The help file as the log names it.
-static const char HelpName[] = "Help\\Quillfern.chm";
 
 // The caret first steps over the lines logged before the help file.
 static void InstallHelp(Installing& installing, int linesBefore)
 {
     const InstallationOrder& order = installing.order;
-    const unsigned char* start = order.language == LanguageFrench ? HelpFrenchStart : HelpEnglishStart;
-    const unsigned char* end = order.language == LanguageFrench ? HelpEnglishStart : LibraryFileStart;
-    int written = InstallFile(installing, HelpName, HelpName, start, end);
+    InstalledFile help = InstallationFile(HelpIndex, order.language);
+    int written = InstallFile(installing, help.path, help.name, help.start, help.end);
     Advance(installing, linesBefore);
     char* heading = JoinArgument(order.host, " . . .");
     int lines = LogLine(*order.log, heading);
     StrRewind(heading);
-    Advance(installing, lines + LogFile(installing, written, HelpName));
+    Advance(installing, lines + LogFile(installing, written, help.name));
 }
 
 // Each file after the first only while someone reads the log: the copy with
 // rights stops when its first copy is gone, leaving no file half written.
-static void InstallItem(Installing& installing, const char* target, const unsigned char* start,
-                        const unsigned char* end)
+static void InstallItem(Installing& installing, int index)
 {
     if (!installing.going)
         return;
-    int written = InstallFile(installing, target, target, start, end);
-    Advance(installing, LogFile(installing, written, target));
-}
-
-static void InstallExample(Installing& installing, const ExampleEntry& entry, const unsigned char* bytes)
-{
-    char* relative = JoinArgument("Examples\\Quillfern", entry.Name);
-    int written = InstallFile(installing, relative, entry.Name, bytes, bytes + entry.Size);
-    StrRewind(relative);
-    Advance(installing, LogFile(installing, written, entry.Name));
+    InstalledFile file = InstallationFile(index, installing.order.language);
+    int written = InstallFile(installing, file.path, file.name, file.start, file.end);
+    Advance(installing, LogFile(installing, written, file.name));
 }
 
 static void InstallExamples(Installing& installing)
@@ -329,15 +364,11 @@ static void InstallExamples(Installing& installing)
     if (!installing.going)
         return;
     const InstallationOrder& order = installing.order;
-    char* folder = JoinArgument(order.host, "Examples\\Quillfern\\");
+    char* folder = JoinArgument(order.host, ExampleFolder, "\\");
     Advance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
     StrRewind(folder);
-    // Each example's bytes follow the previous one's, written or not.
-    const unsigned char* cursor = ExampleSourcesStart;
-    for (int i = 0; i < ExampleCount && installing.going; i++) {
-        InstallExample(installing, ExampleTable[i], cursor);
-        cursor += ExampleTable[i].Size;
-    }
+    for (int index = FirstExampleIndex; index < InstalledFileCount; index++)
+        InstallItem(installing, index);
 }
 
 // The host folder, opened once and held: a folder reached through a link
@@ -346,7 +377,7 @@ static void InstallExamples(Installing& installing)
 // folder checked before may have been swapped since. The copy with rights
 // never reaches for a network folder: that would hand the administrator's
 // credentials to its server.
-static HANDLE HoldHost(const InstallationOrder& order)
+HANDLE InstallationHoldHost(const InstallationOrder& order)
 {
     if (order.run == RunForFirstCopy && FileIsOnNetwork(order.host))
         return nullptr;
@@ -358,10 +389,10 @@ static HANDLE HoldHost(const InstallationOrder& order)
 
 InstallationOutcome InstallHere(const InstallationOrder& order)
 {
-    Installing installing = {order, HoldHost(order), nullptr, 0, 1};
+    Installing installing = {order, InstallationHoldHost(order), nullptr, 0, 1};
     InstallHelp(installing, LogLine(*order.log, SeparatorLine));
-    InstallItem(installing, "PureLibraries\\UserLibraries\\Quillfern", LibraryFileStart, ResidentFileStart);
-    InstallItem(installing, "Residents\\Ostravel.res", ResidentFileStart, ExampleSourcesStart);
+    InstallItem(installing, LibraryIndex);
+    InstallItem(installing, ResidentIndex);
     InstallExamples(installing);
     TreeRelease();
     StrFree(installing.linkName);

@@ -1,7 +1,9 @@
 #pragma once
 // The installation procedure: folders and files under the host folder,
 // logged line by line to the sinks its order names.
+#include "app/Texts.h"
 #include "app/install/LogSink.h"
+#include "runtime/Tree.h"
 
 // What kind of run installs: decided once, at its start, from its token and
 // how it was started. It decides how folders and files are reached.
@@ -24,6 +26,7 @@ struct InstallationOrder {
     const char* host;           // a PureBasic folder, absolute, ending in a backslash
     const LogSinks* log;
     InstallationRun run;
+    int removal;                // 1: remove this version's files instead (Removal.h)
 };
 
 // How an installation ended, here or through the copy with rights.
@@ -63,3 +66,39 @@ int InstallationCanWrite(const char* host);
 // with rights writes nothing into a network folder. The log's end is the
 // caller's (LogEnd), once it knows the result.
 InstallationOutcome InstallHere(const InstallationOrder& order);
+
+// The files this version installs, in the order it installs them.
+struct InstalledFile {
+    const char* path;               // under the host folder
+    const char* name;               // as the log names it
+    const unsigned char* start;     // its bytes, in the language asked
+    const unsigned char* end;
+    int shared;                     // named after a sibling library, which may need it as well
+};
+constexpr int InstalledFileCount = 4;
+InstalledFile InstallationFile(int index, unsigned char language);
+// 1 when the open file holds the bytes of the index-th file, in either
+// language: a help file left by an installation in the other language is
+// this version's too.
+int InstallationFileIsThisVersions(HANDLE file, int index);
+
+// The pieces of the installation that a removal shares.
+// The host folder, opened once and held (see InstallHere); null when it
+// cannot be, or may not be, written under.
+HANDLE InstallationHoldHost(const InstallationOrder& order);
+// The held folder of the file `relative` to the held host, each folder on
+// the way opened (made, with `create`) from the one before; null when it
+// cannot be had, or when a run with rights finds a link on the way or at the
+// file: *linkName (freed and replaced) is then the link as the log names
+// it. *target is what is at the file's name.
+HANDLE InstallationHoldWay(const InstallationOrder& order, HANDLE root, const char* relative, int create,
+                           TreeFileFound* target, char** linkName);
+// The file's name within its folder.
+const char* InstallationNamePart(const char* relative);
+// Asks the log whether to try a file held by another program again, naming
+// the programs that hold it; `relative` to the host, `name` the log's.
+int InstallationAskAgain(const InstallationOrder& order, const char* relative, const char* name);
+// One file's lines: an empty line, the label, the name; then, with a link,
+// "The file <name><through><link>."; returns the lines the log took.
+int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId through,
+                        const char* link);

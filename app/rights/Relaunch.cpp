@@ -70,7 +70,8 @@ static wchar_t* RelaunchParameters(const InstallationOrder& order)
     if (!visibleHost)
         return nullptr;
     char* start = StrWorkPosition();
-    StrAppend(order.language == LanguageFrench ? "/S /L=fr /RELAUNCHED=" : "/S /L=en /RELAUNCHED=");
+    StrAppend(order.language == LanguageFrench ? "/S /L=fr" : "/S /L=en");
+    StrAppend(order.removal ? " /UNINSTALL /RELAUNCHED=" : " /RELAUNCHED=");
     StrAppend(ChannelName());
     StrAppend(" /D=");
     StrFromWide(visibleHost, StrWorkPosition());

@@ -2,6 +2,7 @@
 #include "app/ExitCodes.h"
 #include "app/Texts.h"
 #include "app/install/OneInstallation.h"
+#include "app/install/Removal.h"
 #include "app/rights/Channel.h"
 #include "app/rights/Relaunch.h"
 #include "app/script/LogFile.h"
@@ -31,7 +32,7 @@ static InstallationRun RunKind(const CommandLine& line)
 
 Run RunStart(const CommandLine& line)
 {
-    Run run = {CommandLineFolder(line), {}, DisplayLanguage(), RunKind(line)};
+    Run run = {CommandLineFolder(line), {}, DisplayLanguage(), RunKind(line), line.uninstall};
     if (line.language != CommandLanguageNone)
         run.language = (unsigned char)line.language;
     // Junctions made by other accounts than administrators are then refused
@@ -79,11 +80,16 @@ char* RunOpenLogFile(const CommandLine& line, Run& run)
     return nullptr;
 }
 
+InstallationOutcome RunCarryOut(const Run& run, const char* host, HWND owner)
+{
+    InstallationOrder order = {run.language, host, &run.log, run.kind, run.removal};
+    int throughCopy = run.kind == RunMayAsk && InstallationCanWrite(host) == HostWriteDenied;
+    return throughCopy ? RelaunchInstall(order, owner) : RemovalOrInstallHere(order);
+}
+
 InstallationOutcome RunInstall(const Run& run, const char* host, HWND owner)
 {
-    InstallationOrder order = {run.language, host, &run.log, run.kind};
-    int throughCopy = run.kind == RunMayAsk && InstallationCanWrite(host) == HostWriteDenied;
-    InstallationOutcome outcome = throughCopy ? RelaunchInstall(order, owner) : InstallHere(order);
+    InstallationOutcome outcome = RunCarryOut(run, host, owner);
     LogEnd(run.log, run.language, InstallationExitCode(outcome), outcome.filesNotWritten);
     return outcome;
 }

@@ -17,6 +17,7 @@ struct Run {
     LogSinks log;
     unsigned char language;     // the command line's, else the display's; chosen in the window
     InstallationRun kind;       // decided once, at the start: how folders and files are reached
+    int removal;                // /UNINSTALL: this version's files are removed instead
 };
 
 // The window's run (WindowRun.cpp), a script's /S run (ScriptRun.cpp) and
@@ -25,6 +26,10 @@ struct Run {
 unsigned WindowRun(const CommandLine& line);
 unsigned ScriptRun(const CommandLine& line);
 unsigned CopyRun(const CommandLine& line);
+// A deployment tool's /UNINSTALL (UninstallRun.cpp) and /VERIFY
+// (VerifyRun.cpp), without the window.
+unsigned UninstallRun(const CommandLine& line);
+unsigned VerifyRun(const CommandLine& line);
 
 // A run without sinks, in the language of the command line, else of the
 // display, of the kind its token and its command line make it; a run that
@@ -39,6 +44,9 @@ int RunHoldInstallation(const CommandLine& line, unsigned* exitCode);
 // Null when it is open or none was named; else the path that could not be
 // had, a new string: the run says so, and ends.
 char* RunOpenLogFile(const CommandLine& line, Run& run);
+// Carries the run's order out in the host folder (RunInstall's choice),
+// leaving the log's end to the caller.
+InstallationOutcome RunCarryOut(const Run& run, const char* host, HWND owner);
 // Installs into the host folder here, or through a copy started with rights
 // when the folder refuses this process for want of them and asking could
 // give them (the write test: a read-only medium is reported file by file

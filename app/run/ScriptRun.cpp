@@ -5,35 +5,15 @@
 #include "app/Texts.h"
 #include "app/run/HostChoice.h"
 #include "app/run/Run.h"
-#include "app/script/ConsoleLog.h"
+#include "app/run/ScriptLog.h"
 #include "runtime/Str.h"
-
-// A /LOG= file that cannot be had: nothing is installed, and the script is
-// told which file in the log it has, on standard output.
-static void RefuseLogFile(const Run& run, const char* path)
-{
-    char* text = StrWorkPosition();
-    StrAppend(TextIn(TextLogFileFailed, run.language));
-    StrAppend(path);
-    StrSkipTerminator();
-    LogLine(run.log, text);
-    StrRewind(text);
-}
 
 unsigned ScriptRun(const CommandLine& line)
 {
     Run run = RunStart(line);
     unsigned exitCode = ExitOk;
-    if (!RunHoldInstallation(line, &exitCode))
+    if (!ScriptLogBegin(line, run, &exitCode))
         return RunEnd(run, exitCode);
-    ConsoleLogOpen();
-    LogAddSink(&run.log, ConsoleLogSink());
-    char* refusedLog = RunOpenLogFile(line, run);
-    if (refusedLog) {
-        RefuseLogFile(run, refusedLog);
-        StrFree(refusedLog);
-        return RunEnd(run, ExitNotUnderstood);
-    }
     LogLine(run.log, TextIn(TextInstallHeading, run.language));
     char* host = HostChoiceWithoutWindow(run.named);
     if (StrLen(host) == 0)

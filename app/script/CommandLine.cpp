@@ -153,6 +153,10 @@ int CommandTakeArgument(const CommandArgument& argument, CommandLine* result)
         CommandSetOnce(&result->language, CommandLanguageNone, 0, result);
     else if (CommandIs(argument, "/l=en"))
         CommandSetOnce(&result->language, CommandLanguageNone, 1, result);
+    else if (CommandIs(argument, "/uninstall"))
+        CommandSetOnce(&result->uninstall, 0, 1, result);
+    else if (CommandIs(argument, "/verify"))
+        CommandSetOnce(&result->verify, 0, 1, result);
     else if (CommandStartsWith(argument, CommandFolderSwitch))
         CommandSetPath(argument.text + 3, argument.length - 3, &result->folder, &result->folderLength, result);
     else if (CommandStartsWith(argument, CommandLogSwitch))
@@ -229,7 +233,7 @@ static int CommandHoldsSilentWord(const char* line)
 
 void ParseCommandLine(char* line, CommandLine* result)
 {
-    *result = {1, 0, 0, CommandLanguageNone, nullptr, 0, nullptr, 0, nullptr};
+    *result = {1, 0, 0, CommandLanguageNone, nullptr, 0, nullptr, 0, nullptr, 0, 0};
     if (!line)
         return;
     char* next = CommandSkipProgramName(line);
@@ -249,12 +253,18 @@ void ParseCommandLine(char* line, CommandLine* result)
             result->understood = 0;
         more = CommandSplitArgument(&next, &argument);
     }
-    if (result->usage && (result->silent || result->language != CommandLanguageNone || result->folder || result->log))
+    if (result->usage
+        && (result->silent || result->language != CommandLanguageNone || result->folder || result->log
+            || result->uninstall || result->verify))
+        result->understood = 0;
+    // A check writes nothing and never needs the copy with rights.
+    if (result->uninstall && result->verify)
         result->understood = 0;
     // The relaunched copy is told everything: silent, its language, its
     // folder; its log goes to the first copy alone.
     if (result->channel
-        && (!result->silent || result->language == CommandLanguageNone || !result->folder || result->log))
+        && (!result->silent || result->language == CommandLanguageNone || !result->folder || result->log
+            || result->verify))
         result->understood = 0;
     // A script that asked for silence never waits on a box.
     if (!result->understood && silentWord)

@@ -1,10 +1,12 @@
 #pragma once
 // The command line, for installations from a script or a deployment tool:
 // /S (silent), /L=fr or /L=en (its language), /D=<folder> (the PureBasic
-// folder), /LOG=<file> (a copy of the log), /? (usage), split as Windows
+// folder), /LOG=<file> (a copy of the log), /UNINSTALL (remove this
+// version's files) or /VERIFY (check them), /? (usage), split as Windows
 // splits arguments. Switches are case-insensitive, in any order, each once.
 // Internal: /RELAUNCHED=<channel> marks the copy that the installer starts
-// again with administrator rights (with /S, /L= and /D=, never /LOG=); the
+// again with administrator rights (with /S, /L= and /D=, never /LOG=; with
+// /UNINSTALL for a removal); the
 // channel's name is ChannelNameLength hexadecimal digits.
 #include "app/rights/ChannelRecord.h"
 
@@ -21,6 +23,8 @@ struct CommandLine {
     const char* log;        // /LOG=: its first byte in the line, as split; null without /LOG=
     int logLength;          // in bytes
     const char* channel;    // /RELAUNCHED=: its ChannelNameLength digits in the line; null without it
+    int uninstall;          // /UNINSTALL
+    int verify;             // /VERIFY
 };
 
 // One argument of a command line as Windows splits it (CommandLineToArgvW,
@@ -42,7 +46,8 @@ char* CommandSkipProgramName(char* line);
 // past it; 0 when no argument is left. The line's bytes up to the end of the
 // argument's text may change.
 int CommandSplitArgument(char** next, CommandArgument* argument);
-// Takes one argument as a switch: /S, /?, /L=fr, /L=en, /D= with the
+// Takes one argument as a switch: /S, /?, /L=fr, /L=en, /UNINSTALL,
+// /VERIFY, /D= with the
 // folder as split, /LOG= with the file as split, or /RELAUNCHED=; 0 when it
 // is none of them.
 int CommandTakeArgument(const CommandArgument& argument, CommandLine* result);

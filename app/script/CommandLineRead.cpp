@@ -27,7 +27,7 @@ void ReadCommandLine(CommandLine* result)
     // A line that could not be read may have asked for silence: nothing is
     // shown, and nothing done.
     if (!CommandText && units > 0)
-        *result = {0, 1, 0, CommandLanguageNone, nullptr, 0, nullptr, 0, nullptr};
+        *result = {0, 1, 0, CommandLanguageNone, nullptr, 0, nullptr, 0, nullptr, 0, 0};
 }
 
 // The path made absolute, as a new string; null when it names none.

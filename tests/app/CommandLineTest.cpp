@@ -140,6 +140,20 @@ TEST(CommandLineParse, TakesTheLogFileInTheFoldersQuotingForms)
         EXPECT_FALSE(Parse(line).understood) << line;
 }
 
+// /UNINSTALL and /VERIFY end an unquoted folder as any switch does, once
+// each, never together, never with /?; a copy with rights never checks.
+TEST(CommandLineParse, TakesARemovalOrACheckAlone)
+{
+    CommandLine removal = Parse("Setup.exe /D=C:\\Pure Basic /uninstall /S");
+    EXPECT_TRUE(removal.understood && removal.uninstall && removal.silent && !removal.verify);
+    EXPECT_EQ(std::string(removal.folder, removal.folderLength), "C:\\Pure Basic");
+    EXPECT_TRUE(Parse("Setup.exe /VERIFY").verify);
+    EXPECT_TRUE(Parse("Setup.exe /S /L=fr /UNINSTALL /RELAUNCHED=0123456789abcdef0123456789abcdef /D=C:\\PB\\").understood);
+    for (const char* line : {"Setup.exe /UNINSTALL /VERIFY", "Setup.exe /VERIFY /VERIFY", "Setup.exe /? /UNINSTALL",
+                             "Setup.exe /S /L=fr /VERIFY /RELAUNCHED=0123456789abcdef0123456789abcdef /D=C:\\PB\\"})
+        EXPECT_FALSE(Parse(line).understood) << line;
+}
+
 // A backslash ending a quoted path takes the closing quote with it, and the
 // /S after it lands inside the path's argument (the system's own split is
 // the witness): the script still asked for silence, and gets no box.

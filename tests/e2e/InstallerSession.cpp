@@ -216,7 +216,10 @@ void InstallerSession::SetUp()
 void InstallerSession::TearDown()
 {
     UnregisterHost();
-    RemoveFolderTree(parent);
+    // A set-up stopped before its folder was made names none: an empty name
+    // would take the working folder's contents.
+    if (!parent.empty())
+        RemoveFolderTree(parent);
 }
 
 void InstallerSession::UseHost(const std::string& folder, HKEY root)

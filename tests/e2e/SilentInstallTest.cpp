@@ -11,6 +11,7 @@
 #include <fstream>
 #include <future>
 #include <sddl.h>
+#include <tuple>
 
 namespace {
 
@@ -366,6 +367,102 @@ TEST_F(SilentInstall, TheWindowInstallsIntoTheFolderNamed)
     EXPECT_EQ(ListTree(registered), std::set<std::string>{"PureBasic.exe"}) << "written into the registered folder";
 }
 
+// ---- /VERIFY and /UNINSTALL: the lines and codes as chosen for them.
+namespace {
+
+std::string FileLines(const std::string& label, Target target)
+{
+    return "\r\n" + label + "\r\n" + TargetPath(target) + "\r\n";
+}
+
+// PureBasic's own folders, as a real installation has them: never removed.
+void MakePureBasicsOwnFolders(const std::string& host)
+{
+    for (const char* folder : {"Help", "Residents", "PureLibraries", "PureLibraries\\UserLibraries", "Examples"})
+        CreateDirectoryA((host + folder).c_str(), nullptr);
+}
+
+}
+
+TEST_F(SilentInstall, VerifyTellsEachFileAndTheRemovalKeepsAChangedOne)
+{
+    auto verified = [&](const std::vector<std::string>& labels, const std::string& result) {
+        std::string text = "Library check :\r\n" + host + " . . .\r\n";
+        for (size_t i = 0; i < labels.size(); i++)
+            text += labels[i] + TargetPath(AllTargets[i]) + "\r\n";
+        return text + result + "\r\n";
+    };
+    std::string logs = MakeTempFolder("logs");
+    InstallerRun before = ExpectSilentEnd("/VERIFY /S /L=en /LOG=" + logs + "verify.log", 3);
+    std::vector<std::string> missing(4, "Missing file : ");
+    EXPECT_EQ(before.output, verified(missing, "Quillfern V2.10 library is not installed whole: 4 file(s) missing or different."));
+    EXPECT_EQ(ReadWholeFile(logs + "verify.log"), before.output + "Exit code: 3\r\n");
+    EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"}) << "a check wrote into the host";
+
+    ExpectSilentEnd("/S /L=fr", 0);
+    InstallerRun after = ExpectSilentEnd("/S /VERIFY /L=en", 0);
+    std::vector<std::string> same(4, "File of V2.10 : ");
+    EXPECT_EQ(after.output, verified(same, "Quillfern V2.10 library is installed whole."));
+
+    std::string library = host + TargetPath(Target::Library);
+    std::string changed = PayloadBytes(Target::Library, Language::English);
+    changed[changed.size() / 2] ^= 0x01;
+    std::ofstream(library, std::ios::binary) << changed;
+    InstallerRun spoiled = ExpectSilentEnd("/S /VERIFY /L=en /D=" + host, 3);
+    std::vector<std::string> oneDifferent = same;
+    oneDifferent[1] = "Different file : ";
+    EXPECT_EQ(spoiled.output, verified(oneDifferent, "Quillfern V2.10 library is not installed whole: 1 file(s) missing or different."));
+
+    // The changed library stays, and so does a help file held open; the
+    // others go.
+    HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    InstallerRun removal = ExpectSilentEnd("/UNINSTALL /S /L=en /LOG=" + logs + "uninstall.log", 3);
+    CloseHandle(viewer);
+    EXPECT_EQ(removal.output,
+              "Library removal :\r\n" + host + " . . .\r\n" + FileLines("File not removed : ", Target::Help)
+                  + FileLines("File kept, not as V2.10 installed it : ", Target::Library)
+                  + FileLines("File kept, named after a sibling library that may need it : ", Target::Residents)
+                  + FileLines("Removed file : ", Target::Example) + "\r\nRemoved folder : \r\nExamples\\Quillfern\\Tintwell\\\r\n"
+                  + "\r\nRemoved folder : \r\nExamples\\Quillfern\\\r\n"
+                  + "Removal of Quillfern V2.10 is incomplete: 2 file(s) kept.\r\n"
+                  + ExpectedHeldLine(Language::English, TargetPath(Target::Help)) + "\r\n");
+    EXPECT_EQ(ReadWholeFile(logs + "uninstall.log"), removal.output + "Exit code: 3\r\n");
+    EXPECT_EQ(ReadWholeFile(library), changed);
+    EXPECT_EQ(ReadWholeFile(host + TargetPath(Target::Help)), PayloadBytes(Target::Help, Language::French));
+    EXPECT_EQ(GetFileAttributesA((host + "Examples\\Quillfern").c_str()), INVALID_FILE_ATTRIBUTES);
+    RemoveFolderTree(logs);
+}
+
+// The help file of either language goes; PureBasic's folders stay; another
+// version's files are kept, each said so.
+TEST_F(SilentInstall, UninstallAfterAnInstallationLeavesTheHostAsItWas)
+{
+    MakePureBasicsOwnFolders(host);
+    std::set<std::string> before = ListTree(host);
+    ExpectSilentEnd("/S /L=en", 0);
+    InstallerRun removal = ExpectSilentEnd("/S /UNINSTALL /L=fr /D=" + host, 0);
+    EXPECT_EQ(removal.output,
+              "Suppression de la librairie :\r\n" + host + " . . .\r\n"
+                  + FileLines("Fichier supprimé : ", Target::Help) + FileLines("Fichier supprimé : ", Target::Library)
+                  + FileLines("Fichier gardé, au nom d'une librairie sœur qui peut en avoir besoin : ", Target::Residents)
+                  + FileLines("Fichier supprimé : ", Target::Example)
+                  + "\r\nDossier supprimé : \r\nExamples\\Quillfern\\Tintwell\\\r\n"
+                  + "\r\nDossier supprimé : \r\nExamples\\Quillfern\\\r\n"
+                  + "La librairie Quillfern V2.10 est supprimée.\r\n");
+    before.insert("Residents\\Ostravel.res");
+    EXPECT_EQ(ListTree(host), before);
+    // Nothing of this version left: nothing to do, and done.
+    ExpectSilentEnd("/S /UNINSTALL /L=en", 0);
+
+    std::map<Target, std::string> earlier = WriteEarlierInstallation(host);
+    InstallerRun kept = ExpectSilentEnd("/S /UNINSTALL /L=en", 3);
+    EXPECT_NE(kept.output.find(FileLines("File kept, not as V2.10 installed it : ", Target::Help)), std::string::npos)
+        << kept.output;
+    for (Target target : AllTargets)
+        EXPECT_EQ(ReadWholeFile(host + TargetPath(target)), earlier[target]);
+}
+
 // ---- Links. Every process started from here holds rights, as the copy
 // with rights does, or a deployment tool running as SYSTEM: it writes
 // through no link below the host folder.
@@ -388,6 +485,43 @@ TEST_F(SilentInstall, WithRightsNothingIsWrittenThroughALinkBelowTheHost)
     for (Target target : {Target::Library, Target::Example})
         EXPECT_EQ(ReadWholeFile(host + TargetPath(target)), PayloadBytes(target, Language::English));
     EXPECT_TRUE(RemoveLink(host + "Help") && RemoveLink(host + NewFilePath(Target::Residents)));
+    RemoveFolderTree(outside);
+}
+
+// Without /S, the result in one box at the end, and still no window.
+TEST_F(SilentInstall, WithoutSilenceACheckOrARemovalTellsItsResultInOneBox)
+{
+    for (auto [arguments, title, text, exitCode] :
+         {std::tuple{"/VERIFY /L=en", "Infos :", "Quillfern V2.10 library is not installed whole: 4 file(s) missing or different.", 3u},
+          std::tuple{"/UNINSTALL /L=fr", "Infos :", "La librairie Quillfern V2.10 est supprimée.", 0u}}) {
+        SCOPED_TRACE(arguments);
+        ASSERT_TRUE(installer.Start(parent, program, arguments));
+        MessageBoxContent box;
+        ASSERT_TRUE(installer.WaitForMessageBox(box, WindowDeadlineMs)) << "no result box";
+        EXPECT_EQ(box.title, title);
+        EXPECT_EQ(box.text, std::string("      ") + text);
+        EXPECT_EQ(installer.FindOwnTopLevel("WindowClass_0"), nullptr) << "the installer window opened";
+        PostButtonClick(GetDlgItem(box.box, IDOK));
+        DWORD ended = 0xDEAD;
+        ASSERT_TRUE(installer.WaitForEnd(&ended));
+        EXPECT_EQ(ended, exitCode);
+    }
+}
+
+// A removal with rights reaches nothing through a link: the file of this
+// version's bytes beyond it stays.
+TEST_F(SilentInstall, WithRightsNothingIsRemovedThroughALinkBelowTheHost)
+{
+    std::string outside = MakeTempFolder("outside");
+    std::ofstream(outside + "Quillfern.chm", std::ios::binary) << PayloadBytes(Target::Help, Language::English);
+    ASSERT_TRUE(MakeLink(host + "Help", outside));
+    InstallerRun run = ExpectSilentEnd("/S /UNINSTALL /L=en", 3);
+    EXPECT_NE(run.output.find("File not removed : \r\n" + TargetPath(Target::Help) + "\r\nThe file "
+                              + TargetPath(Target::Help) + " is not removed through the link " + host + "Help.\r\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(ReadWholeFile(outside + "Quillfern.chm"), PayloadBytes(Target::Help, Language::English));
+    EXPECT_TRUE(RemoveLink(host + "Help"));
     RemoveFolderTree(outside);
 }
 
@@ -623,6 +757,25 @@ TEST_F(RightsInstall, ALimitedTokenInstallsIntoAWritableHostWithoutAskingForRigh
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, host, {})));
     ExpectHostFiles(host, Language::English, {});
     EXPECT_EQ(Relaunches(), std::vector<std::string>{}) << "rights asked for a folder this process may write";
+}
+
+// A removal that rights would allow asks for them once, with /UNINSTALL;
+// the copy removes and the first copy tells its lines as its own.
+TEST_F(RightsInstall, ARemovalDeniedForWantOfRightsIsDoneByTheCopyWithRights)
+{
+    ExpectSilentEnd("/S /L=en", 0);
+    SetEnvironmentVariableA("QUILLFERN_HOST_UNWRITABLE", "1");
+    InstallerRun run = ExpectSilentEnd("/S /UNINSTALL /L=en", 0, "", limited);
+    EXPECT_NE(run.output.find("Removed file : \r\n" + TargetPath(Target::Library) + "\r\n"), std::string::npos)
+        << run.output;
+    ASSERT_EQ(Relaunches().size(), 1u);
+    EXPECT_EQ(Relaunches()[0].rfind("runas|" + program + "|/S /L=en /UNINSTALL /RELAUNCHED=", 0), 0u) << Relaunches()[0];
+    EXPECT_EQ(ListTree(host), (std::set<std::string>{"PureBasic.exe", "Examples\\", "Help\\", "PureLibraries\\",
+                                                     "PureLibraries\\UserLibraries\\", "Residents\\",
+                                                     "Residents\\Ostravel.res"}));
+    // A check asks for nothing.
+    ExpectSilentEnd("/S /VERIFY", 3, "", limited);
+    EXPECT_EQ(Relaunches().size(), 1u);
 }
 
 // The copy cannot write either under Wine: it reports every file not

@@ -1,0 +1,164 @@
+#include "app/install/Removal.h"
+#include "runtime/Str.h"
+#include "runtime/Tree.h"
+
+// PureBasic's own folder above the library's examples, never removed.
+static const char ExamplesFolder[] = "Examples\\";
+
+// One removal under way.
+struct Removing {
+    const InstallationOrder& order;
+    HANDLE root;            // the host folder, held
+    char* linkName;         // the link that kept the last file, as the log names it; null when none
+    int filesKept;
+    int going;              // 0 once the log's reader is gone
+};
+
+// Removes the entry open through `entry`, which this closes; 1 when done.
+static int RemovalDelete(HANDLE entry)
+{
+    int removed = TreeDeleteOpen(entry);
+    CloseHandle(entry);
+    return removed;
+}
+
+// One try at one file; the label that says what came of it. The bytes
+// compared are the bytes removed: the file is opened once, nobody else
+// writing or removing it meanwhile.
+static TextId RemoveOnce(Removing& removing, const InstalledFile& file, int index, int* held)
+{
+    *held = 0;
+    if (!removing.root)
+        return TextNotRemovedLabel;
+    TreeFileFound target = TreeFileAbsent;
+    HANDLE folder = InstallationHoldWay(removing.order, removing.root, file.path, 0, &target, &removing.linkName);
+    if (removing.linkName)
+        return TextNotRemovedLabel;
+    if (!folder || target == TreeFileAbsent)
+        return TextMissingLabel;
+    // Windows removes no read-only file: what the user protected stays.
+    if (target != TreeFilePlain)
+        return TextNotRemovedLabel;
+    int refuseLinks = InstallationRefusesLinks(removing.order.run);
+    HANDLE entry = TreeOpenToRemove(folder, InstallationNamePart(file.path), refuseLinks, held);
+    if (!entry)
+        return TextNotRemovedLabel;
+    if (!InstallationFileIsThisVersions(entry, index)) {
+        CloseHandle(entry);
+        return TextKeptChangedLabel;
+    }
+    return RemovalDelete(entry) ? TextRemovedLabel : TextNotRemovedLabel;
+}
+
+// The residents file is kept whatever it holds; only whether it is there
+// is said.
+static TextId KeepShared(Removing& removing, const InstalledFile& file)
+{
+    TreeFileFound target = TreeFileAbsent;
+    HANDLE folder = removing.root
+        ? InstallationHoldWay(removing.order, removing.root, file.path, 0, &target, &removing.linkName)
+        : nullptr;
+    return folder && target != TreeFileAbsent ? TextKeptSharedLabel : TextMissingLabel;
+}
+
+static void Advance(Removing& removing, int lines)
+{
+    if (!LogStep(*removing.order.log, lines))
+        removing.going = 0;
+}
+
+// A file held by another program is tried again for as long as the log's
+// reader, having closed it there, asks for it.
+static void RemoveFile(Removing& removing, int index)
+{
+    if (!removing.going)
+        return;
+    InstalledFile file = InstallationFile(index, removing.order.language);
+    int held = 0;
+    TextId label = file.shared ? KeepShared(removing, file) : RemoveOnce(removing, file, index, &held);
+    while (label == TextNotRemovedLabel && held && InstallationAskAgain(removing.order, file.path, file.path))
+        label = RemoveOnce(removing, file, index, &held);
+    if (label == TextNotRemovedLabel || label == TextKeptChangedLabel)
+        removing.filesKept++;
+    const char* link = label == TextNotRemovedLabel ? removing.linkName : nullptr;
+    Advance(removing, InstallationLogFile(removing.order, label, file.path, TextLinkNotRemoved, link));
+}
+
+// The folder (under the host, ending in a backslash) when empty, opened
+// from its held parent; nothing is said of one that stays. Only the host
+// stays held: a folder held as a parent could not be removed next.
+static void RemoveFolder(Removing& removing, char* folder)
+{
+    int length = StrLen(folder);
+    folder[length - 1] = 0;
+    TreeFileFound target = TreeFileAbsent;
+    HANDLE parent = InstallationHoldWay(removing.order, removing.root, folder, 0, &target, &removing.linkName);
+    int held = 0;
+    HANDLE entry = parent && target == TreeFileFolder
+        ? TreeOpenToRemove(parent, InstallationNamePart(folder), InstallationRefusesLinks(removing.order.run), &held)
+        : nullptr;
+    TreeReleaseAllBut(removing.root);
+    folder[length - 1] = '\\';
+    if (entry && RemovalDelete(entry))
+        Advance(removing, InstallationLogFile(removing.order, TextRemovedFolderLabel, folder, TextLinkNotRemoved, nullptr));
+}
+
+// 1 when the folder lies below PureBasic's example folder.
+static int InExamples(const char* folder)
+{
+    int examplesLength = StrLen(ExamplesFolder);
+    if (StrLen(folder) <= examplesLength)
+        return 0;
+    for (int i = 0; i < examplesLength; i++) {
+        if (folder[i] != ExamplesFolder[i])
+            return 0;
+    }
+    return 1;
+}
+
+// Cuts a folder's path (ending in a backslash) to its parent's.
+static void CutToParent(char* folder)
+{
+    int length = StrLen(folder) - 1;
+    while (length > 0 && folder[length - 1] != '\\')
+        length--;
+    folder[length] = 0;
+}
+
+// Each example's folders, from its own up to the library's example folder:
+// the last example's walk takes the folders the others left.
+static void RemoveExampleFolders(Removing& removing)
+{
+    TreeReleaseAllBut(removing.root);
+    for (int index = 0; index < InstalledFileCount && removing.going && removing.root; index++) {
+        InstalledFile file = InstallationFile(index, removing.order.language);
+        char* folder = StrWorkPosition();
+        StrPathPart(file.path, folder);
+        StrSkipTerminator();
+        for (; removing.going && InExamples(folder); CutToParent(folder))
+            RemoveFolder(removing, folder);
+        StrRewind(folder);
+    }
+}
+
+InstallationOutcome RemoveHere(const InstallationOrder& order)
+{
+    Removing removing = {order, InstallationHoldHost(order), nullptr, 0, 1};
+    char* heading = StrWorkPosition();
+    StrAppend(order.host);
+    StrAppend(" . . .");
+    StrSkipTerminator();
+    Advance(removing, LogLine(*order.log, heading));
+    StrRewind(heading);
+    for (int index = 0; index < InstalledFileCount; index++)
+        RemoveFile(removing, index);
+    RemoveExampleFolders(removing);
+    TreeRelease();
+    StrFree(removing.linkName);
+    return {InstallationDone, removing.filesKept, 0, 0};
+}
+
+InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order)
+{
+    return order.removal ? RemoveHere(order) : InstallHere(order);
+}
