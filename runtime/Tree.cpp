@@ -240,14 +240,17 @@ HANDLE TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLink
     return folder;
 }
 
-// A handle for the name below the folder, following no link at the name;
-// with refuseLinks none the system followed elsewhere either.
-static HANDLE TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD sharing, ULONG disposition,
-                         int refuseLinks, ULONG_PTR* information = nullptr)
+// An existing entry of the folder, following no link at the name; with
+// refuseLinks none the system followed elsewhere either (then
+// INVALID_HANDLE_VALUE). *status, when given, is the open's own.
+static HANDLE TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD sharing, int refuseLinks,
+                         LONG* status = nullptr)
 {
     wchar_t* wide = StrToWide(name);
     HANDLE file = nullptr;
-    TreeOpenIn(folder, wide, access, sharing, disposition, TreeLinkItself, &file, information);
+    LONG opened = TreeOpenIn(folder, wide, access, sharing, TreeOpenExisting, TreeLinkItself, &file);
+    if (status)
+        *status = opened;
     if (file && refuseLinks && TreeChildIsLink(folder, file, wide)) {
         CloseHandle(file);
         file = INVALID_HANDLE_VALUE;
@@ -258,7 +261,7 @@ static HANDLE TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD sh
 
 TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks)
 {
-    HANDLE file = TreeFileIn(folder, name, FILE_READ_ATTRIBUTES, TreeEverySharing, TreeOpenExisting, refuseLinks);
+    HANDLE file = TreeFileIn(folder, name, FILE_READ_ATTRIBUTES, TreeEverySharing, refuseLinks);
     if (!file)
         return TreeFileAbsent;
     if (file == INVALID_HANDLE_VALUE)
@@ -272,12 +275,6 @@ TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks)
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return TreeFileFolder;
     return (attributes & FILE_ATTRIBUTE_READONLY) ? TreeFileReadOnly : TreeFilePlain;
-}
-
-HANDLE TreeOpenFile(HANDLE folder, const char* name, int refuseLinks)
-{
-    HANDLE file = TreeFileIn(folder, name, GENERIC_READ, FILE_SHARE_READ, TreeOpenExisting, refuseLinks);
-    return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
 
 HANDLE TreeCreateFile(HANDLE folder, const char* name)
@@ -357,7 +354,7 @@ int TreeDeleteOpen(HANDLE file)
 
 int TreeRemoveFile(HANDLE folder, const char* name)
 {
-    HANDLE file = TreeFileIn(folder, name, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, TreeOpenExisting, 1);
+    HANDLE file = TreeFileIn(folder, name, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, 1);
     if (!file || file == INVALID_HANDLE_VALUE)
         return 0;
     BY_HANDLE_FILE_INFORMATION information = {};
@@ -383,17 +380,10 @@ HANDLE TreeOpenFolder(const char* folder, int refuseLinks)
 
 HANDLE TreeOpenToRemove(HANDLE folder, const char* name, int refuseLinks, int* held)
 {
-    wchar_t* wide = StrToWide(name);
-    HANDLE entry = nullptr;
-    LONG status = TreeOpenIn(folder, wide, GENERIC_READ | DELETE, FILE_SHARE_READ, TreeOpenExisting, TreeLinkItself,
-                             &entry);
+    LONG status = 0;
+    HANDLE entry = TreeFileIn(folder, name, GENERIC_READ | DELETE, FILE_SHARE_READ, refuseLinks, &status);
     *held = status == TreeSharingViolation;
-    if (entry && refuseLinks && TreeChildIsLink(folder, entry, wide)) {
-        CloseHandle(entry);
-        entry = nullptr;
-    }
-    RtFree(wide);
-    return entry;
+    return entry == INVALID_HANDLE_VALUE ? nullptr : entry;
 }
 
 void TreeReleaseAllBut(HANDLE kept)

@@ -31,9 +31,6 @@ enum TreeFileFound {
     TreeFileLinked,         // a link, with refuseLinks
 };
 TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks);
-// Opens a file of the held folder for reading, following no link: null when
-// it is none, or is a link with refuseLinks.
-HANDLE TreeOpenFile(HANDLE folder, const char* name, int refuseLinks);
 // Makes a new file in the held folder, open for writing, reading and
 // removal; null when the name is taken (by a link too, never followed).
 HANDLE TreeCreateFile(HANDLE folder, const char* name);
