@@ -36,21 +36,36 @@ static void FileMoveToStart(wchar_t* block, DWORD length)
 wchar_t* FileWidePath(const char* name)
 {
     wchar_t* given = StrToWide(name);
-    DWORD needed = given ? GetFullPathNameW(given, 0, nullptr, nullptr) : 0;
-    // Longer than any path the system takes: refused before any arithmetic.
-    wchar_t* block = needed > 0 && needed <= RtPathCapacity
-        ? (wchar_t*)RtAllocUnzeroed((needed + FilePrefixRoom) * sizeof(wchar_t))
-        : nullptr;
-    DWORD length = block ? GetFullPathNameW(given, needed, block + FilePrefixRoom, nullptr) : 0;
+    // Room for the longest path the system takes, so that one call does;
+    // a longer one gives the size it would need, and is refused.
+    auto* block = given ? (wchar_t*)RtAllocUnzeroed((RtPathCapacity + FilePrefixRoom) * sizeof(wchar_t)) : nullptr;
+    DWORD length = block ? GetFullPathNameW(given, RtPathCapacity, block + FilePrefixRoom, nullptr) : 0;
     RtFree(given);
     // With its prefix, no longer than Windows takes: Wine cuts the length of
     // a longer one to 16 bits, and so names another path.
-    if (length == 0 || length >= needed || length + FilePrefixRoom >= RtPathCapacity) {
+    if (length == 0 || length + FilePrefixRoom >= RtPathCapacity) {
         RtFree(block);
         return nullptr;
     }
     FileMoveToStart(block, length);
     return block;
+}
+
+// A name that names its drive and folder ("C:\x", "\\server\x", a long or
+// device form): the current folder plays no part in it.
+static int FileFullyNamed(const char* name)
+{
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    return name && name[0] && ((name[1] == ':' && separator(name[2])) || (separator(name[0]) && separator(name[1])));
+}
+
+// The current folder is set only when the name needs it: setting it opens
+// the folder.
+wchar_t* FileProgramPath(const char* name)
+{
+    if (!FileFullyNamed(name))
+        SetCurrentDirectoryW(RtProgramFolder);
+    return FileWidePath(name);
 }
 
 int FileIsOnNetwork(const char* name)

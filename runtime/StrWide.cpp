@@ -4,14 +4,11 @@
 
 wchar_t* StrToWide(const char* text)
 {
-    if (!text)
-        return nullptr;
-    int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
-    if (count <= 0)
-        return nullptr;
-    // count is an int, so its size in bytes cannot overflow.
-    auto* wide = (wchar_t*)RtAllocUnzeroed((SIZE_T)count * sizeof(wchar_t));
-    if (wide && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide, count) == count)
+    // No more UTF-16 units than bytes: one call converts into a block that
+    // is large enough. The length is an int, so the size cannot overflow.
+    int room = text ? StrLen(text) + 1 : 0;
+    auto* wide = room ? (wchar_t*)RtAllocUnzeroed((SIZE_T)room * sizeof(wchar_t)) : nullptr;
+    if (wide && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide, room) > 0)
         return wide;
     RtFree(wide);
     return nullptr;

@@ -65,18 +65,6 @@ int InstallationFileIsThisVersions(HANDLE file, int index)
 static const char SeparatorLine[] = "==============================================================";
 static_assert(sizeof SeparatorLine - 1 == 62, "the separator is 62 characters wide");
 
-// One installation under way: its order, and what it has come to.
-struct Installing {
-    const InstallationOrder& order;
-    // The host folder, held: every folder and file is reached from it.
-    HANDLE root;
-    // The link, as the log names it, that kept the file last tried from
-    // being written; null when none did.
-    char* linkName;
-    int filesNotWritten;
-    int going;              // 0 once the log's reader is gone
-};
-
 unsigned InstallationExitCode(const InstallationOutcome& outcome)
 {
     if (outcome.end == InstallationRefused)
@@ -164,8 +152,7 @@ int InstallationCanWrite(const char* host)
 // A file's new bytes go to a file of their own beside it, named after it
 // with this suffix, which takes its place only once complete: a reinstall
 // that fails part-way leaves the file that worked. The name is fixed, so a
-// run cut off leaves at most one per target, which the next run replaces or
-// removes. The suffix comes last, so that the new file does not carry the
+// run cut off leaves at most one per target, which the next run removes. The suffix comes last, so that the new file does not carry the
 // target's extension, by which the host might take it for one of its own.
 static const char NewFileSuffix[] = ".new";
 
@@ -175,10 +162,16 @@ static const char NewFileSuffix[] = ".new";
 // them all, exactly. Whatever fails, the new file is removed through its
 // handle; *held tells whether another program holding the target open kept
 // it there.
+// A new file's name found taken is a leftover from an interrupted run: it is
+// removed, as a file, never what a link there leads to, and the new file
+// made again.
 static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* target, const unsigned char* start,
                              const unsigned char* end, int* held)
 {
-    HANDLE file = FileTake(0, TreeCreateFile(folder, fresh));
+    HANDLE made = TreeCreateFile(folder, fresh);
+    if (!made && TreeRemoveFile(folder, fresh))
+        made = TreeCreateFile(folder, fresh);
+    HANDLE file = FileTake(0, made);
     if (!file)
         return 0;
     int written = FileWriteBytes(start, end);
@@ -193,16 +186,17 @@ static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* targe
     return replaced;
 }
 
-// A leftover new file from an interrupted run is removed first, as a file,
-// never what a link there leads to; then the target is replaced when it may
-// be.
+// The target is replaced when it may be; a leftover new file goes either way.
 static int ReplaceTarget(HANDLE folder, const char* target, int replaceable, const unsigned char* start,
                          const unsigned char* end, int* held)
 {
     char* fresh = JoinArgument(target, NewFileSuffix);
     *held = 0;
-    TreeRemoveFile(folder, fresh);
-    int replaced = replaceable && WriteVerifiedFile(folder, fresh, target, start, end, held);
+    int replaced = 0;
+    if (replaceable)
+        replaced = WriteVerifiedFile(folder, fresh, target, start, end, held);
+    else
+        TreeRemoveFile(folder, fresh);
     StrRewind(fresh);
     return replaced;
 }
@@ -292,7 +286,7 @@ static int InstallFile(Installing& installing, const char* relative, const char*
     return written;
 }
 
-static void Advance(Installing& installing, int lines)
+void InstallationAdvance(Installing& installing, int lines)
 {
     if (!LogStep(*installing.order.log, lines))
         installing.going = 0;
@@ -335,17 +329,23 @@ static int LogFile(const Installing& installing, int written, const char* name)
     return InstallationLogFile(installing.order, label, name, TextLinkThrough, link);
 }
 
+int InstallationLogHost(const InstallationOrder& order)
+{
+    char* heading = JoinArgument(order.host, " . . .");
+    int lines = LogLine(*order.log, heading);
+    StrRewind(heading);
+    return lines;
+}
+
 // The caret first steps over the lines logged before the help file.
 static void InstallHelp(Installing& installing, int linesBefore)
 {
     const InstallationOrder& order = installing.order;
     InstalledFile help = InstallationFile(HelpIndex, order.language);
     int written = InstallFile(installing, help.path, help.name, help.start, help.end);
-    Advance(installing, linesBefore);
-    char* heading = JoinArgument(order.host, " . . .");
-    int lines = LogLine(*order.log, heading);
-    StrRewind(heading);
-    Advance(installing, lines + LogFile(installing, written, help.name));
+    InstallationAdvance(installing, linesBefore);
+    int lines = InstallationLogHost(order);
+    InstallationAdvance(installing, lines + LogFile(installing, written, help.name));
 }
 
 // Each file after the first only while someone reads the log: the copy with
@@ -356,7 +356,7 @@ static void InstallItem(Installing& installing, int index)
         return;
     InstalledFile file = InstallationFile(index, installing.order.language);
     int written = InstallFile(installing, file.path, file.name, file.start, file.end);
-    Advance(installing, LogFile(installing, written, file.name));
+    InstallationAdvance(installing, LogFile(installing, written, file.name));
 }
 
 static void InstallExamples(Installing& installing)
@@ -365,7 +365,7 @@ static void InstallExamples(Installing& installing)
         return;
     const InstallationOrder& order = installing.order;
     char* folder = JoinArgument(order.host, ExampleFolder, "\\");
-    Advance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
+    InstallationAdvance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
     StrRewind(folder);
     for (int index = FirstExampleIndex; index < InstalledFileCount; index++)
         InstallItem(installing, index);
@@ -387,14 +387,10 @@ HANDLE InstallationHoldHost(const InstallationOrder& order)
     return program == TreeFilePlain || program == TreeFileReadOnly ? root : nullptr;
 }
 
-InstallationOutcome InstallHere(const InstallationOrder& order)
+void InstallHere(Installing& installing)
 {
-    Installing installing = {order, InstallationHoldHost(order), nullptr, 0, 1};
-    InstallHelp(installing, LogLine(*order.log, SeparatorLine));
+    InstallHelp(installing, LogLine(*installing.order.log, SeparatorLine));
     InstallItem(installing, LibraryIndex);
     InstallItem(installing, ResidentIndex);
     InstallExamples(installing);
-    TreeRelease();
-    StrFree(installing.linkName);
-    return {InstallationDone, installing.filesNotWritten, 0, 0};
 }
