@@ -28,6 +28,12 @@ void StrSkipTerminator()
         StrPosition++;
 }
 
+int StrRoom(const char* resultStart)
+{
+    return resultStart && resultStart >= StrBuffer && resultStart <= StrBufferLast ? (int)(StrBufferLast - resultStart) + 1
+                                                                                     : 0;
+}
+
 // Writing goes through these two so that no result runs past the buffer.
 static void StrBegin(char* resultStart)
 {

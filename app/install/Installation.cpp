@@ -86,12 +86,11 @@ static char* JoinArgument(const char* first, const char* second, const char* thi
     return start;
 }
 
-// The folders under the host folder that the write test looks at; the
-// examples' own folders come from their names.
-static const char* const HostFolders[] = {
-    "", "Examples\\", "Examples\\Quillfern\\", "Residents\\", "PureLibraries\\",
-    "PureLibraries\\UserLibraries\\", "Help\\",
-};
+// The folders under the host folder that the write test looks at, one
+// after the other, each ended by its terminator (the first is the host
+// itself); the examples' own folders come from their names.
+static const char HostFolders[] = "\0Examples\\\0Examples\\Quillfern\\\0Residents\\\0PureLibraries\\\0"
+                                  "PureLibraries\\UserLibraries\\\0Help\\";
 
 // Digits of the test file's name: no other file there has it.
 constexpr int TestNameDigits = 16;
@@ -136,7 +135,7 @@ static int CanWriteUnder(const char* host, const char* first, const char* second
 
 int InstallationCanWrite(const char* host)
 {
-    for (const char* folder : HostFolders) {
+    for (const char* folder = HostFolders; folder < HostFolders + sizeof HostFolders; folder += StrLen(folder) + 1) {
         int found = CanWriteUnder(host, folder);
         if (found != HostWritable)
             return found;
