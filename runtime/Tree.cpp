@@ -74,19 +74,17 @@ static wchar_t* TreeFinalPath(HANDLE handle)
     return path;
 }
 
-// The plain form of a path: "\\?\C:\x" as "C:\x", "\\?\UNC\s\x" as "\\s\x"
-// (its first backslash is then the one before "UNC" less its letters).
-static const wchar_t* TreePlainForm(const wchar_t* path, int* unc)
+// One form for both ways of writing a path: "\\?\C:\x" as "C:\x"; a
+// server's, "\\?\UNC\s\x" or "\\s\x", as "\s\x" (the UNC form keeps one
+// backslash of the two).
+static const wchar_t* TreePlainForm(const wchar_t* path)
 {
-    *unc = 0;
-    if (path[0] != L'\\' || path[1] != L'\\' || path[2] != L'?' || path[3] != L'\\')
+    if (path[0] != L'\\' || path[1] != L'\\')
         return path;
+    if (path[2] != L'?' || path[3] != L'\\')
+        return path + 1;
     path += 4;
-    if (path[0] == L'U' && path[1] == L'N' && path[2] == L'C' && path[3] == L'\\') {
-        *unc = 1;
-        return path + 3;
-    }
-    return path;
+    return path[0] == L'U' && path[1] == L'N' && path[2] == L'C' && path[3] == L'\\' ? path + 3 : path;
 }
 
 static int TreeLength(const wchar_t* path)
@@ -109,14 +107,8 @@ static int TreeSamePath(const wchar_t* folder, const wchar_t* name, const wchar_
     // not known either.
     if (!compare)
         return 1;
-    int folderUnc = 0, foundUnc = 0;
-    folder = TreePlainForm(folder, &folderUnc);
-    found = TreePlainForm(found, &foundUnc);
-    // "\s\x" against "\\s\x": the UNC form keeps one backslash of the two.
-    if (foundUnc && !folderUnc && folder[0] == L'\\')
-        folder++;
-    if (folderUnc && !foundUnc && found[0] == L'\\')
-        found++;
+    folder = TreePlainForm(folder);
+    found = TreePlainForm(found);
     int length = TreeLength(folder);
     int nameLength = name ? lstrlenW(name) : -1;
     // The folder, then a backslash and the name: compared piece by piece.
@@ -438,7 +430,8 @@ void TreeReleaseAllBut(HANDLE kept)
 {
     int count = 0;
     for (int i = 0; i < TreeCount; i++) {
-        if (kept && TreeHeld[i].handle == kept) {
+        // No handle held is null.
+        if (TreeHeld[i].handle == kept) {
             TreeHeld[count++] = TreeHeld[i];
             continue;
         }

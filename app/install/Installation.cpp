@@ -237,17 +237,15 @@ HANDLE InstallationHoldWay(const InstallationOrder& order, HANDLE root, const ch
     StrFree(*linkName);
     *linkName = nullptr;
     int refuseLinks = InstallationRefusesLinks(order.run);
-    char* folder = StrWorkPosition();
-    StrPathPart(relative, folder);
-    StrSkipTerminator();
     int linkEnd = 0;
-    HANDLE held = root ? TreeHoldWay(root, folder, create, refuseLinks, &linkEnd) : nullptr;
+    // The way holds the folders only: the name after the last backslash is
+    // no folder's.
+    HANDLE held = root ? TreeHoldWay(root, relative, create, refuseLinks, &linkEnd) : nullptr;
     *target = held ? TreeFileState(held, InstallationNamePart(relative), refuseLinks) : TreeFileAbsent;
     if (*target == TreeFileLinked)
         linkEnd = StrLen(relative);
     if (linkEnd != 0)
         KeepLink(order.host, relative, linkEnd, linkName);
-    StrRewind(folder);
     return *target == TreeFileLinked ? nullptr : held;
 }
 
