@@ -38,10 +38,10 @@ struct TreeRenameInformation {
     WCHAR fileName[1];
 };
 
-// A folder held, and its final path once asked: neither a held folder nor
-// a folder above it can be renamed, so the path stays true until the folder
-// is let go, and its children are checked against it without asking again
-// (a path grown stale would only refuse them).
+// A folder held, and its final path once asked: Windows renames neither a
+// held folder nor a folder above it, and Wine names a handle by the path it
+// was opened by, so the system would tell the same path again until the
+// folder is let go: its children are checked against it without asking.
 struct TreeHeldFolder {
     HANDLE handle;
     wchar_t* path;
@@ -212,7 +212,8 @@ static int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name, wch
 {
     int folderPathAsked = 0;
     wchar_t* folderPath = TreeFolderPath(folder, &folderPathAsked);
-    // Where the folder's path cannot be told, the child's own is none of it.
+    // Where the folder's path cannot be told, no path of the child's is the
+    // one asked.
     int link = TreeIsLink(child, folderPath ? folderPath : L"", name, found, attributes);
     if (folderPathAsked)
         RtFree(folderPath);
