@@ -57,13 +57,7 @@ static void StrTerminate()
 void StrAssign(char** variable, char* resultStart)
 {
     StrTerminate();
-    SIZE_T size = (SIZE_T)(StrPosition - resultStart) + 1;
-    StrFree(*variable);
-    *variable = (char*)RtAllocUnzeroed(size);
-    if (*variable) {
-        for (SIZE_T i = 0; i < size; i++)
-            (*variable)[i] = resultStart[i];
-    }
+    StrSet(variable, resultStart);
     StrPosition = resultStart;
 }
 

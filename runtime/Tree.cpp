@@ -222,9 +222,7 @@ static int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name, wch
 
 HANDLE TreeHoldRoot(const char* folder)
 {
-    wchar_t* path = FileWidePath(folder);
-    HANDLE handle = path ? TreeOpen(path, TreeFolderAccess, TreeFolderSharing, FILE_FLAG_BACKUP_SEMANTICS) : nullptr;
-    RtFree(path);
+    HANDLE handle = TreeOpenFolder(folder, 0);
     return handle && TreeKeep(handle) ? handle : nullptr;
 }
 

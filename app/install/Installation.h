@@ -73,8 +73,8 @@ struct Installing {
 
 // Creates the folders and writes the files, each kept exactly as it was
 // when it cannot be written; stops after a file when the log's reader is
-// gone. The host folder is opened once and held, and everything below it
-// is reached one name at a time from the folders held. A run with rights
+// gone. The host folder is opened once and held (the run's root), and
+// everything below it is reached one name at a time from the folders held. A run with rights
 // writes only where the held host holds PureBasic.exe, through no link
 // below it: a file that a link leads to is reported, not written. The copy
 // with rights writes nothing into a network folder. The log's end is the
