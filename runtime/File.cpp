@@ -32,16 +32,6 @@ int FileCapacity()
     return FileCount;
 }
 
-// Null when the file cannot be opened.
-static HANDLE FileOpen(const char* name, DWORD access, DWORD disposition)
-{
-    wchar_t* path = FileProgramPath(name);
-    HANDLE file = path ? CreateFileW(path, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)
-                       : INVALID_HANDLE_VALUE;
-    RtFree(path);
-    return file == INVALID_HANDLE_VALUE ? nullptr : file;
-}
-
 // Hands the waiting bytes to the system; 1 when it took them all. The
 // buffer is emptied either way, so a failure is reported once.
 static int FileWritePending()
@@ -66,11 +56,6 @@ HANDLE FileTake(int number, HANDLE file)
     FileTable[number] = file;
     FileCurrent = file;
     return file;
-}
-
-HANDLE FileCreate(int number, const char* name)
-{
-    return FileTake(number, FileOpen(name, GENERIC_WRITE, CREATE_ALWAYS));
 }
 
 int FileWriteByte(int value)
@@ -171,19 +156,9 @@ int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned ch
     }
 }
 
-int FileMatches(const char* name, const unsigned char* start, const unsigned char* end)
-{
-    HANDLE file = FileOpen(name, GENERIC_READ, OPEN_EXISTING);
-    if (!file)
-        return 0;
-    int matches = FileHandleMatches(file, start, end);
-    CloseHandle(file);
-    return matches;
-}
-
 int FileExists(const char* name)
 {
-    wchar_t* path = FileProgramPath(name);
+    wchar_t* path = FileWidePath(name);
     DWORD attributes = path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
     RtFree(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;

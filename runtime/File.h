@@ -1,8 +1,9 @@
 #pragma once
 // The file service: files addressed by small numbers, created for writing,
 // written byte by byte through a buffer (the bytes reach the system when it
-// fills, and on FileFlush and FileClose) or a whole span at once, closed.
-// Names are UTF-8; any path Windows can hold is taken (FilePath.cpp).
+// fills, and on FileFlush and FileClose) or a whole span at once, closed;
+// and folder creation. Names are UTF-8; any path Windows can hold is taken
+// (FilePath.cpp).
 #include <windows.h>
 
 void FileInit();
@@ -23,20 +24,20 @@ int FileWriteBytes(const unsigned char* start, const unsigned char* end);
 void FileClose(int number);
 // Writes what the system still holds of the file through to the disk.
 int FileFlush(int number);
+int DirCreate(const char* path);       // one folder; its parent must exist
 int FileCapacity();                    // entries in the file table
 // 1 when the file holds exactly the bytes from start up to end.
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end);
 // The same, read through the open file from its start (opened for reading).
 int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end);
-// 1 when the name is that of a file (not a folder).
+// 1 when the name is that of a file (not a folder); a relative name is taken
+// relative to the current folder.
 int FileExists(const char* name);
 // The name as the system's wide functions take it: absolute (a relative one
 // resolved against the current folder), normalised, and in the long form
 // "\\?\" when it is too long for the plain one. A new heap block that the
 // caller frees with RtFree; null when the name has no such path.
 wchar_t* FileWidePath(const char* name);
-// The same, a relative name taken relative to the program's folder.
-wchar_t* FileProgramPath(const char* name);
 // 1 when the name is that of a network folder or file: a server's path
 // ("\\server\share", "\\?\UNC\..."), or a network drive's. Nothing
 // is asked of the server.

@@ -51,22 +51,6 @@ wchar_t* FileWidePath(const char* name)
     return block;
 }
 
-// A name that names its drive and folder ("C:\x", "\\server\x", a long or
-// device form): the current folder plays no part in it.
-static int FileFullyNamed(const char* name)
-{
-    auto separator = [](char c) { return c == '\\' || c == '/'; };
-    return name && name[0] && ((name[1] == ':' && separator(name[2])) || (separator(name[0]) && separator(name[1])));
-}
-
-// The current folder is set only when the name needs it: setting it opens
-// the folder.
-wchar_t* FileProgramPath(const char* name)
-{
-    if (!FileFullyNamed(name))
-        SetCurrentDirectoryW(RtProgramFolder);
-    return FileWidePath(name);
-}
 
 int FileIsOnNetwork(const char* name)
 {

@@ -171,6 +171,18 @@ TEST_F(File, NumberTwelveGrowsTheTableToTwentyTwo)
     FileClose(21);
 }
 
+TEST_F(File, DirCreateMakesOneFolderOnly)
+{
+    std::string made = folder + "made\\";
+    EXPECT_NE(DirCreate(made.c_str()), 0) << "a trailing backslash is accepted";
+    std::ofstream(made + "keep.txt") << "kept";
+    EXPECT_EQ(DirCreate(made.c_str()), 0) << "an existing folder";
+    EXPECT_EQ(ReadWholeFile(made + "keep.txt"), "kept");
+    std::string orphan = folder + "no\\parent\\";
+    EXPECT_EQ(DirCreate(orphan.c_str()), 0);
+    EXPECT_FALSE(PathExists(folder + "no"));
+}
+
 TEST_F(File, MatchesOnlyTheExactBytes)
 {
     static const unsigned char item[] = {'q', 0x00, 0xFF, 'f'};
