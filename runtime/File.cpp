@@ -32,34 +32,6 @@ int FileCapacity()
     return FileCount;
 }
 
-// A name that names its drive and folder ("C:\x", "\\server\x", a long or
-// device form): the current folder plays no part in it.
-static int FileFullyNamed(const char* name)
-{
-    auto separator = [](char c) { return c == '\\' || c == '/'; };
-    return name && name[0] && ((name[1] == ':' && separator(name[2])) || (separator(name[0]) && separator(name[1])));
-}
-
-// A name relative to the program's folder, as the wide path for the system.
-// The current folder is set only when the name needs it: setting it opens
-// the folder, four times a file in an installation.
-static wchar_t* FileProgramPath(const char* name)
-{
-    if (!FileFullyNamed(name))
-        SetCurrentDirectoryW(RtProgramFolder);
-    return FileWidePath(name);
-}
-
-// Null when the file cannot be opened.
-static HANDLE FileOpen(const char* name, DWORD access, DWORD disposition, DWORD flags = FILE_ATTRIBUTE_NORMAL)
-{
-    wchar_t* path = FileProgramPath(name);
-    HANDLE file = path ? CreateFileW(path, access, FILE_SHARE_READ, nullptr, disposition, flags, nullptr)
-                       : INVALID_HANDLE_VALUE;
-    RtFree(path);
-    return file == INVALID_HANDLE_VALUE ? nullptr : file;
-}
-
 // Hands the waiting bytes to the system; 1 when it took them all. The
 // buffer is emptied either way, so a failure is reported once.
 static int FileWritePending()
@@ -84,21 +56,6 @@ HANDLE FileTake(int number, HANDLE file)
     FileTable[number] = file;
     FileCurrent = file;
     return file;
-}
-
-static HANDLE FileMake(int number, const char* name, DWORD disposition, DWORD flags)
-{
-    return FileTake(number, FileOpen(name, GENERIC_WRITE, disposition, flags));
-}
-
-HANDLE FileCreate(int number, const char* name)
-{
-    return FileMake(number, name, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-}
-
-HANDLE FileCreateNew(int number, const char* name)
-{
-    return FileMake(number, name, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 int FileWriteByte(int value)
@@ -160,22 +117,6 @@ int FileFlush(int number)
     return FlushFileBuffers(file) && handedOver ? 1 : 0;
 }
 
-int DirCreate(const char* path)
-{
-    wchar_t* folder = FileWidePath(path);
-    int created = folder && CreateDirectoryW(folder, nullptr) ? 1 : 0;
-    RtFree(folder);
-    return created;
-}
-
-int FileDelete(const char* name)
-{
-    wchar_t* path = FileProgramPath(name);
-    int deleted = path && DeleteFileW(path) ? 1 : 0;
-    RtFree(path);
-    return deleted;
-}
-
 // A word the width of a pointer, read from any address.
 typedef SIZE_T FileWord __attribute__((may_alias, aligned(1)));
 
@@ -194,85 +135,31 @@ static int FileSameBytes(const unsigned char* one, const unsigned char* other, D
     return 1;
 }
 
-static int FileReadMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
+// Each read names its offset, counted from the file's start, whatever the
+// handle's position: a read there at the end fails with ERROR_HANDLE_EOF.
+int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
 {
+    ULONGLONG offset = 0;
     for (;;) {
+        OVERLAPPED at = {};
+        at.Offset = (DWORD)offset;
+        at.OffsetHigh = (DWORD)(offset >> 32);
         DWORD got = 0;
-        if (!ReadFile(file, FileReadChunk, sizeof FileReadChunk, &got, nullptr))
+        if (!ReadFile(file, FileReadChunk, sizeof FileReadChunk, &got, &at) && GetLastError() != ERROR_HANDLE_EOF)
             return 0;
         if (got == 0)
             return start == end;
         if (got > (DWORD)(end - start) || !FileSameBytes(FileReadChunk, start, got))
             return 0;
         start += got;
+        offset += got;
     }
-}
-
-int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
-{
-    LARGE_INTEGER origin = {};
-    return SetFilePointerEx(file, origin, nullptr, FILE_BEGIN) && FileReadMatches(file, start, end);
-}
-
-int FileMatches(const char* name, const unsigned char* start, const unsigned char* end)
-{
-    HANDLE file = FileOpen(name, GENERIC_READ, OPEN_EXISTING);
-    if (!file)
-        return 0;
-    int matches = FileReadMatches(file, start, end);
-    CloseHandle(file);
-    return matches;
-}
-
-// INVALID_FILE_ATTRIBUTES when there is no such file or folder.
-static DWORD FileAttributes(const char* name)
-{
-    wchar_t* path = FileProgramPath(name);
-    DWORD attributes = path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
-    RtFree(path);
-    return attributes;
 }
 
 int FileExists(const char* name)
 {
-    DWORD attributes = FileAttributes(name);
+    wchar_t* path = FileWidePath(name);
+    DWORD attributes = path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
+    RtFree(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
-}
-
-int FileIsReadOnly(const char* name)
-{
-    DWORD attributes = FileAttributes(name);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
-}
-
-// A move over a file that another program holds open is refused with
-// "access denied" (so Wine answers; a sharing violation is taken too), as a
-// move over a folder or without rights is: only an open of the target
-// itself for what a replacement needs (writing and deleting, every sharing
-// allowed) tells them apart, by a sharing violation. A read-only target is
-// refused before any move.
-static int FileHeldOpen(const wchar_t* path, DWORD moveError)
-{
-    if (moveError != ERROR_ACCESS_DENIED && moveError != ERROR_SHARING_VIOLATION)
-        return 0;
-    HANDLE file = CreateFileW(path, FILE_WRITE_DATA | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return 0;
-    }
-    return GetLastError() == ERROR_SHARING_VIOLATION;
-}
-
-int FileMoveReplacing(const char* from, const char* to, int* held)
-{
-    wchar_t* source = FileProgramPath(from);
-    wchar_t* target = FileWidePath(to);
-    int moved = source && target && MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    DWORD moveError = moved ? ERROR_SUCCESS : GetLastError();
-    if (held)
-        *held = !moved && target && FileHeldOpen(target, moveError);
-    RtFree(target);
-    RtFree(source);
-    return moved;
 }

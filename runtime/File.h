@@ -10,9 +10,6 @@ void FileInit();
 // Creates (or empties) the file for writing and makes it the current file.
 // A relative name is taken relative to the program's folder. 0 on failure.
 HANDLE FileCreate(int number, const char* name);
-// The same for a file that must be new: 0 when the name is taken, by a file,
-// a folder or a link (which is never followed).
-HANDLE FileCreateNew(int number, const char* name);
 // Makes a file opened elsewhere (Tree.h) the current file under the number,
 // as FileCreate does one it opens; FileClose closes it. 0, the file closed,
 // when the table cannot hold it.
@@ -29,16 +26,13 @@ void FileClose(int number);
 int FileFlush(int number);
 int DirCreate(const char* path);       // one folder; its parent must exist
 int FileCapacity();                    // entries in the file table
-// Removes a file (a relative name is taken relative to the program's folder).
-int FileDelete(const char* name);
 // 1 when the file holds exactly the bytes from start up to end.
 int FileMatches(const char* name, const unsigned char* start, const unsigned char* end);
 // The same, read through the open file from its start (opened for reading).
 int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end);
-// 1 when the name is that of a file (not a folder).
+// 1 when the name is that of a file (not a folder); a relative name is taken
+// relative to the current folder.
 int FileExists(const char* name);
-// 1 when the file exists and is marked read-only.
-int FileIsReadOnly(const char* name);
 // The name as the system's wide functions take it: absolute (a relative one
 // resolved against the current folder), normalised, and in the long form
 // "\\?\" when it is too long for the plain one. A new heap block that the

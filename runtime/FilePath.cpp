@@ -36,22 +36,21 @@ static void FileMoveToStart(wchar_t* block, DWORD length)
 wchar_t* FileWidePath(const char* name)
 {
     wchar_t* given = StrToWide(name);
-    DWORD needed = given ? GetFullPathNameW(given, 0, nullptr, nullptr) : 0;
-    // Longer than any path the system takes: refused before any arithmetic.
-    wchar_t* block = needed > 0 && needed <= RtPathCapacity
-        ? (wchar_t*)RtAllocUnzeroed((needed + FilePrefixRoom) * sizeof(wchar_t))
-        : nullptr;
-    DWORD length = block ? GetFullPathNameW(given, needed, block + FilePrefixRoom, nullptr) : 0;
+    // Room for the longest path the system takes, so that one call does;
+    // a longer one gives the size it would need, and is refused.
+    auto* block = given ? (wchar_t*)RtAllocUnzeroed((RtPathCapacity + FilePrefixRoom) * sizeof(wchar_t)) : nullptr;
+    DWORD length = block ? GetFullPathNameW(given, RtPathCapacity, block + FilePrefixRoom, nullptr) : 0;
     RtFree(given);
     // With its prefix, no longer than Windows takes: Wine cuts the length of
     // a longer one to 16 bits, and so names another path.
-    if (length == 0 || length >= needed || length + FilePrefixRoom >= RtPathCapacity) {
+    if (length == 0 || length + FilePrefixRoom >= RtPathCapacity) {
         RtFree(block);
         return nullptr;
     }
     FileMoveToStart(block, length);
     return block;
 }
+
 
 int FileIsOnNetwork(const char* name)
 {

@@ -21,16 +21,15 @@ static int RtRandomBytes(unsigned char* bytes, ULONG count)
     return genRandom && genRandom(nullptr, bytes, count, RtPreferredGenerator) == 0 ? 1 : 0;
 }
 
-// Bytes that cannot be predicted, not a sequence seeded from the clock.
+// Bytes that cannot be predicted, not a sequence seeded from the clock: all
+// asked for in one call, in the text's own place, each then made a digit.
 int RtRandomHex(char* text, int digits)
 {
     static const char hexDigits[] = "0123456789abcdef";
-    unsigned char byte = 0;
-    for (int i = 0; i < digits; i++) {
-        if (!RtRandomBytes(&byte, 1))
-            return 0;
-        text[i] = hexDigits[byte & 15];
-    }
+    if (!RtRandomBytes((unsigned char*)text, (ULONG)digits))
+        return 0;
+    for (int i = 0; i < digits; i++)
+        text[i] = hexDigits[text[i] & 15];
     text[digits] = 0;
     return 1;
 }

@@ -28,6 +28,12 @@ void StrSkipTerminator()
         StrPosition++;
 }
 
+int StrRoom(const char* resultStart)
+{
+    return resultStart && resultStart >= StrBuffer && resultStart <= StrBufferLast ? (int)(StrBufferLast - resultStart) + 1
+                                                                                     : 0;
+}
+
 // Writing goes through these two so that no result runs past the buffer.
 static void StrBegin(char* resultStart)
 {
@@ -51,13 +57,7 @@ static void StrTerminate()
 void StrAssign(char** variable, char* resultStart)
 {
     StrTerminate();
-    SIZE_T size = (SIZE_T)(StrPosition - resultStart) + 1;
-    StrFree(*variable);
-    *variable = (char*)RtAllocUnzeroed(size);
-    if (*variable) {
-        for (SIZE_T i = 0; i < size; i++)
-            (*variable)[i] = resultStart[i];
-    }
+    StrSet(variable, resultStart);
     StrPosition = resultStart;
 }
 

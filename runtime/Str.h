@@ -20,6 +20,9 @@ void StrInit();                              // allocates the work buffer
 char* StrWorkPosition();
 void StrRewind(char* position);
 void StrSkipTerminator();                    // protects a built argument
+// The bytes a result written at the result start may take, its terminator
+// included; 0 outside the work buffer.
+int StrRoom(const char* resultStart);
 
 void StrAssign(char** variable, char* resultStart);
 void StrAppend(const char* source);

@@ -4,14 +4,11 @@
 
 wchar_t* StrToWide(const char* text)
 {
-    if (!text)
-        return nullptr;
-    int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
-    if (count <= 0)
-        return nullptr;
-    // count is an int, so its size in bytes cannot overflow.
-    auto* wide = (wchar_t*)RtAllocUnzeroed((SIZE_T)count * sizeof(wchar_t));
-    if (wide && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide, count) == count)
+    // No more UTF-16 units than bytes: one call converts into a block that
+    // is large enough. The length is an int, so the size cannot overflow.
+    int room = text ? StrLen(text) + 1 : 0;
+    auto* wide = room ? (wchar_t*)RtAllocUnzeroed((SIZE_T)room * sizeof(wchar_t)) : nullptr;
+    if (wide && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide, room) > 0)
         return wide;
     RtFree(wide);
     return nullptr;
@@ -19,11 +16,12 @@ wchar_t* StrToWide(const char* text)
 
 char* StrFromWide(const wchar_t* text, char* resultStart)
 {
-    int size = text ? WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, -1, nullptr, 0, nullptr, nullptr) : 0;
-    // Blanks stop where the work buffer ends: where they all fit, the text does.
-    StrSpaces(size - 1, resultStart);
-    if (size > 0 && StrLen(resultStart) == size - 1
-        && WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, -1, resultStart, size, nullptr, nullptr) == size)
-        return resultStart;
-    return StrSpaces(0, resultStart);
+    // Converted in one call into the room the work buffer has left: a text
+    // that does not fit whole fails, and leaves the empty result.
+    int room = text ? StrRoom(resultStart) : 0;
+    int size = room ? WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text, -1, resultStart, room, nullptr, nullptr) : 0;
+    if (size <= 0)
+        return StrSpaces(0, resultStart);
+    StrRewind(resultStart + size - 1);
+    return resultStart;
 }

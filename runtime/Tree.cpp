@@ -38,7 +38,16 @@ struct TreeRenameInformation {
     WCHAR fileName[1];
 };
 
-static HANDLE* TreeHeld;
+// A folder held, and its final path once asked: Windows renames neither a
+// held folder nor a folder above it, and Wine names a handle by the path it
+// was opened by, so the system would tell the same path again until the
+// folder is let go: its children are checked against it without asking.
+struct TreeHeldFolder {
+    HANDLE handle;
+    wchar_t* path;
+};
+
+static TreeHeldFolder* TreeHeld;
 static int TreeCapacity;
 static int TreeCount;
 
@@ -48,33 +57,34 @@ static HANDLE TreeOpen(const wchar_t* path, DWORD access, DWORD sharing, DWORD f
     return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 
+// Where the system writes a final path, in zeroed data that costs the
+// file nothing: a held folder's path is then kept in a block of its size.
+static wchar_t TreePathAnswer[RtPathCapacity];
+
 // The handle's final path, in a new heap block; null where the system
 // cannot tell it.
 static wchar_t* TreeFinalPath(HANDLE handle)
 {
     auto finalPath = RtGetFinalPathNameByHandleW();
-    auto* path = finalPath ? (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t)) : nullptr;
-    DWORD length = path ? finalPath(handle, path, RtPathCapacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) : 0;
-    if (length == 0 || length >= RtPathCapacity) {
-        RtFree(path);
-        return nullptr;
-    }
+    DWORD length = finalPath ? finalPath(handle, TreePathAnswer, RtPathCapacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) : 0;
+    auto* path = length > 0 && length < RtPathCapacity ? (wchar_t*)RtAllocUnzeroed((length + 1) * sizeof(wchar_t))
+                                                        : nullptr;
+    for (DWORD i = 0; path && i <= length; i++)
+        path[i] = TreePathAnswer[i];
     return path;
 }
 
-// The plain form of a path: "\\?\C:\x" as "C:\x", "\\?\UNC\s\x" as "\\s\x"
-// (its first backslash is then the one before "UNC" less its letters).
-static const wchar_t* TreePlainForm(const wchar_t* path, int* unc)
+// One form for both ways of writing a path: "\\?\C:\x" as "C:\x"; a
+// server's, "\\?\UNC\s\x" or "\\s\x", as "\s\x" (the UNC form keeps one
+// backslash of the two).
+static const wchar_t* TreePlainForm(const wchar_t* path)
 {
-    *unc = 0;
-    if (path[0] != L'\\' || path[1] != L'\\' || path[2] != L'?' || path[3] != L'\\')
+    if (path[0] != L'\\' || path[1] != L'\\')
         return path;
+    if (path[2] != L'?' || path[3] != L'\\')
+        return path + 1;
     path += 4;
-    if (path[0] == L'U' && path[1] == L'N' && path[2] == L'C' && path[3] == L'\\') {
-        *unc = 1;
-        return path + 3;
-    }
-    return path;
+    return path[0] == L'U' && path[1] == L'N' && path[2] == L'C' && path[3] == L'\\' ? path + 3 : path;
 }
 
 static int TreeLength(const wchar_t* path)
@@ -88,46 +98,81 @@ static int TreeLength(const wchar_t* path)
     return length;
 }
 
-// 1 when both name the same entry, whatever their form and letter case.
-static int TreeSamePath(const wchar_t* asked, const wchar_t* found)
+// 1 when `found` names the entry `name` of the folder, or the folder itself
+// when there is no name, whatever their form and letter case.
+static int TreeSamePath(const wchar_t* folder, const wchar_t* name, const wchar_t* found)
 {
     auto compare = RtCompareStringOrdinal();
-    int askedUnc = 0, foundUnc = 0;
-    asked = TreePlainForm(asked, &askedUnc);
-    found = TreePlainForm(found, &foundUnc);
-    // "\s\x" against "\\s\x": the UNC form keeps one backslash of the two.
-    if (foundUnc && !askedUnc && asked[0] == L'\\')
-        asked++;
-    if (askedUnc && !foundUnc && found[0] == L'\\')
-        found++;
     // Both functions came with Windows Vista: without one, the final path is
     // not known either.
-    return !compare || compare(asked, TreeLength(asked), found, TreeLength(found), TRUE) == CSTR_EQUAL;
+    if (!compare)
+        return 1;
+    folder = TreePlainForm(folder);
+    found = TreePlainForm(found);
+    int length = TreeLength(folder);
+    int nameLength = name ? lstrlenW(name) : -1;
+    // The folder, then a backslash and the name: compared piece by piece.
+    return TreeLength(found) == length + 1 + nameLength && (!name || found[length] == L'\\')
+        && compare(folder, length, found, length, TRUE) == CSTR_EQUAL
+        && (!name || compare(name, nameLength, found + length + 1, nameLength, TRUE) == CSTR_EQUAL);
+}
+
+// The open file's or folder's attributes; INVALID_FILE_ATTRIBUTES when the
+// system cannot tell them.
+static DWORD TreeAttributes(HANDLE handle)
+{
+    BY_HANDLE_FILE_INFORMATION information = {};
+    return GetFileInformationByHandle(handle, &information) ? information.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
 }
 
 // A handle opened on a link itself shows it in its attributes; one that the
 // system followed anyway (Wine follows every link) leads elsewhere than the
-// path asked.
-static int TreeIsLink(HANDLE handle, const wchar_t* asked)
+// path asked (as for TreeSamePath); one whose attributes cannot be told is
+// taken for a link. *found, when given, takes the final path of a handle
+// that is no link (null when unknown), which the caller frees; *attributes,
+// when given, the attributes.
+static int TreeIsLink(HANDLE handle, const wchar_t* folder, const wchar_t* name, wchar_t** found = nullptr,
+                      DWORD* attributes = nullptr)
 {
-    BY_HANDLE_FILE_INFORMATION information = {};
-    if (!GetFileInformationByHandle(handle, &information)
-        || (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    DWORD known = TreeAttributes(handle);
+    if (attributes)
+        *attributes = known;
+    if (known == INVALID_FILE_ATTRIBUTES || (known & FILE_ATTRIBUTE_REPARSE_POINT))
         return 1;
-    wchar_t* found = TreeFinalPath(handle);
-    int elsewhere = found && !TreeSamePath(asked, found);
-    RtFree(found);
+    wchar_t* path = TreeFinalPath(handle);
+    int elsewhere = path && !TreeSamePath(folder, name, path);
+    if (found && !elsewhere)
+        *found = path;
+    else
+        RtFree(path);
     return elsewhere;
 }
 
-static int TreeKeep(HANDLE handle)
+// Holds the folder, with its final path when known (the table then owns it).
+static int TreeKeep(HANDLE handle, wchar_t* path = nullptr)
 {
-    if (!RtTableReserve((void**)&TreeHeld, &TreeCapacity, TreeCount, TreeTableStep, sizeof(HANDLE))) {
+    if (!RtTableReserve((void**)&TreeHeld, &TreeCapacity, TreeCount, TreeTableStep, sizeof(TreeHeldFolder))) {
         CloseHandle(handle);
+        RtFree(path);
         return 0;
     }
-    TreeHeld[TreeCount++] = handle;
+    TreeHeld[TreeCount++] = {handle, path};
     return 1;
+}
+
+// The final path of the folder: the one known when it is held, else asked
+// (and kept when held). *asked is 1 when the caller frees it.
+static wchar_t* TreeFolderPath(HANDLE folder, int* asked)
+{
+    TreeHeldFolder* held = nullptr;
+    for (int i = 0; i < TreeCount; i++) {
+        if (TreeHeld[i].handle == folder)
+            held = &TreeHeld[i];
+    }
+    *asked = !held;
+    if (held && !held->path)
+        held->path = TreeFinalPath(folder);
+    return held ? held->path : TreeFinalPath(folder);
 }
 
 
@@ -160,34 +205,24 @@ static LONG TreeOpenIn(HANDLE folder, const wchar_t* name, DWORD access, DWORD s
 }
 
 // 1 when the child, opened by its name below the folder, is a link, or was
-// followed to somewhere else (Wine follows every link).
-static int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name)
+// followed to somewhere else (Wine follows every link). *found as for
+// TreeIsLink, and *attributes.
+static int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name, wchar_t** found = nullptr,
+                           DWORD* attributes = nullptr)
 {
-    wchar_t* folderPath = TreeFinalPath(folder);
-    int length = folderPath ? TreeLength(folderPath) : 0;
-    int nameLength = lstrlenW(name);
-    auto* asked = folderPath ? (wchar_t*)RtAllocUnzeroed((SIZE_T)(length + nameLength + 2) * sizeof(wchar_t)) : nullptr;
-    if (!asked) {
+    int folderPathAsked = 0;
+    wchar_t* folderPath = TreeFolderPath(folder, &folderPathAsked);
+    // Where the folder's path cannot be told, no path of the child's is the
+    // one asked.
+    int link = TreeIsLink(child, folderPath ? folderPath : L"", name, found, attributes);
+    if (folderPathAsked)
         RtFree(folderPath);
-        // Where the folder's path cannot be told, its attributes alone.
-        return TreeIsLink(child, L"");
-    }
-    for (int i = 0; i < length; i++)
-        asked[i] = folderPath[i];
-    asked[length] = L'\\';
-    for (int i = 0; i <= nameLength; i++)
-        asked[length + 1 + i] = name[i];
-    int link = TreeIsLink(child, asked);
-    RtFree(asked);
-    RtFree(folderPath);
     return link;
 }
 
 HANDLE TreeHoldRoot(const char* folder)
 {
-    wchar_t* path = FileWidePath(folder);
-    HANDLE handle = path ? TreeOpen(path, TreeFolderAccess, TreeFolderSharing, FILE_FLAG_BACKUP_SEMANTICS) : nullptr;
-    RtFree(path);
+    HANDLE handle = TreeOpenFolder(folder, 0);
     return handle && TreeKeep(handle) ? handle : nullptr;
 }
 
@@ -200,12 +235,13 @@ static HANDLE TreeHoldFolder(HANDLE parent, const wchar_t* name, int create, int
     ULONG options = TreeFolderOnly | (refuseLinks ? TreeLinkItself : 0);
     TreeOpenIn(parent, name, TreeFolderAccess, TreeFolderSharing, create ? TreeOpenOrCreate : TreeOpenExisting,
                options, &folder);
-    if (folder && refuseLinks && TreeChildIsLink(parent, folder, name)) {
+    wchar_t* path = nullptr;
+    if (folder && refuseLinks && TreeChildIsLink(parent, folder, name, &path)) {
         CloseHandle(folder);
         *link = 1;
         return nullptr;
     }
-    return folder && TreeKeep(folder) ? folder : nullptr;
+    return folder && TreeKeep(folder, path) ? folder : nullptr;
 }
 
 // The part of `relative` from `start` up to `end`, wide, in a new heap block.
@@ -242,18 +278,22 @@ HANDLE TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLink
 
 // An existing entry of the folder, following no link at the name; with
 // refuseLinks none the system followed elsewhere either (then
-// INVALID_HANDLE_VALUE). *status, when given, is the open's own.
+// INVALID_HANDLE_VALUE). *attributes are the entry's (INVALID_FILE_ATTRIBUTES
+// unknown); *status, when given, is the open's own.
 static HANDLE TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD sharing, int refuseLinks,
-                         LONG* status = nullptr)
+                         DWORD* attributes, LONG* status = nullptr)
 {
     wchar_t* wide = StrToWide(name);
     HANDLE file = nullptr;
     LONG opened = TreeOpenIn(folder, wide, access, sharing, TreeOpenExisting, TreeLinkItself, &file);
     if (status)
         *status = opened;
-    if (file && refuseLinks && TreeChildIsLink(folder, file, wide)) {
+    *attributes = INVALID_FILE_ATTRIBUTES;
+    if (file && refuseLinks && TreeChildIsLink(folder, file, wide, nullptr, attributes)) {
         CloseHandle(file);
         file = INVALID_HANDLE_VALUE;
+    } else if (file && !refuseLinks) {
+        *attributes = TreeAttributes(file);
     }
     RtFree(wide);
     return file;
@@ -261,16 +301,15 @@ static HANDLE TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD sh
 
 TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks)
 {
-    HANDLE file = TreeFileIn(folder, name, FILE_READ_ATTRIBUTES, TreeEverySharing, refuseLinks);
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    HANDLE file = TreeFileIn(folder, name, FILE_READ_ATTRIBUTES, TreeEverySharing, refuseLinks, &attributes);
     if (!file)
         return TreeFileAbsent;
     if (file == INVALID_HANDLE_VALUE)
         return TreeFileLinked;
-    BY_HANDLE_FILE_INFORMATION information = {};
-    int known = GetFileInformationByHandle(file, &information);
     CloseHandle(file);
-    DWORD attributes = information.dwFileAttributes;
-    if (!known || (refuseLinks && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)))
+    // With refuseLinks, a link was refused above.
+    if (attributes == INVALID_FILE_ATTRIBUTES)
         return TreeFileLinked;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return TreeFileFolder;
@@ -354,13 +393,12 @@ int TreeDeleteOpen(HANDLE file)
 
 int TreeRemoveFile(HANDLE folder, const char* name)
 {
-    HANDLE file = TreeFileIn(folder, name, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, 1);
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    HANDLE file = TreeFileIn(folder, name, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, 1, &attributes);
     if (!file || file == INVALID_HANDLE_VALUE)
         return 0;
-    BY_HANDLE_FILE_INFORMATION information = {};
-    int removable = GetFileInformationByHandle(file, &information)
-        && !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-    int removed = removable && TreeDeleteOpen(file);
+    // A link was refused above: the attributes are known.
+    int removed = !(attributes & FILE_ATTRIBUTE_DIRECTORY) && TreeDeleteOpen(file);
     CloseHandle(file);
     return removed;
 }
@@ -370,7 +408,7 @@ HANDLE TreeOpenFolder(const char* folder, int refuseLinks)
     wchar_t* path = FileWidePath(folder);
     DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (refuseLinks ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
     HANDLE handle = path ? TreeOpen(path, TreeFolderAccess, TreeFolderSharing, flags) : nullptr;
-    if (handle && refuseLinks && TreeIsLink(handle, path)) {
+    if (handle && refuseLinks && TreeIsLink(handle, path, nullptr)) {
         CloseHandle(handle);
         handle = nullptr;
     }
@@ -381,7 +419,8 @@ HANDLE TreeOpenFolder(const char* folder, int refuseLinks)
 HANDLE TreeOpenToRemove(HANDLE folder, const char* name, int refuseLinks, int* held)
 {
     LONG status = 0;
-    HANDLE entry = TreeFileIn(folder, name, GENERIC_READ | DELETE, FILE_SHARE_READ, refuseLinks, &status);
+    DWORD attributes = 0;
+    HANDLE entry = TreeFileIn(folder, name, GENERIC_READ | DELETE, FILE_SHARE_READ, refuseLinks, &attributes, &status);
     *held = status == TreeSharingViolation;
     return entry == INVALID_HANDLE_VALUE ? nullptr : entry;
 }
@@ -390,10 +429,13 @@ void TreeReleaseAllBut(HANDLE kept)
 {
     int count = 0;
     for (int i = 0; i < TreeCount; i++) {
-        if (kept && TreeHeld[i] == kept)
-            TreeHeld[count++] = kept;
-        else
-            CloseHandle(TreeHeld[i]);
+        // No handle held is null.
+        if (TreeHeld[i].handle == kept) {
+            TreeHeld[count++] = TreeHeld[i];
+            continue;
+        }
+        CloseHandle(TreeHeld[i].handle);
+        RtFree(TreeHeld[i].path);
     }
     TreeCount = count;
 }

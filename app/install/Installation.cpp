@@ -65,18 +65,6 @@ int InstallationFileIsThisVersions(HANDLE file, int index)
 static const char SeparatorLine[] = "==============================================================";
 static_assert(sizeof SeparatorLine - 1 == 62, "the separator is 62 characters wide");
 
-// One installation under way: its order, and what it has come to.
-struct Installing {
-    const InstallationOrder& order;
-    // The host folder, held: every folder and file is reached from it.
-    HANDLE root;
-    // The link, as the log names it, that kept the file last tried from
-    // being written; null when none did.
-    char* linkName;
-    int filesNotWritten;
-    int going;              // 0 once the log's reader is gone
-};
-
 unsigned InstallationExitCode(const InstallationOutcome& outcome)
 {
     if (outcome.end == InstallationRefused)
@@ -98,12 +86,11 @@ static char* JoinArgument(const char* first, const char* second, const char* thi
     return start;
 }
 
-// The folders under the host folder that the write test looks at; the
-// examples' own folders come from their names.
-static const char* const HostFolders[] = {
-    "", "Examples\\", "Examples\\Quillfern\\", "Residents\\", "PureLibraries\\",
-    "PureLibraries\\UserLibraries\\", "Help\\",
-};
+// The folders under the host folder that the write test looks at, one
+// after the other, each ended by its terminator (the first is the host
+// itself); the examples' own folders come from their names.
+static const char HostFolders[] = "\0Examples\\\0Examples\\Quillfern\\\0Residents\\\0PureLibraries\\\0"
+                                  "PureLibraries\\UserLibraries\\\0Help\\";
 
 // Digits of the test file's name: no other file there has it.
 constexpr int TestNameDigits = 16;
@@ -148,7 +135,7 @@ static int CanWriteUnder(const char* host, const char* first, const char* second
 
 int InstallationCanWrite(const char* host)
 {
-    for (const char* folder : HostFolders) {
+    for (const char* folder = HostFolders; folder < HostFolders + sizeof HostFolders; folder += StrLen(folder) + 1) {
         int found = CanWriteUnder(host, folder);
         if (found != HostWritable)
             return found;
@@ -164,8 +151,7 @@ int InstallationCanWrite(const char* host)
 // A file's new bytes go to a file of their own beside it, named after it
 // with this suffix, which takes its place only once complete: a reinstall
 // that fails part-way leaves the file that worked. The name is fixed, so a
-// run cut off leaves at most one per target, which the next run replaces or
-// removes. The suffix comes last, so that the new file does not carry the
+// run cut off leaves at most one per target, which the next run removes. The suffix comes last, so that the new file does not carry the
 // target's extension, by which the host might take it for one of its own.
 static const char NewFileSuffix[] = ".new";
 
@@ -175,10 +161,16 @@ static const char NewFileSuffix[] = ".new";
 // them all, exactly. Whatever fails, the new file is removed through its
 // handle; *held tells whether another program holding the target open kept
 // it there.
+// A new file's name found taken is a leftover from an interrupted run: it is
+// removed, as a file, never what a link there leads to, and the new file
+// made again.
 static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* target, const unsigned char* start,
                              const unsigned char* end, int* held)
 {
-    HANDLE file = FileTake(0, TreeCreateFile(folder, fresh));
+    HANDLE made = TreeCreateFile(folder, fresh);
+    if (!made && TreeRemoveFile(folder, fresh))
+        made = TreeCreateFile(folder, fresh);
+    HANDLE file = FileTake(0, made);
     if (!file)
         return 0;
     int written = FileWriteBytes(start, end);
@@ -193,16 +185,17 @@ static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* targe
     return replaced;
 }
 
-// A leftover new file from an interrupted run is removed first, as a file,
-// never what a link there leads to; then the target is replaced when it may
-// be.
+// The target is replaced when it may be; a leftover new file goes either way.
 static int ReplaceTarget(HANDLE folder, const char* target, int replaceable, const unsigned char* start,
                          const unsigned char* end, int* held)
 {
     char* fresh = JoinArgument(target, NewFileSuffix);
     *held = 0;
-    TreeRemoveFile(folder, fresh);
-    int replaced = replaceable && WriteVerifiedFile(folder, fresh, target, start, end, held);
+    int replaced = 0;
+    if (replaceable)
+        replaced = WriteVerifiedFile(folder, fresh, target, start, end, held);
+    else
+        TreeRemoveFile(folder, fresh);
     StrRewind(fresh);
     return replaced;
 }
@@ -244,17 +237,15 @@ HANDLE InstallationHoldWay(const InstallationOrder& order, HANDLE root, const ch
     StrFree(*linkName);
     *linkName = nullptr;
     int refuseLinks = InstallationRefusesLinks(order.run);
-    char* folder = StrWorkPosition();
-    StrPathPart(relative, folder);
-    StrSkipTerminator();
     int linkEnd = 0;
-    HANDLE held = root ? TreeHoldWay(root, folder, create, refuseLinks, &linkEnd) : nullptr;
+    // The way holds the folders only: the name after the last backslash is
+    // no folder's.
+    HANDLE held = root ? TreeHoldWay(root, relative, create, refuseLinks, &linkEnd) : nullptr;
     *target = held ? TreeFileState(held, InstallationNamePart(relative), refuseLinks) : TreeFileAbsent;
     if (*target == TreeFileLinked)
         linkEnd = StrLen(relative);
     if (linkEnd != 0)
         KeepLink(order.host, relative, linkEnd, linkName);
-    StrRewind(folder);
     return *target == TreeFileLinked ? nullptr : held;
 }
 
@@ -292,7 +283,7 @@ static int InstallFile(Installing& installing, const char* relative, const char*
     return written;
 }
 
-static void Advance(Installing& installing, int lines)
+void InstallationAdvance(Installing& installing, int lines)
 {
     if (!LogStep(*installing.order.log, lines))
         installing.going = 0;
@@ -335,17 +326,23 @@ static int LogFile(const Installing& installing, int written, const char* name)
     return InstallationLogFile(installing.order, label, name, TextLinkThrough, link);
 }
 
+int InstallationLogHost(const InstallationOrder& order)
+{
+    char* heading = JoinArgument(order.host, " . . .");
+    int lines = LogLine(*order.log, heading);
+    StrRewind(heading);
+    return lines;
+}
+
 // The caret first steps over the lines logged before the help file.
 static void InstallHelp(Installing& installing, int linesBefore)
 {
     const InstallationOrder& order = installing.order;
     InstalledFile help = InstallationFile(HelpIndex, order.language);
     int written = InstallFile(installing, help.path, help.name, help.start, help.end);
-    Advance(installing, linesBefore);
-    char* heading = JoinArgument(order.host, " . . .");
-    int lines = LogLine(*order.log, heading);
-    StrRewind(heading);
-    Advance(installing, lines + LogFile(installing, written, help.name));
+    InstallationAdvance(installing, linesBefore);
+    int lines = InstallationLogHost(order);
+    InstallationAdvance(installing, lines + LogFile(installing, written, help.name));
 }
 
 // Each file after the first only while someone reads the log: the copy with
@@ -356,7 +353,7 @@ static void InstallItem(Installing& installing, int index)
         return;
     InstalledFile file = InstallationFile(index, installing.order.language);
     int written = InstallFile(installing, file.path, file.name, file.start, file.end);
-    Advance(installing, LogFile(installing, written, file.name));
+    InstallationAdvance(installing, LogFile(installing, written, file.name));
 }
 
 static void InstallExamples(Installing& installing)
@@ -365,7 +362,7 @@ static void InstallExamples(Installing& installing)
         return;
     const InstallationOrder& order = installing.order;
     char* folder = JoinArgument(order.host, ExampleFolder, "\\");
-    Advance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
+    InstallationAdvance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
     StrRewind(folder);
     for (int index = FirstExampleIndex; index < InstalledFileCount; index++)
         InstallItem(installing, index);
@@ -387,14 +384,10 @@ HANDLE InstallationHoldHost(const InstallationOrder& order)
     return program == TreeFilePlain || program == TreeFileReadOnly ? root : nullptr;
 }
 
-InstallationOutcome InstallHere(const InstallationOrder& order)
+void InstallHere(Installing& installing)
 {
-    Installing installing = {order, InstallationHoldHost(order), nullptr, 0, 1};
-    InstallHelp(installing, LogLine(*order.log, SeparatorLine));
+    InstallHelp(installing, LogLine(*installing.order.log, SeparatorLine));
     InstallItem(installing, LibraryIndex);
     InstallItem(installing, ResidentIndex);
     InstallExamples(installing);
-    TreeRelease();
-    StrFree(installing.linkName);
-    return {InstallationDone, installing.filesNotWritten, 0, 0};
 }

@@ -57,15 +57,29 @@ constexpr int HostWriteFailed = 2;      // refused otherwise (a read-only medium
 // already exist: a test, not a guess from the folders' rights, which miss
 // read-only media and shares.
 int InstallationCanWrite(const char* host);
+// One installation (or removal, Removal.h) under way: its order, and what
+// it has come to.
+struct Installing {
+    const InstallationOrder& order;
+    // The host folder, held (InstallationHoldHost): every folder and file is
+    // reached from it.
+    HANDLE root;
+    // The link, as the log names it, that kept the file last tried from
+    // being written (or removed); null when none did.
+    char* linkName;
+    int filesNotWritten;    // or, removing, kept against the removal
+    int going;              // 0 once the log's reader is gone
+};
+
 // Creates the folders and writes the files, each kept exactly as it was
 // when it cannot be written; stops after a file when the log's reader is
-// gone. The host folder is opened once and held, and everything below it
-// is reached one name at a time from the folders held. A run with rights
+// gone. The host folder is opened once and held (the run's root), and
+// everything below it is reached one name at a time from the folders held. A run with rights
 // writes only where the held host holds PureBasic.exe, through no link
 // below it: a file that a link leads to is reported, not written. The copy
 // with rights writes nothing into a network folder. The log's end is the
 // caller's (LogEnd), once it knows the result.
-InstallationOutcome InstallHere(const InstallationOrder& order);
+void InstallHere(Installing& installing);
 
 // The files this version installs, in the order it installs them.
 struct InstalledFile {
@@ -95,6 +109,11 @@ HANDLE InstallationHoldWay(const InstallationOrder& order, HANDLE root, const ch
                            TreeFileFound* target, char** linkName);
 // The file's name within its folder.
 const char* InstallationNamePart(const char* relative);
+// Moves the log's caret on by the lines; the run stops going once the log's
+// reader is gone.
+void InstallationAdvance(Installing& installing, int lines);
+// Logs the host folder's line, "<host> . . ."; the lines the log took.
+int InstallationLogHost(const InstallationOrder& order);
 // Asks the log whether to try a file held by another program again, naming
 // the programs that hold it; `relative` to the host, `name` the log's.
 int InstallationAskAgain(const InstallationOrder& order, const char* relative, const char* name);

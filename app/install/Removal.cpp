@@ -5,15 +5,6 @@
 // PureBasic's own folder above the library's examples, never removed.
 static const char ExamplesFolder[] = "Examples\\";
 
-// One removal under way.
-struct Removing {
-    const InstallationOrder& order;
-    HANDLE root;            // the host folder, held
-    char* linkName;         // the link that kept the last file, as the log names it; null when none
-    int filesKept;
-    int going;              // 0 once the log's reader is gone
-};
-
 // Removes the entry open through `entry`, which this closes; 1 when done.
 static int RemovalDelete(HANDLE entry)
 {
@@ -25,7 +16,7 @@ static int RemovalDelete(HANDLE entry)
 // One try at one file; the label that says what came of it. The bytes
 // compared are the bytes removed: the file is opened once, nobody else
 // writing or removing it meanwhile.
-static TextId RemoveOnce(Removing& removing, const InstalledFile& file, int index, int* held)
+static TextId RemoveOnce(Installing& removing, const InstalledFile& file, int index, int* held)
 {
     *held = 0;
     if (!removing.root)
@@ -52,7 +43,7 @@ static TextId RemoveOnce(Removing& removing, const InstalledFile& file, int inde
 
 // The residents file is kept whatever it holds; only whether it is there
 // is said.
-static TextId KeepShared(Removing& removing, const InstalledFile& file)
+static TextId KeepShared(Installing& removing, const InstalledFile& file)
 {
     TreeFileFound target = TreeFileAbsent;
     HANDLE folder = removing.root
@@ -61,15 +52,9 @@ static TextId KeepShared(Removing& removing, const InstalledFile& file)
     return folder && target != TreeFileAbsent ? TextKeptSharedLabel : TextMissingLabel;
 }
 
-static void Advance(Removing& removing, int lines)
-{
-    if (!LogStep(*removing.order.log, lines))
-        removing.going = 0;
-}
-
 // A file held by another program is tried again for as long as the log's
 // reader, having closed it there, asks for it.
-static void RemoveFile(Removing& removing, int index)
+static void RemoveFile(Installing& removing, int index)
 {
     if (!removing.going)
         return;
@@ -79,15 +64,15 @@ static void RemoveFile(Removing& removing, int index)
     while (label == TextNotRemovedLabel && held && InstallationAskAgain(removing.order, file.path, file.path))
         label = RemoveOnce(removing, file, index, &held);
     if (label == TextNotRemovedLabel || label == TextKeptChangedLabel)
-        removing.filesKept++;
+        removing.filesNotWritten++;
     const char* link = label == TextNotRemovedLabel ? removing.linkName : nullptr;
-    Advance(removing, InstallationLogFile(removing.order, label, file.path, TextLinkNotRemoved, link));
+    InstallationAdvance(removing, InstallationLogFile(removing.order, label, file.path, TextLinkNotRemoved, link));
 }
 
 // The folder (under the host, ending in a backslash) when empty, opened
 // from its held parent; nothing is said of one that stays. Only the host
 // stays held: a folder held as a parent could not be removed next.
-static void RemoveFolder(Removing& removing, char* folder)
+static void RemoveFolder(Installing& removing, char* folder)
 {
     int length = StrLen(folder);
     folder[length - 1] = 0;
@@ -100,7 +85,7 @@ static void RemoveFolder(Removing& removing, char* folder)
     TreeReleaseAllBut(removing.root);
     folder[length - 1] = '\\';
     if (entry && RemovalDelete(entry))
-        Advance(removing, InstallationLogFile(removing.order, TextRemovedFolderLabel, folder, TextLinkNotRemoved, nullptr));
+        InstallationAdvance(removing, InstallationLogFile(removing.order, TextRemovedFolderLabel, folder, TextLinkNotRemoved, nullptr));
 }
 
 // 1 when the folder lies below PureBasic's example folder.
@@ -127,7 +112,7 @@ static void CutToParent(char* folder)
 
 // Each example's folders, from its own up to the library's example folder:
 // the last example's walk takes the folders the others left.
-static void RemoveExampleFolders(Removing& removing)
+static void RemoveExampleFolders(Installing& removing)
 {
     TreeReleaseAllBut(removing.root);
     for (int index = 0; index < InstalledFileCount && removing.going && removing.root; index++) {
@@ -141,24 +126,22 @@ static void RemoveExampleFolders(Removing& removing)
     }
 }
 
-InstallationOutcome RemoveHere(const InstallationOrder& order)
+void RemoveHere(Installing& removing)
 {
-    Removing removing = {order, InstallationHoldHost(order), nullptr, 0, 1};
-    char* heading = StrWorkPosition();
-    StrAppend(order.host);
-    StrAppend(" . . .");
-    StrSkipTerminator();
-    Advance(removing, LogLine(*order.log, heading));
-    StrRewind(heading);
+    InstallationAdvance(removing, InstallationLogHost(removing.order));
     for (int index = 0; index < InstalledFileCount; index++)
         RemoveFile(removing, index);
     RemoveExampleFolders(removing);
-    TreeRelease();
-    StrFree(removing.linkName);
-    return {InstallationDone, removing.filesKept, 0, 0};
 }
 
 InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order)
 {
-    return order.removal ? RemoveHere(order) : InstallHere(order);
+    Installing run = {order, InstallationHoldHost(order), nullptr, 0, 1};
+    if (order.removal)
+        RemoveHere(run);
+    else
+        InstallHere(run);
+    TreeRelease();
+    StrFree(run.linkName);
+    return {InstallationDone, run.filesNotWritten, 0, 0};
 }

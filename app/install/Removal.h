@@ -11,6 +11,7 @@
 // from the held host, one name at a time, as the installation reaches them
 // (through no link in a run with rights), and each is removed through a
 // handle of its own. The log's end is the caller's.
-InstallationOutcome RemoveHere(const InstallationOrder& order);
-// The order carried out here: a removal or an installation.
+void RemoveHere(Installing& removing);
+// The order carried out here, a removal or an installation, from the host
+// folder held: its outcome.
 InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order);
