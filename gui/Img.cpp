@@ -10,14 +10,9 @@ struct ImgRecord {
     short depth;
 };
 
-constexpr int ImgDecoderLimit = 100;
-
 static struct {
     ImgRecord* table;
     int capacity;
-    const ImgDecoder* decoders[ImgDecoderLimit];
-    int decoderCount;
-    const ImgDecoder* activeDecoder;
 } Img;
 
 void ImgInit()
@@ -29,14 +24,6 @@ void ImgInit()
 int ImgCapacity()
 {
     return Img.capacity;
-}
-
-int ImgAddDecoder(const ImgDecoder* decoder)
-{
-    if (!decoder || Img.decoderCount >= ImgDecoderLimit)
-        return 0;
-    Img.decoders[Img.decoderCount++] = decoder;
-    return 1;
 }
 
 static int ImgReserve(int image)
@@ -62,7 +49,7 @@ void ImgFree(int image)
 static void ImgFillRecord(ImgRecord* record, HANDLE handle, HBITMAP shown, int heightDivisor)
 {
     BITMAP description = {};
-    GetObjectA(shown, sizeof description, &description);
+    GetObjectW(shown, sizeof description, &description);
     record->handle = handle;
     record->width = (short)description.bmWidth;
     record->height = (short)(description.bmHeight / heightDivisor);
@@ -76,8 +63,7 @@ static void ImgClearToBlack(HBITMAP bitmap, int width, int height)
         return;
     HGDIOBJ previous = SelectObject(memory, bitmap);
     if (previous) {
-        RECT all = {0, 0, width, height};
-        FillRect(memory, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
+        PatBlt(memory, 0, 0, width, height, BLACKNESS);
         SelectObject(memory, previous);
     }
     DeleteDC(memory);
@@ -284,44 +270,6 @@ static HANDLE ImgRecordIcon(int image, HICON icon)
     return icon;
 }
 
-// ---- Registered decoders
-
-static const ImgDecoder* ImgFindDecoder(const void* address)
-{
-    for (int i = 0; i < Img.decoderCount; i++) {
-        if (Img.decoders[i]->recognise(nullptr, address, nullptr))
-            return Img.decoders[i];
-    }
-    return nullptr;
-}
-
-static HANDLE ImgDecodeWithRegistry(int image, const void* address)
-{
-    const ImgDecoder* decoder = ImgFindDecoder(address);
-    if (!decoder)
-        return nullptr;
-    Img.activeDecoder = decoder;
-    int width = decoder->width();
-    int height = decoder->height();
-    if (width <= 0 || height <= 0 || width > 0x7FFFFFF)
-        return nullptr;
-    int rowSize = 3 * width + width % 4;     // 24-bit rows, each a multiple of 4 bytes
-    void* pixels = GlobalAlloc(GMEM_FIXED, (SIZE_T)rowSize * ((SIZE_T)height + 1));
-    if (!pixels)
-        return nullptr;
-    decoder->decode(pixels, rowSize, 0);
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;     // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 24;
-    format.bmiHeader.biCompression = BI_RGB;
-    HANDLE bitmap = ImgCreateWithPixels(image, width, height, pixels, &format);
-    GlobalFree(pixels);
-    return bitmap;
-}
-
 HANDLE ImgDecode(int image, const void* address)
 {
     if (image < 0 || !address)
@@ -330,7 +278,5 @@ HANDLE ImgDecode(int image, const void* address)
     if (data[0] == 'B' && data[1] == 'M')
         return ImgDecodeBitmapFile(image, data);
     HICON icon = ImgReadIconFile(data);
-    if (icon)
-        return ImgRecordIcon(image, icon);
-    return ImgDecodeWithRegistry(image, address);
+    return icon ? ImgRecordIcon(image, icon) : nullptr;
 }

@@ -1,18 +1,7 @@
 #pragma once
 // Numbered images decoded from memory into display-compatible bitmaps or
-// icons: Windows bitmap files, icon files, then any registered decoder.
+// icons: Windows bitmap files and icon files.
 #include <windows.h>
-
-// A further decoder. The image service calls recognise(no file, the data's
-// address, no file name), then width and height, then decode(pixel buffer,
-// row size in bytes, 0), which writes 24-bit rows (blue, green, red), top
-// row first.
-struct ImgDecoder {
-    int (*recognise)(HANDLE file, const void* address, const char* fileName);
-    int (*decode)(void* pixels, int rowSize, int reserved);
-    int (*width)();
-    int (*height)();
-};
 
 void ImgInit();
 HANDLE ImgDecode(int image, const void* address);      // a bitmap or an icon; 0 on failure
@@ -27,7 +16,5 @@ HANDLE ImgResize(int image, int width, int height);
 // edges stay smooth. Returns 0 for an icon, an empty number or a failure,
 // which leave the image as it was.
 int ImgRecolour(int image, COLORREF ink, COLORREF paper);
-// Registers a decoder for the life of the process; 0 when 100 are registered.
-int ImgAddDecoder(const ImgDecoder* decoder);
 
 int ImgCapacity();

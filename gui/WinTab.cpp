@@ -4,18 +4,6 @@
 #include "WinState.h"
 #include "runtime/Rt.h"
 
-void WinGiveAccelerators(WinRecord* record)
-{
-    auto* entries = (ACCEL*)RtAllocUnzeroed(2 * sizeof(ACCEL));
-    if (!entries)
-        return;
-    entries[0] = {(BYTE)(FVIRTKEY | FNOINVERT), VK_TAB, WinCmdNext};
-    entries[1] = {(BYTE)(FVIRTKEY | FNOINVERT | FSHIFT), VK_TAB, WinCmdPrevious};
-    record->acceleratorCount = 2;
-    record->acceleratorEntries = entries;
-    record->acceleratorTable = CreateAcceleratorTableA(entries, 2);
-}
-
 void WinDropAccelerators(WinRecord* record)
 {
     if (!record->acceleratorEntries)
@@ -27,18 +15,17 @@ void WinDropAccelerators(WinRecord* record)
     record->acceleratorTable = nullptr;
 }
 
-int WinAddShortcut(int window, WORD virtualKey, WORD command)
+// The record's entries and those added, in a new table that replaces its
+// own; 0, the record as it was, when memory or the table cannot be had.
+static int WinAppendAccelerators(WinRecord* record, const ACCEL* added, int addedCount)
 {
-    if (!WinLookup(window).handle)
-        return 0;
-    WinRecord* record = &Win.table[window];
-    int count = record->acceleratorCount + 1;
+    int kept = record->acceleratorCount;
+    int count = kept + addedCount;
     auto* entries = (ACCEL*)RtAllocUnzeroed((SIZE_T)count * sizeof(ACCEL));
     if (!entries)
         return 0;
-    for (int i = 0; i < record->acceleratorCount; i++)
-        entries[i] = record->acceleratorEntries[i];
-    entries[count - 1] = {(BYTE)(FVIRTKEY | FNOINVERT), virtualKey, command};
+    for (int i = 0; i < count; i++)
+        entries[i] = i < kept ? record->acceleratorEntries[i] : added[i - kept];
     HACCEL table = CreateAcceleratorTableA(entries, count);
     if (!table) {
         RtFree(entries);
@@ -49,6 +36,23 @@ int WinAddShortcut(int window, WORD virtualKey, WORD command)
     record->acceleratorEntries = entries;
     record->acceleratorTable = table;
     return 1;
+}
+
+void WinGiveAccelerators(WinRecord* record)
+{
+    static const ACCEL tab[] = {
+        {FVIRTKEY | FNOINVERT, VK_TAB, WinCmdNext},
+        {FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, WinCmdPrevious},
+    };
+    WinAppendAccelerators(record, tab, 2);
+}
+
+int WinAddShortcut(int window, WORD virtualKey, WORD command)
+{
+    if (!WinLookup(window).handle)
+        return 0;
+    const ACCEL shortcut = {FVIRTKEY | FNOINVERT, virtualKey, command};
+    return WinAppendAccelerators(&Win.table[window], &shortcut, 1);
 }
 
 // Focus moved by the keyboard is shown: a window may hide the focus until
