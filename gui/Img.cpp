@@ -1,13 +1,10 @@
 #include "Img.h"
 #include "runtime/Rt.h"
-#include <stdlib.h>
-#include <string.h>
 
 struct ImgRecord {
-    HANDLE handle;      // a bitmap or an icon; 0 = empty
+    HBITMAP handle;     // 0 = empty
     short width;
     short height;
-    short depth;
 };
 
 static struct {
@@ -38,22 +35,8 @@ void ImgFree(int image)
     ImgRecord* record = &Img.table[image];
     if (!record->handle)
         return;
-    if (GetObjectType(record->handle) == OBJ_BITMAP)
-        DeleteObject(record->handle);
-    else
-        DestroyIcon((HICON)record->handle);
+    DeleteObject(record->handle);
     record->handle = nullptr;
-}
-
-// Width, height and depth come from the bitmap that shows the image.
-static void ImgFillRecord(ImgRecord* record, HANDLE handle, HBITMAP shown, int heightDivisor)
-{
-    BITMAP description = {};
-    GetObjectW(shown, sizeof description, &description);
-    record->handle = handle;
-    record->width = (short)description.bmWidth;
-    record->height = (short)(description.bmHeight / heightDivisor);
-    record->depth = (short)description.bmBitsPixel;
 }
 
 static void ImgClearToBlack(HBITMAP bitmap, int width, int height)
@@ -79,7 +62,7 @@ HBITMAP ImgCreate(int image, int width, int height)
         return nullptr;
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     if (bitmap) {
-        ImgFillRecord(&Img.table[image], bitmap, bitmap, 1);
+        Img.table[image] = {bitmap, (short)width, (short)height};
         ImgClearToBlack(bitmap, width, height);
     }
     DeleteDC(screen);
@@ -117,7 +100,7 @@ HANDLE ImgResize(int image, int width, int height)
     if (image < 0 || image >= Img.capacity)
         return nullptr;
     ImgRecord kept = Img.table[image];
-    if (!kept.handle || GetObjectType(kept.handle) != OBJ_BITMAP || (kept.width == width && kept.height == height))
+    if (!kept.handle || (kept.width == width && kept.height == height))
         return kept.handle;
     // The original must outlive the new bitmap's creation, which frees what the number holds.
     Img.table[image].handle = nullptr;
@@ -126,7 +109,7 @@ HANDLE ImgResize(int image, int width, int height)
         Img.table[image] = kept;
         return kept.handle;
     }
-    ImgStretch((HBITMAP)kept.handle, kept.width, kept.height, resized, width, height);
+    ImgStretch(kept.handle, kept.width, kept.height, resized, width, height);
     DeleteObject(kept.handle);
     return resized;
 }
@@ -158,14 +141,14 @@ int ImgRecolour(int image, COLORREF ink, COLORREF paper)
     if (image < 0 || image >= Img.capacity)
         return 0;
     const ImgRecord& record = Img.table[image];
-    if (!record.handle || GetObjectType(record.handle) != OBJ_BITMAP)
+    if (!record.handle)
         return 0;
     BITMAPINFO format = {};
     format.bmiHeader = {sizeof(BITMAPINFOHEADER), record.width, -record.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     int count = record.width * record.height;
     auto* pixels = (RGBQUAD*)RtAllocUnzeroed((SIZE_T)count * sizeof(RGBQUAD));
     HDC memory = CreateCompatibleDC(nullptr);
-    auto bitmap = (HBITMAP)record.handle;
+    HBITMAP bitmap = record.handle;
     int done = 0;
     if (pixels && memory && GetDIBits(memory, bitmap, 0, (UINT)record.height, pixels, &format, DIB_RGB_COLORS)) {
         ImgRecolourPixels(pixels, count, ink, paper);
@@ -216,67 +199,12 @@ static HANDLE ImgDecodeBitmapFile(int image, const BYTE* file)
     return ImgCreateWithPixels(image, width, lines, bits, (const BITMAPINFO*)header);
 }
 
-// ---- Icon files: only the first image of the directory is used
-
-static HICON ImgCreateIcon(BYTE* image, DWORD size)
-{
-    auto* header = (const BITMAPINFOHEADER*)image;
-    int width = header->biWidth;
-    int height = header->biHeight / 2;     // the stored height counts the colour image and the mask
-    HICON icon = CreateIconFromResourceEx(image, size, TRUE, 0x30000, width, height, LR_DEFAULTCOLOR);
-    // The second try is CreateIconFromResource, which is documented as this
-    // call: the system's icon size, shared.
-    if (!icon && header->biBitCount != 16)
-        icon = CreateIconFromResourceEx(image, size, TRUE, 0x30000, 0, 0, LR_DEFAULTSIZE | LR_SHARED);
-    return icon;
-}
-
-static HICON ImgReadIconFile(const BYTE* file)
-{
-    if (ImgRead16(file) != 0 || ImgRead16(file + 2) != 1 || ImgRead16(file + 4) == 0)
-        return nullptr;
-    const BYTE* firstEntry = file + 6;
-    DWORD size = ImgRead32(firstEntry + 8);
-    DWORD offset = ImgRead32(firstEntry + 12);
-    if (size < sizeof(BITMAPINFOHEADER))
-        return nullptr;
-    // The system reads a working copy of our own, from the C run-time's heap.
-    auto* copy = (BYTE*)malloc(size);
-    if (!copy)
-        return nullptr;
-    memcpy(copy, file + offset, size);
-    HICON icon = ImgCreateIcon(copy, size);
-    free(copy);
-    return icon;
-}
-
-static HANDLE ImgRecordIcon(int image, HICON icon)
-{
-    if (!ImgReserve(image)) {
-        DestroyIcon(icon);
-        return nullptr;
-    }
-    ImgFree(image);
-    ICONINFO parts;
-    if (!GetIconInfo(icon, &parts))
-        return icon;
-    // A monochrome icon has no colour bitmap; its mask holds both halves.
-    if (parts.hbmColor)
-        ImgFillRecord(&Img.table[image], icon, parts.hbmColor, 1);
-    else
-        ImgFillRecord(&Img.table[image], icon, parts.hbmMask, 2);
-    DeleteObject(parts.hbmColor);
-    DeleteObject(parts.hbmMask);
-    return icon;
-}
-
 HANDLE ImgDecode(int image, const void* address)
 {
     if (image < 0 || !address)
         return nullptr;
     auto* data = (const BYTE*)address;
-    if (data[0] == 'B' && data[1] == 'M')
-        return ImgDecodeBitmapFile(image, data);
-    HICON icon = ImgReadIconFile(data);
-    return icon ? ImgRecordIcon(image, icon) : nullptr;
+    if (data[0] != 'B' || data[1] != 'M')
+        return nullptr;
+    return ImgDecodeBitmapFile(image, data);
 }

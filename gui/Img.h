@@ -1,20 +1,20 @@
 #pragma once
-// Numbered images decoded from memory into display-compatible bitmaps or
-// icons: Windows bitmap files and icon files.
+// Numbered images decoded from memory into display-compatible bitmaps:
+// Windows bitmap files, as the program's pictures are.
 #include <windows.h>
 
 void ImgInit();
-HANDLE ImgDecode(int image, const void* address);      // a bitmap or an icon; 0 on failure
+HANDLE ImgDecode(int image, const void* address);      // the bitmap; 0 on failure
 HBITMAP ImgCreate(int image, int width, int height);    // blank, black
 void ImgFree(int image);
 // Replaces the bitmap under the number by a smoothed copy of width × height,
 // once, so that showing it needs no stretching. Returns the bitmap now held;
-// at its own size, or for an icon, the image stays as it is.
+// at its own size the image stays as it is.
 HANDLE ImgResize(int image, int width, int height);
 // Redraws the bitmap under the number in two colours: each pixel takes the
 // ink as far as it is dark, the paper as far as it is light, so that its
-// edges stay smooth. Returns 0 for an icon, an empty number or a failure,
-// which leave the image as it was.
+// edges stay smooth. Returns 0 for an empty number or a failure, which
+// leave the image as it was.
 int ImgRecolour(int image, COLORREF ink, COLORREF paper);
 
 int ImgCapacity();
