@@ -116,12 +116,12 @@ static HWND CtlCreate(int control, const CtlKind& kind, int x, int y, int width,
 
 HWND CtlButton(int control, int x, int y, int width, int height, const char* text)
 {
-    return CtlCreate(control, CtlButtonKind, x, y, width, height, text ? text : "");
+    return CtlCreate(control, CtlButtonKind, x, y, width, height, text);
 }
 
 HWND CtlText(int control, int x, int y, int width, int height, const char* text)
 {
-    return CtlCreate(control, CtlTextKind, x, y, width, height, text ? text : "");
+    return CtlCreate(control, CtlTextKind, x, y, width, height, text);
 }
 
 HWND CtlListBox(int control, int x, int y, int width, int height)

@@ -95,11 +95,13 @@ static void ImgStretch(HBITMAP from, int fromWidth, int fromHeight, HBITMAP to, 
         DeleteDC(target);
 }
 
-HANDLE ImgResize(int image, int width, int height)
+HANDLE ImgScale(int image, int numerator, int denominator)
 {
     if (image < 0 || image >= Img.capacity)
         return nullptr;
     ImgRecord kept = Img.table[image];
+    int width = MulDiv(kept.width, numerator, denominator);
+    int height = MulDiv(kept.height, numerator, denominator);
     if (!kept.handle || (kept.width == width && kept.height == height))
         return kept.handle;
     // The original must outlive the new bitmap's creation, which frees what the number holds.

@@ -7,10 +7,11 @@ void ImgInit();
 HANDLE ImgDecode(int image, const void* address);      // the bitmap; 0 on failure
 HBITMAP ImgCreate(int image, int width, int height);    // blank, black
 void ImgFree(int image);
-// Replaces the bitmap under the number by a smoothed copy of width × height,
-// once, so that showing it needs no stretching. Returns the bitmap now held;
-// at its own size the image stays as it is.
-HANDLE ImgResize(int image, int width, int height);
+// Replaces the bitmap under the number by a smoothed copy numerator /
+// denominator times its size (rounded as MulDiv rounds), once, so that
+// showing it needs no stretching. Returns the bitmap now held; at its own
+// size the image stays as it is.
+HANDLE ImgScale(int image, int numerator, int denominator);
 // Redraws the bitmap under the number in two colours: each pixel takes the
 // ink as far as it is dark, the paper as far as it is light, so that its
 // edges stay smooth. Returns 0 for an empty number or a failure, which

@@ -55,15 +55,8 @@ int WinAddShortcut(int window, WORD virtualKey, WORD command)
     return WinAppendAccelerators(&Win.table[window], &shortcut, 1);
 }
 
-// Focus moved by the keyboard is shown: a window may hide the focus until
-// then (as dialogs do for a user of the mouse).
-static void WinFocusByKeyboard(HWND target)
-{
-    SetFocus(target);
-    SendMessageW(GetAncestor(target, GA_ROOT), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-}
-
 struct WinFocusSearch {
+    HWND active;        // a top-level window: the root of every candidate
     HWND reference;     // the focused descendant of the active window, or 0
     HWND first;
     HWND previous;      // the candidate before the one being looked at
@@ -78,12 +71,21 @@ static int WinIsCandidate(HWND window)
            (GetWindowLongPtrA(window, GWL_STYLE) & WS_TABSTOP);
 }
 
+// Focus moved by the keyboard is shown: a window may hide the focus until
+// then (as dialogs do for a user of the mouse).
+static void WinFocusByKeyboard(const WinFocusSearch& search, HWND target)
+{
+    SetFocus(target);
+    SendMessageW(search.active, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
 // Visits the candidates of the active window; 0 when there is no active window.
 static int WinSearchFocus(WNDENUMPROC visit, WinFocusSearch* search)
 {
     HWND active = GetActiveWindow();
     if (!active)
         return 0;
+    search->active = active;
     HWND focus = GetFocus();
     if (focus && IsChild(active, focus))
         search->reference = focus;
@@ -113,9 +115,9 @@ void WinFocusNext()
     if (!WinSearchFocus(WinFindNext, &search))
         return;
     if (search.target)
-        WinFocusByKeyboard(search.target);
+        WinFocusByKeyboard(search, search.target);
     else if (search.referenceSeen)
-        WinFocusByKeyboard(search.first);
+        WinFocusByKeyboard(search, search.first);
 }
 
 static BOOL CALLBACK WinFindPrevious(HWND window, LPARAM lParam)
@@ -139,5 +141,5 @@ void WinFocusPrevious()
         return;
     HWND target = search.target ? search.target : search.last;
     if (target)
-        WinFocusByKeyboard(target);
+        WinFocusByKeyboard(search, target);
 }

@@ -80,9 +80,9 @@ TEST(Images, ResizingReplacesTheBitmapOnlyAtAnotherSize)
     ImgInit();
     HANDLE logo = ImgDecode(11, LogoBitmapStart);
     ASSERT_NE(logo, nullptr);
-    EXPECT_EQ(ImgResize(11, 546, 99), logo);
+    EXPECT_EQ(ImgScale(11, 96, 96), logo);
     EXPECT_TRUE(PixelsOf(logo) == PixelsOfFile(LogoBitmapStart));
-    HANDLE larger = ImgResize(11, 819, 149);
+    HANDLE larger = ImgScale(11, 3, 2);
     ASSERT_NE(larger, nullptr);
     EXPECT_NE(larger, logo);
     EXPECT_EQ(GetObjectType(logo), 0u) << "the original is released";
@@ -96,7 +96,7 @@ TEST(Images, ResizingReplacesTheBitmapOnlyAtAnotherSize)
               819 * 149 / 20);
     ImgFree(11);
     EXPECT_EQ(GetObjectType(larger), 0u);
-    EXPECT_EQ(ImgResize(11, 10, 10), nullptr) << "an empty number";
+    EXPECT_EQ(ImgScale(11, 2, 1), nullptr) << "an empty number";
 }
 
 TEST(Images, DecodingUnderAUsedNumberReleasesTheOldImage)
