@@ -2,23 +2,18 @@
 #include "runtime/Rt.h"
 #include "runtime/StrWide.h"
 
-// Optional operations of a control kind; an empty entry means the service's
-// plain behaviour.
-struct CtlKindOperations {
-    LRESULT (*setText)(HWND control, const char* text);
-    LRESULT (*addItem)(HWND control, int position, const char* text);
-};
-
+// A list box takes lines, and its text selects one of them; every other
+// kind has the plain behaviour.
 struct CtlRecord {
     HWND handle;
-    const CtlKindOperations* operations;
+    bool list;
 };
 
 struct CtlKind {
     const wchar_t* windowClass;
     DWORD style;
     DWORD extendedStyle;
-    const CtlKindOperations* operations;
+    bool list;
 };
 
 // A text that cannot be converted matches no line and is not added.
@@ -38,17 +33,14 @@ static LRESULT CtlListBoxAddItem(HWND control, int position, const char* text)
     return line;
 }
 
-static const CtlKindOperations CtlPlainOperations = {nullptr, nullptr};
-static const CtlKindOperations CtlListBoxOperations = {CtlListBoxSetText, CtlListBoxAddItem};
-
 static const CtlKind CtlButtonKind = {L"BUTTON", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                                      &CtlPlainOperations};
-static const CtlKind CtlTextKind = {L"STATIC", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, &CtlPlainOperations};
+                                      false};
+static const CtlKind CtlTextKind = {L"STATIC", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, false};
 static const CtlKind CtlListBoxKind = {
     L"LISTBOX",
     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_GROUP | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS |
         LBS_NOTIFY,
-    WS_EX_CLIENTEDGE, &CtlListBoxOperations};
+    WS_EX_CLIENTEDGE, true};
 
 static struct {
     CtlRecord* table;
@@ -116,20 +108,20 @@ static HWND CtlCreate(int control, const CtlKind& kind, int x, int y, int width,
     if (!CtlReserve(control))
         return nullptr;
     HWND handle = CtlCreateWindow(control, kind.windowClass, kind.style, kind.extendedStyle, text, x, y, width, height);
-    Ctl.table[control] = {handle, kind.operations};
+    Ctl.table[control] = {handle, kind.list};
     if (handle)
-        SendMessageA(handle, WM_SETFONT, (WPARAM)Ctl.creationFont, TRUE);
+        SendMessageW(handle, WM_SETFONT, (WPARAM)Ctl.creationFont, TRUE);
     return handle;
 }
 
 HWND CtlButton(int control, int x, int y, int width, int height, const char* text)
 {
-    return CtlCreate(control, CtlButtonKind, x, y, width, height, text ? text : "");
+    return CtlCreate(control, CtlButtonKind, x, y, width, height, text);
 }
 
 HWND CtlText(int control, int x, int y, int width, int height, const char* text)
 {
-    return CtlCreate(control, CtlTextKind, x, y, width, height, text ? text : "");
+    return CtlCreate(control, CtlTextKind, x, y, width, height, text);
 }
 
 HWND CtlListBox(int control, int x, int y, int width, int height)
@@ -151,7 +143,7 @@ static HWND CtlCreatePicture(int control, const wchar_t* windowClass, DWORD styl
         return nullptr;
     HWND handle = CtlCreateWindow(control, windowClass, style, extendedStyle, nullptr, x, y, width, height);
     if (handle)
-        Ctl.table[control] = {handle, &CtlPlainOperations};
+        Ctl.table[control] = {handle, false};
     return handle;
 }
 
@@ -161,7 +153,7 @@ HWND CtlImageButton(int control, int x, int y, int width, int height, HANDLE ima
     DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (bitmap ? BS_BITMAP : BS_ICON);
     HWND handle = CtlCreatePicture(control, L"BUTTON", style, 0, x, y, width, height);
     if (handle)
-        SendMessageA(handle, BM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, (LPARAM)image);
+        SendMessageW(handle, BM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, (LPARAM)image);
     return handle;
 }
 
@@ -171,7 +163,7 @@ HWND CtlImage(int control, int x, int y, int width, int height, HANDLE image, DW
     DWORD style = WS_CHILD | WS_VISIBLE | (bitmap ? SS_BITMAP : SS_ICON);
     HWND handle = CtlCreatePicture(control, L"STATIC", style, extendedStyle, x, y, width, height);
     if (handle && image)
-        SendMessageA(handle, STM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, (LPARAM)image);
+        SendMessageW(handle, STM_SETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, (LPARAM)image);
     return handle;
 }
 
@@ -180,9 +172,9 @@ HWND CtlImage(int control, int x, int y, int width, int height, HANDLE image, DW
 int CtlAddItem(int control, int position, const char* text)
 {
     const CtlRecord& record = CtlLookup(control);
-    if (!record.handle || !record.operations || !record.operations->addItem)
+    if (!record.handle || !record.list)
         return 0;
-    return (int)record.operations->addItem(record.handle, position, text ? text : "");
+    return (int)CtlListBoxAddItem(record.handle, position, text ? text : "");
 }
 
 LRESULT CtlSetText(int control, const char* text)
@@ -192,8 +184,8 @@ LRESULT CtlSetText(int control, const char* text)
         return 0;
     if (!text)
         text = "";
-    if (record.operations && record.operations->setText)
-        return record.operations->setText(record.handle, text);
+    if (record.list)
+        return CtlListBoxSetText(record.handle, text);
     wchar_t* wide = StrToWide(text);
     LRESULT set = SetWindowTextW(record.handle, wide);
     RtFree(wide);
@@ -218,7 +210,7 @@ void CtlSetFont(int control, HFONT font)
     }
     HWND handle = CtlHandle(control);
     if (handle)
-        SendMessageA(handle, WM_SETFONT, (WPARAM)chosen, TRUE);
+        SendMessageW(handle, WM_SETFONT, (WPARAM)chosen, TRUE);
 }
 
 BOOL CtlDisable(int control, int disable)

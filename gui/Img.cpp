@@ -1,23 +1,15 @@
 #include "Img.h"
 #include "runtime/Rt.h"
-#include <stdlib.h>
-#include <string.h>
 
 struct ImgRecord {
-    HANDLE handle;      // a bitmap or an icon; 0 = empty
+    HBITMAP handle;     // 0 = empty
     short width;
     short height;
-    short depth;
 };
-
-constexpr int ImgDecoderLimit = 100;
 
 static struct {
     ImgRecord* table;
     int capacity;
-    const ImgDecoder* decoders[ImgDecoderLimit];
-    int decoderCount;
-    const ImgDecoder* activeDecoder;
 } Img;
 
 void ImgInit()
@@ -29,14 +21,6 @@ void ImgInit()
 int ImgCapacity()
 {
     return Img.capacity;
-}
-
-int ImgAddDecoder(const ImgDecoder* decoder)
-{
-    if (!decoder || Img.decoderCount >= ImgDecoderLimit)
-        return 0;
-    Img.decoders[Img.decoderCount++] = decoder;
-    return 1;
 }
 
 static int ImgReserve(int image)
@@ -51,22 +35,8 @@ void ImgFree(int image)
     ImgRecord* record = &Img.table[image];
     if (!record->handle)
         return;
-    if (GetObjectType(record->handle) == OBJ_BITMAP)
-        DeleteObject(record->handle);
-    else
-        DestroyIcon((HICON)record->handle);
+    DeleteObject(record->handle);
     record->handle = nullptr;
-}
-
-// Width, height and depth come from the bitmap that shows the image.
-static void ImgFillRecord(ImgRecord* record, HANDLE handle, HBITMAP shown, int heightDivisor)
-{
-    BITMAP description = {};
-    GetObjectA(shown, sizeof description, &description);
-    record->handle = handle;
-    record->width = (short)description.bmWidth;
-    record->height = (short)(description.bmHeight / heightDivisor);
-    record->depth = (short)description.bmBitsPixel;
 }
 
 static void ImgClearToBlack(HBITMAP bitmap, int width, int height)
@@ -76,8 +46,7 @@ static void ImgClearToBlack(HBITMAP bitmap, int width, int height)
         return;
     HGDIOBJ previous = SelectObject(memory, bitmap);
     if (previous) {
-        RECT all = {0, 0, width, height};
-        FillRect(memory, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
+        PatBlt(memory, 0, 0, width, height, BLACKNESS);
         SelectObject(memory, previous);
     }
     DeleteDC(memory);
@@ -93,7 +62,7 @@ HBITMAP ImgCreate(int image, int width, int height)
         return nullptr;
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     if (bitmap) {
-        ImgFillRecord(&Img.table[image], bitmap, bitmap, 1);
+        Img.table[image] = {bitmap, (short)width, (short)height};
         ImgClearToBlack(bitmap, width, height);
     }
     DeleteDC(screen);
@@ -126,12 +95,14 @@ static void ImgStretch(HBITMAP from, int fromWidth, int fromHeight, HBITMAP to, 
         DeleteDC(target);
 }
 
-HANDLE ImgResize(int image, int width, int height)
+HANDLE ImgScale(int image, int numerator, int denominator)
 {
     if (image < 0 || image >= Img.capacity)
         return nullptr;
     ImgRecord kept = Img.table[image];
-    if (!kept.handle || GetObjectType(kept.handle) != OBJ_BITMAP || (kept.width == width && kept.height == height))
+    int width = MulDiv(kept.width, numerator, denominator);
+    int height = MulDiv(kept.height, numerator, denominator);
+    if (!kept.handle || (kept.width == width && kept.height == height))
         return kept.handle;
     // The original must outlive the new bitmap's creation, which frees what the number holds.
     Img.table[image].handle = nullptr;
@@ -140,7 +111,7 @@ HANDLE ImgResize(int image, int width, int height)
         Img.table[image] = kept;
         return kept.handle;
     }
-    ImgStretch((HBITMAP)kept.handle, kept.width, kept.height, resized, width, height);
+    ImgStretch(kept.handle, kept.width, kept.height, resized, width, height);
     DeleteObject(kept.handle);
     return resized;
 }
@@ -172,14 +143,14 @@ int ImgRecolour(int image, COLORREF ink, COLORREF paper)
     if (image < 0 || image >= Img.capacity)
         return 0;
     const ImgRecord& record = Img.table[image];
-    if (!record.handle || GetObjectType(record.handle) != OBJ_BITMAP)
+    if (!record.handle)
         return 0;
     BITMAPINFO format = {};
     format.bmiHeader = {sizeof(BITMAPINFOHEADER), record.width, -record.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     int count = record.width * record.height;
     auto* pixels = (RGBQUAD*)RtAllocUnzeroed((SIZE_T)count * sizeof(RGBQUAD));
     HDC memory = CreateCompatibleDC(nullptr);
-    auto bitmap = (HBITMAP)record.handle;
+    HBITMAP bitmap = record.handle;
     int done = 0;
     if (pixels && memory && GetDIBits(memory, bitmap, 0, (UINT)record.height, pixels, &format, DIB_RGB_COLORS)) {
         ImgRecolourPixels(pixels, count, ink, paper);
@@ -230,107 +201,12 @@ static HANDLE ImgDecodeBitmapFile(int image, const BYTE* file)
     return ImgCreateWithPixels(image, width, lines, bits, (const BITMAPINFO*)header);
 }
 
-// ---- Icon files: only the first image of the directory is used
-
-static HICON ImgCreateIcon(BYTE* image, DWORD size)
-{
-    auto* header = (const BITMAPINFOHEADER*)image;
-    int width = header->biWidth;
-    int height = header->biHeight / 2;     // the stored height counts the colour image and the mask
-    HICON icon = CreateIconFromResourceEx(image, size, TRUE, 0x30000, width, height, LR_DEFAULTCOLOR);
-    // The second try is CreateIconFromResource, which is documented as this
-    // call: the system's icon size, shared.
-    if (!icon && header->biBitCount != 16)
-        icon = CreateIconFromResourceEx(image, size, TRUE, 0x30000, 0, 0, LR_DEFAULTSIZE | LR_SHARED);
-    return icon;
-}
-
-static HICON ImgReadIconFile(const BYTE* file)
-{
-    if (ImgRead16(file) != 0 || ImgRead16(file + 2) != 1 || ImgRead16(file + 4) == 0)
-        return nullptr;
-    const BYTE* firstEntry = file + 6;
-    DWORD size = ImgRead32(firstEntry + 8);
-    DWORD offset = ImgRead32(firstEntry + 12);
-    if (size < sizeof(BITMAPINFOHEADER))
-        return nullptr;
-    // The system reads a working copy of our own, from the C run-time's heap.
-    auto* copy = (BYTE*)malloc(size);
-    if (!copy)
-        return nullptr;
-    memcpy(copy, file + offset, size);
-    HICON icon = ImgCreateIcon(copy, size);
-    free(copy);
-    return icon;
-}
-
-static HANDLE ImgRecordIcon(int image, HICON icon)
-{
-    if (!ImgReserve(image)) {
-        DestroyIcon(icon);
-        return nullptr;
-    }
-    ImgFree(image);
-    ICONINFO parts;
-    if (!GetIconInfo(icon, &parts))
-        return icon;
-    // A monochrome icon has no colour bitmap; its mask holds both halves.
-    if (parts.hbmColor)
-        ImgFillRecord(&Img.table[image], icon, parts.hbmColor, 1);
-    else
-        ImgFillRecord(&Img.table[image], icon, parts.hbmMask, 2);
-    DeleteObject(parts.hbmColor);
-    DeleteObject(parts.hbmMask);
-    return icon;
-}
-
-// ---- Registered decoders
-
-static const ImgDecoder* ImgFindDecoder(const void* address)
-{
-    for (int i = 0; i < Img.decoderCount; i++) {
-        if (Img.decoders[i]->recognise(nullptr, address, nullptr))
-            return Img.decoders[i];
-    }
-    return nullptr;
-}
-
-static HANDLE ImgDecodeWithRegistry(int image, const void* address)
-{
-    const ImgDecoder* decoder = ImgFindDecoder(address);
-    if (!decoder)
-        return nullptr;
-    Img.activeDecoder = decoder;
-    int width = decoder->width();
-    int height = decoder->height();
-    if (width <= 0 || height <= 0 || width > 0x7FFFFFF)
-        return nullptr;
-    int rowSize = 3 * width + width % 4;     // 24-bit rows, each a multiple of 4 bytes
-    void* pixels = GlobalAlloc(GMEM_FIXED, (SIZE_T)rowSize * ((SIZE_T)height + 1));
-    if (!pixels)
-        return nullptr;
-    decoder->decode(pixels, rowSize, 0);
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;     // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 24;
-    format.bmiHeader.biCompression = BI_RGB;
-    HANDLE bitmap = ImgCreateWithPixels(image, width, height, pixels, &format);
-    GlobalFree(pixels);
-    return bitmap;
-}
-
 HANDLE ImgDecode(int image, const void* address)
 {
     if (image < 0 || !address)
         return nullptr;
     auto* data = (const BYTE*)address;
-    if (data[0] == 'B' && data[1] == 'M')
-        return ImgDecodeBitmapFile(image, data);
-    HICON icon = ImgReadIconFile(data);
-    if (icon)
-        return ImgRecordIcon(image, icon);
-    return ImgDecodeWithRegistry(image, address);
+    if (data[0] != 'B' || data[1] != 'M')
+        return nullptr;
+    return ImgDecodeBitmapFile(image, data);
 }

@@ -1,33 +1,21 @@
 #pragma once
-// Numbered images decoded from memory into display-compatible bitmaps or
-// icons: Windows bitmap files, icon files, then any registered decoder.
+// Numbered images decoded from memory into display-compatible bitmaps:
+// Windows bitmap files, as the program's pictures are.
 #include <windows.h>
 
-// A further decoder. The image service calls recognise(no file, the data's
-// address, no file name), then width and height, then decode(pixel buffer,
-// row size in bytes, 0), which writes 24-bit rows (blue, green, red), top
-// row first.
-struct ImgDecoder {
-    int (*recognise)(HANDLE file, const void* address, const char* fileName);
-    int (*decode)(void* pixels, int rowSize, int reserved);
-    int (*width)();
-    int (*height)();
-};
-
 void ImgInit();
-HANDLE ImgDecode(int image, const void* address);      // a bitmap or an icon; 0 on failure
+HANDLE ImgDecode(int image, const void* address);      // the bitmap; 0 on failure
 HBITMAP ImgCreate(int image, int width, int height);    // blank, black
 void ImgFree(int image);
-// Replaces the bitmap under the number by a smoothed copy of width × height,
-// once, so that showing it needs no stretching. Returns the bitmap now held;
-// at its own size, or for an icon, the image stays as it is.
-HANDLE ImgResize(int image, int width, int height);
+// Replaces the bitmap under the number by a smoothed copy numerator /
+// denominator times its size (rounded as MulDiv rounds), once, so that
+// showing it needs no stretching. Returns the bitmap now held; at its own
+// size the image stays as it is.
+HANDLE ImgScale(int image, int numerator, int denominator);
 // Redraws the bitmap under the number in two colours: each pixel takes the
 // ink as far as it is dark, the paper as far as it is light, so that its
-// edges stay smooth. Returns 0 for an icon, an empty number or a failure,
-// which leave the image as it was.
+// edges stay smooth. Returns 0 for an empty number or a failure, which
+// leave the image as it was.
 int ImgRecolour(int image, COLORREF ink, COLORREF paper);
-// Registers a decoder for the life of the process; 0 when 100 are registered.
-int ImgAddDecoder(const ImgDecoder* decoder);
 
 int ImgCapacity();

@@ -119,21 +119,22 @@ void WinClose(int window)
 
 // ---- An open window's size, frame, parent and visibility
 
-int WinInnerWidth()
+// The program's windows have no menu bar, which would count here too.
+static RECT WinClient()
 {
     RECT client = {};
     GetClientRect(Win.current, &client);
-    return client.right - client.left;
+    return client;
+}
+
+int WinInnerWidth()
+{
+    return WinClient().right;
 }
 
 int WinInnerHeight()
 {
-    RECT client = {};
-    GetClientRect(Win.current, &client);
-    int height = client.bottom - client.top;
-    if (Win.current && GetMenu(Win.current))
-        height += GetSystemMetrics(SM_CYMENU);
-    return height;
+    return WinClient().bottom;
 }
 
 BOOL WinHide(int window, int hide)

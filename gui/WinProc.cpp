@@ -1,7 +1,6 @@
 // Window service: the one window procedure of every numbered window, which
 // lets the user callback go first and turns messages into events.
 #include "WinState.h"
-#include <commctrl.h>
 
 void WinSetCallback(WinCallback callback)
 {
@@ -36,42 +35,6 @@ static int WinClassBegins(HWND window, const char* prefix)
 static int WinHasMenuIdentifier(HWND window)
 {
     return (int)GetWindowLongPtrA(window, GWLP_ID) == -10000;
-}
-
-// The event type of a click-like notification from a tree view or list view;
-// -2 when the code is none of them.
-static int WinViewNotificationType(UINT code)
-{
-    switch (code) {
-    case NM_CLICK: return 0;
-    case NM_DBLCLK: case LVN_ITEMACTIVATE: return 2;
-    case NM_RCLICK: return 1;
-    case NM_RDBLCLK: return 3;
-    case TVN_SELCHANGEDA: case LVN_ITEMCHANGED: return -1;
-    default: return -2;
-    }
-}
-
-static LRESULT WinOnNotify(LPARAM lParam)
-{
-    auto* header = (const NMHDR*)lParam;
-    int control = (int)header->idFrom;
-    if (WinClassBegins(header->hwndFrom, "SysT") || WinClassBegins(header->hwndFrom, "SysL")) {
-        int type = WinViewNotificationType(header->code);
-        if (type != -2) {
-            WinRecordEvent(WinEvControl, control, type);
-            return 0;
-        }
-    }
-    if (header->code == UDN_DELTAPOS)
-        WinRecordEvent(WinEvControl, control, ((const NMUPDOWN*)lParam)->iDelta);
-    return 0;
-}
-
-static LRESULT WinOnScroll(LPARAM lParam)
-{
-    WinRecordEvent(WinEvControl, (int)GetWindowLongPtrA((HWND)lParam, GWLP_ID));
-    return 0;
 }
 
 static LRESULT WinOnListBoxCommand(HWND listBox, WPARAM wParam)
@@ -161,8 +124,6 @@ LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
             return result;
     }
     switch (message) {
-    case WM_NOTIFY: return WinOnNotify(lParam);
-    case WM_HSCROLL: case WM_VSCROLL: return WinOnScroll(lParam);
     case WM_COMMAND: return WinOnCommand(wParam, lParam);
     case WinMsgIconPosted: return WinOnIconPosted(wParam, lParam);
     case WinMsgSizePosted: return WinOnSizePosted();

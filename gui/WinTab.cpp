@@ -4,18 +4,6 @@
 #include "WinState.h"
 #include "runtime/Rt.h"
 
-void WinGiveAccelerators(WinRecord* record)
-{
-    auto* entries = (ACCEL*)RtAllocUnzeroed(2 * sizeof(ACCEL));
-    if (!entries)
-        return;
-    entries[0] = {(BYTE)(FVIRTKEY | FNOINVERT), VK_TAB, WinCmdNext};
-    entries[1] = {(BYTE)(FVIRTKEY | FNOINVERT | FSHIFT), VK_TAB, WinCmdPrevious};
-    record->acceleratorCount = 2;
-    record->acceleratorEntries = entries;
-    record->acceleratorTable = CreateAcceleratorTableA(entries, 2);
-}
-
 void WinDropAccelerators(WinRecord* record)
 {
     if (!record->acceleratorEntries)
@@ -27,18 +15,17 @@ void WinDropAccelerators(WinRecord* record)
     record->acceleratorTable = nullptr;
 }
 
-int WinAddShortcut(int window, WORD virtualKey, WORD command)
+// The record's entries and those added, in a new table that replaces its
+// own; 0, the record as it was, when memory or the table cannot be had.
+static int WinAppendAccelerators(WinRecord* record, const ACCEL* added, int addedCount)
 {
-    if (!WinLookup(window).handle)
-        return 0;
-    WinRecord* record = &Win.table[window];
-    int count = record->acceleratorCount + 1;
+    int kept = record->acceleratorCount;
+    int count = kept + addedCount;
     auto* entries = (ACCEL*)RtAllocUnzeroed((SIZE_T)count * sizeof(ACCEL));
     if (!entries)
         return 0;
-    for (int i = 0; i < record->acceleratorCount; i++)
-        entries[i] = record->acceleratorEntries[i];
-    entries[count - 1] = {(BYTE)(FVIRTKEY | FNOINVERT), virtualKey, command};
+    for (int i = 0; i < count; i++)
+        entries[i] = i < kept ? record->acceleratorEntries[i] : added[i - kept];
     HACCEL table = CreateAcceleratorTableA(entries, count);
     if (!table) {
         RtFree(entries);
@@ -51,15 +38,25 @@ int WinAddShortcut(int window, WORD virtualKey, WORD command)
     return 1;
 }
 
-// Focus moved by the keyboard is shown: a window may hide the focus until
-// then (as dialogs do for a user of the mouse).
-static void WinFocusByKeyboard(HWND target)
+void WinGiveAccelerators(WinRecord* record)
 {
-    SetFocus(target);
-    SendMessageW(GetAncestor(target, GA_ROOT), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    static const ACCEL tab[] = {
+        {FVIRTKEY | FNOINVERT, VK_TAB, WinCmdNext},
+        {FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, WinCmdPrevious},
+    };
+    WinAppendAccelerators(record, tab, 2);
+}
+
+int WinAddShortcut(int window, WORD virtualKey, WORD command)
+{
+    if (!WinLookup(window).handle)
+        return 0;
+    const ACCEL shortcut = {FVIRTKEY | FNOINVERT, virtualKey, command};
+    return WinAppendAccelerators(&Win.table[window], &shortcut, 1);
 }
 
 struct WinFocusSearch {
+    HWND active;        // a top-level window: the root of every candidate
     HWND reference;     // the focused descendant of the active window, or 0
     HWND first;
     HWND previous;      // the candidate before the one being looked at
@@ -74,12 +71,21 @@ static int WinIsCandidate(HWND window)
            (GetWindowLongPtrA(window, GWL_STYLE) & WS_TABSTOP);
 }
 
+// Focus moved by the keyboard is shown: a window may hide the focus until
+// then (as dialogs do for a user of the mouse).
+static void WinFocusByKeyboard(const WinFocusSearch& search, HWND target)
+{
+    SetFocus(target);
+    SendMessageW(search.active, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
 // Visits the candidates of the active window; 0 when there is no active window.
 static int WinSearchFocus(WNDENUMPROC visit, WinFocusSearch* search)
 {
     HWND active = GetActiveWindow();
     if (!active)
         return 0;
+    search->active = active;
     HWND focus = GetFocus();
     if (focus && IsChild(active, focus))
         search->reference = focus;
@@ -109,9 +115,9 @@ void WinFocusNext()
     if (!WinSearchFocus(WinFindNext, &search))
         return;
     if (search.target)
-        WinFocusByKeyboard(search.target);
+        WinFocusByKeyboard(search, search.target);
     else if (search.referenceSeen)
-        WinFocusByKeyboard(search.first);
+        WinFocusByKeyboard(search, search.first);
 }
 
 static BOOL CALLBACK WinFindPrevious(HWND window, LPARAM lParam)
@@ -135,5 +141,5 @@ void WinFocusPrevious()
         return;
     HWND target = search.target ? search.target : search.last;
     if (target)
-        WinFocusByKeyboard(target);
+        WinFocusByKeyboard(search, target);
 }

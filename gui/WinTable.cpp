@@ -21,17 +21,11 @@ const WinRecord& WinLookup(int window)
     return Win.table[window];
 }
 
-static HBRUSH WinCreateSolidBrush(COLORREF colour)
-{
-    LOGBRUSH description = {BS_SOLID, colour, 0};
-    return CreateBrushIndirect(&description);
-}
-
 void WinInit()
 {
     Win = {};
     RtTableReserve((void**)&Win.table, &Win.capacity, 0, 10, sizeof(WinRecord), 2);
-    Win.defaultBrush = WinCreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    Win.defaultBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     Win.classTemplate.lpfnWndProc = WinProc;
     Win.classTemplate.hInstance = RtInstance;
     Win.classTemplate.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
@@ -72,7 +66,7 @@ HWND WinCurrentHandle()
 
 void WinSetColor(HWND window, COLORREF colour)
 {
-    HBRUSH brush = WinCreateSolidBrush(colour);
+    HBRUSH brush = CreateSolidBrush(colour);
     if (!brush)
         return;
     auto previous = (HBRUSH)SetClassLongPtrA(window, GCLP_HBRBACKGROUND, (LONG_PTR)brush);

@@ -143,7 +143,7 @@ static void HandleKey(WindowRunState& state, int command)
     if (command != EnterCommand)
         return;
     HWND focus = GetFocus();
-    int control = focus ? GetDlgCtrlID(focus) : 0;
+    int control = focus ? (int)GetWindowLongPtrA(focus, GWLP_ID) : 0;
     if (control && CtlHandle(control) == focus && IsWindowEnabled(focus))
         HandleControl(state, control);
 }

@@ -48,7 +48,7 @@ static int BuildMainWindow()
     int width = WinInnerWidth();
     SetOutline(main);
     WinHide(MainWindow, 0);
-    UpdateWindow(main);
+    RedrawWindow(main, nullptr, nullptr, RDW_UPDATENOW);
     return width;
 }
 

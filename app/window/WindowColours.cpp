@@ -1,8 +1,9 @@
 #include "app/window/WindowColours.h"
 
-struct PartColours {
+// Packed: the table is five bytes a part, not eight.
+struct [[gnu::packed]] PartColours {
     COLORREF own;
-    int system;             // the GetSysColor index in the contrast theme
+    unsigned char system;   // the GetSysColor index in the contrast theme
 };
 
 static const PartColours Parts[PartCount] = {
@@ -22,7 +23,7 @@ static const PartColours Parts[PartCount] = {
 
 // The system colours the theme's parts take, as last followed: a theme
 // changed for another while on repaints too.
-static const int ThemeColours[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT};
+static const unsigned char ThemeColours[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT};
 constexpr int ThemeColourCount = sizeof ThemeColours / sizeof ThemeColours[0];
 
 static int HighContrast;

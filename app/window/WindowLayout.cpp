@@ -7,6 +7,7 @@
 #include "gui/Ctl.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
+#include "runtime/StrWide.h"
 
 // The panels' window numbers.
 constexpr int LogoBand = 1;
@@ -21,6 +22,11 @@ constexpr LONG_PTR PanelExtendedStyle = 0x10000000;
 // client sizes read back) is taken as it comes.
 struct Layout {
     int x, y, width, height;
+};
+
+// As the tables hold it.
+struct LayoutAt {
+    short x, y, width, height;
 };
 
 enum ControlKind : unsigned char {
@@ -39,9 +45,9 @@ static const InstallerFont* const Fonts[FontCount] = {&CreditFont, &ListFont, &B
 constexpr TextId NoText = TextCount;
 
 struct WindowControl {
-    int control;
+    unsigned char control;
     ControlKind kind;
-    Layout at;
+    LayoutAt at;
     TextId text;            // in French until a language is chosen
     ControlFont font;
     WindowPicture picture;
@@ -51,14 +57,14 @@ struct WindowControl {
 // A panel's width reaches the main window's right edge, whatever the table
 // says.
 struct WindowPanel {
-    int window;
-    Layout at;
+    unsigned char window;
     WindowPart colour;
+    unsigned char count;
+    LayoutAt at;
     const WindowControl* controls;
-    int count;
 };
 
-constexpr Layout ListAt = {14, 14, 438, 201};
+constexpr LayoutAt ListAt = {14, 14, 438, 201};
 
 static const WindowControl LogoControls[] = {
     {LogoPicture, KindPicture, {0, 0, 0, 0}, TextLogoName, FontNone, PictureLogo, false},
@@ -83,10 +89,10 @@ static const WindowControl ButtonControls[] = {
     {CancelButton, KindPictureButton, {7, 161, 86, 31}, TextCancelButton, FontButton, PictureCancel, false},
 };
 
-template <int count>
-constexpr WindowPanel Panel(int window, Layout at, WindowPart colour, const WindowControl (&controls)[count])
+template <unsigned char count>
+constexpr WindowPanel Panel(unsigned char window, LayoutAt at, WindowPart colour, const WindowControl (&controls)[count])
 {
-    return {window, at, colour, controls, count};
+    return {window, colour, count, at, controls};
 }
 
 // Built in this order: the button panel, last, lies above the log panel
@@ -97,7 +103,7 @@ static const WindowPanel Panels[] = {
     Panel(ButtonPanel, {450, 117, 0, 176}, PartButtonPanel, ButtonControls),
 };
 
-static Layout Scaled(Layout at)
+static Layout Scaled(LayoutAt at)
 {
     return {WinScale(at.x), WinScale(at.y), WinScale(at.width), WinScale(at.height)};
 }
@@ -137,19 +143,17 @@ static HWND OpenPanel(const WindowPanel& panel, int mainWidth)
 // ---- The controls
 
 // A static text wraps what does not fit its width, and glyphs do not grow
-// exactly with the display: the control grows to its text, measured with
-// its own font.
-static void GrowToText(HWND control)
+// exactly with the display: the control grows to its text (which it keeps
+// in every language), measured with its font.
+static void GrowToText(HWND control, const char* text, HFONT font)
 {
-    int length = GetWindowTextLengthW(control);
-    auto* text = (wchar_t*)RtAlloc(((SIZE_T)length + 1) * sizeof(wchar_t));
-    HDC context = GetDC(control);
+    wchar_t* wide = StrToWide(text);
+    HDC context = CreateCompatibleDC(nullptr);
     RECT shown = {};
-    if (text && context && GetClientRect(control, &shown)) {
-        GetWindowTextW(control, text, length + 1);
-        HGDIOBJ previous = SelectObject(context, (HFONT)SendMessageW(control, WM_GETFONT, 0, 0));
+    if (wide && context && GetClientRect(control, &shown)) {
+        HGDIOBJ previous = SelectObject(context, font);
         SIZE needed = {};
-        GetTextExtentPoint32W(context, text, length, &needed);
+        GetTextExtentPoint32W(context, wide, lstrlenW(wide), &needed);
         SelectObject(context, previous);
         int width = needed.cx > shown.right ? needed.cx : shown.right;
         int height = needed.cy > shown.bottom ? needed.cy : shown.bottom;
@@ -157,8 +161,8 @@ static void GrowToText(HWND control)
             SetWindowPos(control, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (context)
-        ReleaseDC(control, context);
-    RtFree(text);
+        DeleteDC(context);
+    RtFree(wide);
 }
 
 static void SetFont(const WindowControl& part, const HFONT fonts[FontCount])
@@ -167,7 +171,7 @@ static void SetFont(const WindowControl& part, const HFONT fonts[FontCount])
         return;
     CtlSetFont(part.control, fonts[part.font]);
     if (part.kind == KindText && WinDpi() != WinLayoutDpi)
-        GrowToText(CtlHandle(part.control));
+        GrowToText(CtlHandle(part.control), TextIn(part.text, LanguageFrench), fonts[part.font]);
 }
 
 // A picture is made as large as its panel's client area (the panel is the

@@ -15,14 +15,23 @@ static int WindowLogCaretLine;
 // Lines are added to the log undrawn and shown together at the next step:
 // once the log is longer than it is high, every line added and every caret
 // move redrew its scroll bar, which cost more than writing the files.
-// Drawing turned back on, the log is marked for a repaint whole: Windows
-// leaves that to the window itself.
+// Drawing turned back on, the log is marked for a repaint whole, its frame
+// and scroll bar too: Windows leaves that to the window itself. The list
+// counts as hidden while it takes up drawing again, or its scroll bar,
+// appearing, would be drawn there and then, and again as the list takes
+// its new width; its pixels stay on the screen meanwhile.
 static void WindowLogHoldDrawing(int held)
 {
     HWND list = CtlHandle(LogList);
-    SendMessageA(list, WM_SETREDRAW, held ? FALSE : TRUE, 0);
-    if (!held)
-        InvalidateRect(list, nullptr, TRUE);
+    if (held) {
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        return;
+    }
+    SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) & ~(LONG_PTR)WS_VISIBLE);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    // The style read again: showing the scroll bar changed it.
+    SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | WS_VISIBLE);
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void WindowLogShow()
@@ -42,8 +51,8 @@ static int WindowLogStep(void*, int lines)
 {
     WindowLogCaretLine += lines;
     HWND list = CtlHandle(LogList);
-    SendMessageA(list, LB_SETCURSEL, (WPARAM)-1, 0);
-    SendMessageA(list, LB_SETCARETINDEX, (WPARAM)WindowLogCaretLine, 0);
+    SendMessageW(list, LB_SETCURSEL, (WPARAM)-1, 0);
+    SendMessageW(list, LB_SETCARETINDEX, (WPARAM)WindowLogCaretLine, 0);
     WindowLogHoldDrawing(0);
     RtSleep(WindowLogStepPauseMs);
     return 1;

@@ -22,11 +22,9 @@ static const PictureSource Sources[PictureCount] = {
 // payload's own: a picture stretched twice would blur.
 static HANDLE DecodeScaled(int image, const void* data)
 {
-    HANDLE decoded = ImgDecode(image, data);
-    BITMAP size = {};
-    if (!decoded || !GetObjectW(decoded, sizeof size, &size))
-        return decoded;
-    return ImgResize(image, WinScale(size.bmWidth), WinScale(size.bmHeight));
+    if (!ImgDecode(image, data))
+        return nullptr;
+    return ImgScale(image, WinDpi(), WinLayoutDpi);
 }
 
 static HANDLE ProducePicture(const PictureSource& source)
