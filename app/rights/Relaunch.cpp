@@ -73,7 +73,9 @@ static wchar_t* RelaunchParameters(const InstallationOrder& order)
         return nullptr;
     char* start = StrWorkPosition();
     StrAppend(order.language == LanguageFrench ? "/S /L=fr" : "/S /L=en");
-    StrAppend(order.removal ? " /UNINSTALL /RELAUNCHED=" : " /RELAUNCHED=");
+    if (order.removal)
+        StrAppend(" /UNINSTALL");
+    StrAppend(" /RELAUNCHED=");
     StrAppend(ChannelName());
     StrAppend(" /D=");
     StrFromWide(visibleHost, StrWorkPosition());
