@@ -42,7 +42,8 @@ struct RtCallNameBlock {
 static const RtCallNameBlock RtCallNames = {RT_CALLS(RT_CALL_NAME)};
 #undef RT_CALL_NAME
 
-struct RtCall {
+// Three bytes a row: x86 reads the unaligned place as fast.
+struct [[gnu::packed]] RtCall {
     unsigned char library;      // an RtLibraryId
     unsigned short name;        // its name's place in RtCallNames
 };
