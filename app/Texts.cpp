@@ -144,10 +144,11 @@ static constexpr bool TextRowsInOrder()
 }
 static_assert(TextRowsInOrder(), "each text's row stands at its TextId");
 
-// The texts as the program keeps them: each different text once, with its
-// terminator, in one block, and each row's two places in it (a pointer for
-// each would take twice the room, and a relocation each). A slot is a row's
-// French (even) or its English (odd).
+// The texts as the program keeps them, in one block: each text that no
+// other one ends with, once, with its terminator; a text that another ends
+// with is that one's end. Each row has its two places in the block (a
+// pointer for each would take twice the room, and a relocation each). A
+// slot is a row's French (even) or its English (odd).
 constexpr int TextSlots = 2 * TextCount;
 
 static constexpr const char* TextOfSlot(int slot)
@@ -163,26 +164,39 @@ static constexpr int TextLength(const char* text)
     return length;
 }
 
-// The first slot with the same text: the one whose copy the block keeps.
-static constexpr int TextFirstSame(int slot)
+// Whether `text` ends with `end` (or is the same text).
+static constexpr bool TextEndsWith(const char* text, const char* end)
+{
+    int textLength = TextLength(text);
+    int endLength = TextLength(end);
+    if (endLength > textLength)
+        return false;
+    for (int i = 0; i < endLength; i++) {
+        if (text[textLength - endLength + i] != end[i])
+            return false;
+    }
+    return true;
+}
+
+// Whether the block holds the slot's text as a text of its own: no longer
+// text ends with it, and no earlier slot has the same.
+static constexpr bool TextHeldWhole(int slot)
 {
     const char* text = TextOfSlot(slot);
-    for (int earlier = 0; earlier < slot; earlier++) {
-        const char* other = TextOfSlot(earlier);
-        int i = 0;
-        while (text[i] && text[i] == other[i])
-            i++;
-        if (text[i] == other[i])
-            return earlier;
+    for (int other = 0; other < TextSlots; other++) {
+        const char* otherText = TextOfSlot(other);
+        if (other != slot && TextEndsWith(otherText, text)
+            && (other < slot || TextLength(otherText) > TextLength(text)))
+            return false;
     }
-    return slot;
+    return true;
 }
 
 static constexpr int TextBlockSize()
 {
     int size = 0;
     for (int slot = 0; slot < TextSlots; slot++) {
-        if (TextFirstSame(slot) == slot)
+        if (TextHeldWhole(slot))
             size += TextLength(TextOfSlot(slot)) + 1;
     }
     return size;
@@ -197,23 +211,43 @@ static_assert(TextBlockSize() <= 0xFFFF, "every text's place fits its row");
 static constexpr TextBlock TextBlockFromRows()
 {
     TextBlock block = {};
+    bool whole[TextSlots] = {};
+    int wholePlace[TextSlots] = {};
     int size = 0;
     for (int slot = 0; slot < TextSlots; slot++) {
-        int first = TextFirstSame(slot);
-        if (first < slot) {
-            block.places[slot / 2][slot % 2] = block.places[first / 2][first % 2];
+        whole[slot] = TextHeldWhole(slot);
+        if (!whole[slot])
             continue;
-        }
-        block.places[slot / 2][slot % 2] = (unsigned short)size;
+        wholePlace[slot] = size;
         const char* text = TextOfSlot(slot);
         for (int i = 0; text[i]; i++)
             block.bytes[size++] = text[i];
         block.bytes[size++] = 0;
     }
+    for (int slot = 0; slot < TextSlots; slot++) {
+        const char* text = TextOfSlot(slot);
+        int holder = 0;
+        while (!whole[holder] || !TextEndsWith(TextOfSlot(holder), text))
+            holder++;
+        int place = wholePlace[holder] + TextLength(TextOfSlot(holder)) - TextLength(text);
+        block.places[slot / 2][slot % 2] = (unsigned short)place;
+    }
     return block;
 }
 
 static constexpr TextBlock Texts = TextBlockFromRows();
+
+static constexpr bool TextBlockHoldsEveryRow()
+{
+    for (int slot = 0; slot < TextSlots; slot++) {
+        const char* held = Texts.bytes + Texts.places[slot / 2][slot % 2];
+        const char* text = TextOfSlot(slot);
+        if (TextLength(held) != TextLength(text) || !TextEndsWith(held, text))
+            return false;
+    }
+    return true;
+}
+static_assert(TextBlockHoldsEveryRow(), "each row's two places hold its texts");
 
 // Called for nearly every line and box: one copy of it is smaller than its
 // body at each call.

@@ -5,7 +5,8 @@
 #include "runtime/RtToken.h"
 #include "runtime/Str.h"
 
-static const wchar_t ChannelPrefix[] = L"\\\\.\\pipe\\QuillfernSetup.";
+// ASCII, made wide as the path is written.
+static const char ChannelPrefix[] = "\\\\.\\pipe\\QuillfernSetup.";
 constexpr int ChannelPrefixLength = sizeof ChannelPrefix / sizeof ChannelPrefix[0] - 1;
 // A record holds at most a log line: a host folder as long as Windows allows
 // (3 bytes of UTF-8 for each UTF-16 unit) and the words after it.
@@ -24,7 +25,7 @@ static char ChannelNameText[ChannelNameLength + 1];
 static void ChannelPath(const char* name, wchar_t* path)
 {
     for (int i = 0; i < ChannelPrefixLength; i++)
-        path[i] = ChannelPrefix[i];
+        path[i] = (wchar_t)ChannelPrefix[i];
     for (int i = 0; i < ChannelNameLength; i++)
         path[ChannelPrefixLength + i] = (wchar_t)(unsigned char)name[i];
     path[ChannelPrefixLength + ChannelNameLength] = 0;
