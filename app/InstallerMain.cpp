@@ -1,6 +1,7 @@
 // The entry point's part of a run: the command line read, then the first
-// step below that it asks for; without any of them, the window's run. Each
-// step and each run returns the exit code, and ProgramEntry ends with it.
+// step that it asks for, in InstallerMain's order; without any of them, the
+// window's run. Each step and each run returns the exit code, and
+// ProgramEntry ends with it.
 #include "app/ExitCodes.h"
 #include "app/Program.h"
 #include "app/Texts.h"
@@ -9,12 +10,6 @@
 #include "payload/Payload.h"
 #include "runtime/Req.h"
 #include "runtime/Rt.h"
-
-// /? alone, or a command line not understood: nothing else is done.
-static int AsksUsage(const CommandLine& line)
-{
-    return !line.understood || line.usage;
-}
 
 static unsigned AnswerUsage(const CommandLine& line)
 {
@@ -26,7 +21,7 @@ static unsigned AnswerUsage(const CommandLine& line)
 // A copy damaged on its way here would install damaged files without a word:
 // each file's read-back compares it with these same bytes. So every item is
 // checked before anything is shown or written.
-static int FindsPayloadDamaged(const CommandLine&)
+static int FindsPayloadDamaged()
 {
     for (const PayloadItemCheck& item : PayloadChecks) {
         if (RtCrc32(PayloadBlock + item.offset, item.size) != item.crc)
@@ -43,41 +38,6 @@ static unsigned RefuseDamagedCopy(const CommandLine& line)
     return line.silent ? ExitDamaged : ExitOk;
 }
 
-static int AsksCopyRun(const CommandLine& line)
-{
-    return line.channel != nullptr;
-}
-
-static int AsksVerifyRun(const CommandLine& line)
-{
-    return line.verify;
-}
-
-static int AsksUninstallRun(const CommandLine& line)
-{
-    return line.uninstall;
-}
-
-static int AsksScriptRun(const CommandLine& line)
-{
-    return line.silent;
-}
-
-struct EntryStep {
-    int (*asked)(const CommandLine& line);
-    unsigned (*take)(const CommandLine& line);
-};
-
-// In this order: a damaged copy answers /? still, and the copy started for
-// rights carries /S too, and /UNINSTALL when it removes.
-static const EntryStep EntrySteps[] = {
-    {AsksUsage, AnswerUsage},
-    {FindsPayloadDamaged, RefuseDamagedCopy},
-    {AsksCopyRun, CopyRun},
-    {AsksVerifyRun, VerifyRun},
-    {AsksUninstallRun, UninstallRun},
-    {AsksScriptRun, ScriptRun},
-};
 
 // Nobody watches a silent run: the system's boxes for a drive without a
 // disk, a file it cannot open or a fault would wait for a click forever.
@@ -92,9 +52,20 @@ unsigned InstallerMain()
     ReadCommandLine(&line);
     if (line.silent)
         SilenceSystemErrorBoxes();
-    for (const EntryStep& step : EntrySteps) {
-        if (step.asked(line))
-            return step.take(line);
-    }
+    // In this order: /? alone, or a command line not understood, and nothing
+    // else is done; a damaged copy answers /? still; the copy started for
+    // rights carries /S too, and /UNINSTALL when it removes.
+    if (!line.understood || line.usage)
+        return AnswerUsage(line);
+    if (FindsPayloadDamaged())
+        return RefuseDamagedCopy(line);
+    if (line.channel)
+        return CopyRun(line);
+    if (line.verify)
+        return VerifyRun(line);
+    if (line.uninstall)
+        return UninstallRun(line);
+    if (line.silent)
+        return ScriptRun(line);
     return WindowRun(line);
 }

@@ -1,16 +1,16 @@
 #include "app/Texts.h"
 
-static const char DamagedTitle[] = "Erreur / Error :";
-static const char DamagedText[] =
+static constexpr char DamagedTitle[] = "Erreur / Error :";
+static constexpr char DamagedText[] =
     "      Le programme d'installation est endommagé.\n      Téléchargez-le à nouveau.\n\n"
     "      The installer is damaged.\n      Please download it again.";
-static const char RunningTitle[] = "Infos :";
-static const char RunningText[] =
+static constexpr char RunningTitle[] = "Infos :";
+static constexpr char RunningText[] =
     "      Une installation est déjà en cours.\n      Attendez qu'elle soit terminée.\n\n"
     "      An installation is already running.\n      Please wait until it has ended.";
 // Every switch and exit code: whoever asks has chosen no language yet.
-static const char UsageTitle[] = "QuillfernSetup /?";
-static const char UsageText[] =
+static constexpr char UsageTitle[] = "QuillfernSetup /?";
+static constexpr char UsageText[] =
     "QuillfernSetup.exe [/S] [/L=fr|/L=en] [/D=dossier] [/LOG=fichier] [/UNINSTALL|/VERIFY]\n\n"
     "/S : installation sans fenêtre ni message.\n"
     "/L=fr, /L=en : langue de l'installation /S (sinon celle de Windows).\n"
@@ -40,17 +40,18 @@ static const char UsageText[] =
     "5 another installation running, nothing done; 6 administrator rights refused, nothing written. "
     "/UNINSTALL: 0 files removed or not there; 3 file(s) kept, changed or not removable. "
     "/VERIFY: 0 installed whole; 3 file(s) missing or different.";
-static const char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
+static constexpr char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
 
 // One row per text, its French beside its English, under its own name:
-// the rows' order is checked against TextId when the program is built.
+// the rows' order is checked against TextId when the program is built, and
+// the program keeps the texts alone (TextBlock).
 struct TextRow {
     TextId id;
     const char* french;
     const char* english;
 };
 
-static constexpr TextRow Texts[] = {
+static constexpr TextRow TextRows[] = {
     {TextFrenchButton, "Français", "Français"},
     {TextEnglishButton, "English", "English"},
     {TextInstallButton, "Installer", "Install"},
@@ -131,21 +132,128 @@ static constexpr TextRow Texts[] = {
     {TextHostNotFound, "PureBasic est introuvable.", "PureBasic could not be found."},
 };
 
-static_assert(sizeof Texts / sizeof Texts[0] == TextCount, "one row for each TextId");
+static_assert(sizeof TextRows / sizeof TextRows[0] == TextCount, "one row for each TextId");
 
 static constexpr bool TextRowsInOrder()
 {
     for (int i = 0; i < TextCount; i++) {
-        if (Texts[i].id != i)
+        if (TextRows[i].id != i)
             return false;
     }
     return true;
 }
 static_assert(TextRowsInOrder(), "each text's row stands at its TextId");
 
-const char* TextIn(TextId id, unsigned char language)
+// The texts as the program keeps them, in one block: each text that no
+// other one ends with, once, with its terminator; a text that another ends
+// with is that one's end. Each row has its two places in the block (a
+// pointer for each would take twice the room, and a relocation each). A
+// slot is a row's French (even) or its English (odd).
+constexpr int TextSlots = 2 * TextCount;
+
+static constexpr const char* TextOfSlot(int slot)
+{
+    return slot % 2 ? TextRows[slot / 2].english : TextRows[slot / 2].french;
+}
+
+static constexpr int TextLength(const char* text)
+{
+    int length = 0;
+    while (text[length])
+        length++;
+    return length;
+}
+
+// Whether `text` ends with `end` (or is the same text).
+static constexpr bool TextEndsWith(const char* text, const char* end)
+{
+    int textLength = TextLength(text);
+    int endLength = TextLength(end);
+    if (endLength > textLength)
+        return false;
+    for (int i = 0; i < endLength; i++) {
+        if (text[textLength - endLength + i] != end[i])
+            return false;
+    }
+    return true;
+}
+
+// Whether the block holds the slot's text as a text of its own: no longer
+// text ends with it, and no earlier slot has the same.
+static constexpr bool TextHeldWhole(int slot)
+{
+    const char* text = TextOfSlot(slot);
+    for (int other = 0; other < TextSlots; other++) {
+        const char* otherText = TextOfSlot(other);
+        if (other != slot && TextEndsWith(otherText, text)
+            && (other < slot || TextLength(otherText) > TextLength(text)))
+            return false;
+    }
+    return true;
+}
+
+static constexpr int TextBlockSize()
+{
+    int size = 0;
+    for (int slot = 0; slot < TextSlots; slot++) {
+        if (TextHeldWhole(slot))
+            size += TextLength(TextOfSlot(slot)) + 1;
+    }
+    return size;
+}
+
+struct TextBlock {
+    unsigned short places[TextCount][2];    // [id][0] the French, [id][1] the English
+    char bytes[TextBlockSize()];
+};
+static_assert(TextBlockSize() <= 0xFFFF, "every text's place fits its row");
+
+static constexpr TextBlock TextBlockFromRows()
+{
+    TextBlock block = {};
+    bool whole[TextSlots] = {};
+    int wholePlace[TextSlots] = {};
+    int size = 0;
+    for (int slot = 0; slot < TextSlots; slot++) {
+        whole[slot] = TextHeldWhole(slot);
+        if (!whole[slot])
+            continue;
+        wholePlace[slot] = size;
+        const char* text = TextOfSlot(slot);
+        for (int i = 0; text[i]; i++)
+            block.bytes[size++] = text[i];
+        block.bytes[size++] = 0;
+    }
+    for (int slot = 0; slot < TextSlots; slot++) {
+        const char* text = TextOfSlot(slot);
+        int holder = 0;
+        while (!whole[holder] || !TextEndsWith(TextOfSlot(holder), text))
+            holder++;
+        int place = wholePlace[holder] + TextLength(TextOfSlot(holder)) - TextLength(text);
+        block.places[slot / 2][slot % 2] = (unsigned short)place;
+    }
+    return block;
+}
+
+static constexpr TextBlock Texts = TextBlockFromRows();
+
+static constexpr bool TextBlockHoldsEveryRow()
+{
+    for (int slot = 0; slot < TextSlots; slot++) {
+        const char* held = Texts.bytes + Texts.places[slot / 2][slot % 2];
+        const char* text = TextOfSlot(slot);
+        if (TextLength(held) != TextLength(text) || !TextEndsWith(held, text))
+            return false;
+    }
+    return true;
+}
+static_assert(TextBlockHoldsEveryRow(), "each row's two places hold its texts");
+
+// Called for nearly every line and box: one copy of it is smaller than its
+// body at each call.
+[[gnu::noinline]] const char* TextIn(TextId id, unsigned char language)
 {
     if (id >= TextCount)
         return "";
-    return language == LanguageFrench ? Texts[id].french : Texts[id].english;
+    return Texts.bytes + Texts.places[id][language != LanguageFrench];
 }

@@ -12,7 +12,7 @@ add_compile_options(-Wall -Wextra -Werror)
 
 set(QUILLFERN_SHIPPED_OPTIONS
     -Os -flto -ffat-lto-objects -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
-    -fno-threadsafe-statics -fno-stack-protector -fno-tree-loop-distribute-patterns)
+    -fno-threadsafe-statics -fno-stack-protector -fno-tree-loop-distribute-patterns -malign-data=abi)
 # 32-bit calls push their arguments rather than store them into space kept
 # below every frame, much the smaller code. The stack probe for frames of a
 # page or more needs that space, so it goes too, and no frame may come near

@@ -14,19 +14,19 @@
 #include <shobjidl.h>
 #include <winternl.h>
 
-// The libraries, each with its file name and whether every process has it
-// loaded from its start.
+// The libraries, each with its file name (ASCII) and whether every process
+// has it loaded from its start.
 #define RT_LIBRARIES(X)                        \
-    X(Kernel32, L"kernel32.dll", 1)            \
-    X(User32, L"user32.dll", 1)                \
-    X(Ntdll, L"ntdll.dll", 1)                  \
-    X(Shell32, L"shell32.dll", 0)              \
-    X(Ole32, L"ole32.dll", 0)                  \
-    X(Mpr, L"mpr.dll", 0)                      \
-    X(Rstrtmgr, L"rstrtmgr.dll", 0)            \
-    X(Bcrypt, L"bcrypt.dll", 0)                \
-    X(BcryptPrimitives, L"bcryptprimitives.dll", 0) \
-    X(Shcore, L"shcore.dll", 0)
+    X(Kernel32, "kernel32.dll", 1)            \
+    X(User32, "user32.dll", 1)                \
+    X(Ntdll, "ntdll.dll", 1)                  \
+    X(Shell32, "shell32.dll", 0)              \
+    X(Ole32, "ole32.dll", 0)                  \
+    X(Mpr, "mpr.dll", 0)                      \
+    X(Rstrtmgr, "rstrtmgr.dll", 0)            \
+    X(Bcrypt, "bcrypt.dll", 0)                \
+    X(BcryptPrimitives, "bcryptprimitives.dll", 0) \
+    X(Shcore, "shcore.dll", 0)
 
 // The functions, each with its library and its type.
 #define RT_CALLS(X)                                                                                  \

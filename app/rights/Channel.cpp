@@ -5,7 +5,8 @@
 #include "runtime/RtToken.h"
 #include "runtime/Str.h"
 
-static const wchar_t ChannelPrefix[] = L"\\\\.\\pipe\\QuillfernSetup.";
+// ASCII, made wide as the path is written.
+static const char ChannelPrefix[] = "\\\\.\\pipe\\QuillfernSetup.";
 constexpr int ChannelPrefixLength = sizeof ChannelPrefix / sizeof ChannelPrefix[0] - 1;
 // A record holds at most a log line: a host folder as long as Windows allows
 // (3 bytes of UTF-8 for each UTF-16 unit) and the words after it.
@@ -15,7 +16,7 @@ constexpr DWORD ChannelBufferSize = RtPathCapacity * 3 + 256;
 constexpr int ChannelOpenTries = 5;
 constexpr DWORD ChannelBusyWaitMs = 2000;
 
-static HANDLE ChannelPipe = INVALID_HANDLE_VALUE;
+static HANDLE ChannelPipe;         // null when none is open
 static HANDLE ChannelEvent;        // of every overlapped operation, one at a time
 static char* ChannelBuffer;        // the last record received
 static char ChannelNameText[ChannelNameLength + 1];
@@ -24,7 +25,7 @@ static char ChannelNameText[ChannelNameLength + 1];
 static void ChannelPath(const char* name, wchar_t* path)
 {
     for (int i = 0; i < ChannelPrefixLength; i++)
-        path[i] = ChannelPrefix[i];
+        path[i] = (wchar_t)ChannelPrefix[i];
     for (int i = 0; i < ChannelNameLength; i++)
         path[ChannelPrefixLength + i] = (wchar_t)(unsigned char)name[i];
     path[ChannelPrefixLength + ChannelNameLength] = 0;
@@ -113,10 +114,13 @@ int ChannelCreate()
     ChannelPath(ChannelNameText, path);
     // The first instance of that name, and the only one: no process that
     // guessed the name can have made it before, nor serve it beside us.
-    ChannelPipe = CreateNamedPipeW(path, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+    HANDLE pipe = CreateNamedPipeW(path, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
                                    PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
                                    ChannelBufferSize, ChannelBufferSize, 0, &security);
-    return ChannelPipe != INVALID_HANDLE_VALUE;
+    if (pipe == INVALID_HANDLE_VALUE)
+        return 0;
+    ChannelPipe = pipe;
+    return 1;
 }
 
 const char* ChannelName()
@@ -182,9 +186,9 @@ int ChannelReceive(ChannelRecord* record)
 
 void ChannelClose()
 {
-    if (ChannelPipe != INVALID_HANDLE_VALUE)
+    if (ChannelPipe)
         CloseHandle(ChannelPipe);
-    ChannelPipe = INVALID_HANDLE_VALUE;
+    ChannelPipe = nullptr;
     if (ChannelEvent)
         CloseHandle(ChannelEvent);
     ChannelEvent = nullptr;
@@ -204,17 +208,19 @@ int ChannelOpen(const char* name, int nameLength)
     }
     wchar_t path[ChannelPrefixLength + ChannelNameLength + 1];
     ChannelPath(name, path);
-    for (int tries = 0; ChannelPipe == INVALID_HANDLE_VALUE && tries < ChannelOpenTries; tries++) {
-        ChannelPipe = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    for (int tries = 0; !ChannelPipe && tries < ChannelOpenTries; tries++) {
+        HANDLE pipe = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
-        if (ChannelPipe != INVALID_HANDLE_VALUE)
+        if (pipe != INVALID_HANDLE_VALUE) {
+            ChannelPipe = pipe;
             break;
+        }
         if (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeW(path, ChannelBusyWaitMs))
             break;
     }
     DWORD mode = PIPE_READMODE_MESSAGE;
     ChannelRecord go;
-    int opened = ChannelPipe != INVALID_HANDLE_VALUE && SetNamedPipeHandleState(ChannelPipe, &mode, nullptr, nullptr)
+    int opened = ChannelPipe && SetNamedPipeHandleState(ChannelPipe, &mode, nullptr, nullptr)
         && ChannelReceive(&go) && go.kind == ChannelGo;
     if (!opened)
         ChannelClose();

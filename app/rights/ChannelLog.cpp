@@ -23,7 +23,10 @@ static void ChannelLogEnd(void*, unsigned char, unsigned, int filesNotWritten)
     ChannelSendNumber(ChannelResult, filesNotWritten);
 }
 
+// Named, so that it lies with the constants rather than in writable data.
+static const LogSink ChannelSink = {nullptr, ChannelLogLine, ChannelLogStep, ChannelLogAskHeld, ChannelLogEnd};
+
 LogSink ChannelLogSink()
 {
-    return {nullptr, ChannelLogLine, ChannelLogStep, ChannelLogAskHeld, ChannelLogEnd};
+    return ChannelSink;
 }

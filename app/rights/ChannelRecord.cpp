@@ -31,7 +31,9 @@ static int ChannelTakeNumber(const char* bytes, int size, ChannelRecord* record)
 
 int ChannelParseRecord(const char* bytes, int size, ChannelRecord* record)
 {
-    *record = {ChannelGo, nullptr, nullptr, -1};
+    *record = {};
+    record->kind = ChannelGo;
+    record->number = -1;
     if (!bytes || size < 1)
         return 0;
     record->kind = (ChannelKind)bytes[0];

@@ -6,7 +6,7 @@
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
 
-static HANDLE RelaunchProgramFile = INVALID_HANDLE_VALUE;
+static HANDLE RelaunchProgramFile;     // null when not held
 
 // This program's file, in a new heap block; null when it cannot be told.
 static wchar_t* RelaunchOwnPath()
@@ -23,17 +23,19 @@ void RelaunchHoldProgram()
 {
     RelaunchLetGoProgram();
     wchar_t* path = RelaunchOwnPath();
-    if (path)
-        RelaunchProgramFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = path ? CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr)
+                       : INVALID_HANDLE_VALUE;
+    if (file != INVALID_HANDLE_VALUE)
+        RelaunchProgramFile = file;
     RtFree(path);
 }
 
 void RelaunchLetGoProgram()
 {
-    if (RelaunchProgramFile != INVALID_HANDLE_VALUE)
+    if (RelaunchProgramFile)
         CloseHandle(RelaunchProgramFile);
-    RelaunchProgramFile = INVALID_HANDLE_VALUE;
+    RelaunchProgramFile = nullptr;
 }
 
 // The path as the copy will see it, in a new heap block: a mapped drive's
@@ -71,7 +73,9 @@ static wchar_t* RelaunchParameters(const InstallationOrder& order)
         return nullptr;
     char* start = StrWorkPosition();
     StrAppend(order.language == LanguageFrench ? "/S /L=fr" : "/S /L=en");
-    StrAppend(order.removal ? " /UNINSTALL /RELAUNCHED=" : " /RELAUNCHED=");
+    if (order.removal)
+        StrAppend(" /UNINSTALL");
+    StrAppend(" /RELAUNCHED=");
     StrAppend(ChannelName());
     StrAppend(" /D=");
     StrFromWide(visibleHost, StrWorkPosition());
@@ -83,33 +87,31 @@ static wchar_t* RelaunchParameters(const InstallationOrder& order)
 
 // The system's call, on a thread of its own: it returns only once the user
 // has answered the consent prompt, which may take a minute (a password to
-// type), while the window must keep answering.
-static DWORD RelaunchExecuteError(SHELLEXECUTEINFOW* info)
+// type), while the window must keep answering. The thread leaves its answer
+// here; the wait for its end makes it seen.
+struct RelaunchCall {
+    SHELLEXECUTEINFOW* info;
+    DWORD error;
+};
+
+static DWORD WINAPI RelaunchExecuteThread(void* call)
 {
-    if (RelaunchExecute(info))
-        return ERROR_SUCCESS;
-    DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+    auto* taken = (RelaunchCall*)call;
+    taken->error = RelaunchExecute(taken->info);
+    return 0;
 }
 
-static DWORD WINAPI RelaunchExecuteThread(void* info)
-{
-    return RelaunchExecuteError((SHELLEXECUTEINFOW*)info);
-}
-
-// ERROR_SUCCESS when the call succeeded, else why it failed (ERROR_CANCELLED
-// when the user refused); the window's messages are handled meanwhile.
+// As RelaunchExecute; the window's messages are handled meanwhile.
 static DWORD RelaunchExecuteAnswering(SHELLEXECUTEINFOW* info)
 {
-    HANDLE thread = CreateThread(nullptr, 0, RelaunchExecuteThread, info, 0, nullptr);
+    RelaunchCall call = {info, ERROR_GEN_FAILURE};
+    HANDLE thread = CreateThread(nullptr, 0, RelaunchExecuteThread, &call, 0, nullptr);
     if (!thread)
-        return RelaunchExecuteError(info);
-    DWORD error = ERROR_GEN_FAILURE;
+        return RelaunchExecute(info);
     if (WinWaitObjects(&thread, 1) != 0)
         WaitForSingleObject(thread, INFINITE);
-    GetExitCodeThread(thread, &error);
     CloseHandle(thread);
-    return error;
+    return call.error;
 }
 
 // The copy's process, or null when it did not start, *error telling why:
@@ -132,7 +134,7 @@ static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner, DWORD* e
     // The file that gets the rights is the file that was started, held
     // since (RelaunchHoldProgram): one that could not be held so was being
     // changed, and no copy is started.
-    int held = RelaunchProgramFile != INVALID_HANDLE_VALUE;
+    int held = RelaunchProgramFile != nullptr;
     *error = held && program && parameters ? RelaunchExecuteAnswering(&info) : ERROR_GEN_FAILURE;
     RtFree(program);
     RtFree(parameters);

@@ -31,9 +31,9 @@ InstallationOutcome RelaunchWhereNeeded(const InstallationOrder& order, HWND own
 char* RelaunchFailure(unsigned char language, const InstallationOutcome& outcome, char* resultStart);
 
 // The system's functions this needs, loaded from the system folder when
-// first used (RelaunchShell.cpp): ShellExecuteExW; it fails with
-// ERROR_CANCELLED when the user refuses.
-BOOL RelaunchExecute(SHELLEXECUTEINFOW* info);
+// first used (RelaunchShell.cpp): ShellExecuteExW, ERROR_SUCCESS when it
+// succeeded, else why it failed (ERROR_CANCELLED when the user refused).
+DWORD RelaunchExecute(SHELLEXECUTEINFOW* info);
 // The UNC form of a path on a mapped network drive (an elevated process does
 // not see the user's drive letters), in a new heap block that the caller
 // frees; null for any other path, or when the system cannot tell.

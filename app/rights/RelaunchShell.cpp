@@ -6,14 +6,15 @@
 #include "runtime/Rt.h"
 #include "runtime/RtCalls.h"
 
-BOOL RelaunchExecute(SHELLEXECUTEINFOW* info)
+DWORD RelaunchExecute(SHELLEXECUTEINFOW* info)
 {
     auto shellExecuteEx = RtShellExecuteExW();
-    if (!shellExecuteEx) {
-        SetLastError(ERROR_PROC_NOT_FOUND);
-        return FALSE;
-    }
-    return shellExecuteEx(info);
+    if (!shellExecuteEx)
+        return ERROR_PROC_NOT_FOUND;
+    if (shellExecuteEx(info))
+        return ERROR_SUCCESS;
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
 }
 
 // Only a drive letter that names a network drive is looked up.

@@ -233,7 +233,9 @@ static int CommandHoldsSilentWord(const char* line)
 
 void ParseCommandLine(char* line, CommandLine* result)
 {
-    *result = {1, 0, 0, CommandLanguageNone, nullptr, 0, nullptr, 0, nullptr, 0, 0};
+    *result = {};
+    result->understood = 1;
+    result->language = CommandLanguageNone;
     if (!line)
         return;
     char* next = CommandSkipProgramName(line);

@@ -26,8 +26,10 @@ void ReadCommandLine(CommandLine* result)
     ParseCommandLine(CommandText, result);
     // A line that could not be read may have asked for silence: nothing is
     // shown, and nothing done.
-    if (!CommandText && units > 0)
-        *result = {0, 1, 0, CommandLanguageNone, nullptr, 0, nullptr, 0, nullptr, 0, 0};
+    if (!CommandText && units > 0) {
+        result->understood = 0;
+        result->silent = 1;
+    }
 }
 
 // The path made absolute, as a new string; null when it names none.

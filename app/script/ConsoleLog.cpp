@@ -33,7 +33,10 @@ static void ConsoleLogEnd(void* state, unsigned char, unsigned, int)
     LogPassKept(&ConsoleKeptLines, ConsoleLogLine, state);
 }
 
+// Named, so that it lies with the constants rather than in writable data.
+static const LogSink ConsoleSink = {nullptr, ConsoleLogLine, LogStepOn, ConsoleLogAskHeld, ConsoleLogEnd};
+
 LogSink ConsoleLogSink()
 {
-    return {nullptr, ConsoleLogLine, LogStepOn, ConsoleLogAskHeld, ConsoleLogEnd};
+    return ConsoleSink;
 }

@@ -7,7 +7,7 @@
 #include "runtime/Tree.h"
 #include <windows.h>
 
-static HANDLE LogFileHandle = INVALID_HANDLE_VALUE;
+static HANDLE LogFileHandle;      // null when none is open
 // The held files' lines, until the end of the installation's log.
 static char* LogFileKeptLines;
 static int LogFileEnded;
@@ -62,7 +62,7 @@ int LogFileOpen(const char* path, int refuseLinks)
 
 static int LogFileLine(void*, const char* text)
 {
-    if (LogFileHandle != INVALID_HANDLE_VALUE)
+    if (LogFileHandle)
         LogWriteLine(LogFileHandle, text);
     return 1;
 }
@@ -90,17 +90,20 @@ static void LogFileEnd(void* state, unsigned char language, unsigned exitCode, i
     LogFileExitLine(language, exitCode);
 }
 
+// Named, so that it lies with the constants rather than in writable data.
+static const LogSink FileSink = {nullptr, LogFileLine, LogStepOn, LogFileAskHeld, LogFileEnd};
+
 LogSink LogFileSink()
 {
-    return {nullptr, LogFileLine, LogStepOn, LogFileAskHeld, LogFileEnd};
+    return FileSink;
 }
 
 void LogFileClose(unsigned char language, unsigned exitCode)
 {
-    if (LogFileHandle == INVALID_HANDLE_VALUE)
+    if (!LogFileHandle)
         return;
     if (!LogFileEnded)
         LogFileExitLine(language, exitCode);
     CloseHandle(LogFileHandle);
-    LogFileHandle = INVALID_HANDLE_VALUE;
+    LogFileHandle = nullptr;
 }

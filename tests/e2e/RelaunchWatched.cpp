@@ -46,7 +46,7 @@
 
 // RelaunchExecute(SHELLEXECUTEINFOW*) and InstallationCanWrite(const char*)
 // as the linker knows them.
-extern "C" BOOL __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info);
+extern "C" DWORD __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info);
 extern "C" int __real__Z20InstallationCanWritePKc(const char* host);
 extern "C" int __real__Z11ChannelOpenPKci(const char* name, int nameLength);
 extern "C" HANDLE __real__Z14TreeCreateFilePvPKc(HANDLE folder, const char* name);
@@ -115,19 +115,15 @@ static void NoteCall(const SHELLEXECUTEINFOW* info)
     CloseHandle(file);
 }
 
-extern "C" BOOL __wrap__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info)
+extern "C" DWORD __wrap__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info)
 {
     NoteCall(info);
     HoldWhileAsked(L"QUILLFERN_HOLD_CONSENT");
-    if (GetEnvironmentVariableW(L"QUILLFERN_REFUSE_CONSENT", nullptr, 0)) {
-        SetLastError(ERROR_CANCELLED);
-        return FALSE;
-    }
+    if (GetEnvironmentVariableW(L"QUILLFERN_REFUSE_CONSENT", nullptr, 0))
+        return ERROR_CANCELLED;
     wchar_t error[16] = {};
-    if (GetEnvironmentVariableW(L"QUILLFERN_EXECUTE_ERROR", error, 16)) {
-        SetLastError(wcstoul(error, nullptr, 0));
-        return FALSE;
-    }
+    if (GetEnvironmentVariableW(L"QUILLFERN_EXECUTE_ERROR", error, 16))
+        return wcstoul(error, nullptr, 0);
     return __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(info);
 }
 
