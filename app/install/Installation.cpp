@@ -34,23 +34,32 @@ static const char HelpPath[] = "Help\\Quillfern.chm";
 static const char LibraryPath[] = "PureLibraries\\UserLibraries\\Quillfern";
 static const char ResidentPath[] = "Residents\\Ostravel.res";
 
+// Named constants: a braced value returned would be copied from writable data.
+static const InstalledFile HelpInFrench = {HelpPath, HelpPath, HelpFrenchStart, HelpEnglishStart, 0};
+static const InstalledFile HelpInEnglish = {HelpPath, HelpPath, HelpEnglishStart, LibraryFileStart, 0};
+static const InstalledFile LibraryFile = {LibraryPath, LibraryPath, LibraryFileStart, ResidentFileStart, 0};
+static const InstalledFile ResidentFile = {ResidentPath, ResidentPath, ResidentFileStart, ExampleSourcesStart, 1};
+
 InstalledFile InstallationFile(int index, unsigned char language)
 {
-    if (index == HelpIndex) {
-        if (language == LanguageFrench)
-            return {HelpPath, HelpPath, HelpFrenchStart, HelpEnglishStart, 0};
-        return {HelpPath, HelpPath, HelpEnglishStart, LibraryFileStart, 0};
-    }
+    if (index == HelpIndex)
+        return language == LanguageFrench ? HelpInFrench : HelpInEnglish;
     if (index == LibraryIndex)
-        return {LibraryPath, LibraryPath, LibraryFileStart, ResidentFileStart, 0};
+        return LibraryFile;
     if (index == ResidentIndex)
-        return {ResidentPath, ResidentPath, ResidentFileStart, ExampleSourcesStart, 1};
+        return ResidentFile;
     // Each example's bytes follow the previous one's.
     const unsigned char* start = ExampleSourcesStart;
     for (int i = FirstExampleIndex; i < index; i++)
         start += ExampleTable[i - FirstExampleIndex].Size;
     const ExampleEntry& entry = ExampleTable[index - FirstExampleIndex];
-    return {entry.Name, entry.Name + ExampleFolderLength, start, start + entry.Size, 0};
+    InstalledFile example;
+    example.path = entry.Name;
+    example.name = entry.Name + ExampleFolderLength;
+    example.start = start;
+    example.end = start + entry.Size;
+    example.shared = 0;
+    return example;
 }
 
 int InstallationFileIsThisVersions(HANDLE file, int index)

@@ -78,7 +78,10 @@ static void WindowLogEnd(void*, unsigned char, unsigned, int)
 {
 }
 
+// A named constant: a braced value returned would be copied from writable data.
+static const LogSink WindowLog = {nullptr, WindowLogLine, WindowLogStep, WindowLogAskHeld, WindowLogEnd};
+
 LogSink WindowLogSink()
 {
-    return {nullptr, WindowLogLine, WindowLogStep, WindowLogAskHeld, WindowLogEnd};
+    return WindowLog;
 }
