@@ -54,10 +54,23 @@ static void StrTerminate()
         *StrPosition = 0;
 }
 
+// A copy of size bytes (none for a null source) replaces the variable's
+// text; copied first, as the source may be that text.
+static void StrStore(char** variable, const char* source, SIZE_T size)
+{
+    char* copy = source ? (char*)RtAllocUnzeroed(size) : nullptr;
+    for (SIZE_T i = 0; copy && i < size; i++)
+        copy[i] = source[i];
+    StrFree(*variable);
+    *variable = copy;
+}
+
 void StrAssign(char** variable, char* resultStart)
 {
     StrTerminate();
-    StrSet(variable, resultStart);
+    // The whole result, any terminator that protects a built argument in it
+    // included.
+    StrStore(variable, resultStart, (SIZE_T)(StrPosition - resultStart) + 1);
     StrPosition = resultStart;
 }
 
@@ -73,15 +86,10 @@ void StrAppend(const char* source)
 // Copies before it frees, so a variable may be set from its own text.
 void StrSet(char** variable, const char* source)
 {
-    char* copy = nullptr;
-    if (source) {
-        SIZE_T size = (SIZE_T)StrLen(source) + 1;
-        copy = (char*)RtAllocUnzeroed(size);
-        for (SIZE_T i = 0; copy && i < size; i++)
-            copy[i] = source[i];
-    }
-    StrFree(*variable);
-    *variable = copy;
+    if (source)
+        StrStore(variable, source, (SIZE_T)StrLen(source) + 1);
+    else
+        StrStore(variable, nullptr, 0);
 }
 
 void StrFree(char* text)
