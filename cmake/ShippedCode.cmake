@@ -35,7 +35,7 @@ function(quillfern_library name)
 endfunction()
 
 # The program starts at its own entry point without the C runtime's start-up
-# and imports only KnownDLLs (msvcrt for signal, raise and malloc): any other
+# and imports only KnownDLLs (msvcrt for signal and raise): any other
 # DLL would be searched for beside the program first. Its link-time compile
 # takes the options the layers were compiled with.
 set(QUILLFERN_PROGRAM_LINK_OPTIONS ${QUILLFERN_SHIPPED_OPTIONS}
