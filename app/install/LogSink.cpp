@@ -56,40 +56,49 @@ char* LogHeldSentence(unsigned char language, const char* name, const char* hold
     return resultStart;
 }
 
-void LogKeepHeld(char** kept, unsigned char language, const char* name, const char* holders)
+// The text and CR LF in one write, so that lines from a pipe's other
+// writers never cut into one, and a run cut off leaves every line written
+// before. A failed write (a reader gone) is not the installation's concern.
+int LogHandleLine(void* state, const char* text)
 {
-    char* lines = StrWorkPosition();
-    StrAppend(*kept);
-    LogHeldSentence(language, name, holders, StrWorkPosition());
-    StrAppend("\n");
-    StrAssign(kept, lines);
+    auto* log = (LogHandle*)state;
+    if (!log->file)
+        return 1;
+    char* line = StrWorkPosition();
+    StrAppend(text);
+    StrAppend("\r\n");
+    DWORD written = 0;
+    WriteFile(log->file, line, (DWORD)StrLen(line), &written, nullptr);
+    StrRewind(line);
+    return 1;
 }
 
-void LogPassKept(char** kept, int (*line)(void* state, const char* text), void* state)
+int LogHandleAskHeld(void* state, unsigned char language, const char* name, const char* holders)
 {
-    const char* next = *kept;
+    auto* log = (LogHandle*)state;
+    char* lines = StrWorkPosition();
+    StrAppend(log->kept);
+    LogHeldSentence(language, name, holders, StrWorkPosition());
+    StrAppend("\n");
+    StrAssign(&log->kept, lines);
+    return 0;
+}
+
+void LogHandlePassKept(LogHandle* log)
+{
+    const char* next = log->kept;
     while (next && *next) {
         int length = 0;
         while (next[length] && next[length] != '\n')
             length++;
         char* text = StrMid(next, 1, length, StrWorkPosition());
         StrSkipTerminator();
-        line(state, text);
+        LogHandleLine(log, text);
         StrRewind(text);
         next += next[length] ? length + 1 : length;
     }
-    StrFree(*kept);
-    *kept = nullptr;
-}
-
-void LogWriteLine(void* file, const char* text)
-{
-    char* line = StrWorkPosition();
-    StrAppend(text);
-    StrAppend("\r\n");
-    DWORD written = 0;
-    WriteFile(file, line, (DWORD)StrLen(line), &written, nullptr);
-    StrRewind(line);
+    StrFree(log->kept);
+    log->kept = nullptr;
 }
 
 int LogStepOn(void*, int)

@@ -41,15 +41,16 @@ void LogEnd(const LogSinks& log, unsigned char language, unsigned exitCode, int 
 // "The file <name> is in use by <holders>." at the result start, in the
 // language given; "another program" when no holder could be named.
 char* LogHeldSentence(unsigned char language, const char* name, const char* holders, char* resultStart);
-// For the sinks that ask no one: the held line kept in `kept` (a string of
-// lines each ended by a line feed, which the sink owns), and the kept lines
-// handed to `line` one by one at the end, `kept` emptied.
-void LogKeepHeld(char** kept, unsigned char language, const char* name, const char* holders);
-void LogPassKept(char** kept, int (*line)(void* state, const char* text), void* state);
-// Writes the text and CR LF to the file (a handle) in one write, so that
-// lines from a pipe's other writers never cut into one, and a run cut off
-// leaves every line written before. A failed write (a reader gone) is not
-// the installation's concern.
-void LogWriteLine(void* file, const char* text);
+// A log written to a handle (standard output, a file), which asks no one:
+// each line written to the handle as it comes, each held file's line kept
+// for the log's end. The sink's state is the LogHandle.
+struct LogHandle {
+    void* file;     // null: the lines go nowhere
+    char* kept;     // lines each ended by a line feed, owned here
+};
+int LogHandleLine(void* state, const char* text);
+int LogHandleAskHeld(void* state, unsigned char language, const char* name, const char* holders);
+// The kept lines written one by one, then forgotten.
+void LogHandlePassKept(LogHandle* log);
 // The step of a log with no caret and no one to pause for: on it goes.
 int LogStepOn(void* state, int lines);

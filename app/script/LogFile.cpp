@@ -7,9 +7,7 @@
 #include "runtime/Tree.h"
 #include <windows.h>
 
-static HANDLE LogFileHandle;      // null when none is open
-// The held files' lines, until the end of the installation's log.
-static char* LogFileKeptLines;
+static LogHandle LogFileOut;      // its file null when none is open
 static int LogFileEnded;
 
 // A link or a second name would send the lines into a file the user did not
@@ -55,22 +53,9 @@ int LogFileOpen(const char* path, int refuseLinks)
         CloseHandle(file);
         return 0;
     }
-    LogFileHandle = file;
+    LogFileOut.file = file;
     LogFileEnded = 0;
     return 1;
-}
-
-static int LogFileLine(void*, const char* text)
-{
-    if (LogFileHandle)
-        LogWriteLine(LogFileHandle, text);
-    return 1;
-}
-
-static int LogFileAskHeld(void*, unsigned char language, const char* name, const char* holders)
-{
-    LogKeepHeld(&LogFileKeptLines, language, name, holders);
-    return 0;
 }
 
 static void LogFileExitLine(unsigned char language, unsigned exitCode)
@@ -79,19 +64,19 @@ static void LogFileExitLine(unsigned char language, unsigned exitCode)
     StrAppend(TextIn(TextExitCodeLine, language));
     StrFromInt((int)exitCode, StrWorkPosition());
     StrSkipTerminator();
-    LogFileLine(nullptr, line);
+    LogHandleLine(&LogFileOut, line);
     StrRewind(line);
     LogFileEnded = 1;
 }
 
-static void LogFileEnd(void* state, unsigned char language, unsigned exitCode, int)
+static void LogFileEnd(void*, unsigned char language, unsigned exitCode, int)
 {
-    LogPassKept(&LogFileKeptLines, LogFileLine, state);
+    LogHandlePassKept(&LogFileOut);
     LogFileExitLine(language, exitCode);
 }
 
 // Named, so that it lies with the constants rather than in writable data.
-static const LogSink FileSink = {nullptr, LogFileLine, LogStepOn, LogFileAskHeld, LogFileEnd};
+static const LogSink FileSink = {&LogFileOut, LogHandleLine, LogStepOn, LogHandleAskHeld, LogFileEnd};
 
 LogSink LogFileSink()
 {
@@ -100,10 +85,10 @@ LogSink LogFileSink()
 
 void LogFileClose(unsigned char language, unsigned exitCode)
 {
-    if (!LogFileHandle)
+    if (!LogFileOut.file)
         return;
     if (!LogFileEnded)
         LogFileExitLine(language, exitCode);
-    CloseHandle(LogFileHandle);
-    LogFileHandle = nullptr;
+    CloseHandle(LogFileOut.file);
+    LogFileOut.file = nullptr;
 }
