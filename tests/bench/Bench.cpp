@@ -9,7 +9,8 @@
 //     (a program that starts the window system and writes the files durably)
 //     and the NSIS installers;
 //   installation in the window, from the install click to the completion
-//     message, beside the durable floor with the installer's six pauses;
+//     message, beside the durable floor in a window of its own: from its
+//     button's click to the same message, the installer's six pauses made;
 //   the file service on the largest item beside one WriteFile and ReadFile.
 //   quillfern_bench [--starts=N] [--installs=N]
 // QUILLFERN_SETUP names the installer, QUILLFERN_MINIMAL_WINDOW the minimal
@@ -31,8 +32,6 @@
 #include <initializer_list>
 #include <vector>
 
-constexpr int FloorPauses = 6;      // the installer's progress steps, 10 ms each
-constexpr DWORD FloorPauseMs = 10;
 constexpr DWORD PollMs = 1;
 
 static double NowMs()
@@ -75,7 +74,7 @@ static int Fail(const char* what)
 struct Peer {
     const char* name;
     std::string program;
-    std::vector<double> shown, idle, silent;
+    std::vector<double> shown, idle, silent, installed;
 };
 
 static bool Present(const Peer& peer)
@@ -230,28 +229,37 @@ static bool TimeSilent(Peer& peer, int kind)
     return whole;
 }
 
+// From a click on `button` to `started`'s message box, filled in; the run
+// goes to `runs`.
+static bool TimeToMessage(InstallerProcess& started, HWND button, MessageBoxContent& message,
+                          std::vector<double>& runs)
+{
+    double start = NowMs();
+    PostButtonClick(button);
+    if (!Poll([&] { return started.FindOwnTopLevel("#32770") != nullptr; }, InstallDeadlineMs)
+        || !started.WaitForMessageBox(message, InstallDeadlineMs))
+        return false;
+    runs.push_back(NowMs() - start);
+    return true;
+}
+
 // A French installation into a fresh host folder, holding only
 // PureBasic.exe: from the install click to the completion message.
-static bool TimeInstallation(double& ms)
+static bool TimeInstallation(Peer& peer)
 {
     std::string host = FreshHost("bench_install");
     std::string parent = ParentOf(host);
     UnregisterHost();
     RegisterHost(HKEY_CLASSES_ROOT, host);
     InstallerProcess installer;
-    bool done = installer.Start(parent) && installer.WaitForWindow();
+    bool done = installer.Start(parent, peer.program) && installer.WaitForWindow();
     if (done) {
         PostButtonClick(installer.Control(6));
         done = installer.WaitForLineCount(1);
     }
     MessageBoxContent message;
-    if (done) {
-        double start = NowMs();
-        PostButtonClick(installer.Control(7));
-        done = Poll([&] { return installer.FindOwnTopLevel("#32770") != nullptr; }, InstallDeadlineMs)
-            && installer.WaitForMessageBox(message, InstallDeadlineMs);
-        ms = NowMs() - start;
-    }
+    if (done)
+        done = TimeToMessage(installer, installer.Control(7), message, peer.installed);
     if (done) {
         PostButtonClick(GetDlgItem(message.box, IDOK));
         done = installer.WaitForNoMessageBox()
@@ -267,19 +275,31 @@ static bool TimeInstallation(double& ms)
     return done;
 }
 
-// The durable floor of an installation in the window: the files written
-// durably, then the installer's pauses.
-static bool TimeWindowFloor(double& ms)
+// The durable floor of an installation in the window, as a program with a
+// window: from its button's click to the same completion message, the files
+// written durably and the installer's pauses made between.
+static bool TimeWindowFloor(Peer& peer)
 {
     std::string host = FreshHost("bench_floor");
-    double start = NowMs();
-    bool written = WriteFilesDurably(host.c_str());
-    for (int i = 0; i < FloorPauses; i++)
-        Sleep(FloorPauseMs);
-    ms = NowMs() - start;
-    written = written && InstalledWhole(host);
+    InstallerProcess floor;
+    HWND window = nullptr, button = nullptr;
+    bool done = floor.Start(ParentOf(host), peer.program, host + " window")
+        && Poll([&] { return (window = floor.FindOwnTopLevel(FloorWindowClass)) && IsWindowVisible(window)
+                          && (button = FindWindowExA(window, nullptr, "Button", nullptr)); },
+                WindowDeadlineMs);
+    MessageBoxContent message;
+    done = done && TimeToMessage(floor, button, message, peer.installed);
+    if (done)
+        PostButtonClick(GetDlgItem(message.box, IDOK));
+    DWORD exitCode = 1;
+    done = done && WaitForSingleObject(floor.Process(), InstallDeadlineMs) == WAIT_OBJECT_0
+        && GetExitCodeProcess(floor.Process(), &exitCode) && exitCode == 0 && InstalledWhole(host);
+    if (!done) {
+        TerminateProcess(floor.Process(), 0xDEAD);
+        WaitForSingleObject(floor.Process(), WindowDeadlineMs);
+    }
     RemoveFolderTree(ParentOf(host));
-    return written;
+    return done;
 }
 
 // The file service as an installation uses it on one file: written in one
@@ -378,7 +398,7 @@ static bool InRounds(int rounds, const std::vector<Peer*>& peers, Time time)
         if (round >= 0)
             continue;
         for (Peer* peer : peers)
-            peer->shown.clear(), peer->idle.clear(), peer->silent.clear();
+            peer->shown.clear(), peer->idle.clear(), peer->silent.clear(), peer->installed.clear();
     }
     return true;
 }
@@ -393,32 +413,28 @@ static std::vector<Peer*> PresentOf(Peer* peers, std::initializer_list<int> inde
     return present;
 }
 
-// The installer's median of one figure against each other program's.
-static void PrintRatios(const char* heading, const Peer* peers, std::vector<double> Peer::*figure,
-                        std::initializer_list<int> others)
+// A figure as scripts/bench reads its headline, the installer's median
+// beside `yardstick`'s; then each program's runs and the installer's ratio
+// to each.
+static void PrintFigure(const char* name, const char* event, const char* yardstickName, int yardstick,
+                        const Peer* peers, const std::vector<Peer*>& timed, std::vector<double> Peer::*figure)
 {
-    printf("  ratios, %s:", heading);
+    double installer = Median(peers[Installer].*figure), other = Median(peers[yardstick].*figure);
+    printf("%s: %.0f ms (median of %zu, %s) | %s: %.0f ms | ratio %.2f\n", name, installer,
+           (peers[Installer].*figure).size(), event, yardstickName, other, installer / other);
+    for (const Peer* peer : timed)
+        printf("  %-16s %4.0f ms | runs:%s\n", peer->name, Median(peer->*figure), Runs(peer->*figure).c_str());
+    printf("  ratios, %s:", name);
     const char* separator = " ";
-    double installer = Median(peers[Installer].*figure);
-    for (int i : others) {
-        double other = Median(peers[i].*figure);
-        if (installer <= 0 || other <= 0)
+    for (const Peer* peer : timed) {
+        double median = Median(peer->*figure);
+        if (peer == &peers[Installer] || installer <= 0 || median <= 0)
             continue;
-        printf("%sinstaller / %s %.2f", separator, peers[i].name, installer / other);
+        printf("%sinstaller / %s %.2f", separator, peer->name, installer / median);
         separator = " | ";
     }
     printf("\n");
-}
-
-static void PrintStart(const Peer& peer)
-{
-    printf("  %-16s %4.0f ms (first visible %4.0f ms) | idle runs:%s | visible runs:%s\n", peer.name,
-           Median(peer.idle), Median(peer.shown), Runs(peer.idle).c_str(), Runs(peer.shown).c_str());
-}
-
-static void PrintSilent(const Peer& peer)
-{
-    printf("  %-16s %4.0f ms | runs:%s\n", peer.name, Median(peer.silent), Runs(peer.silent).c_str());
+    fflush(stdout);
 }
 
 static bool TimeStarts(Peer* peers, const std::string& work, int starts)
@@ -429,17 +445,12 @@ static bool TimeStarts(Peer* peers, const std::string& work, int starts)
     };
     if (!InRounds(starts, windows, timeStart))
         return false;
-    double installer = Median(peers[Installer].idle), minimal = Median(peers[Minimal].idle);
-    printf("start-up installer: %.0f ms (median of %d, window shown and idle) | minimal window: %.0f ms | ratio %.2f\n",
-           installer, starts, minimal, installer / minimal);
-    for (Peer* peer : windows)
-        PrintStart(*peer);
-    PrintRatios("shown and idle", peers, &Peer::idle, {Minimal, NsisStored, NsisZlib, Beside});
-    PrintRatios("first visible", peers, &Peer::shown, {Minimal, NsisStored, NsisZlib, Beside});
+    PrintFigure("start-up installer", "window shown and idle", "minimal window", Minimal, peers, windows, &Peer::idle);
+    PrintFigure("first visible", "first top-level window visible", "minimal window", Minimal, peers, windows,
+                &Peer::shown);
     if (Present(peers[Beside]))
         printf("start-up beside: %.0f ms (median of %d, the other build in the same rounds)\n",
                Median(peers[Beside].idle), starts);
-    fflush(stdout);
     return true;
 }
 
@@ -452,13 +463,22 @@ static bool TimeSilents(Peer* peers, int installs)
     };
     if (!InRounds(installs, silent, timeSilent))
         return false;
-    double installer = Median(peers[Installer].silent), floor = Median(peers[Floor].silent);
-    printf("silent installation: %.0f ms (median of %d, process start to end) | durable floor: %.0f ms | ratio %.2f\n",
-           installer, installs, floor, installer / floor);
-    for (Peer* peer : silent)
-        PrintSilent(*peer);
-    PrintRatios("silent", peers, &Peer::silent, {Floor, NsisStored, NsisZlib, Beside});
-    fflush(stdout);
+    PrintFigure("silent installation", "process start to end", "durable floor", Floor, peers, silent, &Peer::silent);
+    return true;
+}
+
+static bool TimeInstallations(Peer* peers, int installs)
+{
+    std::vector<Peer*> window = PresentOf(peers, {Installer, Floor});
+    auto timeInstallation = [&](Peer& peer) {
+        return &peer == &peers[Floor] ? TimeWindowFloor(peer) : TimeInstallation(peer);
+    };
+    if (!InRounds(installs, window, timeInstallation))
+        return false;
+    char floorName[64];
+    snprintf(floorName, sizeof floorName, "durable floor with %d x %lu ms", FloorPauses, FloorPauseMs);
+    PrintFigure("installation", "install click to completion message", floorName, Floor, peers, window,
+                &Peer::installed);
     return true;
 }
 
@@ -468,12 +488,12 @@ int main(int argc, char** argv)
     int installs = CountArgument(argc, argv, "--installs=", 9);
     PrepareServices(GetModuleHandleA(nullptr));
     Peer peers[PeerCount] = {
-        {"installer", InstallerPath(), {}, {}, {}},
-        {"minimal window", ProgramFrom("QUILLFERN_MINIMAL_WINDOW"), {}, {}, {}},
-        {"durable floor", ProgramFrom("QUILLFERN_DURABLE_FLOOR"), {}, {}, {}},
-        {"NSIS stored", ProgramFrom("QUILLFERN_NSIS_STORED"), {}, {}, {}},
-        {"NSIS zlib", ProgramFrom("QUILLFERN_NSIS_ZLIB"), {}, {}, {}},
-        {"other build", ProgramFrom("QUILLFERN_SETUP_BESIDE"), {}, {}, {}},
+        {"installer", InstallerPath(), {}, {}, {}, {}},
+        {"minimal window", ProgramFrom("QUILLFERN_MINIMAL_WINDOW"), {}, {}, {}, {}},
+        {"durable floor", ProgramFrom("QUILLFERN_DURABLE_FLOOR"), {}, {}, {}, {}},
+        {"NSIS stored", ProgramFrom("QUILLFERN_NSIS_STORED"), {}, {}, {}, {}},
+        {"NSIS zlib", ProgramFrom("QUILLFERN_NSIS_ZLIB"), {}, {}, {}, {}},
+        {"other build", ProgramFrom("QUILLFERN_SETUP_BESIDE"), {}, {}, {}, {}},
     };
     if (!Present(peers[Installer]) || !Present(peers[Minimal]) || !Present(peers[Floor]))
         return Fail("QUILLFERN_SETUP, QUILLFERN_MINIMAL_WINDOW and QUILLFERN_DURABLE_FLOOR name the programs");
@@ -485,21 +505,8 @@ int main(int argc, char** argv)
     if (!TimeSilents(peers, installs))
         return Fail("a silent installation failed");
 
-    std::vector<double> installations, floors;
-    for (int i = 0; i < installs; i++) {
-        double installMs = 0, floorMs = 0;
-        if (!TimeInstallation(installMs))
-            return Fail("an installation did not complete");
-        if (!TimeWindowFloor(floorMs))
-            return Fail("the durable floor failed");
-        installations.push_back(installMs);
-        floors.push_back(floorMs);
-    }
-    double installation = Median(installations), floorMs = Median(floors);
-    printf("installation: %.0f ms (median of %d, install click to completion message) | durable floor with %d x %lu ms:"
-           " %.0f ms | ratio %.2f\n",
-           installation, installs, FloorPauses, FloorPauseMs, floorMs, installation / floorMs);
-    printf("  installation runs:%s\n  floor runs:%s\n", Runs(installations).c_str(), Runs(floors).c_str());
+    if (!TimeInstallations(peers, installs))
+        return Fail("an installation did not complete");
     RemoveFolderTree(work);
     fflush(stdout);
     return TimeFileWriting(installs) ? 0 : Fail("the file service failed");
