@@ -1,7 +1,6 @@
 #include "Rt.h"
 
 HINSTANCE RtInstance;
-wchar_t RtProgramFolder[RtPathCapacity];
 
 static HANDLE RtHeap;
 
@@ -12,20 +11,6 @@ struct RtArrayHeader {
     INT_PTR reserved;
 };
 
-static void RtFillProgramFolder()
-{
-    DWORD length = GetModuleFileNameW(RtInstance, RtProgramFolder, RtPathCapacity);
-    if (length >= RtPathCapacity)
-        length = 0;
-    RtProgramFolder[length] = 0;
-    wchar_t* afterLastBackslash = RtProgramFolder;
-    for (wchar_t* p = RtProgramFolder; *p; p++) {
-        if (*p == L'\\')
-            afterLastBackslash = p + 1;
-    }
-    *afterLastBackslash = 0;
-}
-
 void RtPrepare(HINSTANCE instance)
 {
     // Only a test prepares twice; the program starts with everything zero.
@@ -34,7 +19,6 @@ void RtPrepare(HINSTANCE instance)
     RtHeap = nullptr;
     RtInstance = instance;
     RtHeap = HeapCreate(0, 4000, 0);
-    RtFillProgramFolder();
 }
 
 void RtEnd(UINT exitCode)
@@ -107,9 +91,4 @@ int RtArrayUpperBound(const void* elements)
 void RtSleep(DWORD milliseconds)
 {
     Sleep(milliseconds);
-}
-
-int RtByteAt(const void* address)
-{
-    return *(const signed char*)address;
 }

@@ -6,10 +6,8 @@
 extern HINSTANCE RtInstance;
 // The longest path the system's wide functions take, with its terminator.
 constexpr DWORD RtPathCapacity = 32768;
-// The executable's folder, ending in a backslash; empty when unknown.
-extern wchar_t RtProgramFolder[RtPathCapacity];
 
-// The runtime's own start: the instance, the heap and the program folder.
+// The runtime's own start: the instance and the heap.
 // The services built on it are started by their user, after this.
 void RtPrepare(HINSTANCE instance);
 // Destroys the heap, with every string, table and array in it, and ends the
@@ -50,7 +48,6 @@ void RtArrayFree(void* elements);      // null is ignored
 int RtArrayUpperBound(const void* elements);
 
 void RtSleep(DWORD milliseconds);
-int RtByteAt(const void* address);     // the byte, sign-extended
 // Writes that many hexadecimal digits that cannot be predicted, and a
 // terminator; 0 when the system cannot give them.
 int RtRandomHex(char* text, int digits);

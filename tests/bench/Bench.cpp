@@ -23,6 +23,7 @@
 #include "e2e/InstalledFiles.h"
 #include "e2e/InstallerDriver.h"
 #include "runtime/File.h"
+#include "runtime/Tree.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
 #include <algorithm>
@@ -302,21 +303,21 @@ static bool TimeWindowFloor(Peer& peer)
     return done;
 }
 
-// The file service as an installation uses it on one file: written in one
-// go, flushed, read back and moved into place. -1 when
-// a step fails. (Here the calls are not inlined as in the program.)
+// The file service as an installation uses it on one file, in a held
+// folder: made beside its target, written in one go, flushed, read back
+// and renamed over the target. -1 when a step fails. (Here the calls are
+// not inlined as in the program.)
 static double TimeFileService(const std::string& folder, const std::string& bytes)
 {
-    std::string fresh = folder + "service.new", target = folder + "service.bin";
     const unsigned char* start = (const unsigned char*)bytes.data();
+    const unsigned char* end = start + bytes.size();
     double begin = NowMs();
-    if (!FileCreate(0, fresh.c_str()))
-        return -1;
-    int written = FileWriteBytes(start, start + bytes.size());
-    int flushed = FileFlush(0);
+    HANDLE held = TreeHoldRoot(folder.c_str());
+    HANDLE file = held ? FileTake(0, TreeCreateFile(held, "service.new")) : nullptr;
+    bool done = file && FileWriteBytes(start, end) && FileFlush(0) && FileHandleMatches(file, start, end)
+        && TreeRename(file, held, "service.bin", nullptr);
     FileClose(0);
-    bool done = written && flushed && FileMatches(fresh.c_str(), start, start + bytes.size())
-                && FileMoveReplacing(fresh.c_str(), target.c_str());
+    TreeRelease();
     double ms = NowMs() - begin;
     return done ? ms : -1;
 }

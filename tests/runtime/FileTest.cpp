@@ -16,6 +16,15 @@ protected:
     std::string folder;
 };
 
+// The file at the path, made (or emptied) for writing, taken as the current
+// file under the number.
+static HANDLE TakeNewFile(int number, const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    return FileTake(number, file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
 static void WriteBytes(const char* bytes, int count)
 {
     for (int i = 0; i < count; i++)
@@ -26,7 +35,7 @@ TEST_F(File, AnExistingFileIsEmptiedAndRewritten)
 {
     std::string path = folder + "existing.bin";
     std::ofstream(path, std::ios::binary) << std::string(100, 'x');
-    ASSERT_NE(FileCreate(0, path.c_str()), nullptr);
+    ASSERT_NE(TakeNewFile(0, path), nullptr);
     WriteBytes("abcde", 5);
     FileClose(0);
     EXPECT_EQ(ReadWholeFile(path), "abcde");
@@ -35,7 +44,7 @@ TEST_F(File, AnExistingFileIsEmptiedAndRewritten)
 TEST_F(File, BytesArriveExactlyWithoutTranslation)
 {
     std::string path = folder + "bytes.bin";
-    ASSERT_NE(FileCreate(0, path.c_str()), nullptr);
+    ASSERT_NE(TakeNewFile(0, path), nullptr);
     EXPECT_NE(FileWriteByte(0x00), 0);
     EXPECT_NE(FileWriteByte(0xFF), 0);
     EXPECT_NE(FileWriteByte(-23), 0) << "a sign-extended byte keeps its low 8 bits";
@@ -44,20 +53,22 @@ TEST_F(File, BytesArriveExactlyWithoutTranslation)
     EXPECT_EQ(ReadWholeFile(path), std::string("\x00\xFF\xE9\n", 4));
 }
 
-TEST_F(File, AMissingFolderGivesNoFileAndWritesFail)
+// A handle that could not be had, or a number outside the table, leaves
+// no current file: writes fail, and a refused handle is closed.
+TEST_F(File, NoFileIsCurrentWithoutAHandleOrANumber)
 {
-    std::string path = folder + "missing\\file.bin";
-    EXPECT_EQ(FileCreate(0, path.c_str()), nullptr);
+    EXPECT_EQ(TakeNewFile(0, folder + "missing\\file.bin"), nullptr);
     EXPECT_EQ(FileWriteByte('a'), 0);
-    EXPECT_FALSE(PathExists(path));
-    EXPECT_EQ(FileCreate(0, nullptr), nullptr);
-    EXPECT_EQ(FileCreate(-1, (folder + "negative.bin").c_str()), nullptr);
+    std::string path = folder + "negative.bin";
+    EXPECT_EQ(TakeNewFile(-1, path), nullptr);
+    EXPECT_EQ(FileWriteByte('a'), 0);
+    EXPECT_NE(DeleteFileA(path.c_str()), 0) << "the refused handle was left open";
 }
 
 TEST_F(File, WritesFailOnceTheFileIsClosed)
 {
     std::string path = folder + "closed.bin";
-    ASSERT_NE(FileCreate(0, path.c_str()), nullptr);
+    ASSERT_NE(TakeNewFile(0, path), nullptr);
     WriteBytes("ab", 2);
     FileClose(0);
     EXPECT_EQ(FileWriteByte('c'), 0);
@@ -71,8 +82,8 @@ TEST_F(File, ClosingAnotherNumberKeepsTheCurrentFile)
 {
     std::string first = folder + "first.bin";
     std::string second = folder + "second.bin";
-    ASSERT_NE(FileCreate(1, first.c_str()), nullptr);
-    ASSERT_NE(FileCreate(2, second.c_str()), nullptr);
+    ASSERT_NE(TakeNewFile(1, first), nullptr);
+    ASSERT_NE(TakeNewFile(2, second), nullptr);
     FileClose(1);
     WriteBytes("z", 1);
     FileClose(2);
@@ -86,9 +97,9 @@ TEST_F(File, BufferedBytesReachTheirOwnFileWhenAnotherIsCreated)
 {
     std::string first = folder + "first.bin";
     std::string second = folder + "second.bin";
-    ASSERT_NE(FileCreate(1, first.c_str()), nullptr);
+    ASSERT_NE(TakeNewFile(1, first), nullptr);
     WriteBytes("ab", 2);
-    ASSERT_NE(FileCreate(2, second.c_str()), nullptr);
+    ASSERT_NE(TakeNewFile(2, second), nullptr);
     WriteBytes("c", 1);
     FileClose(1);
     FileClose(2);
@@ -103,7 +114,7 @@ static HANDLE CreateRefusingFile(const char* name)
     HANDLE reader = CreateNamedPipeA(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
     if (reader == INVALID_HANDLE_VALUE)
         return nullptr;
-    HANDLE writer = FileCreate(0, name);
+    HANDLE writer = TakeNewFile(0, name);
     CloseHandle(reader);
     return writer;
 }
@@ -129,7 +140,7 @@ TEST_F(File, ASpanFollowsTheWaitingBytesWhole)
     std::string span(9 << 20, '\0');
     for (size_t i = 0; i < span.size(); i++)
         span[i] = (char)(i * 131 + (i >> 16));
-    ASSERT_NE(FileCreate(0, path.c_str()), nullptr);
+    ASSERT_NE(TakeNewFile(0, path), nullptr);
     WriteBytes("ab", 2);
     auto start = (const unsigned char*)span.data();
     EXPECT_NE(FileWriteBytes(start, start + span.size()), 0);
@@ -145,42 +156,27 @@ TEST_F(File, ASpanTheSystemRefusesShowsInTheResult)
     EXPECT_EQ(FileWriteBytes(bytes, bytes + 4), 0);
 }
 
-TEST_F(File, ARelativeNameLandsInTheProgramsFolder)
-{
-    SetCurrentDirectoryA(folder.c_str());
-    const char* name = "qf_relative_name.tmp";
-    std::string expected = Utf8(RtProgramFolder) + name;
-    DeleteFileW(WidePath(expected).c_str());
-    ASSERT_NE(FileCreate(0, name), nullptr);
-    WriteBytes("r", 1);
-    FileClose(0);
-    EXPECT_EQ(ReadWholeFile(expected), "r");
-    EXPECT_FALSE(PathExists(folder + name));
-    DeleteFileW(WidePath(expected).c_str());
-}
-
 TEST_F(File, NumberTwelveGrowsTheTableToTwentyTwo)
 {
     FileInit();
     EXPECT_EQ(FileCapacity(), 10);
-    ASSERT_NE(FileCreate(12, (folder + "twelve.bin").c_str()), nullptr);
+    ASSERT_NE(TakeNewFile(12, folder + "twelve.bin"), nullptr);
     EXPECT_EQ(FileCapacity(), 22);
-    ASSERT_NE(FileCreate(21, (folder + "twentyone.bin").c_str()), nullptr);
+    ASSERT_NE(TakeNewFile(21, folder + "twentyone.bin"), nullptr);
     EXPECT_EQ(FileCapacity(), 22);
     FileClose(12);
     FileClose(21);
 }
 
-TEST_F(File, DirCreateMakesOneFolderOnly)
+static int MatchesFile(const std::string& path, const unsigned char* start, const unsigned char* end)
 {
-    std::string made = folder + "made\\";
-    EXPECT_NE(DirCreate(made.c_str()), 0) << "a trailing backslash is accepted";
-    std::ofstream(made + "keep.txt") << "kept";
-    EXPECT_EQ(DirCreate(made.c_str()), 0) << "an existing folder";
-    EXPECT_EQ(ReadWholeFile(made + "keep.txt"), "kept");
-    std::string orphan = folder + "no\\parent\\";
-    EXPECT_EQ(DirCreate(orphan.c_str()), 0);
-    EXPECT_FALSE(PathExists(folder + "no"));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    int matches = FileHandleMatches(file, start, end);
+    CloseHandle(file);
+    return matches;
 }
 
 TEST_F(File, MatchesOnlyTheExactBytes)
@@ -189,18 +185,17 @@ TEST_F(File, MatchesOnlyTheExactBytes)
     const unsigned char* end = item + sizeof item;
     std::string path = folder + "check.bin";
     std::ofstream(path, std::ios::binary) << std::string((const char*)item, sizeof item);
-    EXPECT_EQ(FileMatches(path.c_str(), item, end), 1);
+    EXPECT_EQ(MatchesFile(path, item, end), 1);
     std::ofstream(path, std::ios::binary) << std::string("q\0\xFE" "f", 4);
-    EXPECT_EQ(FileMatches(path.c_str(), item, end), 0) << "a changed byte";
+    EXPECT_EQ(MatchesFile(path, item, end), 0) << "a changed byte";
     std::ofstream(path, std::ios::binary) << std::string((const char*)item, 3);
-    EXPECT_EQ(FileMatches(path.c_str(), item, end), 0) << "shorter";
+    EXPECT_EQ(MatchesFile(path, item, end), 0) << "shorter";
     std::ofstream(path, std::ios::binary) << std::string((const char*)item, sizeof item) << "x";
-    EXPECT_EQ(FileMatches(path.c_str(), item, end), 0) << "longer";
+    EXPECT_EQ(MatchesFile(path, item, end), 0) << "longer";
     std::string big(1500, 'b');
     std::ofstream(path, std::ios::binary) << big;
     auto* bytes = (const unsigned char*)big.data();
-    EXPECT_EQ(FileMatches(path.c_str(), bytes, bytes + big.size()), 1) << "across several reads";
-    EXPECT_EQ(FileMatches((folder + "missing.bin").c_str(), item, end), 0);
+    EXPECT_EQ(MatchesFile(path, bytes, bytes + big.size()), 1) << "across several reads";
 }
 
 static std::wstring WidePathOf(const std::string& name)

@@ -72,16 +72,6 @@ TEST(RtEnd, EndsTheProcessWithExitCode0)
     EXPECT_EQ(child.output, "");
 }
 
-// ---- Program folder.
-
-TEST(RtProgramFolder, IsTheExecutablesFolderWithItsBackslash)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    *(wcsrchr(path, L'\\') + 1) = 0;
-    EXPECT_STREQ(RtProgramFolder, path);
-}
-
 // ---- Dynamic arrays and tables.
 
 TEST(RtArrays, HoldUpperBoundPlusOneZeroedElements)
@@ -145,15 +135,6 @@ TEST(RtTables, ATableThatCannotGrowIsLeftUnchanged)
     EXPECT_EQ(table, before);
     EXPECT_EQ(capacity, 10);
     RtFree(table);
-}
-
-TEST(RtByteAt, SignExtendsTheByte)
-{
-    static const unsigned char bytes[] = {0xE9, 0x7F, 0x80, 0x00};
-    EXPECT_EQ(RtByteAt(bytes), -23);
-    EXPECT_EQ(RtByteAt(bytes + 1), 127);
-    EXPECT_EQ(RtByteAt(bytes + 2), -128);
-    EXPECT_EQ(RtByteAt(bytes + 3), 0);
 }
 
 // The CRC-32 one bit at a time, as zlib defines it.
