@@ -44,6 +44,11 @@ HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const
 // same arguments, at the present scale: its frame is the one it was opened
 // with, even when its style has changed since.
 void WinPlaceAgain(int window, int x, int y, int width, int height, DWORD flags);
+// A hidden child of the parent window, with the styles given, as large as a
+// titled window of that client size would be (WinPlaceAgain places it with
+// the flag WinFlagInvisible); on top of its siblings.
+HWND WinOpenChild(int window, int parentWindow, int x, int y, int width, int height, DWORD style,
+                  DWORD extendedStyle);
 void WinClose(int window);
 HWND WinHandle(int window);
 HWND WinUse(int window);
@@ -65,8 +70,6 @@ int WinScale(int length);
 
 void WinSetColor(HWND window, COLORREF colour);
 void WinSetCaption(HWND window, int present);
-int WinSetStyles(int window, LONG_PTR style, LONG_PTR extendedStyle);
-int WinSetParent(int window, int parentWindow);
 void WinSetCallback(WinCallback callback);
 
 LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -64,7 +64,10 @@ static WinPlacement WinPlace(int x, int y, int width, int height, DWORD flags)
     return placement;
 }
 
-HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const char* title)
+// The window of the number made with its own class, where the placement
+// puts it; the number's earlier window closed first.
+static HWND WinCreate(int window, const WinPlacement& placement, DWORD style, DWORD extendedStyle, HWND parent,
+                      const char* title)
 {
     if (window < 0)
         return nullptr;
@@ -73,10 +76,9 @@ HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const
     WinClose(window);
     WinClassName name = WinFormatClassName(window);
     WinRegisterClass(name);
-    WinPlacement placement = WinPlace(x, y, width, height, flags);
     wchar_t* wideTitle = StrToWide(title);
-    HWND handle = CreateWindowExW(0, name.text, wideTitle, placement.style, placement.x, placement.y,
-                                  placement.outerWidth, placement.outerHeight, nullptr, nullptr, RtInstance, nullptr);
+    HWND handle = CreateWindowExW(extendedStyle, name.text, wideTitle, style, placement.x, placement.y,
+                                  placement.outerWidth, placement.outerHeight, parent, nullptr, RtInstance, nullptr);
     RtFree(wideTitle);
     // The table may have grown while the window was being made.
     WinRecord* record = &Win.table[window];
@@ -85,6 +87,29 @@ HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const
         return nullptr;
     Win.current = handle;
     WinGiveAccelerators(record);
+    return handle;
+}
+
+HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const char* title)
+{
+    WinPlacement placement = WinPlace(x, y, width, height, flags);
+    return WinCreate(window, placement, placement.style, 0, nullptr, title);
+}
+
+// Made as a child at once: a titled window turned into one afterwards would
+// cost a top-level window's making and unmaking (Wine makes an X window for
+// it). A child goes below its siblings when made, and to the top of them
+// when it is given a parent: it is raised, as a panel given its parent is.
+HWND WinOpenChild(int window, int parentWindow, int x, int y, int width, int height, DWORD style,
+                  DWORD extendedStyle)
+{
+    HWND parent = WinHandle(parentWindow);
+    if (!parent)
+        return nullptr;
+    HWND handle = WinCreate(window, WinPlace(x, y, width, height, WinFlagInvisible), style & ~WS_VISIBLE,
+                            extendedStyle, parent, "");
+    if (handle)
+        SetWindowPos(handle, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     return handle;
 }
 
@@ -151,25 +176,4 @@ void WinSetCaption(HWND window, int present)
     style = present ? (style | WS_CAPTION) : (style & ~(LONG_PTR)WS_CAPTION);
     SetWindowLongPtrA(window, GWL_STYLE, style);
     SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
-}
-
-int WinSetStyles(int window, LONG_PTR style, LONG_PTR extendedStyle)
-{
-    HWND handle = WinHandle(window);
-    if (!handle)
-        return 0;
-    SetWindowLongPtrA(handle, GWL_STYLE, style);
-    SetWindowLongPtrA(handle, GWL_EXSTYLE, extendedStyle);
-    SetWindowPos(handle, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
-    return 1;
-}
-
-int WinSetParent(int window, int parentWindow)
-{
-    HWND handle = WinHandle(window);
-    HWND parent = WinHandle(parentWindow);
-    if (!handle || !parent)
-        return 0;
-    SetParent(handle, parent);
-    return 1;
 }

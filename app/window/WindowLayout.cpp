@@ -14,8 +14,11 @@ constexpr int LogoBand = 1;
 constexpr int ButtonPanel = 2;
 constexpr int LogPanel = 3;
 
-constexpr LONG_PTR PanelStyle = WS_CHILD | WS_CLIPCHILDREN;
-constexpr LONG_PTR PanelExtendedStyle = 0x10000000;
+// A panel clips its siblings, as the titled window it was once opened as and
+// then turned into a child did: the system does not let a top-level window
+// drop WS_CLIPSIBLINGS. The button panel lies over the log panel.
+constexpr DWORD PanelStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+constexpr DWORD PanelExtendedStyle = 0x10000000;
 
 // Lengths are laid out for a display of 96 dots per inch and scaled to the
 // window's scale whenever the window is built; what the system measures (the
@@ -117,10 +120,8 @@ static void LoadFonts(HFONT fonts[FontCount])
 
 // ---- The panels
 
-// A panel is opened as a hidden titled window whose client area reaches the
-// main window's right edge. The buttons are wider than a button panel of
-// their own width would be: at start the system's least width for a titled
-// window would cover that, but a child laid out again gets no such help.
+// A panel's client area reaches the main window's right edge: the buttons
+// are wider than a button panel of its own width would be.
 static Layout PanelPlace(const WindowPanel& panel, int mainWidth)
 {
     Layout shown = Scaled(panel.at);
@@ -128,14 +129,14 @@ static Layout PanelPlace(const WindowPanel& panel, int mainWidth)
     return shown;
 }
 
-// A hidden titled window turned into a borderless child of the main window.
+// A hidden borderless child of the main window, as large as a titled window
+// of its client size.
 static HWND OpenPanel(const WindowPanel& panel, int mainWidth)
 {
     Layout shown = PanelPlace(panel, mainWidth);
-    if (!WinOpen(panel.window, shown.x, shown.y, shown.width, shown.height, WinFlagInvisible, ""))
+    if (!WinOpenChild(panel.window, MainWindow, shown.x, shown.y, shown.width, shown.height, PanelStyle,
+                      PanelExtendedStyle))
         return nullptr;
-    WinSetStyles(panel.window, PanelStyle, PanelExtendedStyle);
-    WinSetParent(panel.window, MainWindow);
     WinSetColor(WinHandle(panel.window), WindowColour(panel.colour));
     return WinHandle(panel.window);
 }

@@ -203,25 +203,29 @@ TEST_F(WinOpening, SetColorRepaintsTheWindowInTheNewColour)
         << std::hex << ClientPixel(window, 150, 100);
 }
 
-TEST_F(WinOpening, StylesAndParentTurnATitledWindowIntoAChild)
+// A panel keeps the room of the frame a titled window of its client size
+// would have, and the last one made lies on top of the others.
+TEST_F(WinOpening, AChildIsAsLargeAsATitledWindowAndOnTop)
 {
     HWND parent = WinOpen(0, 0, 0, 600, 400, WinFlagInvisible, "parent");
-    HWND titled = WinOpen(1, 30, 30, 200, 100, WinFlagInvisible, "child to be");
+    HWND titled = WinOpen(5, 30, 30, 200, 100, WinFlagInvisible, "titled");
     SIZE outer = OuterSize(titled);
     ASSERT_GT(outer.cy, 100);
 
-    EXPECT_EQ(WinSetStyles(1, WS_CHILD, 0), 1);
-    EXPECT_EQ(WinSetParent(1, 0), 1);
-    EXPECT_EQ(GetParent(titled), parent);
-    EXPECT_EQ(GetWindowLongPtrA(titled, GWL_STYLE) & (WS_CHILD | WS_CAPTION), WS_CHILD);
-    SIZE client = ClientSize(titled);
+    HWND first = WinOpenChild(1, 0, 30, 30, 200, 100, WS_CHILD | WS_CLIPCHILDREN, 0);
+    HWND second = WinOpenChild(2, 0, 10, 10, 50, 50, WS_CHILD | WS_VISIBLE, 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetParent(first), parent);
+    EXPECT_EQ(GetWindowLongPtrA(first, GWL_STYLE) & (WS_CHILD | WS_CAPTION | WS_VISIBLE), WS_CHILD);
+    EXPECT_FALSE(IsWindowVisible(second)) << "a child is made hidden";
+    SIZE client = ClientSize(first);
     EXPECT_EQ(client.cx, outer.cx);
     EXPECT_EQ(client.cy, outer.cy);
+    EXPECT_EQ(GetWindow(parent, GW_CHILD), second) << "the last child made is not on top";
+    EXPECT_EQ(WinHandle(2), second);
 
-    EXPECT_EQ(WinSetStyles(7, WS_CHILD, 0), 0);
-    EXPECT_EQ(WinSetStyles(-1, WS_CHILD, 0), 0);
-    EXPECT_EQ(WinSetParent(1, 9), 0);
-    EXPECT_EQ(WinSetParent(-1, 0), 0);
+    EXPECT_EQ(WinOpenChild(3, 9, 0, 0, 10, 10, WS_CHILD, 0), nullptr) << "no parent window";
+    EXPECT_EQ(WinOpenChild(-1, 0, 0, 0, 10, 10, WS_CHILD, 0), nullptr);
 }
 
 // ---- Events through real windows and input
