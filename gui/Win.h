@@ -41,8 +41,8 @@ void WinEnd();                                  // closes every window, highest 
 // Width and height are those of the client area. Returns 0 on failure.
 HWND WinOpen(int window, int x, int y, int width, int height, DWORD flags, const char* title);
 // Moves and sizes an open window where WinOpen would place it now, with the
-// same arguments, at the present scale: its frame is the one it was opened
-// with, even when its style has changed since.
+// same arguments, at the present scale: its frame is the one the flags
+// describe, whatever its style is (a child of WinOpenChild has none).
 void WinPlaceAgain(int window, int x, int y, int width, int height, DWORD flags);
 // A hidden child of the parent window, with the styles given, as large as a
 // titled window of that client size would be (WinPlaceAgain places it with

@@ -113,8 +113,8 @@ HWND WinOpenChild(int window, int parentWindow, int x, int y, int width, int hei
     return handle;
 }
 
-// A panel, once titled, is borderless now: its size is still that of the
-// titled window it was opened as.
+// A panel is borderless, but sized as the titled window its flags describe
+// (WinOpenChild).
 void WinPlaceAgain(int window, int x, int y, int width, int height, DWORD flags)
 {
     HWND handle = WinLookup(window).handle;

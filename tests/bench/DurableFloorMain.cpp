@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 constexpr int FloorButtonId = 1;
 
@@ -21,8 +22,8 @@ static bool FloorWritten;
 static void ShowCompletion(HWND owner)
 {
     wchar_t title[64], text[256];
-    MultiByteToWideChar(CP_UTF8, 0, TextIn(TextInfoTitle, LanguageFrench), -1, title, 64);
-    MultiByteToWideChar(CP_UTF8, 0, TextIn(TextCompleted, LanguageFrench), -1, text, 256);
+    MultiByteToWideChar(CP_UTF8, 0, TextIn(TextInfoTitle, LanguageFrench), -1, title, std::size(title));
+    MultiByteToWideChar(CP_UTF8, 0, TextIn(TextCompleted, LanguageFrench), -1, text, std::size(text));
     MessageBoxW(owner, text, title, MB_OK | MB_ICONINFORMATION);
 }
 
