@@ -14,7 +14,7 @@ struct WinRecord {
 struct WinState {
     WinRecord* table;
     int capacity;
-    WNDCLASSW classTemplate;
+    WNDCLASSEXW classTemplate;
     HBRUSH defaultBrush;
     HWND current;
     WinCallback callback;

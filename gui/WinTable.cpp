@@ -21,18 +21,31 @@ const WinRecord& WinLookup(int window)
     return Win.table[window];
 }
 
+// The program's icon, square, as wide as a system metric says (0: the
+// default size); shared: the system keeps it for the process's lifetime.
+static HICON WinLoadIcon(int widthMetric)
+{
+    int width = widthMetric ? GetSystemMetrics(widthMetric) : 0;
+    UINT size = widthMetric ? 0 : LR_DEFAULTSIZE;
+    return (HICON)LoadImageW(RtInstance, MAKEINTRESOURCEW(1), IMAGE_ICON, width, width, size | LR_SHARED);
+}
+
 void WinInit()
 {
     Win = {};
     RtTableReserve((void**)&Win.table, &Win.capacity, 0, 10, sizeof(WinRecord), 2);
     Win.defaultBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    Win.classTemplate.cbSize = sizeof(WNDCLASSEXW);
     Win.classTemplate.lpfnWndProc = WinProc;
     Win.classTemplate.hInstance = RtInstance;
     Win.classTemplate.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    Win.classTemplate.hIcon = LoadIconA(RtInstance, MAKEINTRESOURCEA(1));
+    Win.classTemplate.hIcon = WinLoadIcon(0);
+    // Left empty, the small icon would be made again from the resource at
+    // every class's registration (about 1.5 ms each under Wine).
+    Win.classTemplate.hIconSm = WinLoadIcon(SM_CXSMICON);
     Win.classTemplate.hbrBackground = Win.defaultBrush;
     Win.classTemplate.lpszClassName = L"TemplateClass";
-    RegisterClassW(&Win.classTemplate);
+    RegisterClassExW(&Win.classTemplate);
 }
 
 void WinEnd()
@@ -43,9 +56,9 @@ void WinEnd()
 
 void WinRegisterClass(const WinClassName& name)
 {
-    WNDCLASSW description = Win.classTemplate;
+    WNDCLASSEXW description = Win.classTemplate;
     description.lpszClassName = name.text;
-    RegisterClassW(&description);
+    RegisterClassExW(&description);
 }
 
 HWND WinHandle(int window)

@@ -36,10 +36,12 @@ static int ClientWidth(HWND window)
 
 static LRESULT CALLBACK InstallerCallback(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Returns the main window's client width, which the panels span.
+// Returns the main window's client width, which the panels span. The
+// window is placed as a titled one and shown once it has lost its caption
+// and taken its outline: no one sees the titled window.
 static int BuildMainWindow()
 {
-    if (!WinOpen(MainWindow, 0, 0, WinScale(MainWidth), WinScale(MainHeight), WinFlagCentre, ""))
+    if (!WinOpen(MainWindow, 0, 0, WinScale(MainWidth), WinScale(MainHeight), WinFlagCentre | WinFlagInvisible, ""))
         return 0;
     WinSetCaption(WinCurrentHandle(), 0);
     WinSetCallback(InstallerCallback);
