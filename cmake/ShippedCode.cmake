@@ -1,5 +1,7 @@
 # Options for everything that goes into the shipped program: no C++ runtime
-# weight (exceptions, RTTI, unwind tables, static initialisers), size first.
+# weight (exceptions, RTTI, unwind tables, static initialisers), size first
+# (-Oz: 680 bytes less code than -Os on 32-bit, constants pushed and popped
+# rather than moved).
 # The layers are compiled for link-time optimisation: the program is then
 # optimised as one unit, so functions used once are inlined across files and
 # whatever nothing calls is left out (per-function sections would only add
@@ -11,7 +13,7 @@
 add_compile_options(-Wall -Wextra -Werror)
 
 set(QUILLFERN_SHIPPED_OPTIONS
-    -Os -flto -ffat-lto-objects -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -Oz -flto -ffat-lto-objects -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
     -fno-threadsafe-statics -fno-stack-protector -fno-tree-loop-distribute-patterns -malign-data=abi)
 # 32-bit calls push their arguments rather than store them into space kept
 # below every frame, much the smaller code. The stack probe for frames of a
