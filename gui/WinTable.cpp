@@ -21,13 +21,17 @@ const WinRecord& WinLookup(int window)
     return Win.table[window];
 }
 
+// The program's icon resource, as its .rc file numbers it.
+constexpr WORD WinIconResource = 1;
+
 // The program's icon, square, as wide as a system metric says (0: the
 // default size); shared: the system keeps it for the process's lifetime.
 static HICON WinLoadIcon(int widthMetric)
 {
     int width = widthMetric ? GetSystemMetrics(widthMetric) : 0;
     UINT size = widthMetric ? 0 : LR_DEFAULTSIZE;
-    return (HICON)LoadImageW(RtInstance, MAKEINTRESOURCEW(1), IMAGE_ICON, width, width, size | LR_SHARED);
+    return (HICON)LoadImageW(RtInstance, MAKEINTRESOURCEW(WinIconResource), IMAGE_ICON, width, width,
+                             size | LR_SHARED);
 }
 
 void WinInit()
