@@ -1,9 +1,6 @@
-// The payload as the program sees it at run time: the marks, the items'
-// headers, and each item copied to a file through the file service.
-#include "support/TempFolder.h"
+// The payload as the program sees it at run time: the marks and the items'
+// headers.
 #include "payload/Payload.h"
-#include "runtime/File.h"
-#include "runtime/Rt.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
@@ -126,22 +123,4 @@ TEST(PayloadMarks, TheExampleIsCrLfTextWithoutAFinalLineEnd)
             EXPECT_EQ(example[i + 1], '\n') << "at " << i;
         }
     }
-}
-
-// Each item written as the installer writes it, through the file service
-// in one span.
-TEST(PayloadCopies, EveryItemComesOutByteIdenticalWithItsExactLength)
-{
-    std::string folder = MakeTempFolder("payload");
-    for (const Item& item : Items) {
-        std::string path = folder + item.name;
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(FileTake(0, file == INVALID_HANDLE_VALUE ? nullptr : file), nullptr) << item.name;
-        ASSERT_NE(FileWriteBytes(item.start, item.end), 0) << item.name;
-        FileClose(0);
-        std::string written = ReadWholeFile(path);
-        ASSERT_EQ(written.size(), (size_t)(item.end - item.start)) << item.name;
-        EXPECT_EQ(memcmp(written.data(), item.start, written.size()), 0) << item.name;
-    }
-    RemoveFolderTree(folder);
 }
