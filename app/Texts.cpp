@@ -249,11 +249,159 @@ static constexpr bool TextBlockHoldsEveryRow()
 }
 static_assert(TextBlockHoldsEveryRow(), "each row's two places hold its texts");
 
+// The block is kept packed and unpacked at the first text asked for: its
+// sentences repeat words and phrases, and packed it takes well under half
+// the room. The packing is the simplest that pays: a flag byte before each
+// eight items, each item either one byte as it is (flag bit 0) or a copy
+// (flag bit 1) of 3 to 18 bytes from 1 to 4096 bytes back, in two bytes:
+// (distance - 1) << 4 | (length - 3), low byte first.
+constexpr int TextBlockBytes = sizeof Texts.bytes;
+constexpr int TextCopyShortest = 3;
+constexpr int TextCopyLongest = TextCopyShortest + 15;
+constexpr int TextCopyFarthest = 4096;
+constexpr int TextByteBits = 1 + 8;     // with its flag bit
+constexpr int TextCopyBits = 1 + 16;
+
+// Unpacks `packed` into `block`, TextBlockBytes long. The packed bytes are
+// the program's own, made and checked below when it is built.
+static constexpr void TextUnpack(const unsigned char* packed, char* block)
+{
+    unsigned flags = 1;     // the flag byte's bits still to read, over a stop bit
+    for (int size = 0; size < TextBlockBytes; flags >>= 1) {
+        if (flags == 1)
+            flags = *packed++ | 0x100;
+        if (!(flags & 1)) {
+            block[size++] = (char)*packed++;
+            continue;
+        }
+        unsigned copy = packed[0] | packed[1] << 8;
+        packed += 2;
+        const char* from = block + size - (copy >> 4) - 1;
+        for (unsigned n = (copy & 15) + TextCopyShortest; n; n--)
+            block[size++] = *from++;
+    }
+}
+
+// The packing, run once when the program is built: for each place the
+// longest earlier copy, found along the chain of earlier places that start
+// with the same three bytes (or bytes of the same hash), then from the end
+// the choice at each place that leaves the fewest bits.
+struct TextPacking {
+    unsigned char bytes[TextBlockBytes + TextBlockBytes / 8 + 1];
+    int size;
+};
+
+constexpr int TextHashes = 0x1000;
+
+static constexpr int TextHash(const char* at)
+{
+    return ((unsigned char)at[0] << 4 ^ (unsigned char)at[1] << 2 ^ (unsigned char)at[2]) % TextHashes;
+}
+
+static constexpr TextPacking TextPack()
+{
+    const char* block = Texts.bytes;
+    constexpr int end = TextBlockBytes;
+    int earlier[end] = {};      // the last place before with the same hash, or -1
+    int lastWithHash[TextHashes] = {};
+    for (int& place : lastWithHash)
+        place = -1;
+    for (int at = 0; at + TextCopyShortest <= end; at++) {
+        earlier[at] = lastWithHash[TextHash(block + at)];
+        lastWithHash[TextHash(block + at)] = at;
+    }
+    int longest[end] = {};
+    int distance[end] = {};
+    for (int at = 0; at + TextCopyShortest <= end; at++) {
+        for (int from = earlier[at]; from >= 0 && at - from <= TextCopyFarthest; from = earlier[from]) {
+            int length = 0;
+            while (at + length < end && length < TextCopyLongest && block[from + length] == block[at + length])
+                length++;
+            if (length > longest[at]) {
+                longest[at] = length;
+                distance[at] = at - from;
+            }
+        }
+    }
+    // bits[at]: the fewest bits that hold the block from `at` on; take[at]:
+    // how many bytes the item there covers, 1 for a byte as it is.
+    int bits[end + 1] = {};
+    int take[end] = {};
+    for (int at = end - 1; at >= 0; at--) {
+        bits[at] = TextByteBits + bits[at + 1];
+        take[at] = 1;
+        for (int length = TextCopyShortest; length <= longest[at]; length++) {
+            if (TextCopyBits + bits[at + length] < bits[at]) {
+                bits[at] = TextCopyBits + bits[at + length];
+                take[at] = length;
+            }
+        }
+    }
+    TextPacking packing = {};
+    int flagsAt = 0;
+    int items = 0;
+    for (int at = 0; at < end; at += take[at], items++) {
+        if (items % 8 == 0)
+            flagsAt = packing.size++;
+        if (take[at] == 1) {
+            packing.bytes[packing.size++] = (unsigned char)block[at];
+            continue;
+        }
+        packing.bytes[flagsAt] |= (unsigned char)(1 << items % 8);
+        unsigned copy = (unsigned)(distance[at] - 1) << 4 | (unsigned)(take[at] - TextCopyShortest);
+        packing.bytes[packing.size++] = (unsigned char)copy;
+        packing.bytes[packing.size++] = (unsigned char)(copy >> 8);
+    }
+    return packing;
+}
+
+static constexpr TextPacking Packing = TextPack();
+
+struct TextsPacked {
+    unsigned short places[TextCount][2];
+    unsigned char bytes[Packing.size];
+};
+
+static constexpr TextsPacked TextsPackedFromPacking()
+{
+    TextsPacked packed = {};
+    for (int id = 0; id < TextCount; id++) {
+        packed.places[id][0] = Texts.places[id][0];
+        packed.places[id][1] = Texts.places[id][1];
+    }
+    for (int i = 0; i < Packing.size; i++)
+        packed.bytes[i] = Packing.bytes[i];
+    return packed;
+}
+
+static constexpr TextsPacked Packed = TextsPackedFromPacking();
+
+static constexpr bool TextUnpacksWhole()
+{
+    char block[TextBlockBytes] = {};
+    TextUnpack(Packed.bytes, block);
+    for (int i = 0; i < TextBlockBytes; i++) {
+        if (block[i] != Texts.bytes[i])
+            return false;
+    }
+    return true;
+}
+static_assert(TextUnpacksWhole(), "the packed texts unpack to the texts");
+
+// Filled at the first text asked for. Only the program's main thread asks
+// for texts.
+static char TextBlockUnpacked[TextBlockBytes];
+static bool TextsUnpacked;
+
 // Called for nearly every line and box: one copy of it is smaller than its
 // body at each call.
 [[gnu::noinline]] const char* TextIn(TextId id, unsigned char language)
 {
     if (id >= TextCount)
         return "";
-    return Texts.bytes + Texts.places[id][language != LanguageFrench];
+    if (!TextsUnpacked) {
+        TextUnpack(Packed.bytes, TextBlockUnpacked);
+        TextsUnpacked = true;
+    }
+    return TextBlockUnpacked + Packed.places[id][language != LanguageFrench];
 }
