@@ -263,7 +263,9 @@ constexpr int TextByteBits = 1 + 8;     // with its flag bit
 constexpr int TextCopyBits = 1 + 16;
 
 // Unpacks `packed` into `block`, TextBlockBytes long. The packed bytes are
-// the program's own, made and checked below when it is built.
+// the program's own, made and checked below when it is built; in a damaged
+// copy of the program they may be anything, and the unpacking still keeps
+// to the block.
 static constexpr void TextUnpack(const unsigned char* packed, char* block)
 {
     unsigned flags = 1;     // the flag byte's bits still to read, over a stop bit
@@ -276,9 +278,11 @@ static constexpr void TextUnpack(const unsigned char* packed, char* block)
         }
         unsigned copy = packed[0] | packed[1] << 8;
         packed += 2;
-        const char* from = block + size - (copy >> 4) - 1;
-        for (unsigned n = (copy & 15) + TextCopyShortest; n; n--)
-            block[size++] = *from++;
+        int from = size - (int)(copy >> 4) - 1;
+        if (from < 0)
+            return;
+        for (unsigned n = (copy & 15) + TextCopyShortest; n && size < TextBlockBytes; n--)
+            block[size++] = block[from++];
     }
 }
 
