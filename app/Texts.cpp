@@ -40,6 +40,8 @@ static constexpr char UsageText[] =
     "5 another installation running, nothing done; 6 administrator rights refused, nothing written. "
     "/UNINSTALL: 0 files removed or not there; 3 file(s) kept, changed or not removable. "
     "/VERIFY: 0 installed whole; 3 file(s) missing or different.";
+static constexpr char SeparatorLine[] = "==============================================================";
+static_assert(sizeof SeparatorLine - 1 == 62, "the log's separator is 62 characters wide");
 static constexpr char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
 
 // One row per text, its French beside its English, under its own name:
@@ -60,6 +62,7 @@ static constexpr TextRow TextRows[] = {
     {TextInstallHeading, "Installation de la librairie :", "Library installation :"},
     {TextExtractedLabel, "Fichier extrait : ", "Extracted file : "},
     {TextNotWrittenLabel, "Fichier non écrit : ", "File not written : "},
+    {TextSeparatorLine, SeparatorLine, SeparatorLine},
     {TextInfoTitle, "Infos :", "Infos :"},
     {TextCompleted,
      "      L'installation de la librairie Quillfern V2.10        \n      est terminée",

@@ -17,6 +17,7 @@ enum TextId : unsigned char {
     TextInstallHeading,
     TextExtractedLabel,
     TextNotWrittenLabel,
+    TextSeparatorLine,
     // The completion message.
     TextInfoTitle,
     TextCompleted,

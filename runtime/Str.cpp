@@ -83,6 +83,16 @@ void StrAppend(const char* source)
     StrTerminate();
 }
 
+char* StrJoin(const char* first, const char* second, const char* third)
+{
+    char* start = StrWorkPosition();
+    StrAppend(first);
+    StrAppend(second);
+    StrAppend(third);
+    StrSkipTerminator();
+    return start;
+}
+
 // Copies before it frees, so a variable may be set from its own text.
 void StrSet(char** variable, const char* source)
 {

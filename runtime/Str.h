@@ -26,6 +26,9 @@ int StrRoom(const char* resultStart);
 
 void StrAssign(char** variable, char* resultStart);
 void StrAppend(const char* source);
+// The parts one after the other at the work position, terminated and
+// protected as an argument; the caller rewinds to the start returned.
+char* StrJoin(const char* first, const char* second, const char* third = nullptr);
 void StrSet(char** variable, const char* source);
 void StrFree(char* text);
 int StrEqual(const char* a, const char* b);

@@ -108,10 +108,7 @@ int IsPureBasicFolder(const char* folder)
 {
     if (!folder || !HostIsAbsoluteFolder(folder))
         return 0;
-    char* start = StrWorkPosition();
-    StrAppend(folder);
-    StrAppend(HostProgramName);
-    StrSkipTerminator();
+    char* start = StrJoin(folder, HostProgramName);
     int found = FileExists(start);
     StrRewind(start);
     return found;

@@ -70,10 +70,6 @@ int InstallationFileIsThisVersions(HANDLE file, int index)
         || (english.start != french.start && FileHandleMatches(file, english.start, english.end));
 }
 
-// The log's separator.
-static const char SeparatorLine[] = "==============================================================";
-static_assert(sizeof SeparatorLine - 1 == 62, "the separator is 62 characters wide");
-
 unsigned InstallationExitCode(const InstallationOutcome& outcome)
 {
     if (outcome.end == InstallationRefused)
@@ -81,18 +77,6 @@ unsigned InstallationExitCode(const InstallationOutcome& outcome)
     if (outcome.end == InstallationCopyFailed)
         return ExitIncomplete;
     return outcome.filesNotWritten == 0 ? ExitOk : ExitIncomplete;
-}
-
-// Builds the parts one after the other in the work buffer as an argument;
-// the caller rewinds the work position to the returned start when done.
-static char* JoinArgument(const char* first, const char* second, const char* third = nullptr)
-{
-    char* start = StrWorkPosition();
-    StrAppend(first);
-    StrAppend(second);
-    StrAppend(third);
-    StrSkipTerminator();
-    return start;
 }
 
 // The folders under the host folder that the write test looks at, one
@@ -117,7 +101,7 @@ static int CanWriteIn(const char* folder)
     RtFree(wideFolder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return HostWritable;
-    char* path = JoinArgument(folder, "QuillfernSetup-", digits);
+    char* path = StrJoin(folder, "QuillfernSetup-", digits);
     wchar_t* wide = FileWidePath(path);
     StrRewind(path);
     HANDLE file = wide ? CreateFileW(wide, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
@@ -133,7 +117,7 @@ static int CanWriteIn(const char* folder)
 
 static int CanWriteUnder(const char* host, const char* first, const char* second = nullptr)
 {
-    char* folder = JoinArgument(host, first, second);
+    char* folder = StrJoin(host, first, second);
     char* parent = StrWorkPosition();
     StrPathPart(folder, parent);
     StrSkipTerminator();
@@ -198,7 +182,7 @@ static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* targe
 static int ReplaceTarget(HANDLE folder, const char* target, int replaceable, const unsigned char* start,
                          const unsigned char* end, int* held)
 {
-    char* fresh = JoinArgument(target, NewFileSuffix);
+    char* fresh = StrJoin(target, NewFileSuffix);
     *held = 0;
     int replaced = 0;
     if (replaceable)
@@ -211,7 +195,7 @@ static int ReplaceTarget(HANDLE folder, const char* target, int replaceable, con
 
 int InstallationAskAgain(const InstallationOrder& order, const char* relative, const char* name)
 {
-    char* path = JoinArgument(order.host, relative);
+    char* path = StrJoin(order.host, relative);
     char* holders = StrWorkPosition();
     HolderNames(path, holders);
     StrSkipTerminator();
@@ -335,10 +319,10 @@ static int LogFile(const Installing& installing, int written, const char* name)
     return InstallationLogFile(installing.order, label, name, TextLinkThrough, link);
 }
 
-int InstallationLogHost(const InstallationOrder& order)
+int InstallationLogHost(const LogSinks& log, const char* host)
 {
-    char* heading = JoinArgument(order.host, " . . .");
-    int lines = LogLine(*order.log, heading);
+    char* heading = StrJoin(host, " . . .");
+    int lines = LogLine(log, heading);
     StrRewind(heading);
     return lines;
 }
@@ -350,7 +334,7 @@ static void InstallHelp(Installing& installing, int linesBefore)
     InstalledFile help = InstallationFile(HelpIndex, order.language);
     int written = InstallFile(installing, help.path, help.name, help.start, help.end);
     InstallationAdvance(installing, linesBefore);
-    int lines = InstallationLogHost(order);
+    int lines = InstallationLogHost(*order.log, order.host);
     InstallationAdvance(installing, lines + LogFile(installing, written, help.name));
 }
 
@@ -370,8 +354,8 @@ static void InstallExamples(Installing& installing)
     if (!installing.going)
         return;
     const InstallationOrder& order = installing.order;
-    char* folder = JoinArgument(order.host, ExampleFolder, "\\");
-    InstallationAdvance(installing, LogThreeLines(*order.log, "", SeparatorLine, folder));
+    char* folder = StrJoin(order.host, ExampleFolder, "\\");
+    InstallationAdvance(installing, LogThreeLines(*order.log, "", TextIn(TextSeparatorLine, order.language), folder));
     StrRewind(folder);
     for (int index = FirstExampleIndex; index < InstalledFileCount; index++)
         InstallItem(installing, index);
@@ -395,7 +379,7 @@ HANDLE InstallationHoldHost(const InstallationOrder& order)
 
 void InstallHere(Installing& installing)
 {
-    InstallHelp(installing, LogLine(*installing.order.log, SeparatorLine));
+    InstallHelp(installing, LogLine(*installing.order.log, TextIn(TextSeparatorLine, installing.order.language)));
     InstallItem(installing, LibraryIndex);
     InstallItem(installing, ResidentIndex);
     InstallExamples(installing);

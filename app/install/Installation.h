@@ -113,7 +113,7 @@ const char* InstallationNamePart(const char* relative);
 // reader is gone.
 void InstallationAdvance(Installing& installing, int lines);
 // Logs the host folder's line, "<host> . . ."; the lines the log took.
-int InstallationLogHost(const InstallationOrder& order);
+int InstallationLogHost(const LogSinks& log, const char* host);
 // Asks the log whether to try a file held by another program again, naming
 // the programs that hold it; `relative` to the host, `name` the log's.
 int InstallationAskAgain(const InstallationOrder& order, const char* relative, const char* name);

@@ -128,7 +128,7 @@ static void RemoveExampleFolders(Installing& removing)
 
 void RemoveHere(Installing& removing)
 {
-    InstallationAdvance(removing, InstallationLogHost(removing.order));
+    InstallationAdvance(removing, InstallationLogHost(*removing.order.log, removing.order.host));
     for (int index = 0; index < InstalledFileCount; index++)
         RemoveFile(removing, index);
     RemoveExampleFolders(removing);

@@ -9,10 +9,7 @@
 // which file in the log it has, on standard output.
 static void RefuseLogFile(const Run& run, const char* path)
 {
-    char* text = StrWorkPosition();
-    StrAppend(TextIn(TextLogFileFailed, run.language));
-    StrAppend(path);
-    StrSkipTerminator();
+    char* text = StrJoin(TextIn(TextLogFileFailed, run.language), path);
     LogLine(run.log, text);
     StrRewind(text);
 }
@@ -56,10 +53,7 @@ unsigned ScriptLogEnd(const Run& run, int silent, const char* result, const char
     if (silent)
         return exitCode;
     // Set in by blanks as the installer's other messages.
-    char* text = StrWorkPosition();
-    StrAppend("      ");
-    StrAppend(boxText);
-    StrSkipTerminator();
+    char* text = StrJoin("      ", boxText);
     UINT icon = exitCode == ExitOk ? MB_ICONINFORMATION : exitCode == ExitIncomplete ? MB_ICONWARNING : MB_ICONSTOP;
     TextId title = exitCode == ExitOk || exitCode == ExitIncomplete ? TextInfoTitle : TextErrorTitle;
     ReqMessage(TextIn(title, run.language), text, MB_OK | icon);

@@ -30,16 +30,10 @@ static TextId VerifyFile(const char* path, int index)
 static int VerifyAndLog(const Run& run, const char* host, int index)
 {
     const char* name = InstallationFile(index, run.language).path;
-    char* path = StrWorkPosition();
-    StrAppend(host);
-    StrAppend(name);
-    StrSkipTerminator();
+    char* path = StrJoin(host, name);
     TextId label = VerifyFile(path, index);
     StrRewind(path);
-    char* line = StrWorkPosition();
-    StrAppend(TextIn(label, run.language));
-    StrAppend(name);
-    StrSkipTerminator();
+    char* line = StrJoin(TextIn(label, run.language), name);
     LogLine(run.log, line);
     StrRewind(line);
     return label == TextVerifiedLabel;
@@ -47,12 +41,7 @@ static int VerifyAndLog(const Run& run, const char* host, int index)
 
 static unsigned VerifyHost(const Run& run, int silent, const char* host)
 {
-    char* heading = StrWorkPosition();
-    StrAppend(host);
-    StrAppend(" . . .");
-    StrSkipTerminator();
-    LogLine(run.log, heading);
-    StrRewind(heading);
+    InstallationLogHost(run.log, host);
     int others = 0;
     for (int index = 0; index < InstalledFileCount; index++)
         others += !VerifyAndLog(run, host, index);
