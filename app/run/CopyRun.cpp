@@ -19,10 +19,5 @@ unsigned CopyRun(const CommandLine& line)
     if (!ChannelOpen(line.channel, ChannelNameLength))
         return RunEnd(run, ExitAlreadyRunning);
     LogAddSink(&run.log, ChannelLogSink());
-    char* host = HostChoiceForCopy(run.named);
-    if (StrLen(host) == 0)
-        return RunEnd(run, ExitNoHost);
-    unsigned exitCode = InstallationExitCode(RunInstall(run, host, nullptr));
-    StrFree(host);
-    return RunEnd(run, exitCode);
+    return RunInstallAndEnd(run, HostChoiceForCopy(run.named));
 }

@@ -106,3 +106,12 @@ unsigned RunEnd(Run& run, unsigned exitCode)
     run.named = nullptr;
     return exitCode;
 }
+
+unsigned RunInstallAndEnd(Run& run, char* host)
+{
+    unsigned exitCode = ExitNoHost;
+    if (StrLen(host) > 0)
+        exitCode = InstallationExitCode(RunInstall(run, host, nullptr));
+    StrFree(host);
+    return RunEnd(run, exitCode);
+}

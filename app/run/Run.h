@@ -53,6 +53,9 @@ InstallationOutcome RunCarryOut(const Run& run, const char* host, HWND owner);
 // instead); already elevated, what cannot be written is reported, never
 // asked for again. The log ends with the result.
 InstallationOutcome RunInstall(const Run& run, const char* host, HWND owner);
+// A run without a window: installs into the host folder (RunInstall) and
+// frees it, then ends (RunEnd); without one, ends with ExitNoHost.
+unsigned RunInstallAndEnd(Run& run, char* host);
 // Ends the /LOG= file with the code when no installation's end has, closes
 // the channel, lets go of the program's file, the window's resources and the
 // installation; the code, for the entry point.

@@ -15,10 +15,5 @@ unsigned ScriptRun(const CommandLine& line)
     if (!ScriptLogBegin(line, run, &exitCode))
         return RunEnd(run, exitCode);
     LogLine(run.log, TextIn(TextInstallHeading, run.language));
-    char* host = HostChoiceWithoutWindow(run.named);
-    if (StrLen(host) == 0)
-        return RunEnd(run, ExitNoHost);
-    exitCode = InstallationExitCode(RunInstall(run, host, nullptr));
-    StrFree(host);
-    return RunEnd(run, exitCode);
+    return RunInstallAndEnd(run, HostChoiceWithoutWindow(run.named));
 }
