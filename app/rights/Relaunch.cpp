@@ -38,26 +38,15 @@ void RelaunchLetGoProgram()
     RelaunchProgramFile = nullptr;
 }
 
-// The path as the copy will see it, in a new heap block: a mapped drive's
-// UNC form, else the path itself.
-static wchar_t* RelaunchVisiblePath(const wchar_t* path)
+// The path as the copy will see it: a mapped drive's UNC form, in a new
+// heap block that replaces the path's, else the path itself.
+static wchar_t* RelaunchVisiblePath(wchar_t* path)
 {
-    wchar_t* universal = RelaunchUniversalPath(path);
-    if (universal)
-        return universal;
-    int length = lstrlenW(path);
-    auto* copy = (wchar_t*)RtAllocUnzeroed((SIZE_T)(length + 1) * sizeof(wchar_t));
-    for (int i = 0; copy && i <= length; i++)
-        copy[i] = path[i];
-    return copy;
-}
-
-static wchar_t* RelaunchProgramPath()
-{
-    wchar_t* path = RelaunchOwnPath();
-    wchar_t* visible = path ? RelaunchVisiblePath(path) : nullptr;
+    wchar_t* universal = path ? RelaunchUniversalPath(path) : nullptr;
+    if (!universal)
+        return path;
     RtFree(path);
-    return visible;
+    return universal;
 }
 
 // "/S /L=fr /RELAUNCHED=<channel> /D=<folder>": the folder last, unquoted,
@@ -66,9 +55,7 @@ static wchar_t* RelaunchProgramPath()
 // parsers).
 static wchar_t* RelaunchParameters(const InstallationOrder& order)
 {
-    wchar_t* wideHost = StrToWide(order.host);
-    wchar_t* visibleHost = wideHost ? RelaunchVisiblePath(wideHost) : nullptr;
-    RtFree(wideHost);
+    wchar_t* visibleHost = RelaunchVisiblePath(StrToWide(order.host));
     if (!visibleHost)
         return nullptr;
     char* start = StrWorkPosition();
@@ -119,7 +106,7 @@ static DWORD RelaunchExecuteAnswering(SHELLEXECUTEINFOW* info)
 // the rights).
 static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner, DWORD* error)
 {
-    wchar_t* program = RelaunchProgramPath();
+    wchar_t* program = RelaunchVisiblePath(RelaunchOwnPath());
     wchar_t* parameters = RelaunchParameters(order);
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
