@@ -227,15 +227,26 @@ int ChannelOpen(const char* name, int nameLength)
     return opened;
 }
 
-int ChannelSendLine(const char* text)
+// A record of the kind and the text; with holders, the text's terminator
+// and the holders after it, the record stopping before their terminator.
+static int ChannelSendTexts(ChannelKind kind, const char* text, const char* holders)
 {
     char* record = StrWorkPosition();
-    const char kind[] = {ChannelLine, 0};
-    StrAppend(kind);
+    const char kindText[] = {kind, 0};
+    StrAppend(kindText);
     StrAppend(text);
-    int sent = ChannelWrite(record, (DWORD)StrLen(record));
+    if (holders) {
+        StrSkipTerminator();
+        StrAppend(holders);
+    }
+    int sent = ChannelWrite(record, (DWORD)(StrWorkPosition() - record));
     StrRewind(record);
     return sent;
+}
+
+int ChannelSendLine(const char* text)
+{
+    return ChannelSendTexts(ChannelLine, text, nullptr);
 }
 
 int ChannelSendNumber(ChannelKind kind, int number)
@@ -250,14 +261,7 @@ int ChannelSendNumber(ChannelKind kind, int number)
 // in the work buffer; the record stops before the holders' terminator.
 int ChannelAskRetry(const char* name, const char* holders)
 {
-    char* record = StrWorkPosition();
-    const char kind[] = {ChannelQuestion, 0};
-    StrAppend(kind);
-    StrAppend(name);
-    StrSkipTerminator();
-    StrAppend(holders);
-    int sent = ChannelWrite(record, (DWORD)(StrWorkPosition() - record));
-    StrRewind(record);
+    int sent = ChannelSendTexts(ChannelQuestion, name, holders);
     ChannelRecord answer;
     return sent && ChannelReceive(&answer) && answer.kind == ChannelAnswer && answer.number == 1;
 }
