@@ -140,24 +140,35 @@ static void CommandSetChannel(const char* digits, int length, CommandLine* resul
 static const char CommandFolderSwitch[] = "/d=";
 static const char CommandLogSwitch[] = "/log=";
 
+// The switches that stand alone, each setting its field once.
+struct CommandFlag {
+    const char* lowerSwitch;
+    int CommandLine::*field;
+    signed char unset;
+    signed char value;
+};
+
+static const CommandFlag CommandFlags[] = {
+    {"/s", &CommandLine::silent, 0, 1},
+    {"/?", &CommandLine::usage, 0, 1},
+    {"/l=fr", &CommandLine::language, CommandLanguageNone, 0},
+    {"/l=en", &CommandLine::language, CommandLanguageNone, 1},
+    {"/uninstall", &CommandLine::uninstall, 0, 1},
+    {"/verify", &CommandLine::verify, 0, 1},
+};
+
 int CommandTakeArgument(const CommandArgument& argument, CommandLine* result)
 {
     static const char relaunched[] = "/relaunched=";
     constexpr int relaunchedLength = sizeof relaunched - 1;
     constexpr int logLength = sizeof CommandLogSwitch - 1;
-    if (CommandIs(argument, "/s"))
-        CommandSetOnce(&result->silent, 0, 1, result);
-    else if (CommandIs(argument, "/?"))
-        CommandSetOnce(&result->usage, 0, 1, result);
-    else if (CommandIs(argument, "/l=fr"))
-        CommandSetOnce(&result->language, CommandLanguageNone, 0, result);
-    else if (CommandIs(argument, "/l=en"))
-        CommandSetOnce(&result->language, CommandLanguageNone, 1, result);
-    else if (CommandIs(argument, "/uninstall"))
-        CommandSetOnce(&result->uninstall, 0, 1, result);
-    else if (CommandIs(argument, "/verify"))
-        CommandSetOnce(&result->verify, 0, 1, result);
-    else if (CommandStartsWith(argument, CommandFolderSwitch))
+    for (const CommandFlag& flag : CommandFlags) {
+        if (CommandIs(argument, flag.lowerSwitch)) {
+            CommandSetOnce(&(result->*flag.field), flag.unset, flag.value, result);
+            return 1;
+        }
+    }
+    if (CommandStartsWith(argument, CommandFolderSwitch))
         CommandSetPath(argument.text + 3, argument.length - 3, &result->folder, &result->folderLength, result);
     else if (CommandStartsWith(argument, CommandLogSwitch))
         CommandSetPath(argument.text + logLength, argument.length - logLength, &result->log, &result->logLength,

@@ -38,12 +38,8 @@ static char* CommandFullPath(const wchar_t* given)
     auto* full = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
     DWORD length = full && given ? GetFullPathNameW(given, RtPathCapacity, full, nullptr) : 0;
     char* path = nullptr;
-    if (length > 0 && length < RtPathCapacity) {
-        char* start = StrFromWide(full, StrWorkPosition());
-        StrSkipTerminator();
-        StrSet(&path, start);
-        StrRewind(start);
-    }
+    if (length > 0 && length < RtPathCapacity)
+        StrAssign(&path, StrFromWide(full, StrWorkPosition()));
     RtFree(full);
     return path;
 }
