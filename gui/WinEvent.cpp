@@ -31,33 +31,31 @@ static int WinHandleMessage(MSG* message)
 // poll for an event: the caller decides when to honour it.
 static int WinClosePending;
 
-static int WinTakePendingClose()
+// The next event: the next message, waited for or only one already waiting
+// (0 when there is none).
+static int WinNextEvent(int wait)
 {
-    if (!WinClosePending)
+    Win.eventType = -1;
+    if (WinClosePending) {
+        WinClosePending = 0;
+        return WinEvClose;
+    }
+    MSG message = {};
+    if (wait)
+        GetMessageW(&message, nullptr, 0, 0);
+    else if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         return 0;
-    WinClosePending = 0;
-    return WinEvClose;
+    return WinHandleMessage(&message);
 }
 
 int WinWaitEvent()
 {
-    Win.eventType = -1;
-    if (WinClosePending)
-        return WinTakePendingClose();
-    MSG message = {};
-    GetMessageW(&message, nullptr, 0, 0);
-    return WinHandleMessage(&message);
+    return WinNextEvent(1);
 }
 
 int WinPollEvent()
 {
-    Win.eventType = -1;
-    if (WinClosePending)
-        return WinTakePendingClose();
-    MSG message = {};
-    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        return 0;
-    return WinHandleMessage(&message);
+    return WinNextEvent(0);
 }
 
 int WinEventControl()
