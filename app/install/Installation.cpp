@@ -115,9 +115,10 @@ static int CanWriteIn(const char* folder)
     return HostWritable;
 }
 
-static int CanWriteUnder(const char* host, const char* first, const char* second = nullptr)
+// The write test in the folder that holds `relative` under the host folder.
+static int CanWriteUnder(const char* host, const char* relative)
 {
-    char* folder = StrJoin(host, first, second);
+    char* folder = StrJoin(host, relative);
     char* parent = StrWorkPosition();
     StrPathPart(folder, parent);
     StrSkipTerminator();

@@ -19,12 +19,6 @@ void RelaunchLetGoProgram();
 // keep answering meanwhile, the prompt and the copy waited for aside. A copy
 // that ends without a result is said so in the log (RelaunchFailure).
 InstallationOutcome RelaunchInstall(const InstallationOrder& order, HWND owner);
-// Carries the order out here when more rights cannot be had (already
-// elevated: what cannot be written or removed is reported, never asked for
-// again), or when the write test was not refused for want of them (a
-// read-only medium is reported file by file); else through a copy started
-// with rights (RelaunchInstall). The log's end is the caller's.
-InstallationOutcome RelaunchWhereNeeded(const InstallationOrder& order, HWND owner);
 // "The installation with administrator rights did not complete (code N)."
 // at the result start, in the language given; without the code when the
 // copy never ran.
