@@ -46,7 +46,7 @@ static constexpr char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to
 
 // One row per text, its French beside its English, under its own name:
 // the rows' order is checked against TextId when the program is built, and
-// the program keeps the texts alone (TextBlock).
+// the program keeps the texts alone, packed (TextsPacked).
 struct TextRow {
     TextId id;
     const char* french;
@@ -147,7 +147,7 @@ static constexpr bool TextRowsInOrder()
 }
 static_assert(TextRowsInOrder(), "each text's row stands at its TextId");
 
-// The texts as the program keeps them, in one block: each text that no
+// The texts as the program unpacks them, in one block: each text that no
 // other one ends with, once, with its terminator; a text that another ends
 // with is that one's end. Each row has its two places in the block (a
 // pointer for each would take twice the room, and a relocation each). A
