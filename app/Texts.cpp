@@ -127,6 +127,7 @@ static constexpr TextRow TextRows[] = {
     {TextVerifyHeading, "Vérification de la librairie :", "Library check :"},
     {TextVerifiedLabel, "Fichier de la V2.10 : ", "File of V2.10 : "},
     {TextDifferentLabel, "Fichier différent : ", "Different file : "},
+    {TextLinkNotRead, " n'est pas lu à travers le lien ", " is not read through the link "},
     {TextVerifiedWhole, "La librairie Quillfern V2.10 est installée en entier.",
      "Quillfern V2.10 library is installed whole."},
     {TextVerifiedNotWholeStart, "La librairie Quillfern V2.10 n'est pas installée en entier : ",

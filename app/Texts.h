@@ -84,6 +84,7 @@ enum TextId : unsigned char {
     TextVerifyHeading,
     TextVerifiedLabel,
     TextDifferentLabel,
+    TextLinkNotRead,        // "<link start><file><not read><link><link end>"
     TextVerifiedWhole,
     TextVerifiedNotWholeStart,
     TextVerifiedNotWholeEnd,

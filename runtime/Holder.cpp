@@ -106,16 +106,26 @@ static int HolderAppendNames(RM_PROCESS_INFO* list, UINT count)
     return named;
 }
 
-// Asks the session about the one file.
-static int HolderAsk(const HolderApi& api, const wchar_t* path)
+// What a question is about: one file by its path, or the processes found
+// using an open file.
+struct HolderQuestion {
+    const wchar_t* path;
+    RM_UNIQUE_PROCESS* processes;
+    UINT processCount;
+};
+
+static int HolderAsk(const HolderApi& api, const HolderQuestion& question)
 {
     DWORD session = 0;
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
     if (api.startSession(&session, 0, key) != ERROR_SUCCESS)
         return 0;
-    LPCWSTR files[] = {path};
+    LPCWSTR files[] = {question.path};
+    UINT fileCount = question.path ? 1 : 0;
     UINT count = 0;
-    RM_PROCESS_INFO* list = api.registerResources(session, 1, files, 0, nullptr, 0, nullptr) == ERROR_SUCCESS
+    RM_PROCESS_INFO* list = api.registerResources(session, fileCount, fileCount ? files : nullptr,
+                                                  question.processCount, question.processes, 0, nullptr)
+            == ERROR_SUCCESS
         ? HolderList(api, session, &count)
         : nullptr;
     int named = list ? HolderAppendNames(list, count) : 0;
@@ -124,13 +134,57 @@ static int HolderAsk(const HolderApi& api, const wchar_t* path)
     return named;
 }
 
-int HolderNames(const char* path, char* resultStart)
+static int HolderAnswer(const HolderQuestion& question, char* resultStart)
 {
     StrRewind(resultStart);
     StrAppend("");
-    wchar_t* widePath = FileWidePath(path);
     HolderApi api = {};
-    int named = widePath && HolderLoad(api) ? HolderAsk(api, widePath) : 0;
+    return (question.path || question.processCount > 0) && HolderLoad(api) ? HolderAsk(api, question) : 0;
+}
+
+int HolderNames(const char* path, char* resultStart)
+{
+    wchar_t* widePath = FileWidePath(path);
+    int named = widePath ? HolderAnswer({widePath, nullptr, 0}, resultStart) : HolderAnswer({}, resultStart);
     RtFree(widePath);
     return named;
+}
+
+// FILE_PROCESS_IDS_USING_FILE_INFORMATION, with room for the most listed,
+// and its class.
+struct HolderProcessIds {
+    ULONG count;
+    ULONG_PTR ids[HolderMostListed];
+};
+constexpr int HolderProcessIdsClass = 47;       // FileProcessIdsUsingFileInformation
+
+// The process as the Restart Manager tells one from a later one of the same
+// id: by its start. 0 when it cannot be asked (it has ended).
+static int HolderProcess(DWORD id, RM_UNIQUE_PROCESS* process)
+{
+    HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    int known = opened && GetProcessTimes(opened, &created, &exited, &kernel, &user);
+    if (opened)
+        CloseHandle(opened);
+    *process = {id, created};
+    return known;
+}
+
+int HolderNamesOfOpen(HANDLE open, char* resultStart)
+{
+    auto queryInformation = RtNtQueryInformationFile();
+    HolderProcessIds ids = {};
+    IO_STATUS_BLOCK io = {};
+    // More than the most listed, or a system that does not say: none named.
+    if (!open || !queryInformation || queryInformation(open, &io, &ids, sizeof ids, HolderProcessIdsClass) < 0)
+        return HolderAnswer({}, resultStart);
+    RM_UNIQUE_PROCESS processes[HolderMostListed];
+    UINT count = 0;
+    DWORD self = GetCurrentProcessId();
+    for (ULONG i = 0; i < ids.count && i < HolderMostListed; i++) {
+        if ((DWORD)ids.ids[i] != self && HolderProcess((DWORD)ids.ids[i], &processes[count]))
+            count++;
+    }
+    return HolderAnswer({nullptr, processes, count}, resultStart);
 }

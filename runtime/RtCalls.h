@@ -41,6 +41,7 @@
       NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER, ULONG, \
                        ULONG, ULONG, ULONG, PVOID, ULONG))                                           \
     X(Ntdll, NtSetInformationFile, NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, int))    \
+    X(Ntdll, NtQueryInformationFile, NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, int))  \
     X(Ntdll, RtlNtStatusToDosError, ULONG(NTAPI*)(NTSTATUS))                                         \
     X(Shell32, ShellExecuteExW, BOOL(WINAPI*)(SHELLEXECUTEINFOW*))                                   \
     X(Shell32, SHCreateItemFromParsingName, HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**))     \

@@ -11,6 +11,19 @@ int RtOwnToken(TOKEN_INFORMATION_CLASS what, void* into, DWORD size)
     return known ? 1 : 0;
 }
 
+// 1 when the token's groups hold Administrators, enabled; a membership that
+// cannot be told is taken for one, as a token that cannot be read is.
+static int RtInAdministrators()
+{
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof sid;
+    BOOL member = TRUE;
+    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size)
+        || !CheckTokenMembership(nullptr, sid, &member))
+        return 1;
+    return member != FALSE;
+}
+
 RtRights RtOwnRights()
 {
     TOKEN_ELEVATION elevation = {};
@@ -21,6 +34,9 @@ RtRights RtOwnRights()
     RtTokenUser user;
     if (RtOwnToken(TokenUser, &user, sizeof user) > 0 && IsWellKnownSid(user.user.User.Sid, WinLocalSystemSid))
         return RtRightsFull;
-    // Before Windows Vista the query fails: there is no elevation to ask for.
-    return known > 0 ? RtRightsLimited : RtRightsPlain;
+    if (known > 0)
+        return RtRightsLimited;
+    // Before Windows Vista the query fails: there is no elevation to ask
+    // for, and an administrator's token holds every right it has.
+    return RtInAdministrators() ? RtRightsFull : RtRightsPlain;
 }

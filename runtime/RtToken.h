@@ -16,7 +16,7 @@ union RtTokenUser {
 // the program, which passes it down.
 enum RtRights : unsigned char {
     RtRightsLimited,        // not elevated, where the system elevates: rights can be asked for
-    RtRightsPlain,          // no elevation on this system (before Windows Vista), not the system's account
-    RtRightsFull,           // elevated, the system's own account, or a token that cannot be read
+    RtRightsPlain,          // before Windows Vista: neither an administrator nor the system's account
+    RtRightsFull,           // elevated, the system's own account, before Vista an administrator, or a token that cannot be read
 };
 RtRights RtOwnRights();

@@ -1,4 +1,4 @@
-#include "Tree.h"
+#include "TreeParts.h"
 #include "File.h"
 #include "Rt.h"
 #include "RtCalls.h"
@@ -7,25 +7,16 @@
 #include <stddef.h>
 
 constexpr int TreeTableStep = 16;
-// A folder held: listed (so that its sharing counts), its contents open to
-// others, the folder itself neither renamed nor removed meanwhile.
-constexpr DWORD TreeFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_TRAVERSE | SYNCHRONIZE;
-constexpr DWORD TreeFolderSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
-constexpr DWORD TreeEverySharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // A new file, as the file service writes it: others may read it, no more.
 constexpr DWORD TreeNewFileAccess = GENERIC_READ | GENERIC_WRITE | DELETE;
 
-// NtCreateFile's dispositions, options and answers (the driver kit's names).
-constexpr ULONG TreeOpenExisting = 1;           // FILE_OPEN
-constexpr ULONG TreeCreateOnly = 2;             // FILE_CREATE
-constexpr ULONG TreeOpenOrCreate = 3;           // FILE_OPEN_IF
-constexpr ULONG TreeFolderOnly = 0x00000001;    // FILE_DIRECTORY_FILE
 constexpr ULONG TreeSynchronous = 0x00000020;   // FILE_SYNCHRONOUS_IO_NONALERT
-constexpr ULONG TreeFileOnly = 0x00000040;      // FILE_NON_DIRECTORY_FILE
-constexpr ULONG TreeLinkItself = 0x00200000;    // FILE_OPEN_REPARSE_POINT
 constexpr ULONG_PTR TreeWasCreated = 2;         // FILE_CREATED
-constexpr LONG TreeAccessDenied = (LONG)0xC0000022;
-constexpr LONG TreeSharingViolation = (LONG)0xC0000043;
+// NtCreateFile's answers (the driver kit's names).
+constexpr LONG TreeAccessDenied = (LONG)0xC0000022;           // STATUS_ACCESS_DENIED
+constexpr LONG TreeNameNotFound = (LONG)0xC0000034;           // STATUS_OBJECT_NAME_NOT_FOUND
+constexpr LONG TreePathNotFound = (LONG)0xC000003A;           // STATUS_OBJECT_PATH_NOT_FOUND
+constexpr LONG TreeSharingViolation = (LONG)0xC0000043;       // STATUS_SHARING_VIOLATION
 // NtSetInformationFile's classes.
 constexpr int TreeRenameClass = 10;             // FileRenameInformation
 constexpr int TreeDispositionClass = 13;        // FileDispositionInformation
@@ -50,12 +41,6 @@ struct TreeHeldFolder {
 static TreeHeldFolder* TreeHeld;
 static int TreeCapacity;
 static int TreeCount;
-
-static HANDLE TreeOpen(const wchar_t* path, DWORD access, DWORD sharing, DWORD flags)
-{
-    HANDLE handle = CreateFileW(path, access, sharing, nullptr, OPEN_EXISTING, flags, nullptr);
-    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-}
 
 // Where the system writes a final path, in zeroed data that costs the
 // file nothing: a held folder's path is then kept in a block of its size.
@@ -127,20 +112,23 @@ static DWORD TreeAttributes(HANDLE handle)
 
 // A handle opened on a link itself shows it in its attributes; one that the
 // system followed anyway (Wine follows every link) leads elsewhere than the
-// path asked (as for TreeSamePath); one whose attributes cannot be told is
-// taken for a link. *found, when given, takes the final path of a handle
-// that is no link (null when unknown), which the caller frees; *attributes,
-// when given, the attributes.
-static int TreeIsLink(HANDLE handle, const wchar_t* folder, const wchar_t* name, wchar_t** found = nullptr,
-                      DWORD* attributes = nullptr)
+// path asked (as for TreeSamePath); one whose attributes or final path
+// cannot be told is taken for a link. Before Windows Vista there is no
+// final path to ask for, and no need: the system there opens a link itself
+// when told to. *found, when given, takes the final path of a handle that
+// is no link (null when unknown), which the caller frees; *attributes, when
+// given, the attributes.
+int TreeIsLink(HANDLE handle, const wchar_t* folder, const wchar_t* name, wchar_t** found, DWORD* attributes)
 {
     DWORD known = TreeAttributes(handle);
     if (attributes)
         *attributes = known;
     if (known == INVALID_FILE_ATTRIBUTES || (known & FILE_ATTRIBUTE_REPARSE_POINT))
         return 1;
+    if (!RtGetFinalPathNameByHandleW())
+        return 0;
     wchar_t* path = TreeFinalPath(handle);
-    int elsewhere = path && !TreeSamePath(folder, name, path);
+    int elsewhere = !path || !TreeSamePath(folder, name, path);
     if (found && !elsewhere)
         *found = path;
     else
@@ -149,7 +137,7 @@ static int TreeIsLink(HANDLE handle, const wchar_t* folder, const wchar_t* name,
 }
 
 // Holds the folder, with its final path when known (the table then owns it).
-static int TreeKeep(HANDLE handle, wchar_t* path = nullptr)
+int TreeKeep(HANDLE handle, wchar_t* path)
 {
     if (!RtTableReserve((void**)&TreeHeld, &TreeCapacity, TreeCount, TreeTableStep, sizeof(TreeHeldFolder))) {
         CloseHandle(handle);
@@ -176,10 +164,8 @@ static wchar_t* TreeFolderPath(HANDLE folder, int* asked)
 }
 
 
-// The status of NtCreateFile for one name (no backslash) below the held
-// folder; *handle is null unless it succeeded.
-static LONG TreeOpenIn(HANDLE folder, const wchar_t* name, DWORD access, DWORD sharing, ULONG disposition,
-                       ULONG options, HANDLE* handle, ULONG_PTR* information = nullptr)
+LONG TreeOpenIn(HANDLE folder, const wchar_t* name, DWORD access, DWORD sharing, ULONG disposition, ULONG options,
+                HANDLE* handle, ULONG_PTR* information)
 {
     *handle = nullptr;
     auto createFile = RtNtCreateFile();
@@ -204,11 +190,16 @@ static LONG TreeOpenIn(HANDLE folder, const wchar_t* name, DWORD access, DWORD s
     return result;
 }
 
-// 1 when the child, opened by its name below the folder, is a link, or was
-// followed to somewhere else (Wine follows every link). *found as for
-// TreeIsLink, and *attributes.
-static int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name, wchar_t** found = nullptr,
-                           DWORD* attributes = nullptr)
+TreeMiss TreeMissOf(LONG status)
+{
+    if (status >= 0)
+        return TreeMissNone;
+    if (status == TreeNameNotFound || status == TreePathNotFound)
+        return TreeMissAbsent;
+    return status == TreeSharingViolation ? TreeMissHeld : TreeMissFailed;
+}
+
+int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name, wchar_t** found, DWORD* attributes)
 {
     int folderPathAsked = 0;
     wchar_t* folderPath = TreeFolderPath(folder, &folderPathAsked);
@@ -220,28 +211,24 @@ static int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name, wch
     return link;
 }
 
-HANDLE TreeHoldRoot(const char* folder)
+// The held folder of that name below the parent, in *folder.
+static TreeMiss TreeHoldFolder(HANDLE parent, const wchar_t* name, int create, int refuseLinks, HANDLE* folder)
 {
-    HANDLE handle = TreeOpenFolder(folder, 0);
-    return handle && TreeKeep(handle) ? handle : nullptr;
-}
-
-// The held folder of that name below the parent, or null (*link then 1
-// when it is a link).
-static HANDLE TreeHoldFolder(HANDLE parent, const wchar_t* name, int create, int refuseLinks, int* link)
-{
-    *link = 0;
-    HANDLE folder = nullptr;
     ULONG options = TreeFolderOnly | (refuseLinks ? TreeLinkItself : 0);
-    TreeOpenIn(parent, name, TreeFolderAccess, TreeFolderSharing, create ? TreeOpenOrCreate : TreeOpenExisting,
-               options, &folder);
+    LONG status = TreeOpenIn(parent, name, TreeFolderAccess, TreeFolderSharing,
+                             create ? TreeOpenOrCreate : TreeOpenExisting, options, folder);
+    if (!*folder)
+        return TreeMissOf(status);
     wchar_t* path = nullptr;
-    if (folder && refuseLinks && TreeChildIsLink(parent, folder, name, &path)) {
-        CloseHandle(folder);
-        *link = 1;
-        return nullptr;
+    if (refuseLinks && TreeChildIsLink(parent, *folder, name, &path)) {
+        CloseHandle(*folder);
+        *folder = nullptr;
+        return TreeMissLink;
     }
-    return folder && TreeKeep(folder, path) ? folder : nullptr;
+    if (TreeKeep(*folder, path))
+        return TreeMissNone;
+    *folder = nullptr;
+    return TreeMissFailed;
 }
 
 // The part of `relative` from `start` up to `end`, wide, in a new heap block.
@@ -254,59 +241,62 @@ static wchar_t* TreePart(const char* relative, int start, int end)
     return wide;
 }
 
-HANDLE TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLinks, int* linkEnd)
+TreeMiss TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLinks, HANDLE* folder, int* linkEnd)
 {
     *linkEnd = 0;
-    HANDLE folder = root;
+    *folder = root;
+    TreeMiss miss = root ? TreeMissNone : TreeMissFailed;
     int start = 0;
-    for (int i = 0; folder && relative[i]; i++) {
+    for (int i = 0; miss == TreeMissNone && relative[i]; i++) {
         if (relative[i] != '\\')
             continue;
         // An empty part (two backslashes) names no folder of its own.
         if (i > start) {
             wchar_t* name = TreePart(relative, start, i);
-            int link = 0;
-            folder = TreeHoldFolder(folder, name, create, refuseLinks, &link);
+            miss = name ? TreeHoldFolder(*folder, name, create, refuseLinks, folder) : TreeMissFailed;
             RtFree(name);
-            if (link)
+            if (miss == TreeMissLink)
                 *linkEnd = i;
         }
         start = i + 1;
     }
-    return folder;
+    if (miss != TreeMissNone)
+        *folder = nullptr;
+    return miss;
 }
 
-// An existing entry of the folder, following no link at the name; with
-// refuseLinks none the system followed elsewhere either (then
-// INVALID_HANDLE_VALUE). *attributes are the entry's (INVALID_FILE_ATTRIBUTES
-// unknown); *status, when given, is the open's own.
-static HANDLE TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD sharing, int refuseLinks,
-                         DWORD* attributes, LONG* status = nullptr)
+// An existing entry of the folder in *file, following no link at the name;
+// with refuseLinks none the system followed elsewhere either (TreeMissLink).
+// *attributes are the entry's (INVALID_FILE_ATTRIBUTES unknown).
+static TreeMiss TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD sharing, ULONG options,
+                           int refuseLinks, HANDLE* file, DWORD* attributes)
 {
     wchar_t* wide = StrToWide(name);
-    HANDLE file = nullptr;
-    LONG opened = TreeOpenIn(folder, wide, access, sharing, TreeOpenExisting, TreeLinkItself, &file);
-    if (status)
-        *status = opened;
+    LONG status = TreeOpenIn(folder, wide, access, sharing, TreeOpenExisting, options | TreeLinkItself, file);
     *attributes = INVALID_FILE_ATTRIBUTES;
-    if (file && refuseLinks && TreeChildIsLink(folder, file, wide, nullptr, attributes)) {
-        CloseHandle(file);
-        file = INVALID_HANDLE_VALUE;
-    } else if (file && !refuseLinks) {
-        *attributes = TreeAttributes(file);
+    TreeMiss miss = TreeMissOf(status);
+    if (*file && refuseLinks && TreeChildIsLink(folder, *file, wide, nullptr, attributes)) {
+        CloseHandle(*file);
+        *file = nullptr;
+        miss = TreeMissLink;
+    } else if (*file && !refuseLinks) {
+        *attributes = TreeAttributes(*file);
     }
     RtFree(wide);
-    return file;
+    return *file || miss != TreeMissNone ? miss : TreeMissFailed;
 }
 
 TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks)
 {
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    HANDLE file = TreeFileIn(folder, name, FILE_READ_ATTRIBUTES, TreeEverySharing, refuseLinks, &attributes);
-    if (!file)
+    HANDLE file = nullptr;
+    TreeMiss miss = TreeFileIn(folder, name, FILE_READ_ATTRIBUTES, TreeEverySharing, 0, refuseLinks, &file, &attributes);
+    if (miss == TreeMissAbsent)
         return TreeFileAbsent;
-    if (file == INVALID_HANDLE_VALUE)
+    if (miss == TreeMissLink)
         return TreeFileLinked;
+    if (miss != TreeMissNone)
+        return TreeFileUnknown;
     CloseHandle(file);
     // With refuseLinks, a link was refused above.
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -394,35 +384,72 @@ int TreeDeleteOpen(HANDLE file)
 int TreeRemoveFile(HANDLE folder, const char* name)
 {
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    HANDLE file = TreeFileIn(folder, name, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, 1, &attributes);
-    if (!file || file == INVALID_HANDLE_VALUE)
+    HANDLE file = nullptr;
+    if (TreeFileIn(folder, name, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, TreeFileOnly, 1, &file, &attributes)
+        != TreeMissNone)
         return 0;
-    // A link was refused above: the attributes are known.
-    int removed = !(attributes & FILE_ATTRIBUTE_DIRECTORY) && TreeDeleteOpen(file);
+    int removed = TreeDeleteOpen(file);
     CloseHandle(file);
     return removed;
 }
 
-HANDLE TreeOpenFolder(const char* folder, int refuseLinks)
+TreeMiss TreeOpenEntry(HANDLE folder, const char* name, TreeEntryKind kind, TreeEntryUse use, int refuseLinks,
+                       HANDLE* entry)
 {
-    wchar_t* path = FileWidePath(folder);
-    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (refuseLinks ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    HANDLE handle = path ? TreeOpen(path, TreeFolderAccess, TreeFolderSharing, flags) : nullptr;
-    if (handle && refuseLinks && TreeIsLink(handle, path, nullptr)) {
-        CloseHandle(handle);
-        handle = nullptr;
-    }
-    RtFree(path);
-    return handle;
+    DWORD access = use == TreeEntryToRemove ? GENERIC_READ | DELETE : GENERIC_READ;
+    DWORD sharing = use == TreeEntryToRemove ? FILE_SHARE_READ : TreeEverySharing;
+    ULONG options = kind == TreeEntryFolder ? TreeFolderOnly : TreeFileOnly;
+    DWORD attributes = 0;
+    return TreeFileIn(folder, name, access, sharing, options, refuseLinks, entry, &attributes);
 }
 
-HANDLE TreeOpenToRemove(HANDLE folder, const char* name, int refuseLinks, int* held)
+// Only the attributes: asked for alone, they pass any other program's
+// sharing, as a reading of the data would not.
+constexpr DWORD TreeAskAccess = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+
+// 1 when another program's handle keeps the folder from being held.
+static int TreeFolderIsHeld(HANDLE parent, const wchar_t* name)
 {
-    LONG status = 0;
-    DWORD attributes = 0;
-    HANDLE entry = TreeFileIn(folder, name, GENERIC_READ | DELETE, FILE_SHARE_READ, refuseLinks, &attributes, &status);
-    *held = status == TreeSharingViolation;
-    return entry == INVALID_HANDLE_VALUE ? nullptr : entry;
+    HANDLE folder = nullptr;
+    LONG status = TreeOpenIn(parent, name, TreeFolderAccess, TreeFolderSharing, TreeOpenExisting,
+                             TreeFolderOnly | TreeLinkItself, &folder);
+    if (folder)
+        CloseHandle(folder);
+    return status == TreeSharingViolation;
+}
+
+HANDLE TreeOpenToAsk(HANDLE root, const char* relative)
+{
+    HANDLE parent = root;
+    HANDLE current = nullptr;
+    int start = 0;
+    for (int i = 0;; i++) {
+        char c = relative[i];
+        if (c && c != '\\')
+            continue;
+        if (i > start) {
+            wchar_t* name = TreePart(relative, start, i);
+            HANDLE next = nullptr;
+            if (name)
+                TreeOpenIn(parent, name, TreeAskAccess, TreeEverySharing, TreeOpenExisting, TreeLinkItself, &next);
+            if (next && TreeChildIsLink(parent, next, name)) {
+                CloseHandle(next);
+                next = nullptr;
+            }
+            int held = next && c == '\\' && TreeFolderIsHeld(parent, name);
+            RtFree(name);
+            if (!next)
+                return current;
+            if (current)
+                CloseHandle(current);
+            current = parent = next;
+            if (held)
+                return current;
+        }
+        if (!c)
+            return current;
+        start = i + 1;
+    }
 }
 
 void TreeReleaseAllBut(HANDLE kept)

@@ -10,17 +10,39 @@
 // the file service takes them.
 #include <windows.h>
 
-// Opens and holds the folder at the path, following links (it is where the
-// run was sent: a moved installation reached through a junction is taken
-// at its real place). Null when it cannot be opened.
-HANDLE TreeHoldRoot(const char* folder);
+// Why a folder or file could not be had. Only TreeMissAbsent says that it
+// is not there: every other answer leaves that unknown.
+enum TreeMiss : unsigned char {
+    TreeMissNone,           // had
+    TreeMissAbsent,         // it, or a folder on its way, does not exist
+    TreeMissHeld,           // another program holds it open in a way that keeps it from this one
+    TreeMissLink,           // a link, refused
+    TreeMissRemote,         // a link that leads to another machine, or that cannot be told: refused unfollowed
+    TreeMissFailed,         // any other refusal (access denied, a full disk, a name too long)
+};
+
+// How a run reaches the folder it was sent to (TreeHoldRoot, TreeOpenFolder).
+enum TreeReach : unsigned char {
+    TreeReachByPath,        // by its path, following links: a run without rights
+    TreeReachLocal,         // one name at a time from its volume, following only links that lead to this
+                            // machine's own volumes (a moved installation): a run with rights
+    TreeReachNoLink,        // one name at a time from its volume, through no link at all
+};
+
+// Opens and holds the folder at the path, as `reach` says: a moved
+// installation reached through a junction is taken at its real place.
+// *root is null unless it returns TreeMissNone; *linkEnd is the count of
+// bytes of `folder` up to the end of the name of the link refused, else 0.
+TreeMiss TreeHoldRoot(const char* folder, TreeReach reach, HANDLE* root, int* linkEnd);
+// The same folder, not held: the caller closes *opened.
+TreeMiss TreeOpenFolder(const char* folder, TreeReach reach, HANDLE* opened, int* linkEnd);
 // Opens and holds each folder of `relative` (parts ending in a backslash)
 // below the held root, one name at a time, each relative to the one
-// before, making those that are missing when `create`. The last folder's
-// handle (the root's when `relative` is empty). Else null, and *linkEnd is
-// the count of bytes of `relative` up to the end of the first link's name,
-// or 0 when a folder could not be opened or made.
-HANDLE TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLinks, int* linkEnd);
+// before, making those that are missing when `create`. *folder is the last
+// folder's handle (the root's when `relative` is empty), else null; then
+// *linkEnd is the count of bytes of `relative` up to the end of the first
+// link's name, or 0 when a folder could not be had otherwise.
+TreeMiss TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLinks, HANDLE* folder, int* linkEnd);
 
 // What TreeFileState finds under a name of a held folder.
 enum TreeFileFound {
@@ -29,6 +51,7 @@ enum TreeFileFound {
     TreeFileReadOnly,       // a file marked read-only
     TreeFileFolder,
     TreeFileLinked,         // a link, with refuseLinks
+    TreeFileUnknown,        // there may be something, the system does not say what
 };
 TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks);
 // Makes a new file in the held folder, open for writing, reading and
@@ -48,14 +71,28 @@ int TreeDeleteOpen(HANDLE file);
 // Removes the file of the held folder through a handle of its own, when it
 // is a file and no link (a link is never followed); 1 when removed.
 int TreeRemoveFile(HANDLE folder, const char* name);
-// Opens the folder at the path, not held: with refuseLinks, only when it
-// is reached through no link and is none. The caller closes it.
-HANDLE TreeOpenFolder(const char* folder, int refuseLinks);
-// Opens a file or an empty folder of the held folder for reading and
-// removal, following no link, nobody else writing or removing it
-// meanwhile; with refuseLinks null for one the system followed elsewhere.
-// *held tells whether another program's handle refused the open.
-HANDLE TreeOpenToRemove(HANDLE folder, const char* name, int refuseLinks, int* held);
+
+// What an entry opened by TreeOpenEntry must be.
+enum TreeEntryKind : unsigned char {
+    TreeEntryFile,          // never a folder
+    TreeEntryFolder,        // never a file
+};
+// What an entry is opened for.
+enum TreeEntryUse : unsigned char {
+    TreeEntryToRead,        // reading, others free to do anything meanwhile
+    TreeEntryToRemove,      // reading and removal, nobody else writing or removing it meanwhile
+};
+// Opens an entry of the held folder, following no link at its name; with
+// refuseLinks, none the system followed elsewhere either (TreeMissLink).
+// *entry is null unless it returns TreeMissNone.
+TreeMiss TreeOpenEntry(HANDLE folder, const char* name, TreeEntryKind kind, TreeEntryUse use, int refuseLinks,
+                       HANDLE* entry);
+// The entry at `relative` below the held root (a file, or a folder ending in
+// a backslash), or the first folder on its way that cannot be had
+// otherwise, opened one name at a time only for its attributes, which no
+// other program's sharing refuses, through no link: to ask who holds it.
+// The caller closes it; null when nothing on the way can be opened.
+HANDLE TreeOpenToAsk(HANDLE root, const char* relative);
 // Lets go of every folder held but `kept`, which stays held.
 void TreeReleaseAllBut(HANDLE kept);
 // Lets go of every folder held.

@@ -74,9 +74,9 @@ static char* HostRegistration(int underClassesRoot)
 
 // Only a registration that names a PureBasic folder counts; the folder is
 // freed otherwise.
-static char* HostKeepPureBasicFolder(char* folder, int mustHoldPureBasic)
+static char* HostKeepPureBasicFolder(char* folder, int mustHoldPureBasic, TreeReach reach)
 {
-    if (folder && mustHoldPureBasic && !IsPureBasicFolder(folder)) {
+    if (folder && mustHoldPureBasic && !IsPureBasicFolder(folder, reach)) {
         StrFree(folder);
         return nullptr;
     }
@@ -84,34 +84,49 @@ static char* HostKeepPureBasicFolder(char* folder, int mustHoldPureBasic)
 }
 
 // Two registrations are read, the one the system's version prefers first.
-static char* HostFirstRegistration(int mustHoldPureBasic)
+static char* HostFirstRegistration(int mustHoldPureBasic, TreeReach reach)
 {
     // Bits 16-23 of the version: the low byte of an NT build number.
     int classesRootFirst = (GetVersion() & 0x00FF0000) != 0;
-    char* folder = HostKeepPureBasicFolder(HostRegistration(classesRootFirst), mustHoldPureBasic);
+    char* folder = HostKeepPureBasicFolder(HostRegistration(classesRootFirst), mustHoldPureBasic, reach);
     if (!folder)
-        folder = HostKeepPureBasicFolder(HostRegistration(!classesRootFirst), mustHoldPureBasic);
+        folder = HostKeepPureBasicFolder(HostRegistration(!classesRootFirst), mustHoldPureBasic, reach);
     return folder;
 }
 
 char* RegisteredHostFolder()
 {
-    return HostFirstRegistration(0);
+    return HostFirstRegistration(0, TreeReachByPath);
 }
 
-char* LocateHostFolder()
+char* LocateHostFolder(TreeReach reach)
 {
-    return HostFirstRegistration(1);
+    return HostFirstRegistration(1, reach);
 }
 
-int IsPureBasicFolder(const char* folder)
+// With rights the folder is looked into as the installation will reach it:
+// one name at a time, never through a link to another machine, which a look
+// by its path would connect to with the administrator's credentials. Such a
+// folder is taken as it was named, unchecked: the installation then reports
+// each file as not written through that link.
+int IsPureBasicFolder(const char* folder, TreeReach reach)
 {
     if (!folder || !HostIsAbsoluteFolder(folder))
         return 0;
-    char* start = StrJoin(folder, HostProgramName);
-    int found = FileExists(start);
-    StrRewind(start);
-    return found;
+    if (reach == TreeReachByPath) {
+        char* start = StrJoin(folder, HostProgramName);
+        int found = FileExists(start);
+        StrRewind(start);
+        return found;
+    }
+    HANDLE opened = nullptr;
+    int linkEnd = 0;
+    TreeMiss miss = TreeOpenFolder(folder, reach, &opened, &linkEnd);
+    if (miss != TreeMissNone)
+        return miss == TreeMissRemote;
+    TreeFileFound program = TreeFileState(opened, HostProgramName, 1);
+    CloseHandle(opened);
+    return program == TreeFilePlain || program == TreeFileReadOnly;
 }
 
 char* HostFolderFromPath(const char* path)

@@ -1,4 +1,6 @@
 #pragma once
+#include "runtime/Tree.h"
+
 // Finds the host's installation folder: a folder that holds PureBasic.exe,
 // named by the shell registration of PureBasic.exe. Asking the user is the
 // window's part (HostChoice).
@@ -10,8 +12,8 @@ inline constexpr char HostProgramName[] = "PureBasic.exe";
 // returned is a new string that the caller owns.
 
 // 1 when the folder is absolute, ends in a backslash and holds the file
-// PureBasic.exe.
-int IsPureBasicFolder(const char* folder);
+// PureBasic.exe, reached as `reach` says (a run's, InstallationReach).
+int IsPureBasicFolder(const char* folder, TreeReach reach);
 // The path of a folder as a host folder: ending in a backslash (the empty
 // path stays empty). Nothing is checked.
 char* HostFolderFromPath(const char* path);
@@ -20,7 +22,7 @@ char* HostFolderFromPath(const char* path);
 char* RegisteredHostFolder();
 // The first folder a registration names that is a PureBasic folder; null
 // when neither names one.
-char* LocateHostFolder();
+char* LocateHostFolder(TreeReach reach);
 
 // The folder of the program named by a shell command line, at resultStart
 // (string protocol); the empty string when the command names no absolute path.

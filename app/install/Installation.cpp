@@ -194,14 +194,31 @@ static int ReplaceTarget(HANDLE folder, const char* target, int replaceable, con
     return replaced;
 }
 
-int InstallationAskAgain(const InstallationOrder& order, const char* relative, const char* name)
+// The programs that hold the file, or the first folder on its way that they
+// hold: with rights, from the handle of what the run opened below its held
+// host (a path would be resolved again, after every check).
+static void HoldersOf(const Installing& installing, const char* relative, char* holders)
 {
-    char* path = StrJoin(order.host, relative);
+    if (!InstallationRefusesLinks(installing.order.run)) {
+        char* path = StrJoin(installing.order.host, relative);
+        HolderNames(path, holders);
+        StrRewind(path);
+        StrAppend(holders);
+        return;
+    }
+    HANDLE held = installing.root ? TreeOpenToAsk(installing.root, relative) : nullptr;
+    HolderNamesOfOpen(held, holders);
+    if (held)
+        CloseHandle(held);
+}
+
+int InstallationAskAgain(const Installing& installing, const char* relative, const char* name)
+{
     char* holders = StrWorkPosition();
-    HolderNames(path, holders);
+    HoldersOf(installing, relative, holders);
     StrSkipTerminator();
-    int again = LogAskHeld(*order.log, order.language, name, holders);
-    StrRewind(path);
+    int again = LogAskHeld(*installing.order.log, installing.order.language, name, holders);
+    StrRewind(holders);
     return again;
 }
 
@@ -225,22 +242,32 @@ const char* InstallationNamePart(const char* relative)
     return name;
 }
 
-HANDLE InstallationHoldWay(const InstallationOrder& order, HANDLE root, const char* relative, int create,
-                           TreeFileFound* target, char** linkName)
+TreeMiss InstallationHoldWay(Installing& installing, const char* relative, int create, HANDLE* folder,
+                             TreeFileFound* target)
 {
-    StrFree(*linkName);
-    *linkName = nullptr;
+    const InstallationOrder& order = installing.order;
+    StrFree(installing.linkName);
+    installing.linkName = nullptr;
+    *folder = nullptr;
+    *target = TreeFileAbsent;
+    if (!installing.root) {
+        StrSet(&installing.linkName, installing.rootLink);
+        return installing.rootMiss;
+    }
     int refuseLinks = InstallationRefusesLinks(order.run);
     int linkEnd = 0;
     // The way holds the folders only: the name after the last backslash is
     // no folder's.
-    HANDLE held = root ? TreeHoldWay(root, relative, create, refuseLinks, &linkEnd) : nullptr;
-    *target = held ? TreeFileState(held, InstallationNamePart(relative), refuseLinks) : TreeFileAbsent;
-    if (*target == TreeFileLinked)
+    TreeMiss miss = TreeHoldWay(installing.root, relative, create, refuseLinks, folder, &linkEnd);
+    *target = *folder ? TreeFileState(*folder, InstallationNamePart(relative), refuseLinks) : TreeFileAbsent;
+    if (*target == TreeFileLinked) {
         linkEnd = StrLen(relative);
+        *folder = nullptr;
+        miss = TreeMissLink;
+    }
     if (linkEnd != 0)
-        KeepLink(order.host, relative, linkEnd, linkName);
-    return *target == TreeFileLinked ? nullptr : held;
+        KeepLink(order.host, relative, linkEnd, &installing.linkName);
+    return miss;
 }
 
 // One try at the file, `relative` to the host. A run with rights that
@@ -251,14 +278,14 @@ static int TryFile(Installing& installing, const char* relative, const unsigned 
 {
     const InstallationOrder& order = installing.order;
     TreeFileFound target = TreeFileAbsent;
-    HANDLE way = InstallationHoldWay(order, installing.root, relative, 1, &target, &installing.linkName);
+    HANDLE way = nullptr;
+    *held = InstallationHoldWay(installing, relative, 1, &way, &target) == TreeMissHeld;
     // Windows refuses to move over a read-only file and Wine does not: the
     // rule is kept here, so that what the user protected stays protected.
     int replaceable = target == TreeFileAbsent || target == TreeFilePlain;
-    *held = 0;
     int written = way && ReplaceTarget(way, InstallationNamePart(relative), replaceable, start, end, held);
     if (!written && !*held && replaceable && way && InstallationRefusesLinks(order.run))
-        InstallationHoldWay(order, installing.root, relative, 1, &target, &installing.linkName);
+        InstallationHoldWay(installing, relative, 1, &way, &target);
     return written;
 }
 
@@ -270,7 +297,7 @@ static int InstallFile(Installing& installing, const char* relative, const char*
 {
     int held = 0;
     int written = TryFile(installing, relative, start, end, &held);
-    while (!written && held && InstallationAskAgain(installing.order, relative, name))
+    while (!written && held && InstallationAskAgain(installing, relative, name))
         written = TryFile(installing, relative, start, end, &held);
     if (!written)
         installing.filesNotWritten++;
@@ -293,22 +320,26 @@ static int LogThreeLines(const LogSinks& log, const char* first, const char* sec
     return lines;
 }
 
+int InstallationLogLink(const LogSinks& log, unsigned char language, const char* name, TextId through,
+                        const char* link)
+{
+    char* line = StrWorkPosition();
+    StrAppend(TextIn(TextLinkStart, language));
+    StrAppend(name);
+    StrAppend(TextIn(through, language));
+    StrAppend(link);
+    StrAppend(TextIn(TextLinkEnd, language));
+    StrSkipTerminator();
+    int lines = LogLine(log, line);
+    StrRewind(line);
+    return lines;
+}
+
 int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId through,
                         const char* link)
 {
     int lines = LogThreeLines(*order.log, "", TextIn(label, order.language), name);
-    if (!link)
-        return lines;
-    char* line = StrWorkPosition();
-    StrAppend(TextIn(TextLinkStart, order.language));
-    StrAppend(name);
-    StrAppend(TextIn(through, order.language));
-    StrAppend(link);
-    StrAppend(TextIn(TextLinkEnd, order.language));
-    StrSkipTerminator();
-    lines += LogLine(*order.log, line);
-    StrRewind(line);
-    return lines;
+    return link ? lines + InstallationLogLink(*order.log, order.language, name, through, link) : lines;
 }
 
 // The three lines of one file: an empty line, the label, the file's name;
@@ -362,20 +393,54 @@ static void InstallExamples(Installing& installing)
         InstallItem(installing, index);
 }
 
+TreeReach InstallationReach(InstallationRun run)
+{
+    return InstallationRefusesLinks(run) ? TreeReachLocal : TreeReachByPath;
+}
+
 // The host folder, opened once and held: a folder reached through a link
 // (a moved installation) installs into the folder itself; the log names it
-// as found. A run with rights checks PureBasic.exe through that handle: the
-// folder checked before may have been swapped since. The copy with rights
-// never reaches for a network folder: that would hand the administrator's
-// credentials to its server.
-HANDLE InstallationHoldHost(const InstallationOrder& order)
+// as found. A run with rights reaches it one name at a time, through no
+// link to another machine, and checks PureBasic.exe through that handle:
+// the folder checked before may have been swapped since. The copy with
+// rights never reaches for a network folder even when named: that would
+// hand the administrator's credentials to its server.
+static void HoldHost(Installing& installing)
 {
-    if (order.run == RunForFirstCopy && FileIsOnNetwork(order.host))
-        return nullptr;
-    HANDLE root = TreeHoldRoot(order.host);
-    TreeFileFound program = root && InstallationRefusesLinks(order.run) ? TreeFileState(root, HostProgramName, 1)
-                                                                          : TreeFilePlain;
-    return program == TreeFilePlain || program == TreeFileReadOnly ? root : nullptr;
+    const InstallationOrder& order = installing.order;
+    if (order.run == RunForFirstCopy && FileIsOnNetwork(order.host)) {
+        installing.rootMiss = TreeMissRemote;
+        return;
+    }
+    int linkEnd = 0;
+    installing.rootMiss = TreeHoldRoot(order.host, InstallationReach(order.run), &installing.root, &linkEnd);
+    if (linkEnd > 0)
+        StrAssign(&installing.rootLink, StrMid(order.host, 1, linkEnd, StrWorkPosition()));
+    if (!installing.root || !InstallationRefusesLinks(order.run))
+        return;
+    TreeFileFound program = TreeFileState(installing.root, HostProgramName, 1);
+    if (program == TreeFilePlain || program == TreeFileReadOnly)
+        return;
+    // Held, but let go with the rest at the installation's end.
+    installing.root = nullptr;
+    installing.rootMiss = TreeMissFailed;
+}
+
+Installing InstallationBegin(const InstallationOrder& order)
+{
+    Installing installing = {order, nullptr, TreeMissNone, nullptr, nullptr, 0, 1};
+    HoldHost(installing);
+    return installing;
+}
+
+void InstallationEnd(Installing& installing)
+{
+    TreeRelease();
+    StrFree(installing.linkName);
+    StrFree(installing.rootLink);
+    installing.linkName = nullptr;
+    installing.rootLink = nullptr;
+    installing.root = nullptr;
 }
 
 void InstallHere(Installing& installing)

@@ -62,8 +62,12 @@ int InstallationCanWrite(const char* host);
 struct Installing {
     const InstallationOrder& order;
     // The host folder, held (InstallationHoldHost): every folder and file is
-    // reached from it.
+    // reached from it. Null when it could not be had, for the reason in
+    // rootMiss; rootLink is then the link refused on its way, as the log
+    // names it, or null.
     HANDLE root;
+    TreeMiss rootMiss;
+    char* rootLink;
     // The link, as the log names it, that kept the file last tried from
     // being written (or removed); null when none did.
     char* linkName;
@@ -96,17 +100,24 @@ InstalledFile InstallationFile(int index, unsigned char language);
 // this version's too.
 int InstallationFileIsThisVersions(HANDLE file, int index);
 
-// The pieces of the installation that a removal shares.
-// The host folder, opened once and held (see InstallHere); null when it
-// cannot be, or may not be, written under.
-HANDLE InstallationHoldHost(const InstallationOrder& order);
-// The held folder of the file `relative` to the held host, each folder on
-// the way opened (made, with `create`) from the one before; null when it
-// cannot be had, or when a run with rights finds a link on the way or at the
-// file: *linkName (freed and replaced) is then the link as the log names
-// it. *target is what is at the file's name.
-HANDLE InstallationHoldWay(const InstallationOrder& order, HANDLE root, const char* relative, int create,
-                           TreeFileFound* target, char** linkName);
+// How a run of that kind reaches its host folder and the /LOG= file's.
+TreeReach InstallationReach(InstallationRun run);
+// The pieces of the installation that a removal and a check share.
+// An installation (or removal, or check) of the order under way: the host
+// folder opened once and held in root (see InstallHere), or null when it
+// cannot be, or may not be, reached; nothing counted yet. Its end is
+// InstallationEnd.
+Installing InstallationBegin(const InstallationOrder& order);
+// Lets go of what the installation holds.
+void InstallationEnd(Installing& installing);
+// The held folder of the file `relative` to the held host in *folder, each
+// folder on the way opened (made, with `create`) from the one before; null
+// when it cannot be had, or when a run with rights finds a link on the way
+// or at the file: installing.linkName (freed and replaced) is then the link
+// as the log names it. *target is what is at the file's name. The way's
+// miss, or the host's when it was not had.
+TreeMiss InstallationHoldWay(Installing& installing, const char* relative, int create, HANDLE* folder,
+                             TreeFileFound* target);
 // The file's name within its folder.
 const char* InstallationNamePart(const char* relative);
 // Moves the log's caret on by the lines; the run stops going once the log's
@@ -115,8 +126,13 @@ void InstallationAdvance(Installing& installing, int lines);
 // Logs the host folder's line, "<host> . . ."; the lines the log took.
 int InstallationLogHost(const LogSinks& log, const char* host);
 // Asks the log whether to try a file held by another program again, naming
-// the programs that hold it; `relative` to the host, `name` the log's.
-int InstallationAskAgain(const InstallationOrder& order, const char* relative, const char* name);
+// the programs that hold it (or hold a folder on its way); `relative` to the
+// host, `name` the log's. A run with rights finds them from the handle of
+// what it opened, never by giving the system a path.
+int InstallationAskAgain(const Installing& installing, const char* relative, const char* name);
+// "The file <name><through><link>."; the lines the log took.
+int InstallationLogLink(const LogSinks& log, unsigned char language, const char* name, TextId through,
+                        const char* link);
 // One file's lines: an empty line, the label, the name; then, with a link,
 // "The file <name><through><link>."; returns the lines the log took.
 int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId through,

@@ -16,23 +16,27 @@ static int RemovalDelete(HANDLE entry)
 // One try at one file; the label that says what came of it. The bytes
 // compared are the bytes removed: the file is opened once, nobody else
 // writing or removing it meanwhile.
+// A file is missing only when the system says that it, or a folder on its
+// way, is not there: one that cannot be reached otherwise (a folder held
+// without sharing, access denied) may still be there, and is not removed.
 static TextId RemoveOnce(Installing& removing, const InstalledFile& file, int index, int* held)
 {
-    *held = 0;
-    if (!removing.root)
-        return TextNotRemovedLabel;
     TreeFileFound target = TreeFileAbsent;
-    HANDLE folder = InstallationHoldWay(removing.order, removing.root, file.path, 0, &target, &removing.linkName);
-    if (removing.linkName)
-        return TextNotRemovedLabel;
-    if (!folder || target == TreeFileAbsent)
+    HANDLE folder = nullptr;
+    TreeMiss miss = InstallationHoldWay(removing, file.path, 0, &folder, &target);
+    *held = miss == TreeMissHeld;
+    if (miss == TreeMissAbsent || (miss == TreeMissNone && target == TreeFileAbsent))
         return TextMissingLabel;
     // Windows removes no read-only file: what the user protected stays.
-    if (target != TreeFilePlain)
+    if (miss != TreeMissNone || target != TreeFilePlain)
         return TextNotRemovedLabel;
     int refuseLinks = InstallationRefusesLinks(removing.order.run);
-    HANDLE entry = TreeOpenToRemove(folder, InstallationNamePart(file.path), refuseLinks, held);
-    if (!entry)
+    HANDLE entry = nullptr;
+    miss = TreeOpenEntry(folder, InstallationNamePart(file.path), TreeEntryFile, TreeEntryToRemove, refuseLinks, &entry);
+    *held = miss == TreeMissHeld;
+    if (miss == TreeMissAbsent)
+        return TextMissingLabel;
+    if (miss != TreeMissNone)
         return TextNotRemovedLabel;
     if (!InstallationFileIsThisVersions(entry, index)) {
         CloseHandle(entry);
@@ -42,14 +46,14 @@ static TextId RemoveOnce(Installing& removing, const InstalledFile& file, int in
 }
 
 // The residents file is kept whatever it holds; only whether it is there
-// is said.
+// is said, and it is missing only when the system says so.
 static TextId KeepShared(Installing& removing, const InstalledFile& file)
 {
     TreeFileFound target = TreeFileAbsent;
-    HANDLE folder = removing.root
-        ? InstallationHoldWay(removing.order, removing.root, file.path, 0, &target, &removing.linkName)
-        : nullptr;
-    return folder && target != TreeFileAbsent ? TextKeptSharedLabel : TextMissingLabel;
+    HANDLE folder = nullptr;
+    TreeMiss miss = InstallationHoldWay(removing, file.path, 0, &folder, &target);
+    int missing = miss == TreeMissAbsent || (miss == TreeMissNone && target == TreeFileAbsent);
+    return missing ? TextMissingLabel : TextKeptSharedLabel;
 }
 
 // A file held by another program is tried again for as long as the log's
@@ -61,7 +65,7 @@ static void RemoveFile(Installing& removing, int index)
     InstalledFile file = InstallationFile(index, removing.order.language);
     int held = 0;
     TextId label = file.shared ? KeepShared(removing, file) : RemoveOnce(removing, file, index, &held);
-    while (label == TextNotRemovedLabel && held && InstallationAskAgain(removing.order, file.path, file.path))
+    while (label == TextNotRemovedLabel && held && InstallationAskAgain(removing, file.path, file.path))
         label = RemoveOnce(removing, file, index, &held);
     if (label == TextNotRemovedLabel || label == TextKeptChangedLabel)
         removing.filesNotWritten++;
@@ -77,11 +81,12 @@ static void RemoveFolder(Installing& removing, char* folder)
     int length = StrLen(folder);
     folder[length - 1] = 0;
     TreeFileFound target = TreeFileAbsent;
-    HANDLE parent = InstallationHoldWay(removing.order, removing.root, folder, 0, &target, &removing.linkName);
-    int held = 0;
-    HANDLE entry = parent && target == TreeFileFolder
-        ? TreeOpenToRemove(parent, InstallationNamePart(folder), InstallationRefusesLinks(removing.order.run), &held)
-        : nullptr;
+    HANDLE parent = nullptr;
+    InstallationHoldWay(removing, folder, 0, &parent, &target);
+    HANDLE entry = nullptr;
+    if (parent && target == TreeFileFolder)
+        TreeOpenEntry(parent, InstallationNamePart(folder), TreeEntryFolder, TreeEntryToRemove,
+                      InstallationRefusesLinks(removing.order.run), &entry);
     TreeReleaseAllBut(removing.root);
     folder[length - 1] = '\\';
     if (entry && RemovalDelete(entry))
@@ -136,12 +141,11 @@ void RemoveHere(Installing& removing)
 
 InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order)
 {
-    Installing run = {order, InstallationHoldHost(order), nullptr, 0, 1};
+    Installing run = InstallationBegin(order);
     if (order.removal)
         RemoveHere(run);
     else
         InstallHere(run);
-    TreeRelease();
-    StrFree(run.linkName);
+    InstallationEnd(run);
     return {InstallationDone, run.filesNotWritten, 0, 0};
 }

@@ -19,5 +19,5 @@ unsigned CopyRun(const CommandLine& line)
     if (!ChannelOpen(line.channel, ChannelNameLength))
         return RunEnd(run, ExitAlreadyRunning);
     LogAddSink(&run.log, ChannelLogSink());
-    return RunInstallAndEnd(run, HostChoiceForCopy(run.named));
+    return RunInstallAndEnd(run, HostChoiceForCopy(run.named, InstallationReach(run.kind)));
 }

@@ -26,7 +26,7 @@ static char* HostChoiceParentFolder(const char* folder)
 // Asks with the system's folder dialog, over the installer window, until the
 // user picks a PureBasic folder (returned) or cancels (null); a folder
 // without PureBasic.exe is refused with a message and the dialog comes back.
-static char* HostChoiceAsk(unsigned char language)
+static char* HostChoiceAsk(unsigned char language, TreeReach reach)
 {
     char* registered = RegisteredHostFolder();
     char* start = registered ? HostChoiceParentFolder(registered) : nullptr;
@@ -38,7 +38,7 @@ static char* HostChoiceAsk(unsigned char language)
             return nullptr;
         char* folder = HostFolderFromPath(path);
         StrFree(path);
-        if (IsPureBasicFolder(folder))
+        if (IsPureBasicFolder(folder, reach))
             return folder;
         ReqMessage(TextIn(TextErrorTitle, language), TextIn(TextNotAHostFolder, language), MB_OK | MB_ICONWARNING);
         start = folder;
@@ -52,24 +52,24 @@ static char* HostChoiceCopy(const char* folder)
     return copy;
 }
 
-char* HostChoiceForWindow(const char* named, unsigned char language)
+char* HostChoiceForWindow(const char* named, unsigned char language, TreeReach reach)
 {
-    if (named && IsPureBasicFolder(named))
+    if (named && IsPureBasicFolder(named, reach))
         return HostChoiceCopy(named);
     if (named)
-        return HostChoiceAsk(language);
-    char* folder = LocateHostFolder();
-    return folder ? folder : HostChoiceAsk(language);
+        return HostChoiceAsk(language, reach);
+    char* folder = LocateHostFolder(reach);
+    return folder ? folder : HostChoiceAsk(language, reach);
 }
 
-char* HostChoiceWithoutWindow(const char* named)
+char* HostChoiceWithoutWindow(const char* named, TreeReach reach)
 {
     if (named)
-        return IsPureBasicFolder(named) ? HostChoiceCopy(named) : nullptr;
-    return LocateHostFolder();
+        return IsPureBasicFolder(named, reach) ? HostChoiceCopy(named) : nullptr;
+    return LocateHostFolder(reach);
 }
 
-char* HostChoiceForCopy(const char* named)
+char* HostChoiceForCopy(const char* named, TreeReach reach)
 {
-    return named && FileIsOnNetwork(named) ? HostChoiceCopy(named) : HostChoiceWithoutWindow(named);
+    return named && FileIsOnNetwork(named) ? HostChoiceCopy(named) : HostChoiceWithoutWindow(named, reach);
 }

@@ -64,7 +64,7 @@ unsigned ScriptLogEnd(const Run& run, int silent, const char* result, const char
 char* ScriptLogHost(const Run& run, int silent, TextId heading)
 {
     LogLine(run.log, TextIn(heading, run.language));
-    char* host = HostChoiceWithoutWindow(run.named);
+    char* host = HostChoiceWithoutWindow(run.named, InstallationReach(run.kind));
     if (StrLen(host) > 0)
         return host;
     StrFree(host);

@@ -15,5 +15,5 @@ unsigned ScriptRun(const CommandLine& line)
     if (!ScriptLogBegin(line, run, &exitCode))
         return RunEnd(run, exitCode);
     LogLine(run.log, TextIn(TextInstallHeading, run.language));
-    return RunInstallAndEnd(run, HostChoiceWithoutWindow(run.named));
+    return RunInstallAndEnd(run, HostChoiceWithoutWindow(run.named, InstallationReach(run.kind)));
 }

@@ -1,50 +1,61 @@
 // /VERIFY: whether each file this version installs is there with exactly
-// its bytes. It reads and nothing more: no guard, no write test, no rights.
+// its bytes. It reads and nothing more (but its /LOG= file): no guard, no
+// write test, no rights asked for.
 #include "app/ExitCodes.h"
 #include "app/install/Installation.h"
 #include "app/run/Run.h"
 #include "app/run/ScriptLog.h"
-#include "runtime/File.h"
-#include "runtime/Rt.h"
 #include "runtime/Str.h"
 
 // What one file is: this version's, missing, or anything else (changed,
-// another version's, a folder of its name, unreadable). Reading follows
-// links as the user's own programs do: nothing is written.
-static TextId VerifyFile(const char* path, int index)
+// another version's, a folder of its name, unreadable, out of reach). It is
+// read as an installation writes: from the held host, one name at a time,
+// and, with rights, through no link; compared through the one handle opened.
+static TextId VerifyFile(Installing& checking, int index)
 {
-    wchar_t* wide = FileWidePath(path);
-    HANDLE file = wide ? CreateFileW(wide, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                       : INVALID_HANDLE_VALUE;
-    DWORD error = GetLastError();
-    RtFree(wide);
-    if (file == INVALID_HANDLE_VALUE)
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TextMissingLabel : TextDifferentLabel;
+    const char* relative = InstallationFile(index, checking.order.language).path;
+    TreeFileFound target = TreeFileAbsent;
+    HANDLE folder = nullptr;
+    TreeMiss miss = InstallationHoldWay(checking, relative, 0, &folder, &target);
+    if (miss == TreeMissAbsent || (miss == TreeMissNone && target == TreeFileAbsent))
+        return TextMissingLabel;
+    HANDLE file = nullptr;
+    if (miss == TreeMissNone)
+        miss = TreeOpenEntry(folder, InstallationNamePart(relative), TreeEntryFile, TreeEntryToRead,
+                             InstallationRefusesLinks(checking.order.run), &file);
+    if (miss == TreeMissAbsent)
+        return TextMissingLabel;
+    if (miss != TreeMissNone)
+        return TextDifferentLabel;
     int same = InstallationFileIsThisVersions(file, index);
     CloseHandle(file);
     return same ? TextVerifiedLabel : TextDifferentLabel;
 }
 
-// "<label><file>" for the file; 1 when it is this version's.
-static int VerifyAndLog(const Run& run, const char* host, int index)
+// "<label><file>" for the file, and the link that kept it from being read;
+// 1 when it is this version's.
+static int VerifyAndLog(Installing& checking, int index)
 {
-    const char* name = InstallationFile(index, run.language).path;
-    char* path = StrJoin(host, name);
-    TextId label = VerifyFile(path, index);
-    StrRewind(path);
-    char* line = StrJoin(TextIn(label, run.language), name);
-    LogLine(run.log, line);
+    const InstallationOrder& order = checking.order;
+    const char* name = InstallationFile(index, order.language).path;
+    TextId label = VerifyFile(checking, index);
+    char* line = StrJoin(TextIn(label, order.language), name);
+    LogLine(*order.log, line);
     StrRewind(line);
+    if (label == TextDifferentLabel && checking.linkName)
+        InstallationLogLink(*order.log, order.language, name, TextLinkNotRead, checking.linkName);
     return label == TextVerifiedLabel;
 }
 
 static unsigned VerifyHost(const Run& run, int silent, const char* host)
 {
     InstallationLogHost(run.log, host);
+    InstallationOrder order = {run.language, host, &run.log, run.kind, 0};
+    Installing checking = InstallationBegin(order);
     int others = 0;
     for (int index = 0; index < InstalledFileCount; index++)
-        others += !VerifyAndLog(run, host, index);
+        others += !VerifyAndLog(checking, index);
+    InstallationEnd(checking);
     if (others == 0) {
         const char* whole = TextIn(TextVerifiedWhole, run.language);
         return ScriptLogEnd(run, silent, whole, whole, ExitOk, 0);

@@ -92,7 +92,7 @@ static void Install(WindowRunState& state)
     Run& run = state.run;
     CtlDisable(InstallButton, 1);
     CtlDisable(CancelButton, 1);
-    char* host = HostChoiceForWindow(run.named, run.language);
+    char* host = HostChoiceForWindow(run.named, run.language, InstallationReach(run.kind));
     if (StrLen(host) == 0) {
         ReqMessage(TextIn(TextErrorTitle, run.language), TextIn(TextNoHost, run.language), MB_OK | MB_ICONSTOP);
         // The log file ends as a silent run without a host would.

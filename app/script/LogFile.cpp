@@ -20,12 +20,34 @@ static int LogFileIsPlain(HANDLE file)
         && information.nNumberOfLinks <= 1;
 }
 
+// With rights, a file that is there is removed through its own handle
+// (when it is a plain file of one name) and a new one made in its place,
+// never through a link: if another program makes one meanwhile, the log is
+// refused. Null when it cannot be had.
+static HANDLE LogFileReplace(HANDLE folder, const char* name, int* created)
+{
+    HANDLE old = nullptr;
+    TreeMiss miss = TreeOpenEntry(folder, name, TreeEntryFile, TreeEntryToRemove, 1, &old);
+    if (miss == TreeMissNone) {
+        int removed = LogFileIsPlain(old) && TreeDeleteOpen(old);
+        CloseHandle(old);
+        if (!removed)
+            return nullptr;
+    } else if (miss != TreeMissAbsent) {
+        return nullptr;
+    }
+    HANDLE file = TreeCreateFile(folder, name);
+    *created = file != nullptr;
+    return file;
+}
+
 // The file is made relative to its folder, held meanwhile: a run with
-// rights takes the folder only where it is reached through no link (a
-// junction in a folder a user may change would send the log anywhere), and
-// no file that the system followed elsewhere. A file it made and then
-// refused is removed through its own handle; one that was there is left
-// as it was.
+// rights takes the folder only where it is reached, one name at a time,
+// through no link at all (a junction in a folder a user may change would
+// send the log anywhere, a symbolic link to a server would have the system
+// connect there), and no file that the system followed elsewhere. A file it
+// made and then refused is removed through its own handle; one that was
+// there is left as it was.
 int LogFileOpen(const char* path, int refuseLinks)
 {
     // Its full path first: "/" and ".." are the Win32 functions' to resolve.
@@ -39,9 +61,14 @@ int LogFileOpen(const char* path, int refuseLinks)
     char* folder = StrWorkPosition();
     StrPathPart(full, folder);
     StrSkipTerminator();
-    HANDLE held = TreeOpenFolder(folder, refuseLinks);
+    HANDLE held = nullptr;
+    int linkEnd = 0;
+    TreeOpenFolder(folder, refuseLinks ? TreeReachNoLink : TreeReachByPath, &held, &linkEnd);
     int created = 0;
-    HANDLE file = held ? TreeOpenOrCreateFile(held, full + StrLen(folder), refuseLinks, &created) : nullptr;
+    const char* name = full + StrLen(folder);
+    HANDLE file = nullptr;
+    if (held)
+        file = refuseLinks ? LogFileReplace(held, name, &created) : TreeOpenOrCreateFile(held, name, 0, &created);
     StrRewind(full);
     if (held)
         CloseHandle(held);

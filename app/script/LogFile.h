@@ -8,7 +8,9 @@
 // Creates the file, or empties it when there is one; 0 when it cannot be
 // had, or when it is a link or has other names (a standard user could have
 // made it point at a file of an administrator's), left as it was.
-// A run with rights (`refuseLinks`) reaches it through no link.
+// A run with rights (`refuseLinks`) reaches it through no link, and
+// replaces a file that is there by one of its own: a file that another
+// account made beforehand would otherwise stay that account's to read.
 int LogFileOpen(const char* path, int refuseLinks);
 LogSink LogFileSink();
 // Ends the file with the exit code line, unless an installation's end has

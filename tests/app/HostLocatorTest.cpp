@@ -241,18 +241,20 @@ TEST_F(RegisteredHostFolderTest, LocateTakesTheFirstThatHoldsPureBasic)
         SCOPED_TRACE(stale);
         SetCommand(firstRoot, firstKey, Command(stale));
         SetCommand(secondRoot, secondKey, Command(stale));
-        EXPECT_EQ(Locate(LocateHostFolder), "");
+        EXPECT_EQ(Locate([] { return LocateHostFolder(TreeReachByPath); }), "");
         EXPECT_EQ(Locate(), stale) << "still where the dialog starts from";
-        EXPECT_FALSE(IsPureBasicFolder(stale.c_str()));
+        EXPECT_FALSE(IsPureBasicFolder(stale.c_str(), TreeReachByPath));
+        EXPECT_FALSE(IsPureBasicFolder(stale.c_str(), TreeReachLocal));
         SetCommand(secondRoot, secondKey, Command(real));
-        EXPECT_EQ(Locate(LocateHostFolder), real) << "the second registration names it";
+        EXPECT_EQ(Locate([] { return LocateHostFolder(TreeReachByPath); }), real) << "the second registration names it";
     }
     SetCommand(firstRoot, firstKey, Command(real));
     SetCommand(secondRoot, secondKey, Command(emptied));
-    EXPECT_EQ(Locate(LocateHostFolder), real);
+    EXPECT_EQ(Locate([] { return LocateHostFolder(TreeReachByPath); }), real);
 
-    EXPECT_TRUE(IsPureBasicFolder(real.c_str()));
-    EXPECT_FALSE(IsPureBasicFolder(nullptr));
+    EXPECT_TRUE(IsPureBasicFolder(real.c_str(), TreeReachByPath));
+    EXPECT_TRUE(IsPureBasicFolder(real.c_str(), TreeReachLocal)) << "one name at a time from the drive";
+    EXPECT_FALSE(IsPureBasicFolder(nullptr, TreeReachByPath));
     RemoveFolderTree(temp);
 }
 
@@ -283,15 +285,15 @@ TEST(IsPureBasicFolder, OnlyAnAbsoluteFolderEndingInABackslash)
     for (const std::string& folder : {temp + relative, besideProgram}) {
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
         MakeFile(folder + "PureBasic.exe");
-        ASSERT_TRUE(IsPureBasicFolder(folder.c_str())) << folder;
+        ASSERT_TRUE(IsPureBasicFolder(folder.c_str(), TreeReachByPath)) << folder;
     }
     std::string bare = temp + relative.substr(0, relative.size() - 1);
     MakeFile(bare + "PureBasic.exe");
     ASSERT_TRUE(IsFile(bare + "PureBasic.exe"));
 
     SetCurrentDirectoryA(temp.c_str());
-    EXPECT_FALSE(IsPureBasicFolder(relative.c_str())) << "relative";
-    EXPECT_FALSE(IsPureBasicFolder(bare.c_str())) << "no final backslash";
+    EXPECT_FALSE(IsPureBasicFolder(relative.c_str(), TreeReachByPath)) << "relative";
+    EXPECT_FALSE(IsPureBasicFolder(bare.c_str(), TreeReachByPath)) << "no final backslash";
     SetCurrentDirectoryA("C:\\");
     RemoveFolderTree(besideProgram);
     RemoveFolderTree(temp);

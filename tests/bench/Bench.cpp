@@ -312,7 +312,9 @@ static double TimeFileService(const std::string& folder, const std::string& byte
     const unsigned char* start = (const unsigned char*)bytes.data();
     const unsigned char* end = start + bytes.size();
     double begin = NowMs();
-    HANDLE held = TreeHoldRoot(folder.c_str());
+    HANDLE held = nullptr;
+    int linkEnd = 0;
+    TreeHoldRoot(folder.c_str(), TreeReachLocal, &held, &linkEnd);
     HANDLE file = held ? FileTake(0, TreeCreateFile(held, "service.new")) : nullptr;
     bool done = file && FileWriteBytes(start, end) && FileFlush(0) && FileHandleMatches(file, start, end)
         && TreeRename(file, held, "service.bin", nullptr);

@@ -515,8 +515,8 @@ private:
 // nothing, so a stand-in (RestartManagerStandIn.cpp) takes its place in the
 // system folder, loaded before Wine's own by this run's search order: it
 // names one program, in two processes, beyond ASCII. The box names it once.
-// It writes down what it is asked about: the held file alone, not the files
-// that nothing holds.
+// It writes down what it is asked about: the process that holds the file
+// alone, never a path.
 TEST_F(InstallerSession, StandInRestartManagerNamesTheProgramHoldingTheFile)
 {
     std::string standIn = PathFromEnvironment("QUILLFERN_RESTART_MANAGER_STAND_IN");
@@ -525,6 +525,11 @@ TEST_F(InstallerSession, StandInRestartManagerNamesTheProgramHoldingTheFile)
         GTEST_SKIP() << "needs QUILLFERN_RESTART_MANAGER_STAND_IN and WINEDLLOVERRIDES with rstrtmgr=n,b";
     StandInPlaced restartManager(standIn);
     ASSERT_TRUE(restartManager.Done());
+    // Every Wine process holds rights: the holders are asked for from the
+    // handle of the file, whose users the watched build names (this process).
+    program = PathFromEnvironment("QUILLFERN_SETUP_RELAUNCH_WATCHED");
+    ASSERT_FALSE(program.empty()) << "QUILLFERN_SETUP_RELAUNCH_WATCHED names the watched build";
+    SetEnvironmentVariableA("QUILLFERN_HOLDER_PID", std::to_string(GetCurrentProcessId()).c_str());
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
     HANDLE viewer = HoldOpen(host + TargetPath(Target::Help), FILE_SHARE_READ);
     ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
@@ -537,7 +542,9 @@ TEST_F(InstallerSession, StandInRestartManagerNamesTheProgramHoldingTheFile)
     ExpectInstalled(Language::French, {Target::Help}, before);
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
     CloseHandle(viewer);
-    EXPECT_EQ(ReadWholeFile(restartManager.Asked()), host + TargetPath(Target::Help) + "\n");
+    SetEnvironmentVariableA("QUILLFERN_HOLDER_PID", nullptr);
+    EXPECT_EQ(ReadWholeFile(restartManager.Asked()), "process " + std::to_string(GetCurrentProcessId()) + "\n")
+        << "asked by the file's path, or about another process";
 }
 
 // A test build of the installer changes the new residents file on disk after

@@ -36,11 +36,21 @@
 // With QUILLFERN_CHANNEL_GATE naming an event, the copy waits until it is
 // set before it connects to its first copy's channel, so that another
 // process can try first.
+// Wine follows every link and reads none (no reparse data): where a link
+// leads, which a run with rights asks before it goes through one, is
+// answered from the folder that Wine's handle of it reached; a link into the
+// folder QUILLFERN_REMOTE_FOLDER names stands for a link to a server, any
+// other for a junction.
+// With QUILLFERN_NO_FINAL_PATH set, no handle's final path can be had.
+// With QUILLFERN_HOLDER_PID set to a process id, the system's answer to
+// which processes use an open file (which Wine does not give) is that one.
 // The copy itself, before it opens its channel: with QUILLFERN_HOLD_COPY
 // naming an event it waits until the test sets it; with QUILLFERN_COPY_EXIT
 // it ends at once with that code (a crash's, a copy that could not find its
 // folder), sending no result.
+#include "runtime/Rt.h"
 #include "runtime/RtCalls.h"
+#include "runtime/TreeParts.h"
 #include <windows.h>
 #include <shellapi.h>
 
@@ -56,6 +66,7 @@ extern "C" int __real__Z17FileHandleMatchesPvPKhS1_(HANDLE file, const unsigned 
                                                     const unsigned char* end);
 extern "C" void __real__Z18RtGuardRedirectionv();
 extern "C" void (*__real__Z13RtCallAddress8RtCallId(RtCallId call))();
+extern "C" TreeLinkEnd __real__Z14TreeLinkTargetPvPKwPPw(HANDLE link, const wchar_t* folder, wchar_t** target);
 
 // Results of the host folder's write test (Installation.h).
 constexpr int HostWriteDenied = 0;
@@ -256,11 +267,73 @@ static NTSTATUS NTAPI NoteRename(HANDLE file, PIO_STATUS_BLOCK io, PVOID informa
     return RealSetInformation(file, io, information, size, what);
 }
 
+// FILE_PROCESS_IDS_USING_FILE_INFORMATION with one process, and its class.
+struct ProcessIds {
+    ULONG count;
+    ULONG_PTR ids[1];
+};
+constexpr int ProcessIdsClass = 47;
+
+static RtTypeNtQueryInformationFile RealQueryInformation;
+
+static NTSTATUS NTAPI StandInProcessIds(HANDLE file, PIO_STATUS_BLOCK io, PVOID information, ULONG size, int what)
+{
+    wchar_t id[16] = {};
+    if (what != ProcessIdsClass || !GetEnvironmentVariableW(L"QUILLFERN_HOLDER_PID", id, 16) || size < sizeof(ProcessIds))
+        return RealQueryInformation(file, io, information, size, what);
+    auto* ids = (ProcessIds*)information;
+    ids->count = 1;
+    ids->ids[0] = wcstoul(id, nullptr, 10);
+    return 0;
+}
+
+static DWORD WINAPI NoFinalPath(HANDLE, LPWSTR, DWORD, DWORD)
+{
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return 0;
+}
+
 extern "C" void (*__wrap__Z13RtCallAddress8RtCallId(RtCallId call))()
 {
     void (*found)() = __real__Z13RtCallAddress8RtCallId(call);
+    if (call == RtCallGetFinalPathNameByHandleW && GetEnvironmentVariableW(L"QUILLFERN_NO_FINAL_PATH", nullptr, 0))
+        return (void (*)())NoFinalPath;
+    if (call == RtCallNtQueryInformationFile && found) {
+        RealQueryInformation = (RtTypeNtQueryInformationFile)found;
+        return (void (*)())StandInProcessIds;
+    }
     if (call != RtCallNtSetInformationFile || !found)
         return found;
     RealSetInformation = (RtTypeNtSetInformationFile)found;
     return (void (*)())NoteRename;
+}
+
+// 1 when the final path ("\\?\C:\...") lies in the folder the variable names.
+static bool InFolderNamed(const wchar_t* path, const wchar_t* variable)
+{
+    wchar_t folder[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(variable, folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    if (folder[length - 1] == L'\\')
+        length--;
+    const wchar_t* plain = path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' ? path + 4 : path;
+    return lstrlenW(plain) >= (int)length && CompareStringOrdinal(plain, length, folder, length, TRUE) == CSTR_EQUAL
+        && (plain[length] == 0 || plain[length] == L'\\');
+}
+
+extern "C" TreeLinkEnd __wrap__Z14TreeLinkTargetPvPKwPPw(HANDLE link, const wchar_t* folder, wchar_t** target)
+{
+    TreeLinkEnd end = __real__Z14TreeLinkTargetPvPKwPPw(link, folder, target);
+    if (end != TreeLinkElsewhere || GetEnvironmentVariableW(L"QUILLFERN_NO_FINAL_PATH", nullptr, 0))
+        return end;
+    static wchar_t reached[RtPathCapacity];
+    DWORD length = GetFinalPathNameByHandleW(link, reached, RtPathCapacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= RtPathCapacity || InFolderNamed(reached, L"QUILLFERN_REMOTE_FOLDER"))
+        return TreeLinkElsewhere;
+    *target = (wchar_t*)RtAlloc((length + 1) * sizeof(wchar_t));
+    if (!*target)
+        return TreeLinkElsewhere;
+    CopyMemory(*target, reached, (length + 1) * sizeof(wchar_t));
+    return TreeLinkLocal;
 }

@@ -1,9 +1,10 @@
 // A stand-in for the Restart Manager (rstrtmgr.dll): Windows' own lists the
 // applications that hold a registered file open; Wine's lists none. This
 // one lists one application, StandInHolderName, in two processes (two of
-// its windows), for any file registered, by the real list's protocol: asked
-// with too little room, it answers ERROR_MORE_DATA and the count. It writes
-// each file registered down in "<its path>.asked", a UTF-8 line each.
+// its windows), for any file or process registered, by the real list's
+// protocol: asked with too little room, it answers ERROR_MORE_DATA and the
+// count. It writes each file registered down in "<its path>.asked", a UTF-8
+// line each, and each process as "process <id>".
 #include "RestartManagerStandIn.h"
 #include <restartmanager.h>
 
@@ -37,12 +38,18 @@ extern "C" __declspec(dllexport) DWORD WINAPI RmStartSession(DWORD* session, DWO
     return ERROR_SUCCESS;
 }
 
-extern "C" __declspec(dllexport) DWORD WINAPI RmRegisterResources(DWORD, UINT fileCount, LPCWSTR files[], UINT,
-                                                                   RM_UNIQUE_PROCESS[], UINT, LPCWSTR[])
+extern "C" __declspec(dllexport) DWORD WINAPI RmRegisterResources(DWORD, UINT fileCount, LPCWSTR files[],
+                                                                   UINT processCount, RM_UNIQUE_PROCESS processes[],
+                                                                   UINT, LPCWSTR[])
 {
     for (UINT i = 0; i < fileCount; i++)
         WriteDown(files[i]);
-    FileRegistered = FileRegistered || fileCount > 0;
+    for (UINT i = 0; i < processCount; i++) {
+        wchar_t line[32];
+        wsprintfW(line, L"process %lu", processes[i].dwProcessId);
+        WriteDown(line);
+    }
+    FileRegistered = FileRegistered || fileCount > 0 || processCount > 0;
     return ERROR_SUCCESS;
 }
 

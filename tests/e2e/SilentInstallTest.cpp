@@ -123,10 +123,23 @@ std::string MoveAsideForLink(const std::string& parent, const std::string& name,
 }
 
 
-// The log's line for a file not written through a link.
-std::string LinkLine(const std::string& name, const std::string& link)
+// The log's line for a file not written (or read, or removed) through a link.
+std::string LinkLine(const std::string& name, const std::string& link, const std::string& done = "written")
 {
-    return "The file " + name + " is not written through the link " + link + ".";
+    return "The file " + name + " is not " + done + " through the link " + link + ".";
+}
+
+// The log with the link's line after each file that the label says was
+// not written.
+std::vector<std::string> WithLinkLines(std::vector<std::string> log, const std::string& link)
+{
+    for (size_t i = 1; i < log.size(); i++) {
+        if (log[i - 1] != "File not written : ")
+            continue;
+        std::string line = LinkLine(log[i], link);
+        log.insert(log.begin() + (long)++i, line);
+    }
+    return log;
 }
 
 }
@@ -508,13 +521,19 @@ TEST_F(SilentInstall, WithoutSilenceACheckOrARemovalTellsItsResultInOneBox)
     }
 }
 
-// A removal with rights reaches nothing through a link: the file of this
-// version's bytes beyond it stays.
-TEST_F(SilentInstall, WithRightsNothingIsRemovedThroughALinkBelowTheHost)
+// A check or a removal with rights reaches nothing through a link: the file
+// of this version's bytes beyond it is neither taken for the installed one
+// nor removed.
+TEST_F(SilentInstall, WithRightsNothingIsReadOrRemovedThroughALinkBelowTheHost)
 {
     std::string outside = MakeTempFolder("outside");
     std::ofstream(outside + "Quillfern.chm", std::ios::binary) << PayloadBytes(Target::Help, Language::English);
     ASSERT_TRUE(MakeLink(host + "Help", outside));
+    InstallerRun check = ExpectSilentEnd("/S /VERIFY /L=en", 3);
+    EXPECT_NE(check.output.find("Different file : " + TargetPath(Target::Help) + "\r\n"
+                                + LinkLine(TargetPath(Target::Help), host + "Help", "read") + "\r\n"),
+              std::string::npos)
+        << check.output;
     InstallerRun run = ExpectSilentEnd("/S /UNINSTALL /L=en", 3);
     EXPECT_NE(run.output.find("File not removed : \r\n" + TargetPath(Target::Help) + "\r\nThe file "
                               + TargetPath(Target::Help) + " is not removed through the link " + host + "Help.\r\n"),
@@ -526,9 +545,17 @@ TEST_F(SilentInstall, WithRightsNothingIsRemovedThroughALinkBelowTheHost)
 }
 
 // A PureBasic moved elsewhere and reached through a link installs into the
-// folder itself; the log names it as it was given.
-TEST_F(SilentInstall, WithRightsAHostReachedThroughALinkInstallsIntoItsFolder)
+// folder itself; the log names it as it was given. A link to another
+// machine is not gone through at all, by any step: what lies beyond it
+// cannot be looked at without the system connecting there with the
+// administrator's credentials. Wine reads no link: the watched build says
+// where each leads, and takes links into QUILLFERN_REMOTE_FOLDER for links
+// to a server. Where no handle's final path can be had, every folder on the
+// way counts as a link.
+TEST_F(SilentInstall, WithRightsAHostReachedThroughALinkInstallsIntoItsFolderUnlessItLeadsToAServer)
 {
+    program = PathFromEnvironment("QUILLFERN_SETUP_RELAUNCH_WATCHED");
+    ASSERT_FALSE(program.empty()) << "QUILLFERN_SETUP_RELAUNCH_WATCHED names the watched build";
     UnregisterHost();
     std::string real = parent + "Real PB\\";
     MakePureBasicFolder(real);
@@ -537,7 +564,52 @@ TEST_F(SilentInstall, WithRightsAHostReachedThroughALinkInstallsIntoItsFolder)
     InstallerRun run = ExpectSilentEnd("/S /L=en /D=" + linked, 0);
     EXPECT_EQ(run.output, Joined(ExpectedLog(Language::English, linked, {})));
     ExpectHostFiles(real, Language::English, {});
-    EXPECT_TRUE(RemoveLink(linked));
+
+    std::string server = parent + "Server PB\\";
+    MakePureBasicFolder(server);
+    std::string remote = parent + "Remote PB\\";
+    ASSERT_TRUE(MakeLink(remote, server));
+    SetEnvironmentVariableA("QUILLFERN_REMOTE_FOLDER", server.c_str());
+    run = ExpectSilentEnd("/S /L=en /D=" + remote, 3);
+    EXPECT_EQ(run.output, Joined(WithLinkLines(ExpectedLog(Language::English, remote, std::set<Target>(std::begin(AllTargets), std::end(AllTargets))),
+                                               Unslashed(remote))));
+    run = ExpectSilentEnd("/S /VERIFY /L=en /D=" + remote, 3);
+    EXPECT_NE(run.output.find("Different file : " + TargetPath(Target::Library) + "\r\n"
+                              + LinkLine(TargetPath(Target::Library), Unslashed(remote), "read") + "\r\n"),
+              std::string::npos)
+        << run.output;
+    run = ExpectSilentEnd("/S /UNINSTALL /L=en /D=" + remote, 3);
+    EXPECT_NE(run.output.find(LinkLine(TargetPath(Target::Library), Unslashed(remote), "removed")), std::string::npos)
+        << run.output;
+    SetEnvironmentVariableA("QUILLFERN_REMOTE_FOLDER", nullptr);
+    EXPECT_EQ(ListTree(server), std::set<std::string>{"PureBasic.exe"}) << "written through the link";
+
+    std::string plain = parent + "Plain PB\\";
+    MakePureBasicFolder(plain);
+    SetEnvironmentVariableA("QUILLFERN_NO_FINAL_PATH", "1");
+    run = ExpectSilentEnd("/S /L=en /D=" + plain, 3);
+    SetEnvironmentVariableA("QUILLFERN_NO_FINAL_PATH", nullptr);
+    EXPECT_EQ(ListTree(plain), std::set<std::string>{"PureBasic.exe"}) << "a handle of unknown final path taken for no link";
+    EXPECT_TRUE(RemoveLink(linked) && RemoveLink(remote));
+}
+
+// A folder that another program holds without sharing may still hold the
+// file: the check says it differs, the removal keeps and counts it, and
+// neither takes it for missing.
+TEST_F(SilentInstall, AFileBehindAFolderHeldWithoutSharingIsNotTakenForMissing)
+{
+    ExpectSilentEnd("/S /L=en", 0);
+    HANDLE held = CreateFileW(WidePath(host + "Help").c_str(), FILE_LIST_DIRECTORY, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    InstallerRun check = ExpectSilentEnd("/S /VERIFY /L=en", 3);
+    EXPECT_NE(check.output.find("Different file : " + TargetPath(Target::Help) + "\r\n"), std::string::npos)
+        << check.output;
+    InstallerRun removal = ExpectSilentEnd("/S /UNINSTALL /L=en", 3);
+    CloseHandle(held);
+    EXPECT_NE(removal.output.find(FileLines("File not removed : ", Target::Help)), std::string::npos) << removal.output;
+    EXPECT_EQ(removal.output.find("Missing file"), std::string::npos) << removal.output;
+    EXPECT_EQ(ReadWholeFile(host + TargetPath(Target::Help)), PayloadBytes(Target::Help, Language::English));
 }
 
 // The watched build tries to rename each folder just before it writes a new
@@ -632,6 +704,10 @@ TEST_F(SilentInstall, ALogFileHoldsTheLinesAndTheExitCode)
 
     std::string windowLog = logs.substr(0, logs.find("Journaux")) + "window log.txt";
     std::ofstream(windowLog) << "an older log, longer than the new one will be" << std::string(8000, '.');
+    // Made by someone else beforehand: a run with rights (every Wine run)
+    // puts a file of its own in its place, which keeps none of the old one's
+    // marks.
+    ASSERT_TRUE(SetFileAttributesA(windowLog.c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(installer.Start(parent, program, "\"/LOG=" + windowLog + "\""));
     ASSERT_TRUE(installer.WaitForWindow()) << "the installer window and its controls did not appear";
     ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::French));
@@ -642,6 +718,7 @@ TEST_F(SilentInstall, ALogFileHoldsTheLinesAndTheExitCode)
     ASSERT_NO_FATAL_FAILURE(AnswerAndQuit(message));
     EXPECT_EQ(ReadWholeFile(windowLog),
               Joined(ExpectedLog(Language::French, host, {})) + "Code de sortie : 0\r\n");
+    EXPECT_FALSE(GetFileAttributesA(windowLog.c_str()) & FILE_ATTRIBUTE_HIDDEN) << "the older file reused";
     RemoveFolderTree(logs.substr(0, logs.find("Journaux")));
 }
 
