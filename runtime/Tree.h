@@ -8,6 +8,7 @@
 // path is resolved again. With `refuseLinks`, no link is followed and none
 // is taken: a folder or file that is one is refused. Names are UTF-8, as
 // the file service takes them.
+#include "TreeReach.h"
 #include <windows.h>
 
 // Why a folder or file could not be had. Only TreeMissAbsent says that it
@@ -19,14 +20,6 @@ enum TreeMiss : unsigned char {
     TreeMissLink,           // a link, refused
     TreeMissRemote,         // a link that leads to another machine, or that cannot be told: refused unfollowed
     TreeMissFailed,         // any other refusal (access denied, a full disk, a name too long)
-};
-
-// How a run reaches the folder it was sent to (TreeHoldRoot, TreeOpenFolder).
-enum TreeReach : unsigned char {
-    TreeReachByPath,        // by its path, following links: a run without rights
-    TreeReachLocal,         // one name at a time from its volume, following only links that lead to this
-                            // machine's own volumes (a moved installation): a run with rights
-    TreeReachNoLink,        // one name at a time from its volume, through no link at all
 };
 
 // Opens and holds the folder at the path, as `reach` says: a moved

@@ -84,21 +84,13 @@ static wchar_t* TreeJoinWide(const wchar_t* from, const wchar_t* rest)
 
 static TreeMiss TreeWalk(wchar_t* path, TreeReach reach, int links, HANDLE* folder, int* linkEnd);
 
-// The walk met a link at path[0..end), whose folder is path[0..start):
-// with TreeReachLocal it goes on from the link's target when that lies on
-// this machine; *linkEnd is then the end of the link that was refused, as
-// the path names it.
-static TreeMiss TreeThroughLink(wchar_t* path, int start, int end, HANDLE link, TreeReach reach, int links,
+// The walk met a link at path[0..end) that leads as `leads` says: it goes on from the target (which this frees) when
+// that lies on this machine; *linkEnd is then the end of the link that was
+// refused, as the path names it.
+static TreeMiss TreeThroughLink(wchar_t* path, int end, TreeLinkEnd leads, wchar_t* target, int links,
                                 HANDLE* folder, int* linkEnd)
 {
     *linkEnd = end;
-    if (reach != TreeReachLocal)
-        return TreeMissLink;
-    wchar_t kept = path[start];
-    path[start] = 0;
-    wchar_t* target = nullptr;
-    TreeLinkEnd leads = links < TreeMostLinks ? TreeLinkTarget(link, path, &target) : TreeLinkElsewhere;
-    path[start] = kept;
     if (leads != TreeLinkLocal) {
         RtFree(target);
         return TreeMissRemote;
@@ -106,7 +98,7 @@ static TreeMiss TreeThroughLink(wchar_t* path, int start, int end, HANDLE link, 
     wchar_t* further = TreeJoinWide(target, path[end] ? path + end + 1 : L"");
     RtFree(target);
     int furtherEnd = 0;
-    TreeMiss miss = further ? TreeWalk(further, reach, links + 1, folder, &furtherEnd) : TreeMissFailed;
+    TreeMiss miss = further ? TreeWalk(further, TreeReachLocal, links + 1, folder, &furtherEnd) : TreeMissFailed;
     RtFree(further);
     if (miss == TreeMissNone || miss == TreeMissAbsent)
         *linkEnd = 0;
@@ -144,8 +136,21 @@ static TreeMiss TreeWalk(wchar_t* path, TreeReach reach, int links, HANDLE* fold
         path[end] = after;
         CloseHandle(current);
         current = child;
-        if (link) {
-            miss = TreeThroughLink(path, start, end, child, reach, links, folder, linkEnd);
+        TreeLinkEnd leads = TreeLinkElsewhere;
+        wchar_t* target = nullptr;
+        if (link && reach == TreeReachLocal && links < TreeMostLinks) {
+            wchar_t kept = path[start];
+            path[start] = 0;
+            leads = TreeLinkTarget(child, path, &target);
+            path[start] = kept;
+        }
+        if (link && reach == TreeReachNoLink) {
+            *linkEnd = end;
+            CloseHandle(child);
+            return TreeMissLink;
+        }
+        if (link && leads != TreeLinkNone) {
+            miss = TreeThroughLink(path, end, leads, target, links, folder, linkEnd);
             CloseHandle(child);
             return miss;
         }

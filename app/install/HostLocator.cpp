@@ -3,6 +3,7 @@
 #include "runtime/Rt.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
+#include "runtime/Tree.h"
 #include <windows.h>
 
 static const wchar_t HostKeyUnderClassesRoot[] = L"Applications\\PureBasic.exe\\shell\\open\\command";

@@ -1,5 +1,5 @@
 #pragma once
-#include "runtime/Tree.h"
+#include "runtime/TreeReach.h"
 
 // Finds the host's installation folder: a folder that holds PureBasic.exe,
 // named by the shell registration of PureBasic.exe. Asking the user is the

@@ -4,7 +4,7 @@
 // the folder dialog. Each folder returned is a new string that the caller
 // owns, absolute and ending in a backslash; null when there is none. Each is
 // looked into as the run will reach it (`reach`, InstallationReach).
-#include "runtime/Tree.h"
+#include "runtime/TreeReach.h"
 
 // For the install click: the named folder where it is a PureBasic folder;
 // where it is not, the user is asked, as for a stale registration. Without

@@ -340,6 +340,8 @@ TEST_F(InstallerSession, MountedReadOnlyHostReportsEveryFile)
     std::string readOnly = FolderFromEnvironment("QUILLFERN_READONLY_HOST");
     if (readOnly.empty())
         GTEST_SKIP() << "no read-only mount: the fixture needs root and mount (QUILLFERN_READONLY_HOST unset)";
+    // A mount is a reparse point to Wine, which tells no more of it.
+    program = WatchedBuild();
     UseHost(readOnly);
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::French, message));
@@ -356,6 +358,8 @@ TEST_F(InstallerSession, MountedFullDiskKeepsNoPartialFile)
     std::string full = FolderFromEnvironment("QUILLFERN_FULL_HOST");
     if (full.empty())
         GTEST_SKIP() << "no tiny mount: the fixture needs root and mount (QUILLFERN_FULL_HOST unset)";
+    // A mount is a reparse point to Wine, which tells no more of it.
+    program = WatchedBuild();
     UseHost(full);
     MessageBoxContent message;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(Language::English, message));
@@ -399,6 +403,8 @@ TEST_F(InstallerSession, MountedFullDiskKeepsEveryEarlierFileWhole)
     std::string disk = FolderFromEnvironment("QUILLFERN_SMALL_DISK");
     if (disk.empty())
         GTEST_SKIP() << "no small mount: the fixture needs root and mount (QUILLFERN_SMALL_DISK unset)";
+    // A mount is a reparse point to Wine, which tells no more of it.
+    program = WatchedBuild();
     UseHost(disk + "Host\\");
     std::map<Target, std::string> before = WriteEarlierInstallation(host);
     std::string filler = disk + "filler.bin";
@@ -576,6 +582,10 @@ static void MakeFolder(const std::string& folder)
 // end at 4,096 bytes. The runtime tests cover the refusal of such a path.)
 TEST_F(InstallerSession, DeepHostsInstall)
 {
+    // Every Wine process holds rights, and Wine gives no final path longer
+    // than MAX_PATH: the watched build gives it, as Windows does.
+    program = PathFromEnvironment("QUILLFERN_SETUP_RELAUNCH_WATCHED");
+    ASSERT_FALSE(program.empty()) << "QUILLFERN_SETUP_RELAUNCH_WATCHED names the watched build";
     std::string outer = parent + std::string(200, 'h') + "\\";
     ASSERT_NO_FATAL_FAILURE(MakeFolder(outer));
     UseHost(outer + std::string(100, 'k') + "\\");

@@ -104,6 +104,8 @@ protected:
     std::string host;
     std::set<std::string> parentBefore;
     std::string program = InstallerPath();      // the installer StartInstaller runs
+    // The watched build (RelaunchWatched.cpp), which answers what Wine cannot.
+    static std::string WatchedBuild() { return PathFromEnvironment("QUILLFERN_SETUP_RELAUNCH_WATCHED"); }
     InstallerProcess installer;
     Language language = Language::French;
     ScreenImage painted;

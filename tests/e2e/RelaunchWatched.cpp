@@ -40,8 +40,12 @@
 // leads, which a run with rights asks before it goes through one, is
 // answered from the folder that Wine's handle of it reached; a link into the
 // folder QUILLFERN_REMOTE_FOLDER names stands for a link to a server, any
-// other for a junction.
-// With QUILLFERN_NO_FINAL_PATH set, no handle's final path can be had.
+// other for a junction; a Linux mount, which Wine shows as a reparse point
+// that its handle does not leave, for a volume mounted there.
+// With QUILLFERN_NO_FINAL_PATH set, no handle's final path can be had;
+// else a final path longer than MAX_PATH, which Wine refuses to give
+// (ERROR_MORE_DATA whatever the room) and Windows gives, is made from the
+// handle's name on its volume, the volume taken to be the temporary folder's.
 // With QUILLFERN_HOLDER_PID set to a process id, the system's answer to
 // which processes use an open file (which Wine does not give) is that one.
 // The copy itself, before it opens its channel: with QUILLFERN_HOLD_COPY
@@ -293,11 +297,47 @@ static DWORD WINAPI NoFinalPath(HANDLE, LPWSTR, DWORD, DWORD)
     return 0;
 }
 
+// FILE_NAME_INFORMATION, with room for the longest name, and its class.
+struct NameInformation {
+    ULONG length;
+    WCHAR name[RtPathCapacity];
+};
+constexpr int NameClass = 9;
+
+static RtTypeGetFinalPathNameByHandleW RealFinalPath;
+
+static DWORD WINAPI LongFinalPath(HANDLE file, LPWSTR path, DWORD room, DWORD flags)
+{
+    DWORD length = RealFinalPath(file, path, room, flags);
+    if (length != 0 || GetLastError() != ERROR_MORE_DATA || flags != (FILE_NAME_NORMALIZED | VOLUME_NAME_DOS))
+        return length;
+    static NameInformation information;
+    IO_STATUS_BLOCK io = {};
+    wchar_t temporary[MAX_PATH];
+    auto query = (RtTypeNtQueryInformationFile)__real__Z13RtCallAddress8RtCallId(RtCallNtQueryInformationFile);
+    if (!query || query(file, &io, &information, sizeof information, NameClass) < 0
+        || GetTempPathW(MAX_PATH, temporary) < 2)
+        return 0;
+    length = information.length / sizeof(WCHAR) + 6;
+    if (length >= room) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return length + 1;
+    }
+    wsprintfW(path, L"\\\\?\\%c:", temporary[0]);
+    CopyMemory(path + 6, information.name, information.length);
+    path[length] = 0;
+    return length;
+}
+
 extern "C" void (*__wrap__Z13RtCallAddress8RtCallId(RtCallId call))()
 {
     void (*found)() = __real__Z13RtCallAddress8RtCallId(call);
     if (call == RtCallGetFinalPathNameByHandleW && GetEnvironmentVariableW(L"QUILLFERN_NO_FINAL_PATH", nullptr, 0))
         return (void (*)())NoFinalPath;
+    if (call == RtCallGetFinalPathNameByHandleW && found) {
+        RealFinalPath = (RtTypeGetFinalPathNameByHandleW)found;
+        return (void (*)())LongFinalPath;
+    }
     if (call == RtCallNtQueryInformationFile && found) {
         RealQueryInformation = (RtTypeNtQueryInformationFile)found;
         return (void (*)())StandInProcessIds;
@@ -306,6 +346,30 @@ extern "C" void (*__wrap__Z13RtCallAddress8RtCallId(RtCallId call))()
         return found;
     RealSetInformation = (RtTypeNtSetInformationFile)found;
     return (void (*)())NoteRename;
+}
+
+// The path without its "\\?\" prefix.
+static const wchar_t* Plain(const wchar_t* path)
+{
+    return path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' ? path + 4 : path;
+}
+
+// 1 when the final path names an entry of the folder itself.
+static bool InFolder(const wchar_t* path, const wchar_t* folder)
+{
+    path = Plain(path);
+    folder = Plain(folder);
+    int length = lstrlenW(folder);
+    if (length > 0 && folder[length - 1] == L'\\')
+        length--;
+    if (lstrlenW(path) <= length || CompareStringOrdinal(path, length, folder, length, TRUE) != CSTR_EQUAL
+        || path[length] != L'\\')
+        return false;
+    for (const wchar_t* c = path + length + 1; *c; c++) {
+        if (*c == L'\\')
+            return false;
+    }
+    return true;
 }
 
 // 1 when the final path ("\\?\C:\...") lies in the folder the variable names.
@@ -317,7 +381,7 @@ static bool InFolderNamed(const wchar_t* path, const wchar_t* variable)
         return false;
     if (folder[length - 1] == L'\\')
         length--;
-    const wchar_t* plain = path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' ? path + 4 : path;
+    const wchar_t* plain = Plain(path);
     return lstrlenW(plain) >= (int)length && CompareStringOrdinal(plain, length, folder, length, TRUE) == CSTR_EQUAL
         && (plain[length] == 0 || plain[length] == L'\\');
 }
@@ -331,6 +395,8 @@ extern "C" TreeLinkEnd __wrap__Z14TreeLinkTargetPvPKwPPw(HANDLE link, const wcha
     DWORD length = GetFinalPathNameByHandleW(link, reached, RtPathCapacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0 || length >= RtPathCapacity || InFolderNamed(reached, L"QUILLFERN_REMOTE_FOLDER"))
         return TreeLinkElsewhere;
+    if (InFolder(reached, folder))
+        return TreeLinkNone;
     *target = (wchar_t*)RtAlloc((length + 1) * sizeof(wchar_t));
     if (!*target)
         return TreeLinkElsewhere;
