@@ -30,12 +30,15 @@ static int FindsPayloadDamaged()
     return 0;
 }
 
-// A silent run shows nothing, at any moment: its exit code says it all.
+// A silent run shows nothing, at any moment: its exit code says it all. A
+// removal or a check, with a box or without, ends with the same code: a
+// deployment tool reads it either way. Only the window's own run ends as
+// after a message.
 static unsigned RefuseDamagedCopy(const CommandLine& line)
 {
     if (!line.silent)
         ReqMessage(TextInBoth(TextDamagedTitle), TextInBoth(TextDamaged), MB_OK | MB_ICONSTOP);
-    return line.silent ? ExitDamaged : ExitOk;
+    return line.silent || line.uninstall || line.verify ? ExitDamaged : ExitOk;
 }
 
 

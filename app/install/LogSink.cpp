@@ -101,6 +101,32 @@ void LogHandlePassKept(LogHandle* log)
     log->kept = nullptr;
 }
 
+// The same last line on standard output and in the /LOG= file: a script
+// reads the result from either.
+static void LogHandleExitLine(LogHandle* log, unsigned char language, unsigned exitCode)
+{
+    char* line = StrWorkPosition();
+    StrAppend(TextIn(TextExitCodeLine, language));
+    StrFromInt((int)exitCode, StrWorkPosition());
+    StrSkipTerminator();
+    LogHandleLine(log, line);
+    StrRewind(line);
+    log->ended = 1;
+}
+
+void LogHandleEnd(void* state, unsigned char language, unsigned exitCode, int)
+{
+    auto* log = (LogHandle*)state;
+    LogHandlePassKept(log);
+    LogHandleExitLine(log, language, exitCode);
+}
+
+void LogHandleClose(LogHandle* log, unsigned char language, unsigned exitCode)
+{
+    if (log->file && !log->ended)
+        LogHandleExitLine(log, language, exitCode);
+}
+
 int LogStepOn(void*, int)
 {
     return 1;

@@ -47,10 +47,17 @@ char* LogHeldSentence(unsigned char language, const char* name, const char* hold
 struct LogHandle {
     void* file;     // null: the lines go nowhere
     char* kept;     // lines each ended by a line feed, owned here
+    int ended;      // 1 once its last line, the exit code's, is written
 };
 int LogHandleLine(void* state, const char* text);
 int LogHandleAskHeld(void* state, unsigned char language, const char* name, const char* holders);
 // The kept lines written one by one, then forgotten.
 void LogHandlePassKept(LogHandle* log);
+// The end of a handle's log: the kept lines, then "Exit code: <code>", the
+// log's last line; the sink's end.
+void LogHandleEnd(void* state, unsigned char language, unsigned exitCode, int filesNotWritten);
+// The exit code's line for a run that ended before any installation's end
+// wrote it; nothing when it has.
+void LogHandleClose(LogHandle* log, unsigned char language, unsigned exitCode);
 // The step of a log with no caret and no one to pause for: on it goes.
 int LogStepOn(void* state, int lines);

@@ -5,6 +5,7 @@
 #include "app/install/Removal.h"
 #include "app/rights/Channel.h"
 #include "app/rights/Relaunch.h"
+#include "app/script/ConsoleLog.h"
 #include "app/script/LogFile.h"
 #include "app/window/InstallerWindow.h"
 #include "runtime/Req.h"
@@ -44,25 +45,27 @@ Run RunStart(const CommandLine& line)
 
 // Another installation runs: its window, if it shows one, comes to the
 // front; else a box says so, in both languages, since no language has been
-// chosen. It may have ended meanwhile: this run holds the guard then.
-static int AnswerRunningInstaller(int silent, unsigned* exitCode)
+// chosen. It may have ended meanwhile: this run holds the guard then. Only
+// the window's own run ends as after a message when a window came up: a
+// removal tells its deployment tool the same code with a box or without.
+static int AnswerRunningInstaller(const CommandLine& line, unsigned* exitCode)
 {
     *exitCode = ExitAlreadyRunning;
-    if (silent)
+    if (line.silent)
         return 0;
     RunningInstaller running = ShowRunningInstaller();
     if (running == RunningEnded)
         return 1;
     if (running == RunningWithoutWindow)
         ReqMessage(TextInBoth(TextRunningTitle), TextInBoth(TextRunning), MB_OK | MB_ICONINFORMATION);
-    else
+    else if (!line.uninstall)
         *exitCode = ExitOk;
     return 0;
 }
 
 int RunHoldInstallation(const CommandLine& line, unsigned* exitCode)
 {
-    if (!ClaimInstallation() && !AnswerRunningInstaller(line.silent, exitCode))
+    if (!ClaimInstallation() && !AnswerRunningInstaller(line, exitCode))
         return 0;
     RelaunchHoldProgram();
     return 1;
@@ -98,6 +101,7 @@ unsigned RunEnd(Run& run, unsigned exitCode)
 {
     ChannelClose();
     LogFileClose(run.language, exitCode);
+    ConsoleLogClose(run.language, exitCode);
     RelaunchLetGoProgram();
     MarkInstallerWindow(nullptr);
     ReleaseInstallerWindow();

@@ -12,16 +12,16 @@ void ConsoleLogOpen()
     ConsoleLog.file = type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ? output : nullptr;
 }
 
-// The exit code says the rest.
-static void ConsoleLogEnd(void*, unsigned char, unsigned, int)
-{
-    LogHandlePassKept(&ConsoleLog);
-}
-
 // Named, so that it lies with the constants rather than in writable data.
-static const LogSink ConsoleSink = {&ConsoleLog, LogHandleLine, LogStepOn, LogHandleAskHeld, ConsoleLogEnd};
+static const LogSink ConsoleSink = {&ConsoleLog, LogHandleLine, LogStepOn, LogHandleAskHeld, LogHandleEnd};
 
 LogSink ConsoleLogSink()
 {
     return ConsoleSink;
+}
+
+void ConsoleLogClose(unsigned char language, unsigned exitCode)
+{
+    LogHandleClose(&ConsoleLog, language, exitCode);
+    ConsoleLog.file = nullptr;
 }

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 static LogHandle LogFileOut;      // its file null when none is open
-static int LogFileEnded;
 
 // A link or a second name would send the lines into a file the user did not
 // name: opened without following a link, and left unchanged when either.
@@ -81,29 +80,12 @@ int LogFileOpen(const char* path, int refuseLinks)
         return 0;
     }
     LogFileOut.file = file;
-    LogFileEnded = 0;
+    LogFileOut.ended = 0;
     return 1;
 }
 
-static void LogFileExitLine(unsigned char language, unsigned exitCode)
-{
-    char* line = StrWorkPosition();
-    StrAppend(TextIn(TextExitCodeLine, language));
-    StrFromInt((int)exitCode, StrWorkPosition());
-    StrSkipTerminator();
-    LogHandleLine(&LogFileOut, line);
-    StrRewind(line);
-    LogFileEnded = 1;
-}
-
-static void LogFileEnd(void*, unsigned char language, unsigned exitCode, int)
-{
-    LogHandlePassKept(&LogFileOut);
-    LogFileExitLine(language, exitCode);
-}
-
 // Named, so that it lies with the constants rather than in writable data.
-static const LogSink FileSink = {&LogFileOut, LogHandleLine, LogStepOn, LogHandleAskHeld, LogFileEnd};
+static const LogSink FileSink = {&LogFileOut, LogHandleLine, LogStepOn, LogHandleAskHeld, LogHandleEnd};
 
 LogSink LogFileSink()
 {
@@ -114,8 +96,7 @@ void LogFileClose(unsigned char language, unsigned exitCode)
 {
     if (!LogFileOut.file)
         return;
-    if (!LogFileEnded)
-        LogFileExitLine(language, exitCode);
+    LogHandleClose(&LogFileOut, language, exitCode);
     CloseHandle(LogFileOut.file);
     LogFileOut.file = nullptr;
 }

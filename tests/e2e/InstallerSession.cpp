@@ -137,6 +137,21 @@ void StopScenario(const std::string& seen)
     throw ScenarioStopped();
 }
 
+// Standard output ends as the /LOG= file does, with the exit code's line in
+// the run's language: taken off the output, so that what is left compares
+// with the log's other lines. False when it is not there.
+static bool TakeExitCodeLine(InstallerRun& run)
+{
+    for (const char* label : {"Exit code: ", "Code de sortie : "}) {
+        std::string line = label + std::to_string(run.exitCode) + "\r\n";
+        if (run.output.size() >= line.size() && run.output.compare(run.output.size() - line.size(), line.size(), line) == 0) {
+            run.output.resize(run.output.size() - line.size());
+            return true;
+        }
+    }
+    return false;
+}
+
 InstallerRun RunInstaller(const std::string& program, const std::string& arguments, const std::string& currentFolder,
                           const std::string& outputFile, HANDLE token)
 {
@@ -191,6 +206,9 @@ InstallerRun RunInstaller(const std::string& program, const std::string& argumen
         StopScenario("\"" + arguments + "\": the installer showed " + windowShown + ", where it may show none");
     if (started && !run.finished)
         StopScenario("\"" + arguments + "\": the installer still ran at the deadline");
+    if (!run.output.empty() && !TakeExitCodeLine(run))
+        StopScenario("\"" + arguments + "\": standard output does not end with \"Exit code: "
+                     + std::to_string(run.exitCode) + "\": " + run.output);
     return run;
 }
 

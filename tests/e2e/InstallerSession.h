@@ -43,7 +43,7 @@ std::map<Target, std::string> WriteEarlierInstallation(const std::string& host);
 struct InstallerRun {
     bool finished = false;
     DWORD exitCode = 0xDEAD;
-    std::string output;         // what it wrote to standard output
+    std::string output;         // what it wrote to standard output, but its last line, the exit code's
 };
 // Its standard output is a pipe, or the file `outputFile` when one is named;
 // it runs with `token` when one is given.
