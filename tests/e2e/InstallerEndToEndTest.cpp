@@ -263,8 +263,9 @@ static void WriteWholeFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The message of a damaged copy: its window never opens, OK ends it.
-static void ExpectDamagedCopyRefused(InstallerProcess& installer)
+// The message of a damaged copy: its window never opens, OK ends it, with
+// 0 for the window's run, 4 for a removal or a check.
+static void ExpectDamagedCopyRefused(InstallerProcess& installer, DWORD expectedCode = 0)
 {
     MessageBoxContent message;
     ASSERT_TRUE(installer.WaitForMessageBox(message, WindowDeadlineMs)) << "no message from the damaged copy";
@@ -276,7 +277,7 @@ static void ExpectDamagedCopyRefused(InstallerProcess& installer)
     PostButtonClick(GetDlgItem(message.box, IDOK));
     DWORD exitCode = 0xDEAD;
     ASSERT_TRUE(installer.WaitForEnd(&exitCode)) << "the damaged copy did not end";
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(exitCode, expectedCode);
 }
 
 // A copy cut anywhere in the block lacks part of its sections: the system
@@ -304,6 +305,12 @@ TEST_F(InstallerSession, ADamagedCopySaysSoAndWritesNothing)
         WriteWholeFile(copy, damaged);
         ASSERT_TRUE(installer.Start(parent, copy));
         ASSERT_NO_FATAL_FAILURE(ExpectDamagedCopyRefused(installer));
+    }
+    // A deployment tool reads the same code with a box as without one.
+    for (const char* arguments : {"/VERIFY", "/UNINSTALL"}) {
+        SCOPED_TRACE(arguments);
+        ASSERT_TRUE(installer.Start(parent, copy, arguments));
+        ASSERT_NO_FATAL_FAILURE(ExpectDamagedCopyRefused(installer, 4));
     }
     for (size_t cut : {at + 1, at + PayloadSize / 2, at + PayloadSize - 1}) {
         SCOPED_TRACE("cut at " + std::to_string(cut));
