@@ -12,6 +12,12 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 say() { printf '%s: %s\n' "$(basename "$0")" "$*"; }
 
+# The library's version, written once: the descriptor's ("2.10").
+descriptor_version() {
+    python3 -c 'import json, sys; print(json.load(open(sys.argv[1], encoding="utf-8"))["version"])' \
+        "$ROOT/payload/quillfern.json"
+}
+
 tools_ready() {
     local tool
     for tool in cmake ninja python3 i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix \
