@@ -1,5 +1,12 @@
 #include "app/Texts.h"
 
+// The library's version as every text shows it ("2.10"): the build gives it
+// from the one place it is written, the payload's descriptor.
+#ifndef QUILLFERN_VERSION_TEXT
+#error "QUILLFERN_VERSION_TEXT: the build defines the version the texts show"
+#endif
+#define V_VERSION "V" QUILLFERN_VERSION_TEXT
+
 static constexpr char DamagedTitle[] = "Erreur / Error :";
 static constexpr char DamagedText[] =
     "      Le programme d'installation est endommagé.\n      Téléchargez-le à nouveau.\n\n"
@@ -17,8 +24,8 @@ static constexpr char UsageText[] =
     "/D=dossier : le dossier de PureBasic, à la place de celui du registre ; guillemets facultatifs.\n"
     "/LOG=fichier : le journal aussi dans ce fichier (créé ou remplacé), avec le code de sortie ; "
     "guillemets facultatifs.\n"
-    "/UNINSTALL : supprime les fichiers de la V2.10 restés tels quels, sans fenêtre (un message à la fin sans /S).\n"
-    "/VERIFY : dit si chaque fichier est celui de la V2.10, sans rien écrire.\n"
+    "/UNINSTALL : supprime les fichiers de la " V_VERSION " restés tels quels, sans fenêtre (un message à la fin sans /S).\n"
+    "/VERIFY : dit si chaque fichier est celui de la " V_VERSION ", sans rien écrire.\n"
     "/? : cette aide.\n"
     "Codes de sortie de /S : 0 installée ; 1 ligne de commande incomprise ou journal impossible à créer, "
     "rien d'écrit ; 2 PureBasic introuvable, rien d'écrit ; 3 fichier(s) non écrit(s), laissés tels quels, "
@@ -31,8 +38,8 @@ static constexpr char UsageText[] =
     "/L=fr, /L=en: the language of a /S installation (else that of Windows).\n"
     "/D=folder: the PureBasic folder, instead of the registry's; quotes optional.\n"
     "/LOG=file: the log in this file too (created or replaced), with the exit code; quotes optional.\n"
-    "/UNINSTALL: remove the V2.10 files left as installed, without a window (a message at the end without /S).\n"
-    "/VERIFY: tell whether each file is V2.10's, writing nothing.\n"
+    "/UNINSTALL: remove the " V_VERSION " files left as installed, without a window (a message at the end without /S).\n"
+    "/VERIFY: tell whether each file is " V_VERSION "'s, writing nothing.\n"
     "/?: this help.\n"
     "Exit codes of /S: 0 installed; 1 command line not understood or log file not created, nothing written; "
     "2 PureBasic not found, nothing written; 3 file(s) not written, kept as they were, or the installation "
@@ -65,11 +72,11 @@ static constexpr TextRow TextRows[] = {
     {TextSeparatorLine, SeparatorLine, SeparatorLine},
     {TextInfoTitle, "Infos :", "Infos :"},
     {TextCompleted,
-     "      L'installation de la librairie Quillfern V2.10        \n      est terminée",
-     "      Installation of Quillfern V2.10         \n      library is ended"},
+     "      L'installation de la librairie Quillfern " V_VERSION "        \n      est terminée",
+     "      Installation of Quillfern " V_VERSION "         \n      library is ended"},
     {TextIncompleteStart,
-     "      L'installation de la librairie Quillfern V2.10\n      est incomplète : ",
-     "      Installation of Quillfern V2.10\n      is incomplete: "},
+     "      L'installation de la librairie Quillfern " V_VERSION "\n      est incomplète : ",
+     "      Installation of Quillfern " V_VERSION "\n      is incomplete: "},
     {TextIncompleteEnd, " fichier(s) non écrit(s).", " file(s) not written."},
     {TextHeldTitle, "Fichier utilisé :", "File in use :"},
     {TextHeldStart, "Le fichier ", "The file "},
@@ -107,31 +114,31 @@ static constexpr TextRow TextRows[] = {
      "The files it reported are listed in the log."},
     {TextLogFileFailed, "Le fichier journal ne peut pas être créé : ", "The log file cannot be created: "},
     {TextLogName, "Journal d'installation", "Installation log"},
-    {TextLogoName, "Quillfern V2.10", "Quillfern V2.10"},
+    {TextLogoName, "Quillfern " V_VERSION, "Quillfern " V_VERSION},
     {TextRemovalHeading, "Suppression de la librairie :", "Library removal :"},
     {TextRemovedLabel, "Fichier supprimé : ", "Removed file : "},
     {TextMissingLabel, "Fichier absent : ", "Missing file : "},
-    {TextKeptChangedLabel, "Fichier gardé, différent de la V2.10 : ", "File kept, not as V2.10 installed it : "},
+    {TextKeptChangedLabel, "Fichier gardé, différent de la " V_VERSION " : ", "File kept, not as " V_VERSION " installed it : "},
     {TextNotRemovedLabel, "Fichier non supprimé : ", "File not removed : "},
     {TextKeptSharedLabel, "Fichier gardé, au nom d'une librairie sœur qui peut en avoir besoin : ",
      "File kept, named after a sibling library that may need it : "},
     {TextRemovedFolderLabel, "Dossier supprimé : ", "Removed folder : "},
     {TextLinkNotRemoved, " n'est pas supprimé à travers le lien ", " is not removed through the link "},
-    {TextRemoved, "La librairie Quillfern V2.10 est supprimée.", "Quillfern V2.10 library is removed."},
-    {TextRemovalIncompleteStart, "La suppression de la librairie Quillfern V2.10 est incomplète : ",
-     "Removal of Quillfern V2.10 is incomplete: "},
+    {TextRemoved, "La librairie Quillfern " V_VERSION " est supprimée.", "Quillfern " V_VERSION " library is removed."},
+    {TextRemovalIncompleteStart, "La suppression de la librairie Quillfern " V_VERSION " est incomplète : ",
+     "Removal of Quillfern " V_VERSION " is incomplete: "},
     {TextRemovalIncompleteEnd, " fichier(s) gardé(s).", " file(s) kept."},
     {TextNoRightsToRemove,
      "Supprimer dans le dossier de PureBasic demande les droits d'administrateur. Rien n'a été supprimé.",
      "Removing from the PureBasic folder needs administrator rights. Nothing was removed."},
     {TextVerifyHeading, "Vérification de la librairie :", "Library check :"},
-    {TextVerifiedLabel, "Fichier de la V2.10 : ", "File of V2.10 : "},
+    {TextVerifiedLabel, "Fichier de la " V_VERSION " : ", "File of " V_VERSION " : "},
     {TextDifferentLabel, "Fichier différent : ", "Different file : "},
     {TextLinkNotRead, " n'est pas lu à travers le lien ", " is not read through the link "},
-    {TextVerifiedWhole, "La librairie Quillfern V2.10 est installée en entier.",
-     "Quillfern V2.10 library is installed whole."},
-    {TextVerifiedNotWholeStart, "La librairie Quillfern V2.10 n'est pas installée en entier : ",
-     "Quillfern V2.10 library is not installed whole: "},
+    {TextVerifiedWhole, "La librairie Quillfern " V_VERSION " est installée en entier.",
+     "Quillfern " V_VERSION " library is installed whole."},
+    {TextVerifiedNotWholeStart, "La librairie Quillfern " V_VERSION " n'est pas installée en entier : ",
+     "Quillfern " V_VERSION " library is not installed whole: "},
     {TextVerifiedNotWholeEnd, " fichier(s) absent(s) ou différent(s).", " file(s) missing or different."},
     {TextHostNotFound, "PureBasic est introuvable.", "PureBasic could not be found."},
 };

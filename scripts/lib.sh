@@ -12,12 +12,21 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 say() { printf '%s: %s\n' "$(basename "$0")" "$*"; }
 
+# The library's version, written once: the descriptor's ("2.10").
+descriptor_version() {
+    python3 -c 'import json, sys; print(json.load(open(sys.argv[1], encoding="utf-8"))["version"])' \
+        "$ROOT/payload/quillfern.json"
+}
+
 tools_ready() {
     local tool
     for tool in cmake ninja python3 i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix \
-                wine /usr/lib/wine/wine64 Xvfb chmcmd extract_chmLib import clang++; do
+                wine /usr/lib/wine/wine64 Xvfb chmcmd extract_chmLib import clang++ softhsm2-util; do
         command -v "$tool" >/dev/null || return 1
     done
+    # Signing: osslsigncode 2.9 (it knows -ignore-cdp) and OpenSSL's PKCS#11 engine.
+    osslsigncode --help 2>&1 | grep -q -- '-ignore-cdp' &&
+        [ -f "$(openssl version -e | sed -nE 's/^ENGINESDIR: "(.*)"$/\1/p')/pkcs11.so" ] || return 1
     [ -d /usr/src/googletest ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1 &&
         [ -f "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ] &&
         locale -a | grep -qix ru_RU.utf8 && locale -a | grep -qix ja_JP.utf8

@@ -2,7 +2,8 @@
 """Copies an example source into the build, checked against the descriptor.
 
 The example ships byte for byte, so it is normalised here: code page 1252,
-lines ended by CR LF, no line end after the last line, first line a comment.
+lines ended by CR LF, no line end after the last line, first line a comment;
+where it says @VERSION@ it shows the descriptor's version.
 Every Quill... function and #Quill_... constant it names must exist in the
 descriptor, and it must show a good share of them, or the build stops: an
 example that calls something the library doesn't have is worse than none.
@@ -12,7 +13,7 @@ Usage: mkexample.py DESCRIPTOR SOURCE OUTPUT
 
 import sys
 
-from qfcommon import DescriptorError, ENCODING, basic_names, fail, load_descriptor, write_bytes
+from qfcommon import DescriptorError, ENCODING, basic_names, fail, load_descriptor, with_version, write_bytes
 
 # The share of the library's functions and constants the example must use.
 MIN_FUNCTION_SHARE = 0.75
@@ -60,7 +61,7 @@ def main(argv):
     except DescriptorError as e:
         fail(str(e))
     with open(argv[2], "rb") as f:
-        data = normalise(f.read())
+        data = normalise(with_version(f.read(), d))
     problems = check(d, data)
     if problems:
         fail("%s: %s" % (argv[2], "; ".join(problems)))

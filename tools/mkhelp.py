@@ -2,7 +2,8 @@
 """Builds one language's compiled help file (.chm) for the library.
 
 The pages come from the descriptor (one page per function, the constants page,
-the contents and the index) plus a hand-written overview text per language;
+the contents and the index) plus a hand-written overview text per language,
+whose @VERSION@ is the descriptor's version;
 chmcmd compiles them. chmcmd stamps the compile time into the ITSF header and
 into the #SYSTEM file, so both stamps are set to zero afterwards; its binary
 keyword index holds uninitialised bytes, so it is switched off (the .hhk
@@ -20,7 +21,7 @@ import struct
 import subprocess
 import sys
 
-from qfcommon import DescriptorError, cp1252, fail, load_descriptor, write_bytes
+from qfcommon import DescriptorError, cp1252, fail, load_descriptor, with_version, write_bytes
 from qfkinds import help_fault
 
 PROJECT = "Quillfern"
@@ -296,7 +297,7 @@ def main(argv):
     try:
         d = load_descriptor(argv[1])
         with open(argv[3], encoding="utf-8") as f:
-            fragment = f.read()
+            fragment = with_version(f.read(), d)
         build(d, argv[2], fragment, argv[4], argv[5], os.environ.get("CHMCMD", "chmcmd"))
     except (DescriptorError, ValueError, OSError) as e:
         fail(str(e))

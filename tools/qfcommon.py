@@ -26,11 +26,41 @@ def fail(message):
     sys.exit(1)
 
 
+# The version is written once, as the descriptor's "version" ("2.10"): every
+# text that shows it says VERSION_MARK, and the #Quill_Version constant's value
+# (the version times 100, as the library file holds it) is VERSION_NUMBER_MARK.
+VERSION_MARK = "@VERSION@"
+VERSION_NUMBER_MARK = "@VERSION_NUMBER@"
+_VERSION = re.compile(r"([0-9]+)\.([0-9]{2})")
+
+
+def version_number(version):
+    """2.10 gives 210: the major version times 100 plus the two-digit minor."""
+    match = _VERSION.fullmatch(version)
+    if not match:
+        raise DescriptorError("version %r is not major.minor with a two-digit minor (2.10)" % version)
+    return int(match.group(1)) * 100 + int(match.group(2))
+
+
+def with_version(text, d):
+    """A text of the items (a help page's fragment, the example's code page
+    1252 bytes) with the descriptor's version where it says VERSION_MARK."""
+    if isinstance(text, bytes):
+        return text.replace(cp1252(VERSION_MARK), cp1252(d["version"]))
+    return text.replace(VERSION_MARK, d["version"])
+
+
 def load_descriptor(path):
-    """Reads and checks the descriptor; a malformed one stops the build here
-    rather than producing a half-right item."""
+    """Reads and checks the descriptor, its version filled in where it is
+    marked; a malformed one stops the build here rather than producing a
+    half-right item."""
     with open(path, encoding="utf-8") as f:
-        d = json.load(f)
+        text = f.read()
+    version = json.loads(text)["version"]
+    number = version_number(version)
+    text = text.replace('"%s"' % VERSION_NUMBER_MARK, str(number)).replace(VERSION_NUMBER_MARK, str(number))
+    d = json.loads(text.replace(VERSION_MARK, version))
+    d["version_number"] = number
     _check_descriptor(d)
     return d
 

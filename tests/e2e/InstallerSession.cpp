@@ -40,13 +40,13 @@ std::string ExpectedCompletionText(Language language, int notWritten)
 {
     bool french = language == Language::French;
     if (notWritten == 0) {
-        return french ? "      L'installation de la librairie Quillfern V2.10        \n      est terminée"
-                      : "      Installation of Quillfern V2.10         \n      library is ended";
+        return french ? "      L'installation de la librairie Quillfern " QUILLFERN_SHOWN_VERSION "        \n      est terminée"
+                      : "      Installation of Quillfern " QUILLFERN_SHOWN_VERSION "         \n      library is ended";
     }
     std::string count = std::to_string(notWritten);
-    return french ? "      L'installation de la librairie Quillfern V2.10\n      est incomplète : " + count
+    return french ? "      L'installation de la librairie Quillfern " QUILLFERN_SHOWN_VERSION "\n      est incomplète : " + count
             + " fichier(s) non écrit(s)."
-                  : "      Installation of Quillfern V2.10\n      is incomplete: " + count + " file(s) not written.";
+                  : "      Installation of Quillfern " QUILLFERN_SHOWN_VERSION "\n      is incomplete: " + count + " file(s) not written.";
 }
 
 // The same text in the installer's two languages.
@@ -299,7 +299,7 @@ static void ExpectScreenReaderNames(const InstallerProcess& installer, Language 
         << "the log's name";
     HWND logo = GetDlgItem(installer.LogoBand, 11);
     EXPECT_EQ(GetWindowLongA(logo, GWL_STYLE) & SS_TYPEMASK, SS_BITMAP) << "the logo is a picture";
-    EXPECT_EQ(TextOf(logo), "Quillfern V2.10") << "the logo's name";
+    EXPECT_EQ(TextOf(logo), "Quillfern " QUILLFERN_SHOWN_VERSION) << "the logo's name";
     HWND cancel = installer.Control(5);
     EXPECT_EQ(GetWindowLongA(cancel, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
     EXPECT_EQ(TextOf(cancel), french ? "Annuler" : "Cancel") << "the picture button's name";

@@ -110,7 +110,7 @@ TEST_F(ProgramVersion, FixedVersionStringTablesAndTranslations)
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void**)&fixed, &length));
     ASSERT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    // The build's version, 2.10.0.0 for this library.
+    // The build's version: the descriptor's, as 2.10.0.0.
     unsigned major = 0, minor = 0, patch = 0, tweak = 0;
     ASSERT_EQ(sscanf(QUILLFERN_VERSION, "%u.%u.%u.%u", &major, &minor, &patch, &tweak), 4) << QUILLFERN_VERSION;
     const DWORD high = major << 16 | minor;

@@ -408,14 +408,14 @@ TEST_F(SilentInstall, VerifyTellsEachFileAndTheRemovalKeepsAChangedOne)
     std::string logs = MakeTempFolder("logs");
     InstallerRun before = ExpectSilentEnd("/VERIFY /S /L=en /LOG=" + logs + "verify.log", 3);
     std::vector<std::string> missing(4, "Missing file : ");
-    EXPECT_EQ(before.output, verified(missing, "Quillfern V2.10 library is not installed whole: 4 file(s) missing or different."));
+    EXPECT_EQ(before.output, verified(missing, "Quillfern " QUILLFERN_SHOWN_VERSION " library is not installed whole: 4 file(s) missing or different."));
     EXPECT_EQ(ReadWholeFile(logs + "verify.log"), before.output + "Exit code: 3\r\n");
     EXPECT_EQ(ListTree(host), std::set<std::string>{"PureBasic.exe"}) << "a check wrote into the host";
 
     ExpectSilentEnd("/S /L=fr", 0);
     InstallerRun after = ExpectSilentEnd("/S /VERIFY /L=en", 0);
-    std::vector<std::string> same(4, "File of V2.10 : ");
-    EXPECT_EQ(after.output, verified(same, "Quillfern V2.10 library is installed whole."));
+    std::vector<std::string> same(4, "File of " QUILLFERN_SHOWN_VERSION " : ");
+    EXPECT_EQ(after.output, verified(same, "Quillfern " QUILLFERN_SHOWN_VERSION " library is installed whole."));
 
     std::string library = host + TargetPath(Target::Library);
     std::string changed = PayloadBytes(Target::Library, Language::English);
@@ -424,7 +424,7 @@ TEST_F(SilentInstall, VerifyTellsEachFileAndTheRemovalKeepsAChangedOne)
     InstallerRun spoiled = ExpectSilentEnd("/S /VERIFY /L=en /D=" + host, 3);
     std::vector<std::string> oneDifferent = same;
     oneDifferent[1] = "Different file : ";
-    EXPECT_EQ(spoiled.output, verified(oneDifferent, "Quillfern V2.10 library is not installed whole: 1 file(s) missing or different."));
+    EXPECT_EQ(spoiled.output, verified(oneDifferent, "Quillfern " QUILLFERN_SHOWN_VERSION " library is not installed whole: 1 file(s) missing or different."));
 
     // The changed library stays, and so does a help file held open; the
     // others go.
@@ -434,11 +434,11 @@ TEST_F(SilentInstall, VerifyTellsEachFileAndTheRemovalKeepsAChangedOne)
     CloseHandle(viewer);
     EXPECT_EQ(removal.output,
               "Library removal :\r\n" + host + " . . .\r\n" + FileLines("File not removed : ", Target::Help)
-                  + FileLines("File kept, not as V2.10 installed it : ", Target::Library)
+                  + FileLines("File kept, not as " QUILLFERN_SHOWN_VERSION " installed it : ", Target::Library)
                   + FileLines("File kept, named after a sibling library that may need it : ", Target::Residents)
                   + FileLines("Removed file : ", Target::Example) + "\r\nRemoved folder : \r\nExamples\\Quillfern\\Tintwell\\\r\n"
                   + "\r\nRemoved folder : \r\nExamples\\Quillfern\\\r\n"
-                  + "Removal of Quillfern V2.10 is incomplete: 2 file(s) kept.\r\n"
+                  + "Removal of Quillfern " QUILLFERN_SHOWN_VERSION " is incomplete: 2 file(s) kept.\r\n"
                   + ExpectedHeldLine(Language::English, TargetPath(Target::Help)) + "\r\n");
     EXPECT_EQ(ReadWholeFile(logs + "uninstall.log"), removal.output + "Exit code: 3\r\n");
     EXPECT_EQ(ReadWholeFile(library), changed);
@@ -462,7 +462,7 @@ TEST_F(SilentInstall, UninstallAfterAnInstallationLeavesTheHostAsItWas)
                   + FileLines("Fichier supprimé : ", Target::Example)
                   + "\r\nDossier supprimé : \r\nExamples\\Quillfern\\Tintwell\\\r\n"
                   + "\r\nDossier supprimé : \r\nExamples\\Quillfern\\\r\n"
-                  + "La librairie Quillfern V2.10 est supprimée.\r\n");
+                  + "La librairie Quillfern " QUILLFERN_SHOWN_VERSION " est supprimée.\r\n");
     before.insert("Residents\\Ostravel.res");
     EXPECT_EQ(ListTree(host), before);
     // Nothing of this version left: nothing to do, and done.
@@ -470,7 +470,7 @@ TEST_F(SilentInstall, UninstallAfterAnInstallationLeavesTheHostAsItWas)
 
     std::map<Target, std::string> earlier = WriteEarlierInstallation(host);
     InstallerRun kept = ExpectSilentEnd("/S /UNINSTALL /L=en", 3);
-    EXPECT_NE(kept.output.find(FileLines("File kept, not as V2.10 installed it : ", Target::Help)), std::string::npos)
+    EXPECT_NE(kept.output.find(FileLines("File kept, not as " QUILLFERN_SHOWN_VERSION " installed it : ", Target::Help)), std::string::npos)
         << kept.output;
     for (Target target : AllTargets)
         EXPECT_EQ(ReadWholeFile(host + TargetPath(target)), earlier[target]);
@@ -505,8 +505,8 @@ TEST_F(SilentInstall, WithRightsNothingIsWrittenThroughALinkBelowTheHost)
 TEST_F(SilentInstall, WithoutSilenceACheckOrARemovalTellsItsResultInOneBox)
 {
     for (auto [arguments, title, text, exitCode] :
-         {std::tuple{"/VERIFY /L=en", "Infos :", "Quillfern V2.10 library is not installed whole: 4 file(s) missing or different.", 3u},
-          std::tuple{"/UNINSTALL /L=fr", "Infos :", "La librairie Quillfern V2.10 est supprimée.", 0u}}) {
+         {std::tuple{"/VERIFY /L=en", "Infos :", "Quillfern " QUILLFERN_SHOWN_VERSION " library is not installed whole: 4 file(s) missing or different.", 3u},
+          std::tuple{"/UNINSTALL /L=fr", "Infos :", "La librairie Quillfern " QUILLFERN_SHOWN_VERSION " est supprimée.", 0u}}) {
         SCOPED_TRACE(arguments);
         ASSERT_TRUE(installer.Start(parent, program, arguments));
         MessageBoxContent box;

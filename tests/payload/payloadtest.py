@@ -29,9 +29,16 @@ def item(name):
 
 
 def descriptor():
+    """The descriptor as the items show it: its version ("2.10") where a text
+    says @VERSION@, and that version times 100 for @VERSION_NUMBER@."""
     import json
     with open(DESCRIPTOR, encoding="utf-8") as f:
-        return json.load(f)
+        text = f.read()
+    version = json.loads(text)["version"]
+    major, minor = version.split(".")
+    number = str(int(major) * 100 + int(minor))
+    text = text.replace('"@VERSION_NUMBER@"', number).replace("@VERSION_NUMBER@", number)
+    return json.loads(text.replace("@VERSION@", version))
 
 
 def sections(data, pos):

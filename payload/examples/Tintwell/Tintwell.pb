@@ -1,4 +1,4 @@
-; Tintwell - un puits de teintes : palettes et dégradés avec Quillfern 2.10
+; Tintwell - un puits de teintes : palettes et dégradés avec Quillfern @VERSION@
 ;
 ; Choose an ink and a palette mode: Tintwell draws the palette that
 ; QuillPalette() builds around that ink, a gradient from its lightest tint to
@@ -25,7 +25,7 @@ EndEnumeration
 #Swatch_Width = #Well_Width / #Quill_PaletteSize
 
 If QuillVersion() <> #Quill_Version
-  MessageRequester("Tintwell", "Quillfern " + StrF(QuillVersion() / 100, 2) + " is installed, but this example expects 2.10.")
+  MessageRequester("Tintwell", "Quillfern " + StrF(QuillVersion() / 100, 2) + " is installed, but this example expects @VERSION@.")
   End
 EndIf
 
@@ -106,7 +106,7 @@ EndProcedure
 
 Define Event, Name$, Mode
 
-If OpenWindow(#Window_Main, 0, 0, #Well_Width + 20, #Well_Height + 90, "Tintwell - Quillfern 2.10", #PB_Window_SystemMenu | #PB_Window_ScreenCentered)
+If OpenWindow(#Window_Main, 0, 0, #Well_Width + 20, #Well_Height + 90, "Tintwell - Quillfern @VERSION@", #PB_Window_SystemMenu | #PB_Window_ScreenCentered)
   ; A very pale background of the same hue as celadon, whatever the ink.
   SetWindowColor(#Window_Main, QuillFromHSL(QuillHue(#Quill_Celadon), 40, 94))
 
