@@ -200,10 +200,8 @@ static int ReplaceTarget(HANDLE folder, const char* target, int replaceable, con
 static void HoldersOf(const Installing& installing, const char* relative, char* holders)
 {
     if (!InstallationRefusesLinks(installing.order.run)) {
-        char* path = StrJoin(installing.order.host, relative);
-        HolderNames(path, holders);
-        StrRewind(path);
-        StrAppend(holders);
+        // The names overwrite the path they were asked for, as results may.
+        HolderNames(StrJoin(installing.order.host, relative), holders);
         return;
     }
     HANDLE held = installing.root ? TreeOpenToAsk(installing.root, relative) : nullptr;
