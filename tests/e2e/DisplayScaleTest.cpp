@@ -133,7 +133,7 @@ void ScaledDisplay::ExpectLaidOutFor(int dpi)
 void ScaledDisplay::GrowsWholeAndInstalls(int dpi)
 {
     DisplayScale scale(dpi);
-    ASSERT_TRUE(scale.Applied()) << "LogPixels could not be set";
+    ASSERT_TRUE(scale.Applied()) << "LogPixels could not be set: error " << scale.Status();
     ASSERT_NO_FATAL_FAILURE(StartInstaller());
     ExpectChoosingState();
     SaveScreenshot(painted, "scaled-" + std::to_string(dpi) + "-choosing");
@@ -261,14 +261,14 @@ TEST_F(ScaledDisplay, MovedToAnotherScaleTheWindowIsLaidOutAgainAndComesBackAsIt
     WindowSeen fresh144;
     {
         DisplayScale scale(144);
-        ASSERT_TRUE(scale.Applied()) << "LogPixels could not be set";
+        ASSERT_TRUE(scale.Applied()) << "LogPixels could not be set: error " << scale.Status();
         ASSERT_NO_FATAL_FAILURE(StartInstaller());
         fresh144 = Seen();
         Click(5, false);
         ASSERT_NO_FATAL_FAILURE(ExpectEndWithCode0());
     }
     DisplayScale scale(96);
-    ASSERT_TRUE(scale.Applied()) << "LogPixels could not be set";
+    ASSERT_TRUE(scale.Applied()) << "LogPixels could not be set: error " << scale.Status();
     ASSERT_NO_FATAL_FAILURE(StartInstaller());
     ASSERT_NO_FATAL_FAILURE(ThereAndBack("choosing", fresh144.rect, &fresh144.picture));
     ASSERT_NO_FATAL_FAILURE(ChooseLanguage(Language::English));

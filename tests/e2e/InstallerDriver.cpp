@@ -76,8 +76,7 @@ DisplayScale::DisplayScale(DWORD dpi)
     DWORD size = sizeof before_;
     hadValue_ = RegGetValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &before_, &size)
         == ERROR_SUCCESS;
-    applied_ = RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi)
-        == ERROR_SUCCESS;
+    status_ = RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
     // Unaware, this thread would see a scaled window's lengths mapped back to 96 dpi.
     awareness_ = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
 }

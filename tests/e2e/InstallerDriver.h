@@ -54,10 +54,12 @@ public:
     ~DisplayScale();
     DisplayScale(const DisplayScale&) = delete;
     DisplayScale& operator=(const DisplayScale&) = delete;
-    bool Applied() const { return applied_; }
+    bool Applied() const { return status_ == ERROR_SUCCESS; }
+    // What the registry said when the value was set.
+    LSTATUS Status() const { return status_; }
 
 private:
-    bool applied_ = false;
+    LSTATUS status_ = ERROR_SUCCESS;
     bool hadValue_ = false;
     DWORD before_ = 0;
     DPI_AWARENESS_CONTEXT awareness_ = nullptr;
