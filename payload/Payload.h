@@ -10,8 +10,8 @@
 // would otherwise carry a leading underscore and 64-bit ones none.
 extern const unsigned char PayloadBlock[PayloadSize] __asm__("PayloadBlock");
 
-// Marks: the first byte of each item, and one past its last byte, which is
-// the next item's first byte.
+// Marks: the first byte of each item; the block's end is one past the last
+// item's last byte.
 inline constexpr const unsigned char* HelpFrenchStart = PayloadBlock + PayloadOffsetHelpFrench;
 inline constexpr const unsigned char* HelpEnglishStart = PayloadBlock + PayloadOffsetHelpEnglish;
 inline constexpr const unsigned char* LibraryFileStart = PayloadBlock + PayloadOffsetLibraryFile;
@@ -20,6 +20,12 @@ inline constexpr const unsigned char* ExampleSourcesStart = PayloadBlock + Paylo
 inline constexpr const unsigned char* LogoBitmapStart = PayloadBlock + PayloadOffsetLogoBitmap;
 inline constexpr const unsigned char* ButtonBitmapStart = PayloadBlock + PayloadOffsetButtonBitmap;
 inline constexpr const unsigned char* PayloadEnd = PayloadBlock + PayloadSize;
+
+// One past the last byte of each file installed, from the item's own size.
+inline constexpr const unsigned char* HelpFrenchEnd = HelpFrenchStart + PayloadSizeHelpFrench;
+inline constexpr const unsigned char* HelpEnglishEnd = HelpEnglishStart + PayloadSizeHelpEnglish;
+inline constexpr const unsigned char* LibraryFileEnd = LibraryFileStart + PayloadSizeLibraryFile;
+inline constexpr const unsigned char* ResidentFileEnd = ResidentFileStart + PayloadSizeResidentFile;
 
 // Where each item lies in the block and the CRC-32 of its bytes, in block
 // order, as the build computed them: a copy damaged on its way to the user

@@ -2,6 +2,7 @@
 // The installation procedure: folders and files under the host folder,
 // logged line by line to the sinks its order names.
 #include "app/Texts.h"
+#include "app/install/InstalledFiles.h"
 #include "app/install/LogSink.h"
 #include "runtime/Tree.h"
 
@@ -44,19 +45,9 @@ struct InstallationOutcome {
     unsigned copyCode;
 };
 
-// The exit code of a run that ended so.
+// The exit code of a run that ended so (InstallationExitCode.cpp).
 unsigned InstallationExitCode(const InstallationOutcome& outcome);
 
-// What the write test found.
-constexpr int HostWriteDenied = 0;      // refused for want of rights, which may cure it
-constexpr int HostWritable = 1;
-constexpr int HostWriteFailed = 2;      // refused otherwise (a read-only medium, a share): rights would not help
-
-// Whether this process can create and delete a file in the host folder and
-// in each of its sub-folders that the installation writes into and that
-// already exist: a test, not a guess from the folders' rights, which miss
-// read-only media and shares.
-int InstallationCanWrite(const char* host);
 // One installation (or removal, Removal.h) under way: its order, and what
 // it has come to.
 struct Installing {
@@ -85,20 +76,6 @@ struct Installing {
 // caller's (LogEnd), once it knows the result.
 void InstallHere(Installing& installing);
 
-// The files this version installs, in the order it installs them.
-struct InstalledFile {
-    const char* path;               // under the host folder
-    const char* name;               // as the log names it
-    const unsigned char* start;     // its bytes, in the language asked
-    const unsigned char* end;
-    int shared;                     // named after a sibling library, which may need it as well
-};
-constexpr int InstalledFileCount = 4;
-InstalledFile InstallationFile(int index, unsigned char language);
-// 1 when the open file holds the bytes of the index-th file, in either
-// language: a help file left by an installation in the other language is
-// this version's too.
-int InstallationFileIsThisVersions(HANDLE file, int index);
 
 // How a run of that kind reaches its host folder and the /LOG= file's.
 TreeReach InstallationReach(InstallationRun run);

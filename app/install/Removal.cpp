@@ -138,14 +138,3 @@ void RemoveHere(Installing& removing)
         RemoveFile(removing, index);
     RemoveExampleFolders(removing);
 }
-
-InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order)
-{
-    Installing run = InstallationBegin(order);
-    if (order.removal)
-        RemoveHere(run);
-    else
-        InstallHere(run);
-    InstallationEnd(run);
-    return {InstallationDone, run.filesNotWritten, 0, 0};
-}

@@ -12,6 +12,3 @@
 // (through no link in a run with rights), and each is removed through a
 // handle of its own. The log's end is the caller's.
 void RemoveHere(Installing& removing);
-// The order carried out here, a removal or an installation, from the host
-// folder held: its outcome.
-InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order);

@@ -3,6 +3,7 @@
 #include "app/Texts.h"
 #include "app/install/OneInstallation.h"
 #include "app/install/Removal.h"
+#include "app/install/WriteTest.h"
 #include "app/rights/Channel.h"
 #include "app/rights/Relaunch.h"
 #include "app/script/ConsoleLog.h"
@@ -81,6 +82,17 @@ char* RunOpenLogFile(const CommandLine& line, Run& run)
     StrFree(path);
     LogAddSink(&run.log, LogFileSink());
     return nullptr;
+}
+
+InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order)
+{
+    Installing run = InstallationBegin(order);
+    if (order.removal)
+        RemoveHere(run);
+    else
+        InstallHere(run);
+    InstallationEnd(run);
+    return {InstallationDone, run.filesNotWritten, 0, 0};
 }
 
 InstallationOutcome RunCarryOut(const Run& run, const char* host, HWND owner)

@@ -44,6 +44,9 @@ int RunHoldInstallation(const CommandLine& line, unsigned* exitCode);
 // Null when it is open or none was named; else the path that could not be
 // had, a new string: the run says so, and ends.
 char* RunOpenLogFile(const CommandLine& line, Run& run);
+// The order carried out here, a removal (Removal.h) or an installation
+// (Installation.h), from the host folder held: its outcome.
+InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order);
 // Carries the run's order out in the host folder (RunInstall's choice),
 // leaving the log's end to the caller.
 InstallationOutcome RunCarryOut(const Run& run, const char* host, HWND owner);

@@ -1,0 +1,55 @@
+#include "app/install/SafeReplace.h"
+#include "runtime/File.h"
+#include "runtime/Str.h"
+#include "runtime/Tree.h"
+
+// A file's new bytes go to a file of their own beside it, named after it
+// with this suffix, which takes its place only once complete: a reinstall
+// that fails part-way leaves the file that worked. The name is fixed, so a
+// run cut off leaves at most one per target, which the next run removes. The suffix comes last, so that the new file does not carry the
+// target's extension, by which the host might take it for one of its own.
+static const char NewFileSuffix[] = ".new";
+
+// Writes the bytes to a new file of the held folder, all of them in one go
+// (a byte at a time took several times as long), reads them back through
+// the same handle and renames it over the target: 1 when the target holds
+// them all, exactly. Whatever fails, the new file is removed through its
+// handle; *held tells whether another program holding the target open kept
+// it there.
+// A new file's name found taken is a leftover from an interrupted run: it is
+// removed, as a file, never what a link there leads to, and the new file
+// made again.
+static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* target, const unsigned char* start,
+                             const unsigned char* end, int* held)
+{
+    HANDLE made = TreeCreateFile(folder, fresh);
+    if (!made && TreeRemoveFile(folder, fresh))
+        made = TreeCreateFile(folder, fresh);
+    HANDLE file = FileTake(0, made);
+    if (!file)
+        return 0;
+    int written = FileWriteBytes(start, end);
+    // Flushed before the move: after a power cut the target holds the new
+    // bytes or the old ones, never a name whose bytes were still in a cache.
+    int flushed = FileFlush(0);
+    int replaced = written && flushed && FileHandleMatches(file, start, end)
+        && TreeRename(file, folder, target, held);
+    if (!replaced)
+        TreeDeleteOpen(file);
+    FileClose(0);
+    return replaced;
+}
+
+int SafeReplaceFile(HANDLE folder, const char* target, int replaceable, const unsigned char* start,
+                    const unsigned char* end, int* held)
+{
+    char* fresh = StrJoin(target, NewFileSuffix);
+    *held = 0;
+    int replaced = 0;
+    if (replaceable)
+        replaced = WriteVerifiedFile(folder, fresh, target, start, end, held);
+    else
+        TreeRemoveFile(folder, fresh);
+    StrRewind(fresh);
+    return replaced;
+}
