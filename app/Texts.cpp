@@ -10,12 +10,12 @@
 
 static constexpr char DamagedTitle[] = "Erreur / Error :";
 static constexpr char DamagedText[] =
-    "      Le programme d'installation est endommagé.\n      Téléchargez-le à nouveau.\n\n"
-    "      The installer is damaged.\n      Please download it again.";
+    "Le programme d'installation est endommagé.\nTéléchargez-le à nouveau.\n\n"
+    "The installer is damaged.\nPlease download it again.";
 static constexpr char RunningTitle[] = "Infos :";
 static constexpr char RunningText[] =
-    "      Une installation est déjà en cours.\n      Attendez qu'elle soit terminée.\n\n"
-    "      An installation is already running.\n      Please wait until it has ended.";
+    "Une installation est déjà en cours.\nAttendez qu'elle soit terminée.\n\n"
+    "An installation is already running.\nPlease wait until it has ended.";
 // Every switch and exit code: whoever asks has chosen no language yet.
 static constexpr char UsageTitle[] = "QuillfernSetup /?";
 static constexpr char UsageText[] =
@@ -51,6 +51,8 @@ static constexpr char UsageText[] =
 static constexpr char SeparatorLine[] = "==============================================================";
 static_assert(sizeof SeparatorLine - 1 == 62, "the log's separator is 62 characters wide");
 static constexpr char CreditText[] = "  Merçi à Orlanne pour le Logo/Thanks to Orlanne for Logo";
+static constexpr char LogFileFailedBoth[] =
+    "Le fichier journal ne peut pas être créé : \n%1\n\nThe log file cannot be created: \n%1";
 
 static constexpr TextRow TextRows[] = {
     {TextFrenchButton, "Français", "Français"},
@@ -64,47 +66,45 @@ static constexpr TextRow TextRows[] = {
     {TextSeparatorLine, SeparatorLine, SeparatorLine},
     {TextInfoTitle, "Infos :", "Infos :"},
     {TextCompleted,
-     "      L'installation de la librairie Quillfern " V_VERSION "        \n      est terminée",
-     "      Installation of Quillfern " V_VERSION "         \n      library is ended"},
-    {TextIncompleteStart,
-     "      L'installation de la librairie Quillfern " V_VERSION "\n      est incomplète : ",
-     "      Installation of Quillfern " V_VERSION "\n      is incomplete: "},
-    {TextIncompleteEnd, " fichier(s) non écrit(s).", " file(s) not written."},
+     "L'installation de la librairie Quillfern " V_VERSION "        \nest terminée",
+     "Installation of Quillfern " V_VERSION "         \nlibrary is ended"},
+    {TextIncomplete,
+     "L'installation de la librairie Quillfern " V_VERSION "\nest incomplète : %1 fichier(s) non écrit(s).",
+     "Installation of Quillfern " V_VERSION "\nis incomplete: %1 file(s) not written."},
     {TextHeldTitle, "Fichier utilisé :", "File in use :"},
-    {TextHeldStart, "Le fichier ", "The file "},
-    {TextHeldBy, " est utilisé par ", " is in use by "},
-    {TextHeldEnd, ".", "."},
+    {TextHeld, "Le fichier %1 est utilisé par %2.", "The file %1 is in use by %2."},
     {TextAnotherProgram, "un autre programme", "another program"},
     {TextHeldQuestion,
-     "\n\nFermez-le, puis réessayez ; ou annulez pour garder l'ancien fichier.",
-     "\n\nClose it, then retry; or cancel to keep the old file."},
-    {TextLinkStart, "Le fichier ", "The file "},
-    {TextLinkThrough, " n'est pas écrit à travers le lien ", " is not written through the link "},
-    {TextLinkEnd, ".", "."},
+     "Le fichier %1 est utilisé par %2.\n\nFermez-le, puis réessayez ; ou annulez pour garder l'ancien fichier.",
+     "The file %1 is in use by %2.\n\nClose it, then retry; or cancel to keep the old file."},
+    {TextLinkNotWritten, "Le fichier %1 n'est pas écrit à travers le lien %2.",
+     "The file %1 is not written through the link %2."},
     {TextErrorTitle, "Erreur :", "Error :"},
     {TextNoHost,
-     "      PureBasic est introuvable.\n      Rien n'a été installé.",
-     "      PureBasic could not be found.\n      Nothing was installed."},
+     "PureBasic est introuvable.\nRien n'a été installé.",
+     "PureBasic could not be found.\nNothing was installed."},
     {TextFolderDialogTitle, "Où se trouve PureBasic ?", "Where is PureBasic installed?"},
     {TextNotAHostFolder,
-     "      Ce dossier ne contient pas PureBasic.exe.\n      Choisissez le dossier où PureBasic est installé.",
-     "      This folder does not contain PureBasic.exe.\n      Choose the folder where PureBasic is installed."},
+     "Ce dossier ne contient pas PureBasic.exe.\nChoisissez le dossier où PureBasic est installé.",
+     "This folder does not contain PureBasic.exe.\nChoose the folder where PureBasic is installed."},
     {TextNoRights,
-     "      Écrire dans le dossier de PureBasic demande les droits d'administrateur.\n      Rien n'a été installé.",
-     "      Writing into the PureBasic folder needs administrator rights.\n      Nothing was installed."},
+     "Écrire dans le dossier de PureBasic demande les droits d'administrateur.\nRien n'a été installé.",
+     "Writing into the PureBasic folder needs administrator rights.\nNothing was installed."},
     {TextDamagedTitle, DamagedTitle, DamagedTitle},
     {TextDamaged, DamagedText, DamagedText},
     {TextRunningTitle, RunningTitle, RunningTitle},
     {TextRunning, RunningText, RunningText},
     {TextUsageTitle, UsageTitle, UsageTitle},
     {TextUsage, UsageText, UsageText},
-    {TextExitCodeLine, "Code de sortie : ", "Exit code: "},
-    {TextCopyFailed, "L'installation avec les droits d'administrateur n'a pas abouti",
-     "The installation with administrator rights did not complete"},
-    {TextCopyCode, " (code ", " (code "},
-    {TextCopyFilesListed, "Les fichiers qu'elle a signalés figurent dans la liste.",
-     "The files it reported are listed in the log."},
-    {TextLogFileFailed, "Le fichier journal ne peut pas être créé : ", "The log file cannot be created: "},
+    {TextExitCodeLine, "Code de sortie : %1", "Exit code: %1"},
+    {TextCopyFailed, "L'installation avec les droits d'administrateur n'a pas abouti.",
+     "The installation with administrator rights did not complete."},
+    {TextCopyFailedCode, "L'installation avec les droits d'administrateur n'a pas abouti (code %1).",
+     "The installation with administrator rights did not complete (code %1)."},
+    {TextCopyFailedListed, "%1\nLes fichiers qu'elle a signalés figurent dans la liste.",
+     "%1\nThe files it reported are listed in the log."},
+    {TextLogFileFailed, "Le fichier journal ne peut pas être créé : %1", "The log file cannot be created: %1"},
+    {TextLogFileFailedBoth, LogFileFailedBoth, LogFileFailedBoth},
     {TextLogName, "Journal d'installation", "Installation log"},
     {TextLogoName, "Quillfern " V_VERSION, "Quillfern " V_VERSION},
     {TextRemovalHeading, "Suppression de la librairie :", "Library removal :"},
@@ -115,23 +115,26 @@ static constexpr TextRow TextRows[] = {
     {TextKeptSharedLabel, "Fichier gardé, au nom d'une librairie sœur qui peut en avoir besoin : ",
      "File kept, named after a sibling library that may need it : "},
     {TextRemovedFolderLabel, "Dossier supprimé : ", "Removed folder : "},
-    {TextLinkNotRemoved, " n'est pas supprimé à travers le lien ", " is not removed through the link "},
+    {TextLinkNotRemoved, "Le fichier %1 n'est pas supprimé à travers le lien %2.",
+     "The file %1 is not removed through the link %2."},
     {TextRemoved, "La librairie Quillfern " V_VERSION " est supprimée.", "Quillfern " V_VERSION " library is removed."},
-    {TextRemovalIncompleteStart, "La suppression de la librairie Quillfern " V_VERSION " est incomplète : ",
-     "Removal of Quillfern " V_VERSION " is incomplete: "},
-    {TextRemovalIncompleteEnd, " fichier(s) gardé(s).", " file(s) kept."},
+    {TextRemovalIncomplete,
+     "La suppression de la librairie Quillfern " V_VERSION " est incomplète : %1 fichier(s) gardé(s).",
+     "Removal of Quillfern " V_VERSION " is incomplete: %1 file(s) kept."},
     {TextNoRightsToRemove,
      "Supprimer dans le dossier de PureBasic demande les droits d'administrateur. Rien n'a été supprimé.",
      "Removing from the PureBasic folder needs administrator rights. Nothing was removed."},
     {TextVerifyHeading, "Vérification de la librairie :", "Library check :"},
-    {TextVerifiedLabel, "Fichier de la " V_VERSION " : ", "File of " V_VERSION " : "},
-    {TextDifferentLabel, "Fichier différent : ", "Different file : "},
-    {TextLinkNotRead, " n'est pas lu à travers le lien ", " is not read through the link "},
+    {TextVerifiedFile, "Fichier de la " V_VERSION " : %1", "File of " V_VERSION " : %1"},
+    {TextMissingFile, "Fichier absent : %1", "Missing file : %1"},
+    {TextDifferentFile, "Fichier différent : %1", "Different file : %1"},
+    {TextLinkNotRead, "Le fichier %1 n'est pas lu à travers le lien %2.",
+     "The file %1 is not read through the link %2."},
     {TextVerifiedWhole, "La librairie Quillfern " V_VERSION " est installée en entier.",
      "Quillfern " V_VERSION " library is installed whole."},
-    {TextVerifiedNotWholeStart, "La librairie Quillfern " V_VERSION " n'est pas installée en entier : ",
-     "Quillfern " V_VERSION " library is not installed whole: "},
-    {TextVerifiedNotWholeEnd, " fichier(s) absent(s) ou différent(s).", " file(s) missing or different."},
+    {TextVerifiedNotWhole,
+     "La librairie Quillfern " V_VERSION " n'est pas installée en entier : %1 fichier(s) absent(s) ou différent(s).",
+     "Quillfern " V_VERSION " library is not installed whole: %1 file(s) missing or different."},
     {TextHostNotFound, "PureBasic est introuvable.", "PureBasic could not be found."},
 };
 
