@@ -4,7 +4,7 @@
 // ProgramEntry ends with it.
 #include "app/ExitCodes.h"
 #include "app/Program.h"
-#include "app/Texts.h"
+#include "app/TextBox.h"
 #include "app/run/Run.h"
 #include "app/script/CommandLine.h"
 #include "payload/Payload.h"
@@ -37,7 +37,7 @@ static int FindsPayloadDamaged()
 static unsigned RefuseDamagedCopy(const CommandLine& line)
 {
     if (!line.silent)
-        ReqMessage(TextInBoth(TextDamagedTitle), TextInBoth(TextDamaged), MB_OK | MB_ICONSTOP);
+        TextBox(TextDamagedTitle, TextDamaged, LanguageBoth, MB_OK | MB_ICONSTOP);
     return line.silent || line.uninstall || line.verify ? ExitDamaged : ExitOk;
 }
 

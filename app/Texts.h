@@ -1,6 +1,9 @@
 #pragma once
 // Every text the installer shows, one row per text with its French and its
-// English, in UTF-8. A line feed separates the lines of a message.
+// English, in UTF-8. A line feed separates the lines of a message; a box
+// sets each of its lines in by blanks as it shows it (TextBoxFormat). Each
+// row is a whole sentence: %1 and %2 mark the places of what varies, which
+// TextFormat fills; no row holds a % of its own.
 
 // The languages.
 constexpr unsigned char LanguageFrench = 0;
@@ -21,22 +24,17 @@ enum TextId : unsigned char {
     // The completion message.
     TextInfoTitle,
     TextCompleted,
-    TextIncompleteStart,    // followed by the count of files not written
-    TextIncompleteEnd,
-    // A file that another program holds open: "<start><file><by><holders><end>",
-    // the log's name for the file, the programs' names or "another program";
-    // in the window followed by the question.
+    TextIncomplete,         // %1 the count of files not written
+    // A file that another program holds open: %1 the log's name for the
+    // file, %2 the programs' names or TextAnotherProgram. The window asks
+    // the question after it.
     TextHeldTitle,
-    TextHeldStart,
-    TextHeldBy,
-    TextHeldEnd,
+    TextHeld,
     TextAnotherProgram,
     TextHeldQuestion,
-    // A file not written through a link, with rights:
-    // "<start><file><through><link><end>", both named as the log names them.
-    TextLinkStart,
-    TextLinkThrough,
-    TextLinkEnd,
+    // A file not written through a link, with rights: %1 the file, %2 the
+    // link, both named as the log names them.
+    TextLinkNotWritten,
     // The host folder.
     TextErrorTitle,
     TextNoHost,
@@ -52,52 +50,57 @@ enum TextId : unsigned char {
     // The command line's usage, in both languages too.
     TextUsageTitle,
     TextUsage,
-    // The /LOG= file's last line, followed by the code.
+    // The /LOG= file's last line, %1 the exit code.
     TextExitCodeLine,
-    // The copy with rights that ended without a result: "<failed>[<code>N)].",
-    // in the window followed by where its files are told.
+    // The copy with rights that ended without a result, without its code
+    // and with it (%1); the window's box says where its files are told after
+    // that sentence (%1).
     TextCopyFailed,
-    TextCopyCode,
-    TextCopyFilesListed,
-    // A /LOG= file that cannot be created, followed by its path; in the
-    // window in both languages, since none has been chosen.
+    TextCopyFailedCode,
+    TextCopyFailedListed,
+    // A /LOG= file that cannot be created, %1 its path: the log's line, and
+    // the window's box, in both languages since none has been chosen.
     TextLogFileFailed,
+    TextLogFileFailedBoth,
     // Names for screen readers: the log, which shows none, and the logo.
     TextLogName,
     TextLogoName,
     // A removal (/UNINSTALL): its log's heading, one label per file as the
-    // installation's, the link that kept a file, and its result.
+    // installation's, the link that kept a file (as TextLinkNotWritten),
+    // and its result.
     TextRemovalHeading,
     TextRemovedLabel,
-    TextMissingLabel,       // a check's too
+    TextMissingLabel,
     TextKeptChangedLabel,
     TextNotRemovedLabel,
     TextKeptSharedLabel,
     TextRemovedFolderLabel,
-    TextLinkNotRemoved,     // "<link start><file><not removed><link><link end>"
+    TextLinkNotRemoved,
     TextRemoved,
-    TextRemovalIncompleteStart,     // followed by the count of files kept
-    TextRemovalIncompleteEnd,
+    TextRemovalIncomplete,  // %1 the count of files kept
     TextNoRightsToRemove,
-    // A check (/VERIFY): heading, "<label><file>" for each file, and the
-    // result "<whole>" or "<not whole start><count><not whole end>".
+    // A check (/VERIFY): heading, one line for each file (%1), the link that
+    // kept a file from being read (as TextLinkNotWritten), and the result,
+    // whole or with the count of files missing or different (%1).
     TextVerifyHeading,
-    TextVerifiedLabel,
-    TextDifferentLabel,
-    TextLinkNotRead,        // "<link start><file><not read><link><link end>"
+    TextVerifiedFile,
+    TextMissingFile,
+    TextDifferentFile,
+    TextLinkNotRead,
     TextVerifiedWhole,
-    TextVerifiedNotWholeStart,
-    TextVerifiedNotWholeEnd,
+    TextVerifiedNotWhole,
     // Either one's result without a PureBasic folder.
     TextHostNotFound,
     TextCount
 };
 
-// The text in the language given: French for 0, English otherwise.
-const char* TextIn(TextId id, unsigned char language);
 // The messages said before any language is chosen hold both: either row
 // will do.
+constexpr unsigned char LanguageBoth = LanguageFrench;
+
+// The text in the language given: French for 0, English otherwise.
+const char* TextIn(TextId id, unsigned char language);
 inline const char* TextInBoth(TextId id)
 {
-    return TextIn(id, LanguageFrench);
+    return TextIn(id, LanguageBoth);
 }

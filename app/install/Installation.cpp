@@ -1,4 +1,5 @@
 #include "app/install/Installation.h"
+#include "app/TextFormat.h"
 #include "app/Texts.h"
 #include "app/install/HostLocator.h"
 #include "app/install/SafeReplace.h"
@@ -131,26 +132,20 @@ static int LogThreeLines(const LogSinks& log, const char* first, const char* sec
     return lines;
 }
 
-int InstallationLogLink(const LogSinks& log, unsigned char language, const char* name, TextId through,
+int InstallationLogLink(const LogSinks& log, unsigned char language, const char* name, TextId sentence,
                         const char* link)
 {
-    char* line = StrWorkPosition();
-    StrAppend(TextIn(TextLinkStart, language));
-    StrAppend(name);
-    StrAppend(TextIn(through, language));
-    StrAppend(link);
-    StrAppend(TextIn(TextLinkEnd, language));
-    StrSkipTerminator();
+    char* line = TextFormat(sentence, language, name, link);
     int lines = LogLine(log, line);
     StrRewind(line);
     return lines;
 }
 
-int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId through,
+int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId linkSentence,
                         const char* link)
 {
     int lines = LogThreeLines(*order.log, "", TextIn(label, order.language), name);
-    return link ? lines + InstallationLogLink(*order.log, order.language, name, through, link) : lines;
+    return link ? lines + InstallationLogLink(*order.log, order.language, name, linkSentence, link) : lines;
 }
 
 // The three lines of one file: an empty line, the label, the file's name;
@@ -159,7 +154,7 @@ static int LogFile(const Installing& installing, int written, const char* name)
 {
     TextId label = written ? TextExtractedLabel : TextNotWrittenLabel;
     const char* link = written ? nullptr : installing.linkName;
-    return InstallationLogFile(installing.order, label, name, TextLinkThrough, link);
+    return InstallationLogFile(installing.order, label, name, TextLinkNotWritten, link);
 }
 
 int InstallationLogHost(const LogSinks& log, const char* host)

@@ -107,10 +107,12 @@ int InstallationLogHost(const LogSinks& log, const char* host);
 // host, `name` the log's. A run with rights finds them from the handle of
 // what it opened, never by giving the system a path.
 int InstallationAskAgain(const Installing& installing, const char* relative, const char* name);
-// "The file <name><through><link>."; the lines the log took.
-int InstallationLogLink(const LogSinks& log, unsigned char language, const char* name, TextId through,
+// The sentence that says a link kept the file from its work (TextLinkNotWritten,
+// TextLinkNotRemoved, TextLinkNotRead) with the file's name and the link's;
+// the lines the log took.
+int InstallationLogLink(const LogSinks& log, unsigned char language, const char* name, TextId sentence,
                         const char* link);
 // One file's lines: an empty line, the label, the name; then, with a link,
-// "The file <name><through><link>."; returns the lines the log took.
-int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId through,
+// the link's sentence (InstallationLogLink); returns the lines the log took.
+int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId linkSentence,
                         const char* link);

@@ -1,5 +1,5 @@
 #include "app/install/LogSink.h"
-#include "app/Texts.h"
+#include "app/TextFormat.h"
 #include "runtime/Str.h"
 #include <windows.h>
 
@@ -45,15 +45,9 @@ void LogEnd(const LogSinks& log, unsigned char language, unsigned exitCode, int 
         log.sinks[i].end(log.sinks[i].state, language, exitCode, filesNotWritten);
 }
 
-char* LogHeldSentence(unsigned char language, const char* name, const char* holders, char* resultStart)
+char* LogHeldSentence(TextId sentence, unsigned char language, const char* name, const char* holders)
 {
-    StrRewind(resultStart);
-    StrAppend(TextIn(TextHeldStart, language));
-    StrAppend(name);
-    StrAppend(TextIn(TextHeldBy, language));
-    StrAppend(StrLen(holders) > 0 ? holders : TextIn(TextAnotherProgram, language));
-    StrAppend(TextIn(TextHeldEnd, language));
-    return resultStart;
+    return TextFormat(sentence, language, name, StrLen(holders) > 0 ? holders : TextIn(TextAnotherProgram, language));
 }
 
 // The text and CR LF in one write, so that lines from a pipe's other
@@ -76,11 +70,10 @@ int LogHandleLine(void* state, const char* text)
 int LogHandleAskHeld(void* state, unsigned char language, const char* name, const char* holders)
 {
     auto* log = (LogHandle*)state;
-    char* lines = StrWorkPosition();
-    StrAppend(log->kept);
-    LogHeldSentence(language, name, holders, StrWorkPosition());
-    StrAppend("\n");
-    StrAssign(&log->kept, lines);
+    char* held = LogHeldSentence(TextHeld, language, name, holders);
+    char* lines = StrJoin(log->kept, held, "\n");
+    StrSet(&log->kept, lines);
+    StrRewind(held);
     return 0;
 }
 
@@ -105,12 +98,10 @@ void LogHandlePassKept(LogHandle* log)
 // reads the result from either.
 static void LogHandleExitLine(LogHandle* log, unsigned char language, unsigned exitCode)
 {
-    char* line = StrWorkPosition();
-    StrAppend(TextIn(TextExitCodeLine, language));
-    StrFromInt((int)exitCode, StrWorkPosition());
+    char* code = StrFromInt((int)exitCode, StrWorkPosition());
     StrSkipTerminator();
-    LogHandleLine(log, line);
-    StrRewind(line);
+    LogHandleLine(log, TextFormat(TextExitCodeLine, language, code));
+    StrRewind(code);
     log->ended = 1;
 }
 

@@ -4,6 +4,7 @@
 // the first copy). Each sink takes a line, a caret step, a question about a
 // held file and the end with its result; the installation tells them all,
 // in order, and knows no more of them.
+#include "app/Texts.h"
 
 struct LogSink {
     void* state;
@@ -38,9 +39,10 @@ int LogStep(const LogSinks& log, int lines);
 int LogAskHeld(const LogSinks& log, unsigned char language, const char* name, const char* holders);
 void LogEnd(const LogSinks& log, unsigned char language, unsigned exitCode, int filesNotWritten);
 
-// "The file <name> is in use by <holders>." at the result start, in the
-// language given; "another program" when no holder could be named.
-char* LogHeldSentence(unsigned char language, const char* name, const char* holders, char* resultStart);
+// The held file's sentence, TextHeld or the window's TextHeldQuestion, at
+// the work position (TextFormat); "another program" when no holder could be
+// named.
+char* LogHeldSentence(TextId sentence, unsigned char language, const char* name, const char* holders);
 // A log written to a handle (standard output, a file), which asks no one:
 // each line written to the handle as it comes, each held file's line kept
 // for the log's end. The sink's state is the LogHandle.

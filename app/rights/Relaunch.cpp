@@ -1,5 +1,5 @@
 #include "app/rights/Relaunch.h"
-#include "app/Texts.h"
+#include "app/TextFormat.h"
 #include "app/rights/Channel.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
@@ -165,10 +165,10 @@ static DWORD RelaunchCopyEnd(HANDLE process)
 // Said in the log: the copy ended without a result, or none could be started.
 static InstallationOutcome RelaunchFailed(const InstallationOrder& order, const InstallationOutcome& outcome)
 {
-    char* line = RelaunchFailure(order.language, outcome, StrWorkPosition());
-    StrSkipTerminator();
+    RelaunchFailureText failure = RelaunchFailure(outcome);
+    char* line = TextFormat(failure.sentence, order.language, failure.code);
     LogStep(*order.log, LogLine(*order.log, line));
-    StrRewind(line);
+    StrRewind(failure.code);
     return outcome;
 }
 
@@ -217,15 +217,12 @@ static void RelaunchAppendCode(unsigned code)
     StrAppend(hex);
 }
 
-char* RelaunchFailure(unsigned char language, const InstallationOutcome& outcome, char* resultStart)
+RelaunchFailureText RelaunchFailure(const InstallationOutcome& outcome)
 {
-    StrRewind(resultStart);
-    StrAppend(TextIn(TextCopyFailed, language));
-    if (outcome.copyCodeKnown) {
-        StrAppend(TextIn(TextCopyCode, language));
+    char* code = StrWorkPosition();
+    StrAppend("");
+    if (outcome.copyCodeKnown)
         RelaunchAppendCode(outcome.copyCode);
-        StrAppend(")");
-    }
-    StrAppend(".");
-    return resultStart;
+    StrSkipTerminator();
+    return {outcome.copyCodeKnown ? TextCopyFailedCode : TextCopyFailed, code};
 }

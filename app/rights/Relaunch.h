@@ -19,10 +19,15 @@ void RelaunchLetGoProgram();
 // keep answering meanwhile, the prompt and the copy waited for aside. A copy
 // that ends without a result is said so in the log (RelaunchFailure).
 InstallationOutcome RelaunchInstall(const InstallationOrder& order, HWND owner);
-// "The installation with administrator rights did not complete (code N)."
-// at the result start, in the language given; without the code when the
-// copy never ran.
-char* RelaunchFailure(unsigned char language, const InstallationOutcome& outcome, char* resultStart);
+// What says that the copy with rights ended without a result: the sentence,
+// TextCopyFailedCode with the copy's exit code as its place's value, or
+// TextCopyFailed when the copy never ran (the code then empty). The code is
+// at the work position, protected as an argument: the caller rewinds to it.
+struct RelaunchFailureText {
+    TextId sentence;
+    char* code;
+};
+RelaunchFailureText RelaunchFailure(const InstallationOutcome& outcome);
 
 // The system's functions this needs, loaded from the system folder when
 // first used (RelaunchShell.cpp): ShellExecuteExW, ERROR_SUCCESS when it

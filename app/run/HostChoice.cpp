@@ -1,10 +1,9 @@
 #include "app/run/HostChoice.h"
-#include "app/Texts.h"
+#include "app/TextBox.h"
 #include "app/install/HostLocator.h"
 #include "app/window/FolderDialog.h"
 #include "app/window/Installer.h"
 #include "gui/Win.h"
-#include "runtime/Req.h"
 #include "runtime/File.h"
 #include "runtime/Str.h"
 
@@ -40,7 +39,7 @@ static char* HostChoiceAsk(unsigned char language, TreeReach reach)
         StrFree(path);
         if (IsPureBasicFolder(folder, reach))
             return folder;
-        ReqMessage(TextIn(TextErrorTitle, language), TextIn(TextNotAHostFolder, language), MB_OK | MB_ICONWARNING);
+        TextBox(TextErrorTitle, TextNotAHostFolder, language, MB_OK | MB_ICONWARNING);
         start = folder;
     }
 }

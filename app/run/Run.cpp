@@ -1,6 +1,6 @@
 #include "app/run/Run.h"
 #include "app/ExitCodes.h"
-#include "app/Texts.h"
+#include "app/TextBox.h"
 #include "app/install/OneInstallation.h"
 #include "app/install/Removal.h"
 #include "app/install/WriteTest.h"
@@ -9,7 +9,6 @@
 #include "app/script/ConsoleLog.h"
 #include "app/script/LogFile.h"
 #include "app/window/InstallerWindow.h"
-#include "runtime/Req.h"
 #include "runtime/Rt.h"
 #include "runtime/RtToken.h"
 #include "runtime/Str.h"
@@ -58,7 +57,7 @@ static int AnswerRunningInstaller(const CommandLine& line, unsigned* exitCode)
     if (running == RunningEnded)
         return 1;
     if (running == RunningWithoutWindow)
-        ReqMessage(TextInBoth(TextRunningTitle), TextInBoth(TextRunning), MB_OK | MB_ICONINFORMATION);
+        TextBox(TextRunningTitle, TextRunning, LanguageBoth, MB_OK | MB_ICONINFORMATION);
     else if (!line.uninstall)
         *exitCode = ExitOk;
     return 0;

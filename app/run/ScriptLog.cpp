@@ -1,15 +1,16 @@
 #include "app/run/ScriptLog.h"
 #include "app/ExitCodes.h"
+#include "app/TextBox.h"
+#include "app/TextFormat.h"
 #include "app/run/HostChoice.h"
 #include "app/script/ConsoleLog.h"
-#include "runtime/Req.h"
 #include "runtime/Str.h"
 
 // A /LOG= file that cannot be had: nothing is done, and the script is told
 // which file in the log it has, on standard output.
 static void RefuseLogFile(const Run& run, const char* path)
 {
-    char* text = StrJoin(TextIn(TextLogFileFailed, run.language), path);
+    char* text = TextFormat(TextLogFileFailed, run.language, path);
     LogLine(run.log, text);
     StrRewind(text);
 }
@@ -35,29 +36,28 @@ int ScriptLogBegin(const CommandLine& line, Run& run, unsigned* exitCode)
     return ScriptLogOpen(line, run);
 }
 
-char* ScriptLogCount(const Run& run, TextId start, int count, TextId end, char* resultStart)
+unsigned ScriptLogEnd(const Run& run, int silent, const ScriptResult& result, unsigned exitCode, int kept)
 {
-    StrRewind(resultStart);
-    StrAppend(TextIn(start, run.language));
-    StrFromInt(count, StrWorkPosition());
-    StrAppend(TextIn(end, run.language));
-    return resultStart;
-}
-
-unsigned ScriptLogEnd(const Run& run, int silent, const char* result, const char* boxText, unsigned exitCode,
-                      int kept)
-{
-    if (result)
-        LogLine(run.log, result);
+    if (!result.logged) {
+        char* line = TextFormat(result.sentence, run.language, result.value);
+        LogLine(run.log, line);
+        StrRewind(line);
+    }
     LogEnd(run.log, run.language, exitCode, kept);
     if (silent)
         return exitCode;
-    // Set in by blanks as the installer's other messages.
-    char* text = StrJoin("      ", boxText);
     UINT icon = exitCode == ExitOk ? MB_ICONINFORMATION : exitCode == ExitIncomplete ? MB_ICONWARNING : MB_ICONSTOP;
     TextId title = exitCode == ExitOk || exitCode == ExitIncomplete ? TextInfoTitle : TextErrorTitle;
-    ReqMessage(TextIn(title, run.language), text, MB_OK | icon);
-    StrRewind(text);
+    TextBox(title, result.sentence, run.language, MB_OK | icon, result.value);
+    return exitCode;
+}
+
+unsigned ScriptLogEndCount(const Run& run, int silent, TextId sentence, int count, unsigned exitCode, int kept)
+{
+    char* digits = StrFromInt(count, StrWorkPosition());
+    StrSkipTerminator();
+    ScriptLogEnd(run, silent, {sentence, digits, 0}, exitCode, kept);
+    StrRewind(digits);
     return exitCode;
 }
 
@@ -68,7 +68,6 @@ char* ScriptLogHost(const Run& run, int silent, TextId heading)
     if (StrLen(host) > 0)
         return host;
     StrFree(host);
-    const char* result = TextIn(TextHostNotFound, run.language);
-    ScriptLogEnd(run, silent, result, result, ExitNoHost, 0);
+    ScriptLogEnd(run, silent, {TextHostNotFound, nullptr, 0}, ExitNoHost, 0);
     return nullptr;
 }

@@ -13,13 +13,19 @@ int ScriptLogOpen(const CommandLine& line, Run& run);
 // Takes the installation (RunHoldInstallation), then opens the log as
 // ScriptLogOpen does; 0 when the run ends at once, with *exitCode.
 int ScriptLogBegin(const CommandLine& line, Run& run, unsigned* exitCode);
-// "<start><count><end>" at the result start, in the run's language.
-char* ScriptLogCount(const Run& run, TextId start, int count, TextId end, char* resultStart);
-// The result line (none when null), the log's end with the exit code, and,
-// unless silent, the box text in a box: information for exit code 0, a
+// A run's result: its sentence, the value of its place when it has one (a
+// count, a code), and whether the log has said it already.
+struct ScriptResult {
+    TextId sentence;
+    const char* value;
+    int logged;
+};
+// The result's line unless logged, the log's end with the exit code, and,
+// unless silent, the result in a box: information for exit code 0, a
 // warning for 3, an error otherwise. Returns the exit code.
-unsigned ScriptLogEnd(const Run& run, int silent, const char* result, const char* boxText, unsigned exitCode,
-                      int kept);
+unsigned ScriptLogEnd(const Run& run, int silent, const ScriptResult& result, unsigned exitCode, int kept);
+// The same with a count in the sentence's place.
+unsigned ScriptLogEndCount(const Run& run, int silent, TextId sentence, int count, unsigned exitCode, int kept);
 // Logs the heading and takes the host folder (HostChoiceWithoutWindow), a
 // new string; null without one, the run's log then ended with ExitNoHost.
 char* ScriptLogHost(const Run& run, int silent, TextId heading);

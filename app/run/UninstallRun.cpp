@@ -11,28 +11,19 @@
 static unsigned UninstallResult(const Run& run, int silent, const InstallationOutcome& outcome)
 {
     unsigned exitCode = InstallationExitCode(outcome);
-    if (outcome.end == InstallationRefused) {
-        const char* refused = TextIn(TextNoRightsToRemove, run.language);
-        return ScriptLogEnd(run, silent, refused, refused, exitCode, 0);
-    }
+    if (outcome.end == InstallationRefused)
+        return ScriptLogEnd(run, silent, {TextNoRightsToRemove, nullptr, 0}, exitCode, 0);
     // The copy's failure is in the log already.
     if (outcome.end == InstallationCopyFailed) {
-        char* failure = RelaunchFailure(run.language, outcome, StrWorkPosition());
-        StrSkipTerminator();
-        ScriptLogEnd(run, silent, nullptr, failure, exitCode, 0);
-        StrRewind(failure);
+        RelaunchFailureText failure = RelaunchFailure(outcome);
+        ScriptLogEnd(run, silent, {failure.sentence, failure.code, 1}, exitCode, 0);
+        StrRewind(failure.code);
         return exitCode;
     }
-    if (outcome.filesNotWritten == 0) {
-        const char* removed = TextIn(TextRemoved, run.language);
-        return ScriptLogEnd(run, silent, removed, removed, exitCode, 0);
-    }
-    char* result = ScriptLogCount(run, TextRemovalIncompleteStart, outcome.filesNotWritten, TextRemovalIncompleteEnd,
-                                  StrWorkPosition());
-    StrSkipTerminator();
-    ScriptLogEnd(run, silent, result, result, exitCode, outcome.filesNotWritten);
-    StrRewind(result);
-    return exitCode;
+    if (outcome.filesNotWritten == 0)
+        return ScriptLogEnd(run, silent, {TextRemoved, nullptr, 0}, exitCode, 0);
+    return ScriptLogEndCount(run, silent, TextRemovalIncomplete, outcome.filesNotWritten, exitCode,
+                             outcome.filesNotWritten);
 }
 
 unsigned UninstallRun(const CommandLine& line)

@@ -2,6 +2,7 @@
 // its bytes. It reads and nothing more (but its /LOG= file): no guard, no
 // write test, no rights asked for.
 #include "app/ExitCodes.h"
+#include "app/TextFormat.h"
 #include "app/install/Installation.h"
 #include "app/run/Run.h"
 #include "app/run/ScriptLog.h"
@@ -18,33 +19,33 @@ static TextId VerifyFile(Installing& checking, int index)
     HANDLE folder = nullptr;
     TreeMiss miss = InstallationHoldWay(checking, relative, 0, &folder, &target);
     if (miss == TreeMissAbsent || (miss == TreeMissNone && target == TreeFileAbsent))
-        return TextMissingLabel;
+        return TextMissingFile;
     HANDLE file = nullptr;
     if (miss == TreeMissNone)
         miss = TreeOpenEntry(folder, InstallationNamePart(relative), TreeEntryFile, TreeEntryToRead,
                              InstallationRefusesLinks(checking.order.run), &file);
     if (miss == TreeMissAbsent)
-        return TextMissingLabel;
+        return TextMissingFile;
     if (miss != TreeMissNone)
-        return TextDifferentLabel;
+        return TextDifferentFile;
     int same = InstallationFileIsThisVersions(file, index);
     CloseHandle(file);
-    return same ? TextVerifiedLabel : TextDifferentLabel;
+    return same ? TextVerifiedFile : TextDifferentFile;
 }
 
-// "<label><file>" for the file, and the link that kept it from being read;
-// 1 when it is this version's.
+// The file's line, and the link that kept it from being read; 1 when it is
+// this version's.
 static int VerifyAndLog(Installing& checking, int index)
 {
     const InstallationOrder& order = checking.order;
     const char* name = InstallationFile(index, order.language).path;
-    TextId label = VerifyFile(checking, index);
-    char* line = StrJoin(TextIn(label, order.language), name);
+    TextId sentence = VerifyFile(checking, index);
+    char* line = TextFormat(sentence, order.language, name);
     LogLine(*order.log, line);
     StrRewind(line);
-    if (label == TextDifferentLabel && checking.linkName)
+    if (sentence == TextDifferentFile && checking.linkName)
         InstallationLogLink(*order.log, order.language, name, TextLinkNotRead, checking.linkName);
-    return label == TextVerifiedLabel;
+    return sentence == TextVerifiedFile;
 }
 
 static unsigned VerifyHost(const Run& run, int silent, const char* host)
@@ -56,15 +57,9 @@ static unsigned VerifyHost(const Run& run, int silent, const char* host)
     for (int index = 0; index < InstalledFileCount; index++)
         others += !VerifyAndLog(checking, index);
     InstallationEnd(checking);
-    if (others == 0) {
-        const char* whole = TextIn(TextVerifiedWhole, run.language);
-        return ScriptLogEnd(run, silent, whole, whole, ExitOk, 0);
-    }
-    char* result = ScriptLogCount(run, TextVerifiedNotWholeStart, others, TextVerifiedNotWholeEnd, StrWorkPosition());
-    StrSkipTerminator();
-    unsigned exitCode = ScriptLogEnd(run, silent, result, result, ExitIncomplete, others);
-    StrRewind(result);
-    return exitCode;
+    if (others == 0)
+        return ScriptLogEnd(run, silent, {TextVerifiedWhole, nullptr, 0}, ExitOk, 0);
+    return ScriptLogEndCount(run, silent, TextVerifiedNotWhole, others, ExitIncomplete, others);
 }
 
 unsigned VerifyRun(const CommandLine& line)

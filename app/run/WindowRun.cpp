@@ -3,7 +3,8 @@
 // window's list (and the /LOG= file); it ends when the window is closed.
 #include "app/ExitCodes.h"
 #include "app/Program.h"
-#include "app/Texts.h"
+#include "app/TextBox.h"
+#include "app/TextFormat.h"
 #include "app/install/OneInstallation.h"
 #include "app/rights/Relaunch.h"
 #include "app/run/HostChoice.h"
@@ -13,7 +14,6 @@
 #include "app/window/WindowLog.h"
 #include "gui/Ctl.h"
 #include "gui/Win.h"
-#include "runtime/Req.h"
 #include "runtime/Str.h"
 
 // How far the window's run is from its end.
@@ -48,35 +48,27 @@ static void ChooseLanguage(Run& run, unsigned char language)
 static void ShowCompletion(unsigned char language, int filesNotWritten)
 {
     if (filesNotWritten == 0) {
-        ReqMessage(TextIn(TextInfoTitle, language), TextIn(TextCompleted, language), MB_OK | MB_ICONINFORMATION);
+        TextBox(TextInfoTitle, TextCompleted, language, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    char* text = StrWorkPosition();
-    StrAppend(TextIn(TextIncompleteStart, language));
-    StrFromInt(filesNotWritten, StrWorkPosition());
-    StrAppend(TextIn(TextIncompleteEnd, language));
+    char* count = StrFromInt(filesNotWritten, StrWorkPosition());
     StrSkipTerminator();
-    ReqMessage(TextIn(TextInfoTitle, language), text, MB_OK | MB_ICONWARNING);
-    StrRewind(text);
+    TextBox(TextInfoTitle, TextIncomplete, language, MB_OK | MB_ICONWARNING, count);
+    StrRewind(count);
 }
 
-// Set in by blanks as the installer's other messages.
 static void ShowCopyFailure(unsigned char language, const InstallationOutcome& outcome)
 {
-    char* text = StrWorkPosition();
-    StrAppend("      ");
-    RelaunchFailure(language, outcome, StrWorkPosition());
-    StrAppend("\n      ");
-    StrAppend(TextIn(TextCopyFilesListed, language));
-    StrSkipTerminator();
-    ReqMessage(TextIn(TextErrorTitle, language), text, MB_OK | MB_ICONSTOP);
-    StrRewind(text);
+    RelaunchFailureText failure = RelaunchFailure(outcome);
+    TextBox(TextErrorTitle, TextCopyFailedListed, language, MB_OK | MB_ICONSTOP,
+            TextFormat(failure.sentence, language, failure.code));
+    StrRewind(failure.code);
 }
 
 static void ShowOutcome(unsigned char language, const InstallationOutcome& outcome)
 {
     if (outcome.end == InstallationRefused)
-        ReqMessage(TextIn(TextErrorTitle, language), TextIn(TextNoRights, language), MB_OK | MB_ICONSTOP);
+        TextBox(TextErrorTitle, TextNoRights, language, MB_OK | MB_ICONSTOP);
     else if (outcome.end == InstallationCopyFailed)
         ShowCopyFailure(language, outcome);
     else
@@ -94,7 +86,7 @@ static void Install(WindowRunState& state)
     CtlDisable(CancelButton, 1);
     char* host = HostChoiceForWindow(run.named, run.language, InstallationReach(run.kind));
     if (StrLen(host) == 0) {
-        ReqMessage(TextIn(TextErrorTitle, run.language), TextIn(TextNoHost, run.language), MB_OK | MB_ICONSTOP);
+        TextBox(TextErrorTitle, TextNoHost, run.language, MB_OK | MB_ICONSTOP);
         // The log file ends as a silent run without a host would.
         LogEnd(run.log, run.language, ExitNoHost, 0);
         StrFree(host);
@@ -177,17 +169,7 @@ static void RunEventLoop(WindowRunState& state)
 // told which file, in both languages, since none has been chosen.
 static void RefuseLogFile(const char* path)
 {
-    static const unsigned char languages[] = {LanguageFrench, LanguageEnglish};
-    char* text = StrWorkPosition();
-    for (unsigned char language : languages) {
-        StrAppend(language == LanguageFrench ? "      " : "\n\n      ");
-        StrAppend(TextIn(TextLogFileFailed, language));
-        StrAppend("\n      ");
-        StrAppend(path);
-    }
-    StrSkipTerminator();
-    ReqMessage(TextInBoth(TextDamagedTitle), text, MB_OK | MB_ICONSTOP);
-    StrRewind(text);
+    TextBox(TextDamagedTitle, TextLogFileFailedBoth, LanguageBoth, MB_OK | MB_ICONSTOP, path);
 }
 
 unsigned WindowRun(const CommandLine& line)

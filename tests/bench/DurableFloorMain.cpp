@@ -14,16 +14,30 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 constexpr int FloorButtonId = 1;
 
 static bool FloorWritten;
 
+// The completion message as the installer's box shows it: each line of the
+// row set in by six blanks.
+static std::string CompletionText()
+{
+    std::string text;
+    for (const char* c = TextIn(TextCompleted, LanguageFrench); *c; c++) {
+        if (*c != '\n' && (text.empty() || text.back() == '\n'))
+            text += "      ";
+        text += *c;
+    }
+    return text;
+}
+
 static void ShowCompletion(HWND owner)
 {
     wchar_t title[64], text[256];
     MultiByteToWideChar(CP_UTF8, 0, TextIn(TextInfoTitle, LanguageFrench), -1, title, std::size(title));
-    MultiByteToWideChar(CP_UTF8, 0, TextIn(TextCompleted, LanguageFrench), -1, text, std::size(text));
+    MultiByteToWideChar(CP_UTF8, 0, CompletionText().c_str(), -1, text, std::size(text));
     MessageBoxW(owner, text, title, MB_OK | MB_ICONINFORMATION);
 }
 
