@@ -1,4 +1,5 @@
 #include "app/install/Installation.h"
+#include "app/AppHook.h"
 #include "app/ExitCodes.h"
 #include "app/Texts.h"
 #include "app/install/HostLocator.h"
@@ -127,7 +128,7 @@ static int CanWriteUnder(const char* host, const char* relative)
     return writable;
 }
 
-int InstallationCanWrite(const char* host)
+int InstallationCanWriteUnhooked(const char* host)
 {
     for (const char* folder = HostFolders; folder < HostFolders + sizeof HostFolders; folder += StrLen(folder) + 1) {
         int found = CanWriteUnder(host, folder);
@@ -140,6 +141,13 @@ int InstallationCanWrite(const char* host)
             return found;
     }
     return HostWritable;
+}
+
+int InstallationCanWrite(const char* host)
+{
+    if (AppHooks.InstallationCanWrite)
+        return AppHooks.InstallationCanWrite(host);
+    return InstallationCanWriteUnhooked(host);
 }
 
 // A file's new bytes go to a file of their own beside it, named after it

@@ -4,6 +4,7 @@
 // WindowPictures.cpp (pictures), WindowTheme.cpp (brushes, colours, the
 // contrast theme), WindowFocus.cpp (keys and focus).
 #include "app/window/InstallerWindow.h"
+#include "app/AppHook.h"
 #include "app/window/Installer.h"
 #include "app/window/WindowLayout.h"
 #include "app/window/WindowPictures.h"
@@ -54,10 +55,17 @@ static int BuildMainWindow()
     return width;
 }
 
-void BuildInstallerWindow()
+void BuildInstallerWindowUnhooked()
 {
     WindowLayoutBuild(BuildMainWindow());
     WindowFocusStart();
+}
+
+void BuildInstallerWindow()
+{
+    if (AppHooks.BuildInstallerWindow)
+        return AppHooks.BuildInstallerWindow();
+    BuildInstallerWindowUnhooked();
 }
 
 // The pictures go first, before anything that could paint: each control
