@@ -10,11 +10,17 @@
 
 // Event codes of WinWaitEvent and WinPollEvent. Any other non-zero value is
 // the number of the message that was handled without recording an event.
+// A close request and a new size are told by the number of their message.
 constexpr int WinEvControl = 13100;
 constexpr int WinEvMenu = 13101;
 constexpr int WinEvIcon = 13102;
-constexpr int WinEvClose = 16;
-constexpr int WinEvSize = 5;
+constexpr int WinEvClose = WM_CLOSE;
+constexpr int WinEvSize = WM_SIZE;
+
+// A child window whose own identifier (GWLP_ID) is this one reports its
+// commands as WinEvMenu rather than WinEvControl: a number of this service,
+// not of the system.
+constexpr int WinMenuIdentifier = -10000;
 
 // Private messages: a mouse notification from outside (wParam an identifier,
 // lParam a mouse message number), and the posted forms that wake the wait.
@@ -29,9 +35,13 @@ constexpr WORD WinCmdPrevious = 1213;
 // Flags of WinOpen; all other bits are window style bits.
 constexpr DWORD WinFlagCentre = 1;
 constexpr DWORD WinFlagCentreOnActive = 2;      // wins over WinFlagCentre
-constexpr DWORD WinFlagInvisible = 0x10000000;
+// WS_VISIBLE's own bit, read the other way round: WinOpen flips it, so that
+// a window is made visible unless the flag is given.
+constexpr DWORD WinFlagInvisible = WS_VISIBLE;
 
-// A user callback returns this when the built-in handling is to run.
+// A user callback returns this when the built-in handling is to run: a
+// value of the service's own, which no message this program answers has
+// for its result.
 constexpr LRESULT WinDefault = (LRESULT)0xE0E0E0E1u;
 using WinCallback = LRESULT(CALLBACK*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

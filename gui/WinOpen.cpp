@@ -20,7 +20,9 @@ static void WinWorkOutStyle(WinPlacement* placement, DWORD flags)
         placement->centring = WinFlagCentre;
     if (style == 0 || style == WinFlagInvisible)
         style |= WS_CAPTION;
-    placement->style = style ^ WS_VISIBLE;
+    // The flag is WS_VISIBLE's bit: flipped, it asks for a visible window
+    // when absent.
+    placement->style = style ^ WinFlagInvisible;
 }
 
 static void WinCentreOnScreen(WinPlacement* placement)

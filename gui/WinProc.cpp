@@ -34,7 +34,7 @@ static int WinClassBegins(HWND window, const char* prefix)
 
 static int WinHasMenuIdentifier(HWND window)
 {
-    return (int)GetWindowLongPtrA(window, GWLP_ID) == -10000;
+    return (int)GetWindowLongPtrA(window, GWLP_ID) == WinMenuIdentifier;
 }
 
 static LRESULT WinOnListBoxCommand(HWND listBox, WPARAM wParam)

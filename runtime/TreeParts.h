@@ -1,6 +1,7 @@
 #pragma once
-// What the tree's files share among themselves (Tree.cpp, TreeRoot.cpp,
-// TreeLink.cpp); the rest of the program goes through Tree.h.
+// What the tree's files share among themselves (Tree.cpp, TreeFile.cpp,
+// TreeHeld.cpp, TreeLinkCheck.cpp, TreeRoot.cpp, TreeLink.cpp); the rest of
+// the program goes through Tree.h.
 #include "Tree.h"
 
 // A folder held: listed (so that its sharing counts), its contents open to
@@ -16,6 +17,9 @@ constexpr ULONG TreeOpenOrCreate = 3;           // FILE_OPEN_IF
 constexpr ULONG TreeFolderOnly = 0x00000001;    // FILE_DIRECTORY_FILE
 constexpr ULONG TreeFileOnly = 0x00000040;      // FILE_NON_DIRECTORY_FILE
 constexpr ULONG TreeLinkItself = 0x00200000;    // FILE_OPEN_REPARSE_POINT
+// NtCreateFile's answers that more than one file tells apart.
+constexpr LONG TreeAccessDenied = (LONG)0xC0000022;           // STATUS_ACCESS_DENIED
+constexpr LONG TreeSharingViolation = (LONG)0xC0000043;       // STATUS_SHARING_VIOLATION
 
 // The status of NtCreateFile for one name (no backslash) below the held
 // folder; *handle is null unless it succeeded.
@@ -31,9 +35,19 @@ int TreeIsLink(HANDLE handle, const wchar_t* folder, const wchar_t* name, wchar_
 // The same for a child opened by its name below a folder handle.
 int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name, wchar_t** found = nullptr,
                     DWORD* attributes = nullptr);
-// Holds the folder, with its final path when known (the table then owns
-// it); 0, the handle closed, when it cannot be held.
+
+// TreeLinkCheck.cpp: the handle's final path, in a new heap block (null
+// where the system cannot tell it); its attributes (INVALID_FILE_ATTRIBUTES
+// when the system cannot tell them).
+wchar_t* TreeFinalPath(HANDLE handle);
+DWORD TreeAttributes(HANDLE handle);
+
+// TreeHeld.cpp: holds the folder, with its final path when known (the table
+// then owns it); 0, the handle closed, when it cannot be held.
 int TreeKeep(HANDLE handle, wchar_t* path = nullptr);
+// The final path of the folder: the one known when it is held, else asked
+// (and kept when held). *asked is 1 when the caller frees it.
+wchar_t* TreeFolderPath(HANDLE folder, int* asked);
 
 // Where a link opened as itself leads, when that can be told without
 // following it.

@@ -11,7 +11,7 @@
 // that a link names:
 // - the host's check (IsPureBasicFolder) and its hold, and the /LOG= file's
 //   folder: this walk; everything below them: one name at a time from a
-//   held folder, no link followed (Tree.cpp);
+//   held folder, no link followed (Tree.cpp, TreeFile.cpp);
 // - the write test opens by path, but only in a run without rights, which
 //   could only hand a server its own user's credentials;
 // - the program's own file, held by its path: the file the system started

@@ -2,12 +2,14 @@
 // layout's table, and the whole built again at a new scale. The concerns
 // have files of their own: WindowLayout.cpp (panels and controls),
 // WindowPictures.cpp (pictures), WindowTheme.cpp (brushes, colours, the
-// contrast theme), WindowFocus.cpp (keys and focus).
+// contrast theme), WindowFocus.cpp (keys and focus); the messages reach
+// them through InstallerCallback.
 #include "app/window/InstallerWindow.h"
 #include "app/AppHook.h"
 #include "app/window/Installer.h"
 #include "app/window/WindowLayout.h"
 #include "app/window/WindowPictures.h"
+#include "app/window/WindowFocus.h"
 #include "app/window/WindowTheme.h"
 #include "gui/Win.h"
 
@@ -86,14 +88,46 @@ static void RebuildAtScale(const RECT& suggested)
 // built again as a fresh start at that scale builds it. The scale is the
 // message's: functions that ask for a window's scale may still answer with
 // the old one while it is handled.
+static LRESULT OnScaleChange(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (window != WinHandle(MainWindow) || !lParam)
+        return WinDefault;
+    if (WinSetDpi(HIWORD(wParam)))
+        RebuildAtScale(*(const RECT*)lParam);
+    return 0;
+}
+
+// The messages of the other windows keep the window service's handling.
+static int IsMain(HWND window)
+{
+    return window && window == WinHandle(MainWindow);
+}
+
+static LRESULT OnThemeChange(HWND window)
+{
+    if (IsMain(window))
+        WindowThemeFollow();
+    return WinDefault;
+}
+
+static LRESULT OnActivation(HWND window, WPARAM wParam)
+{
+    return IsMain(window) ? WindowFocusFollowActivation(window, wParam) : WinDefault;
+}
+
+// The installer's user callback (gui/Win): one handler per message; every
+// other message keeps the window service's handling.
 static LRESULT CALLBACK InstallerCallback(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_DPICHANGED && window == WinHandle(MainWindow) && lParam) {
-        if (WinSetDpi(HIWORD(wParam)))
-            RebuildAtScale(*(const RECT*)lParam);
-        return 0;
+    switch (message) {
+    case WM_CTLCOLORSTATIC: return WindowThemeColourText((HDC)wParam, (HWND)lParam);
+    case WM_CTLCOLORLISTBOX: return WindowThemeColourList((HDC)wParam, (HWND)lParam);
+    case WM_SYSCOLORCHANGE: return OnThemeChange(window);
+    case WM_SETTINGCHANGE: return OnThemeChange(window);
+    case WM_ACTIVATE: return OnActivation(window, wParam);
+    case WM_DPICHANGED: return OnScaleChange(window, wParam, lParam);
+    default: return WinDefault;
     }
-    return ColourCallback(window, message, wParam, lParam);
 }
 
 // The controls still hold the pictures: nothing is repainted before the

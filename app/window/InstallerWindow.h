@@ -1,7 +1,7 @@
 #pragma once
 // The installer window: a borderless rounded main window holding the logo
-// band, the log panel and the button panel, coloured by ColourCallback
-// (WindowTheme.h).
+// band, the log panel and the button panel, coloured by WindowTheme.h, its
+// focus kept by WindowFocus.h.
 #include "app/window/WindowFocus.h"
 #include "gui/Fnt.h"
 #include "gui/Win.h"

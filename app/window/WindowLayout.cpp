@@ -18,6 +18,11 @@ constexpr int LogPanel = 3;
 // then turned into a child did: the system does not let a top-level window
 // drop WS_CLIPSIBLINGS. The button panel lies over the log panel.
 constexpr DWORD PanelStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+// No extended style has this bit: it is WS_VISIBLE's, passed where the
+// extended style goes, as the panels were first made (WS_VISIBLE meant for
+// the style). The system keeps it and acts on none of it, and a panel is
+// shown by WinHide once built; it stays so that each panel is made with the
+// extended style it always had.
 constexpr DWORD PanelExtendedStyle = 0x10000000;
 
 // Lengths are laid out for a display of 96 dots per inch and scaled to the

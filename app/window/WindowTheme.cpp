@@ -1,7 +1,6 @@
 #include "app/window/WindowTheme.h"
 #include "app/window/Installer.h"
 #include "app/window/WindowColours.h"
-#include "app/window/WindowFocus.h"
 #include "app/window/WindowLayout.h"
 #include "gui/Ctl.h"
 #include "gui/Win.h"
@@ -38,9 +37,7 @@ void WindowThemeEnd()
     DeleteBrushes();
 }
 
-// A theme that came, went or changed colours: every part takes its colours
-// again, the pictures are made anew from the payload, and all is repainted.
-static void FollowTheme()
+void WindowThemeFollow()
 {
     if (!WindowColoursFollow(WindowColoursSystemHighContrast()))
         return;
@@ -50,30 +47,25 @@ static void FollowTheme()
     RedrawWindow(WinHandle(MainWindow), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
-LRESULT CALLBACK ColourCallback(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT WindowThemeColourText(HDC context, HWND control)
 {
-    HDC context = (HDC)wParam;
-    HWND control = (HWND)lParam;
-    if (message == WM_CTLCOLORSTATIC && control && control == CtlHandle(CreditLine)) {
-        SetBkMode(context, TRANSPARENT);
-        COLORREF text = WindowColour(PartCreditText);
-        if (text != CLR_INVALID)
-            SetTextColor(context, text);
-        return (LRESULT)CreditBrush;
-    }
-    if (message == WM_CTLCOLORLISTBOX && control && control == CtlHandle(LogList)) {
-        SetBkMode(context, TRANSPARENT);
-        SetTextColor(context, WindowColour(PartListText));
-        // Some list boxes fill what lies below their lines with the
-        // background colour rather than the brush.
-        SetBkColor(context, WindowColour(PartListBackground));
-        return (LRESULT)ListBrush;
-    }
-    if (!window || window != WinHandle(MainWindow))
+    if (!control || control != CtlHandle(CreditLine))
         return WinDefault;
-    if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE)
-        FollowTheme();
-    else if (message == WM_ACTIVATE)
-        return WindowFocusFollowActivation(window, wParam);
-    return WinDefault;
+    SetBkMode(context, TRANSPARENT);
+    COLORREF text = WindowColour(PartCreditText);
+    if (text != CLR_INVALID)
+        SetTextColor(context, text);
+    return (LRESULT)CreditBrush;
+}
+
+LRESULT WindowThemeColourList(HDC context, HWND control)
+{
+    if (!control || control != CtlHandle(LogList))
+        return WinDefault;
+    SetBkMode(context, TRANSPARENT);
+    SetTextColor(context, WindowColour(PartListText));
+    // Some list boxes fill what lies below their lines with the background
+    // colour rather than the brush.
+    SetBkColor(context, WindowColour(PartListBackground));
+    return (LRESULT)ListBrush;
 }

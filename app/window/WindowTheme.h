@@ -9,8 +9,13 @@
 void WindowThemeStart();
 // Deletes the brushes.
 void WindowThemeEnd();
-// The installer's user callback (gui/Win): the credit line lies on the log
-// panel's colour; the log is dark blue on white; in a contrast theme both
-// take the theme's pairs. The main window follows the theme and keeps the
-// focus on a control. Everything else keeps the window service's handling.
-LRESULT CALLBACK ColourCallback(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// A theme that came, went or changed colours: every part takes its colours
+// again, the pictures are made anew from the payload, and all is repainted;
+// nothing is done when the theme is as it was.
+void WindowThemeFollow();
+// The answers to WM_CTLCOLORSTATIC and WM_CTLCOLORLISTBOX: the credit line
+// lies on the log panel's colour; the log is dark blue on white; in a
+// contrast theme both take the theme's pairs. WinDefault for any other
+// control.
+LRESULT WindowThemeColourText(HDC context, HWND control);
+LRESULT WindowThemeColourList(HDC context, HWND control);

@@ -1,6 +1,7 @@
 #include "InstallerDriver.h"
 #include "support/WaitFor.h"
 #include "support/Wide.h"
+#include <sddl.h>
 #include <tlhelp32.h>
 #include <algorithm>
 #include <cstdlib>
@@ -69,14 +70,38 @@ void MakePureBasicFolder(const std::string& folder)
         CloseHandle(program);
 }
 
-static const wchar_t DesktopKey[] = L"Control Panel\\Desktop";
+// The user's key named through HKEY_USERS, opened here: the process's cached
+// HKEY_CURRENT_USER handle is left out of a scenario's set-up.
+static LSTATUS OpenUserDesktop(HKEY* desktop)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return (LSTATUS)GetLastError();
+    char block[256];
+    DWORD size = 0;
+    wchar_t* sid = nullptr;
+    LSTATUS status = ERROR_SUCCESS;
+    if (!GetTokenInformation(token, TokenUser, block, sizeof block, &size)
+        || !ConvertSidToStringSidW(((TOKEN_USER*)block)->User.Sid, &sid))
+        status = (LSTATUS)GetLastError();
+    CloseHandle(token);
+    if (status != ERROR_SUCCESS)
+        return status;
+    std::wstring path = std::wstring(sid) + L"\\Control Panel\\Desktop";
+    LocalFree(sid);
+    return RegCreateKeyExW(HKEY_USERS, path.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                           desktop, nullptr);
+}
 
 DisplayScale::DisplayScale(DWORD dpi)
 {
+    status_ = OpenUserDesktop(&desktop_);
+    if (status_ != ERROR_SUCCESS)
+        return;
     DWORD size = sizeof before_;
-    hadValue_ = RegGetValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &before_, &size)
+    hadValue_ = RegGetValueW(desktop_, nullptr, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &before_, &size)
         == ERROR_SUCCESS;
-    status_ = RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+    status_ = RegSetValueExW(desktop_, L"LogPixels", 0, REG_DWORD, (const BYTE*)&dpi, sizeof dpi);
     // Unaware, this thread would see a scaled window's lengths mapped back to 96 dpi.
     awareness_ = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
 }
@@ -85,10 +110,13 @@ DisplayScale::~DisplayScale()
 {
     if (awareness_)
         SetThreadDpiAwarenessContext(awareness_);
+    if (!desktop_)
+        return;
     if (hadValue_)
-        RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", REG_DWORD, &before_, sizeof before_);
+        RegSetValueExW(desktop_, L"LogPixels", 0, REG_DWORD, (const BYTE*)&before_, sizeof before_);
     else
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels");
+        RegDeleteValueW(desktop_, L"LogPixels");
+    RegCloseKey(desktop_);
 }
 
 static void ListInto(const std::string& folder, const std::string& relative, std::set<std::string>& entries)

@@ -45,9 +45,10 @@ void UnregisterHost();
 void MakePureBasicFolder(const std::string& folder);
 
 // The display's dots per inch that Wine gives each program started while
-// this lives (HKCU\Control Panel\Desktop, LogPixels); the value is put back
-// as it was when it ends, however the scenario ends. The thread that made it
-// reads other processes' windows in their own pixels meanwhile.
+// this lives (Control Panel\Desktop, LogPixels, of the user's own key); the
+// value is put back as it was when it ends, however the scenario ends. The
+// thread that made it reads other processes' windows in their own pixels
+// meanwhile.
 class DisplayScale {
 public:
     explicit DisplayScale(DWORD dpi);
@@ -59,6 +60,7 @@ public:
     LSTATUS Status() const { return status_; }
 
 private:
+    HKEY desktop_ = nullptr;
     LSTATUS status_ = ERROR_SUCCESS;
     bool hadValue_ = false;
     DWORD before_ = 0;
