@@ -6,7 +6,7 @@
 # optimised as one unit, so functions used once are inlined across files and
 # whatever nothing calls is left out (per-function sections would only add
 # alignment padding between functions). The objects also hold plain code, for
-# a test build that must link without it (see tests/e2e). Loops are not
+# the test programs, which link without it. Loops are not
 # turned into C library calls (strlen, memset): the program imports only what
 # it calls by name, and a call that first appears at the link-time compile
 # crashes this linker (2.40) in a link without the standard libraries.

@@ -1,5 +1,6 @@
 #include "File.h"
 #include "Rt.h"
+#include "RtHook.h"
 
 constexpr int FileTableStep = 10;
 
@@ -108,13 +109,20 @@ void FileClose(int number)
     CloseHandle(file);
 }
 
-int FileFlush(int number)
+int FileFlushUnhooked(int number)
 {
     HANDLE file = FileEntry(number);
     if (!file)
         return 0;
     int handedOver = file != FileCurrent || FileWritePending();
     return FlushFileBuffers(file) && handedOver ? 1 : 0;
+}
+
+int FileFlush(int number)
+{
+    if (RtHooks.FileFlush)
+        return RtHooks.FileFlush(number);
+    return FileFlushUnhooked(number);
 }
 
 // A word the width of a pointer, read from any address.
@@ -137,7 +145,7 @@ static int FileSameBytes(const unsigned char* one, const unsigned char* other, D
 
 // Each read names its offset, counted from the file's start, whatever the
 // handle's position: a read there at the end fails with ERROR_HANDLE_EOF.
-int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
+int FileHandleMatchesUnhooked(HANDLE file, const unsigned char* start, const unsigned char* end)
 {
     ULONGLONG offset = 0;
     for (;;) {
@@ -154,6 +162,13 @@ int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned ch
         start += got;
         offset += got;
     }
+}
+
+int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
+{
+    if (RtHooks.FileHandleMatches)
+        return RtHooks.FileHandleMatches(file, start, end);
+    return FileHandleMatchesUnhooked(file, start, end);
 }
 
 int FileExists(const char* name)

@@ -1,5 +1,6 @@
 #include "RtCalls.h"
 #include "Rt.h"
+#include "RtHook.h"
 #include <stddef.h>
 
 // The tables name their texts by place in a block of them, each with its
@@ -74,7 +75,7 @@ static HMODULE RtModule(RtLibraryId library)
     return RtModules[library];
 }
 
-void (*RtCallAddress(RtCallId call))()
+void (*RtCallAddressUnhooked(RtCallId call))()
 {
     if (!RtAddressTried[call]) {
         RtAddressTried[call] = 1;
@@ -84,4 +85,11 @@ void (*RtCallAddress(RtCallId call))()
         RtAddresses[call] = module ? (void (*)())GetProcAddress(module, name) : nullptr;
     }
     return RtAddresses[call];
+}
+
+void (*RtCallAddress(RtCallId call))()
+{
+    if (RtHooks.RtCallAddress)
+        return RtHooks.RtCallAddress(call);
+    return RtCallAddressUnhooked(call);
 }

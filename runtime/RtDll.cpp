@@ -1,5 +1,6 @@
 #include "Rt.h"
 #include "RtCalls.h"
+#include "RtHook.h"
 
 // The program may run elevated (its copy with rights), often from a download
 // folder where anyone can drop a DLL. Windows looks beside the program first for every DLL that is not
@@ -39,10 +40,17 @@ HMODULE RtLoadSystemDll(const wchar_t* name)
 constexpr int RtRedirectionTrustPolicy = 16;
 constexpr DWORD RtEnforceRedirectionTrust = 0x1;
 
-void RtGuardRedirection()
+void RtGuardRedirectionUnhooked()
 {
     auto setPolicy = RtSetProcessMitigationPolicy();
     DWORD flags = RtEnforceRedirectionTrust;
     if (setPolicy)
         setPolicy(RtRedirectionTrustPolicy, &flags, sizeof flags);
+}
+
+void RtGuardRedirection()
+{
+    if (RtHooks.RtGuardRedirection)
+        return RtHooks.RtGuardRedirection();
+    RtGuardRedirectionUnhooked();
 }

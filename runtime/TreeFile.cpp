@@ -3,6 +3,7 @@
 // at their name.
 #include "Rt.h"
 #include "RtCalls.h"
+#include "RtHook.h"
 #include "StrWide.h"
 #include "TreeParts.h"
 #include <stddef.h>
@@ -63,7 +64,7 @@ TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks)
     return (attributes & FILE_ATTRIBUTE_READONLY) ? TreeFileReadOnly : TreeFilePlain;
 }
 
-HANDLE TreeCreateFile(HANDLE folder, const char* name)
+HANDLE TreeCreateFileUnhooked(HANDLE folder, const char* name)
 {
     wchar_t* wide = StrToWide(name);
     HANDLE file = nullptr;
@@ -72,7 +73,14 @@ HANDLE TreeCreateFile(HANDLE folder, const char* name)
     return file;
 }
 
-HANDLE TreeOpenOrCreateFile(HANDLE folder, const char* name, int refuseLinks, int* created)
+HANDLE TreeCreateFile(HANDLE folder, const char* name)
+{
+    if (RtHooks.TreeCreateFile)
+        return RtHooks.TreeCreateFile(folder, name);
+    return TreeCreateFileUnhooked(folder, name);
+}
+
+HANDLE TreeOpenOrCreateFileUnhooked(HANDLE folder, const char* name, int refuseLinks, int* created)
 {
     ULONG_PTR information = 0;
     wchar_t* wide = StrToWide(name);
@@ -88,6 +96,13 @@ HANDLE TreeOpenOrCreateFile(HANDLE folder, const char* name, int refuseLinks, in
     }
     RtFree(wide);
     return file;
+}
+
+HANDLE TreeOpenOrCreateFile(HANDLE folder, const char* name, int refuseLinks, int* created)
+{
+    if (RtHooks.TreeOpenOrCreateFile)
+        return RtHooks.TreeOpenOrCreateFile(folder, name, refuseLinks, created);
+    return TreeOpenOrCreateFileUnhooked(folder, name, refuseLinks, created);
 }
 
 // A move over a file that another program holds open is refused with

@@ -2,6 +2,7 @@
 // followed): the one question that tells a junction from a symbolic link to
 // a server before the system would connect there.
 #include "Rt.h"
+#include "RtHook.h"
 #include "TreeParts.h"
 #include <winioctl.h>
 
@@ -94,7 +95,7 @@ static TreeLinkEnd TreeRelativeTarget(const wchar_t* folder, const wchar_t* name
     return TreeLinkLocal;
 }
 
-TreeLinkEnd TreeLinkTarget(HANDLE link, const wchar_t* folder, wchar_t** target)
+TreeLinkEnd TreeLinkTargetUnhooked(HANDLE link, const wchar_t* folder, wchar_t** target)
 {
     *target = nullptr;
     DWORD got = 0;
@@ -119,4 +120,11 @@ TreeLinkEnd TreeLinkTarget(HANDLE link, const wchar_t* folder, wchar_t** target)
     if (flags & TreeSymbolicLinkRelative)
         return TreeRelativeTarget(folder, name, length, target);
     return TreeAbsoluteTarget(name, length, target);
+}
+
+TreeLinkEnd TreeLinkTarget(HANDLE link, const wchar_t* folder, wchar_t** target)
+{
+    if (RtHooks.TreeLinkTarget)
+        return RtHooks.TreeLinkTarget(link, folder, target);
+    return TreeLinkTargetUnhooked(link, folder, target);
 }

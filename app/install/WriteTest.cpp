@@ -1,4 +1,5 @@
 #include "app/install/WriteTest.h"
+#include "app/AppHook.h"
 #include "app/Texts.h"
 #include "app/install/InstalledFiles.h"
 #include "runtime/File.h"
@@ -53,7 +54,7 @@ static HostWrite CanWriteUnder(const char* host, const char* relative)
     return writable;
 }
 
-HostWrite InstallationCanWrite(const char* host)
+HostWrite InstallationCanWriteUnhooked(const char* host)
 {
     for (const char* folder = HostFolders; folder < HostFolders + sizeof HostFolders; folder += StrLen(folder) + 1) {
         HostWrite found = CanWriteUnder(host, folder);
@@ -66,4 +67,11 @@ HostWrite InstallationCanWrite(const char* host)
             return found;
     }
     return HostWritable;
+}
+
+HostWrite InstallationCanWrite(const char* host)
+{
+    if (AppHooks.InstallationCanWrite)
+        return AppHooks.InstallationCanWrite(host);
+    return InstallationCanWriteUnhooked(host);
 }

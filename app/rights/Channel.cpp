@@ -1,4 +1,5 @@
 #include "app/rights/Channel.h"
+#include "app/AppHook.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
 #include "runtime/RtCalls.h"
@@ -198,7 +199,7 @@ void ChannelClose()
 
 // Opened for identification only: the first copy, with fewer rights, may
 // learn who the copy is but never act with its rights.
-int ChannelOpen(const char* name, int nameLength)
+int ChannelOpenUnhooked(const char* name, int nameLength)
 {
     if (nameLength != ChannelNameLength)
         return 0;
@@ -225,6 +226,13 @@ int ChannelOpen(const char* name, int nameLength)
     if (!opened)
         ChannelClose();
     return opened;
+}
+
+int ChannelOpen(const char* name, int nameLength)
+{
+    if (AppHooks.ChannelOpen)
+        return AppHooks.ChannelOpen(name, nameLength);
+    return ChannelOpenUnhooked(name, nameLength);
 }
 
 // A record of the kind and the text; with holders, the text's terminator

@@ -1,12 +1,12 @@
 // The shell and the network provider are loaded only when a copy with rights
 // is started: imported, they would be loaded, with all they load, at every
-// start. Apart from the rest of Relaunch so that a test build can wrap
-// RelaunchExecute.
+// start.
 #include "app/rights/Relaunch.h"
+#include "app/AppHook.h"
 #include "runtime/Rt.h"
 #include "runtime/RtCalls.h"
 
-DWORD RelaunchExecute(SHELLEXECUTEINFOW* info)
+DWORD RelaunchExecuteUnhooked(SHELLEXECUTEINFOW* info)
 {
     auto shellExecuteEx = RtShellExecuteExW();
     if (!shellExecuteEx)
@@ -15,6 +15,13 @@ DWORD RelaunchExecute(SHELLEXECUTEINFOW* info)
         return ERROR_SUCCESS;
     DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+}
+
+DWORD RelaunchExecute(SHELLEXECUTEINFOW* info)
+{
+    if (AppHooks.RelaunchExecute)
+        return AppHooks.RelaunchExecute(info);
+    return RelaunchExecuteUnhooked(info);
 }
 
 // Only a drive letter that names a network drive is looked up.

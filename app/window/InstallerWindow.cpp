@@ -5,6 +5,7 @@
 // contrast theme), WindowFocus.cpp (keys and focus); the messages reach
 // them through InstallerCallback.
 #include "app/window/InstallerWindow.h"
+#include "app/AppHook.h"
 #include "app/window/Installer.h"
 #include "app/window/WindowLayout.h"
 #include "app/window/WindowPictures.h"
@@ -56,10 +57,17 @@ static int BuildMainWindow()
     return width;
 }
 
-void BuildInstallerWindow()
+void BuildInstallerWindowUnhooked()
 {
     WindowLayoutBuild(BuildMainWindow());
     WindowFocusStart();
+}
+
+void BuildInstallerWindow()
+{
+    if (AppHooks.BuildInstallerWindow)
+        return AppHooks.BuildInstallerWindow();
+    BuildInstallerWindowUnhooked();
 }
 
 // The pictures go first, before anything that could paint: each control

@@ -1,4 +1,5 @@
 #include "app/window/WindowColours.h"
+#include "app/AppHook.h"
 
 // Packed: the table is five bytes a part, not eight.
 struct [[gnu::packed]] PartColours {
@@ -29,13 +30,20 @@ constexpr int ThemeColourCount = sizeof ThemeColours / sizeof ThemeColours[0];
 static int HighContrast;
 static COLORREF Followed[ThemeColourCount];
 
-int WindowColoursSystemHighContrast()
+int WindowColoursSystemHighContrastUnhooked()
 {
     HIGHCONTRASTW theme = {};
     theme.cbSize = sizeof theme;
     if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof theme, &theme, 0))
         return 0;
     return (theme.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+int WindowColoursSystemHighContrast()
+{
+    if (AppHooks.WindowColoursSystemHighContrast)
+        return AppHooks.WindowColoursSystemHighContrast();
+    return WindowColoursSystemHighContrastUnhooked();
 }
 
 int WindowColoursFollow(int highContrast)

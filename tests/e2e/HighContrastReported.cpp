@@ -2,14 +2,12 @@
 // program. Wine always says the contrast theme is off and cannot turn it on
 // (SPI_SETHIGHCONTRAST fails there), and a program there keeps the system
 // colours it read when it started, whatever another program sets with
-// SetSysColors. The link wraps the installer's question whether the theme is
-// on: while the file named by QUILLFERN_HIGH_CONTRAST exists, its first line
+// SetSysColors. Its hook answers the installer's question whether the theme
+// is on: while the file named by QUILLFERN_HIGH_CONTRAST exists, its first line
 // ("on" or "off") is the answer, and the system colours its other lines give
 // (one COLORREF in decimal for each index from 0) are first made this
 // process's own, as Windows makes a new theme every program's at once.
-#include <windows.h>
-
-extern "C" int __real__Z31WindowColoursSystemHighContrastv();
+#include "app/AppHook.h"
 
 constexpr int SystemColourCount = COLOR_MENUBAR + 1;
 
@@ -42,15 +40,15 @@ static void TakeColours(const char* lines)
         SetSysColors(changed, indices, colours);
 }
 
-extern "C" int __wrap__Z31WindowColoursSystemHighContrastv()
+static int ReportedHighContrast()
 {
     wchar_t path[MAX_PATH];
     if (!GetEnvironmentVariableW(L"QUILLFERN_HIGH_CONTRAST", path, MAX_PATH))
-        return __real__Z31WindowColoursSystemHighContrastv();
+        return WindowColoursSystemHighContrastUnhooked();
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return __real__Z31WindowColoursSystemHighContrastv();
+        return WindowColoursSystemHighContrastUnhooked();
     static char text[1024];
     DWORD size = 0;
     ReadFile(file, text, sizeof text - 1, &size, nullptr);
@@ -63,3 +61,7 @@ extern "C" int __wrap__Z31WindowColoursSystemHighContrastv()
     TakeColours(colours);
     return on;
 }
+
+extern const AppHookTable AppHooks = {
+    .WindowColoursSystemHighContrast = ReportedHighContrast,
+};

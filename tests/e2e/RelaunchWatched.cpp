@@ -1,5 +1,5 @@
 // Linked into a test build of the installer only, never into the shipped
-// program. The link wraps the installer's call of ShellExecuteExW, which
+// program. Its hooks stand in for the installer's call of ShellExecuteExW, which
 // under Wine starts the copy with the caller's own rights and shows no
 // consent prompt:
 // - each call is written down, one line "verb|program|parameters|hold", at
@@ -52,29 +52,9 @@
 // naming an event it waits until the test sets it; with QUILLFERN_COPY_EXIT
 // it ends at once with that code (a crash's, a copy that could not find its
 // folder), sending no result.
-#include "runtime/Rt.h"
-#include "runtime/RtCalls.h"
-#include "runtime/TreeParts.h"
+#include "app/AppHook.h"
 #include <windows.h>
 #include <shellapi.h>
-
-// RelaunchExecute(SHELLEXECUTEINFOW*) and InstallationCanWrite(const char*)
-// as the linker knows them.
-extern "C" DWORD __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info);
-extern "C" int __real__Z20InstallationCanWritePKc(const char* host);
-extern "C" int __real__Z11ChannelOpenPKci(const char* name, int nameLength);
-extern "C" HANDLE __real__Z14TreeCreateFilePvPKc(HANDLE folder, const char* name);
-extern "C" HANDLE __real__Z20TreeOpenOrCreateFilePvPKciPi(HANDLE folder, const char* name, int refuseLinks,
-                                                          int* created);
-extern "C" int __real__Z17FileHandleMatchesPvPKhS1_(HANDLE file, const unsigned char* start,
-                                                    const unsigned char* end);
-extern "C" void __real__Z18RtGuardRedirectionv();
-extern "C" void (*__real__Z13RtCallAddress8RtCallId(RtCallId call))();
-extern "C" TreeLinkEnd __real__Z14TreeLinkTargetPvPKwPPw(HANDLE link, const wchar_t* folder, wchar_t** target);
-
-// Results of the host folder's write test (Installation.h).
-constexpr int HostWriteDenied = 0;
-constexpr int HostWriteFailed = 2;
 
 // Long enough for any scenario's steps, short enough that a test that never
 // sets the event does not hang.
@@ -130,7 +110,7 @@ static void NoteCall(const SHELLEXECUTEINFOW* info)
     CloseHandle(file);
 }
 
-extern "C" DWORD __wrap__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINFOW* info)
+static DWORD WatchedExecute(SHELLEXECUTEINFOW* info)
 {
     NoteCall(info);
     HoldWhileAsked(L"QUILLFERN_HOLD_CONSENT");
@@ -139,25 +119,25 @@ extern "C" DWORD __wrap__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(SHELLEXECUTEINF
     wchar_t error[16] = {};
     if (GetEnvironmentVariableW(L"QUILLFERN_EXECUTE_ERROR", error, 16))
         return wcstoul(error, nullptr, 0);
-    return __real__Z15RelaunchExecuteP18_SHELLEXECUTEINFOW(info);
+    return RelaunchExecuteUnhooked(info);
 }
 
-extern "C" int __wrap__Z20InstallationCanWritePKc(const char* host)
+static HostWrite WatchedCanWrite(const char* host)
 {
     wchar_t how[16] = {};
     if (GetEnvironmentVariableW(L"QUILLFERN_HOST_UNWRITABLE", how, 16))
         return lstrcmpW(how, L"failed") == 0 ? HostWriteFailed : HostWriteDenied;
-    return __real__Z20InstallationCanWritePKc(host);
+    return InstallationCanWriteUnhooked(host);
 }
 
-extern "C" int __wrap__Z11ChannelOpenPKci(const char* name, int nameLength)
+static int WatchedChannelOpen(const char* name, int nameLength)
 {
     wchar_t code[16];
     if (GetEnvironmentVariableW(L"QUILLFERN_COPY_EXIT", code, 16))
         ExitProcess(wcstoul(code, nullptr, 0));
     HoldWhileAsked(L"QUILLFERN_HOLD_COPY");
     HoldWhileAsked(L"QUILLFERN_CHANNEL_GATE");
-    return __real__Z11ChannelOpenPKci(name, nameLength);
+    return ChannelOpenUnhooked(name, nameLength);
 }
 
 // Tries to rename the held folder aside and back, as a user would.
@@ -211,38 +191,36 @@ static void SwapAt(const wchar_t* step, const char* name)
     }
 }
 
-extern "C" HANDLE __wrap__Z14TreeCreateFilePvPKc(HANDLE folder, const char* name)
+static HANDLE WatchedCreateFile(HANDLE folder, const char* name)
 {
     NoteSwap(folder);
     SwapAt(L"create", name);
     lstrcpynA(Writing, name, MAX_PATH);
-    Created = __real__Z14TreeCreateFilePvPKc(folder, name);
+    Created = TreeCreateFileUnhooked(folder, name);
     CreatedIn = folder;
     return Created;
 }
 
-extern "C" HANDLE __wrap__Z20TreeOpenOrCreateFilePvPKciPi(HANDLE folder, const char* name, int refuseLinks,
-                                                          int* created)
+static HANDLE WatchedOpenOrCreateFile(HANDLE folder, const char* name, int refuseLinks, int* created)
 {
     SwapAt(L"create", name);
-    return __real__Z20TreeOpenOrCreateFilePvPKciPi(folder, name, refuseLinks, created);
+    return TreeOpenOrCreateFileUnhooked(folder, name, refuseLinks, created);
 }
 
-extern "C" int __wrap__Z17FileHandleMatchesPvPKhS1_(HANDLE file, const unsigned char* start,
-                                                    const unsigned char* end)
+static int WatchedMatches(HANDLE file, const unsigned char* start, const unsigned char* end)
 {
     SwapAt(L"readback", Writing);
-    return __real__Z17FileHandleMatchesPvPKhS1_(file, start, end);
+    return FileHandleMatchesUnhooked(file, start, end);
 }
 
-extern "C" void __wrap__Z18RtGuardRedirectionv()
+static void WatchedGuard()
 {
     HANDLE log = OpenLog(L"QUILLFERN_SWAP_LOG");
     if (log) {
         WriteUtf8(log, L"guarded\n");
         CloseHandle(log);
     }
-    __real__Z18RtGuardRedirectionv();
+    RtGuardRedirectionUnhooked();
 }
 
 // FILE_RENAME_INFORMATION, and its class.
@@ -314,7 +292,7 @@ static DWORD WINAPI LongFinalPath(HANDLE file, LPWSTR path, DWORD room, DWORD fl
     static NameInformation information;
     IO_STATUS_BLOCK io = {};
     wchar_t temporary[MAX_PATH];
-    auto query = (RtTypeNtQueryInformationFile)__real__Z13RtCallAddress8RtCallId(RtCallNtQueryInformationFile);
+    auto query = (RtTypeNtQueryInformationFile)RtCallAddressUnhooked(RtCallNtQueryInformationFile);
     if (!query || query(file, &io, &information, sizeof information, NameClass) < 0
         || GetTempPathW(MAX_PATH, temporary) < 2)
         return 0;
@@ -329,9 +307,9 @@ static DWORD WINAPI LongFinalPath(HANDLE file, LPWSTR path, DWORD room, DWORD fl
     return length;
 }
 
-extern "C" void (*__wrap__Z13RtCallAddress8RtCallId(RtCallId call))()
+static void (*WatchedCallAddress(RtCallId call))()
 {
-    void (*found)() = __real__Z13RtCallAddress8RtCallId(call);
+    void (*found)() = RtCallAddressUnhooked(call);
     if (call == RtCallGetFinalPathNameByHandleW && GetEnvironmentVariableW(L"QUILLFERN_NO_FINAL_PATH", nullptr, 0))
         return (void (*)())NoFinalPath;
     if (call == RtCallGetFinalPathNameByHandleW && found) {
@@ -386,9 +364,9 @@ static bool InFolderNamed(const wchar_t* path, const wchar_t* variable)
         && (plain[length] == 0 || plain[length] == L'\\');
 }
 
-extern "C" TreeLinkEnd __wrap__Z14TreeLinkTargetPvPKwPPw(HANDLE link, const wchar_t* folder, wchar_t** target)
+static TreeLinkEnd WatchedLinkTarget(HANDLE link, const wchar_t* folder, wchar_t** target)
 {
-    TreeLinkEnd end = __real__Z14TreeLinkTargetPvPKwPPw(link, folder, target);
+    TreeLinkEnd end = TreeLinkTargetUnhooked(link, folder, target);
     if (end != TreeLinkElsewhere || GetEnvironmentVariableW(L"QUILLFERN_NO_FINAL_PATH", nullptr, 0))
         return end;
     static wchar_t reached[RtPathCapacity];
@@ -403,3 +381,18 @@ extern "C" TreeLinkEnd __wrap__Z14TreeLinkTargetPvPKwPPw(HANDLE link, const wcha
     CopyMemory(*target, reached, (length + 1) * sizeof(wchar_t));
     return TreeLinkLocal;
 }
+
+extern const RtHookTable RtHooks = {
+    .TreeCreateFile = WatchedCreateFile,
+    .TreeOpenOrCreateFile = WatchedOpenOrCreateFile,
+    .TreeLinkTarget = WatchedLinkTarget,
+    .FileHandleMatches = WatchedMatches,
+    .RtGuardRedirection = WatchedGuard,
+    .RtCallAddress = WatchedCallAddress,
+};
+
+extern const AppHookTable AppHooks = {
+    .InstallationCanWrite = WatchedCanWrite,
+    .RelaunchExecute = WatchedExecute,
+    .ChannelOpen = WatchedChannelOpen,
+};

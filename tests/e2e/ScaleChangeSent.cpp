@@ -3,12 +3,10 @@
 // WM_DPICHANGED, whose rectangle is a pointer that no other process can hand
 // over: this build sends the message to its own window when a test asks with
 // a ScaleChange, so that its handling runs as when Windows moves the window.
-// The link wraps the building of the window; the main window is subclassed
-// once it stands.
+// Its hook takes the building of the window over; the main window is
+// subclassed once it stands.
 #include "ScaleChangeSent.h"
-
-// BuildInstallerWindow() as the linker knows it.
-extern "C" void __real__Z20BuildInstallerWindowv();
+#include "app/AppHook.h"
 
 static WNDPROC InstallerProcedure;
 static HWND Main;
@@ -36,10 +34,14 @@ static BOOL CALLBACK TakeMain(HWND window, LPARAM)
     return FALSE;
 }
 
-extern "C" void __wrap__Z20BuildInstallerWindowv()
+static void BuildListeningWindow()
 {
-    __real__Z20BuildInstallerWindowv();
+    BuildInstallerWindowUnhooked();
     EnumThreadWindows(GetCurrentThreadId(), TakeMain, 0);
     if (Main)
         InstallerProcedure = (WNDPROC)SetWindowLongPtrW(Main, GWLP_WNDPROC, (LONG_PTR)ListenForScaleChange);
 }
+
+extern const AppHookTable AppHooks = {
+    .BuildInstallerWindow = BuildListeningWindow,
+};

@@ -1,5 +1,5 @@
 // Linked into a test build of the installer only, never into the shipped
-// program. The link wraps two calls, to give two new files the faults a
+// program. Its hooks take two calls over, to give two new files the faults a
 // failing disk gives them:
 // - once the new residents file is written and flushed, its last byte is
 //   changed, as a failing disk or another writer might change it, before
@@ -8,12 +8,7 @@
 // - the flush of the new library file fails, as a disk that loses its
 //   cache's bytes reports it. The bytes still read back as written, from
 //   the cache: only the flush's result can tell.
-#include <windows.h>
-
-// TreeCreateFile(HANDLE, const char*) and FileFlush(int) as the linker
-// knows them.
-extern "C" HANDLE __real__Z14TreeCreateFilePvPKc(HANDLE folder, const char* name);
-extern "C" int __real__Z9FileFlushi(int number);
+#include "runtime/RtHook.h"
 
 static HANDLE Spoiled;
 static bool FlushFails;
@@ -29,20 +24,25 @@ static void FlipLastByte(HANDLE file)
     WriteFile(file, &byte, 1, &done, nullptr);
 }
 
-extern "C" HANDLE __wrap__Z14TreeCreateFilePvPKc(HANDLE folder, const char* name)
+static HANDLE NoteCreated(HANDLE folder, const char* name)
 {
-    HANDLE file = __real__Z14TreeCreateFilePvPKc(folder, name);
+    HANDLE file = TreeCreateFileUnhooked(folder, name);
     Spoiled = lstrcmpiA(name, "Ostravel.res.new") == 0 ? file : nullptr;
     FlushFails = lstrcmpiA(name, "Quillfern.new") == 0;
     return file;
 }
 
 // The bytes are flushed all the same: only the result is false.
-extern "C" int __wrap__Z9FileFlushi(int number)
+static int SpoilFlushed(int number)
 {
-    int flushed = __real__Z9FileFlushi(number);
+    int flushed = FileFlushUnhooked(number);
     if (Spoiled)
         FlipLastByte(Spoiled);
     Spoiled = nullptr;
     return FlushFails ? 0 : flushed;
 }
+
+extern const RtHookTable RtHooks = {
+    .TreeCreateFile = NoteCreated,
+    .FileFlush = SpoilFlushed,
+};

@@ -1,0 +1,5 @@
+// The shipped program's table of hooks: none. A file of its own, so that a
+// test build's table takes its place in the link.
+#include "app/AppHook.h"
+
+extern const AppHookTable AppHooks = {};
