@@ -62,8 +62,8 @@ unsigned InstallerMain()
         return AnswerUsage(line);
     if (FindsPayloadDamaged())
         return RefuseDamagedCopy(line);
-    if (line.channel)
-        return CopyRun(line);
+    if (line.relaunched)
+        return RelaunchedRun(line);
     if (line.verify)
         return VerifyRun(line);
     if (line.uninstall)

@@ -2,6 +2,7 @@
 #include "app/TextFormat.h"
 #include "app/Texts.h"
 #include "app/install/HostLocator.h"
+#include "app/install/InstallationLog.h"
 #include "app/install/SafeReplace.h"
 #include "runtime/File.h"
 #include "runtime/Holder.h"
@@ -122,32 +123,6 @@ void InstallationAdvance(Installing& installing, int lines)
         installing.going = 0;
 }
 
-// Three lines in this order, one statement each: the operands of + are
-// unsequenced, so a sum of the calls could append them in any order.
-static int LogThreeLines(const LogSinks& log, const char* first, const char* second, const char* third)
-{
-    int lines = LogLine(log, first);
-    lines += LogLine(log, second);
-    lines += LogLine(log, third);
-    return lines;
-}
-
-int InstallationLogLink(const LogSinks& log, unsigned char language, const char* name, TextId sentence,
-                        const char* link)
-{
-    char* line = TextFormat(sentence, language, name, link);
-    int lines = LogLine(log, line);
-    StrRewind(line);
-    return lines;
-}
-
-int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId linkSentence,
-                        const char* link)
-{
-    int lines = LogThreeLines(*order.log, "", TextIn(label, order.language), name);
-    return link ? lines + InstallationLogLink(*order.log, order.language, name, linkSentence, link) : lines;
-}
-
 // The three lines of one file: an empty line, the label, the file's name;
 // then the link, when one kept it from being written.
 static int LogFile(const Installing& installing, int written, const char* name)
@@ -155,14 +130,6 @@ static int LogFile(const Installing& installing, int written, const char* name)
     TextId label = written ? TextExtractedLabel : TextNotWrittenLabel;
     const char* link = written ? nullptr : installing.linkName;
     return InstallationLogFile(installing.order, label, name, TextLinkNotWritten, link);
-}
-
-int InstallationLogHost(const LogSinks& log, const char* host)
-{
-    char* heading = StrJoin(host, " . . .");
-    int lines = LogLine(log, heading);
-    StrRewind(heading);
-    return lines;
 }
 
 // The caret first steps over the lines logged before the help file.
@@ -193,7 +160,7 @@ static void InstallExamples(Installing& installing)
         return;
     const InstallationOrder& order = installing.order;
     char* folder = StrJoin(order.host, ExampleFolder, "\\");
-    InstallationAdvance(installing, LogThreeLines(*order.log, "", TextIn(TextSeparatorLine, order.language), folder));
+    InstallationAdvance(installing, InstallationLogSection(*order.log, order.language, folder));
     StrRewind(folder);
     for (int index = FirstExampleIndex; index < InstalledFileCount; index++)
         InstallItem(installing, index);
@@ -214,7 +181,7 @@ TreeReach InstallationReach(InstallationRun run)
 static void HoldHost(Installing& installing)
 {
     const InstallationOrder& order = installing.order;
-    if (order.run == RunForFirstCopy && FileIsOnNetwork(order.host)) {
+    if (order.run == RunRelaunched && FileIsOnNetwork(order.host)) {
         installing.rootMiss = TreeMissRemote;
         return;
     }

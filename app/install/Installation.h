@@ -12,13 +12,13 @@ enum InstallationRun : unsigned char {
     RunMayAsk,              // limited, where the system elevates: it may start a copy with rights
     RunWithoutRights,       // no elevation on this system: it writes only where its user may
     RunWithRights,          // elevated from the start, or the system's account: through no link
-    RunForFirstCopy,        // the copy started with rights: through no link, and never on the network
+    RunRelaunched,          // the relaunched copy, started with rights: through no link, and never on the network
 };
 
 // 1 for a run that writes through no link (a standard user could have made it).
 inline int InstallationRefusesLinks(InstallationRun run)
 {
-    return run == RunWithRights || run == RunForFirstCopy;
+    return run == RunWithRights || run == RunRelaunched;
 }
 
 // What to install where, and where its log goes.
@@ -100,19 +100,8 @@ const char* InstallationNamePart(const char* relative);
 // Moves the log's caret on by the lines; the run stops going once the log's
 // reader is gone.
 void InstallationAdvance(Installing& installing, int lines);
-// Logs the host folder's line, "<host> . . ."; the lines the log took.
-int InstallationLogHost(const LogSinks& log, const char* host);
 // Asks the log whether to try a file held by another program again, naming
 // the programs that hold it (or hold a folder on its way); `relative` to the
 // host, `name` the log's. A run with rights finds them from the handle of
 // what it opened, never by giving the system a path.
 int InstallationAskAgain(const Installing& installing, const char* relative, const char* name);
-// The sentence that says a link kept the file from its work (TextLinkNotWritten,
-// TextLinkNotRemoved, TextLinkNotRead) with the file's name and the link's;
-// the lines the log took.
-int InstallationLogLink(const LogSinks& log, unsigned char language, const char* name, TextId sentence,
-                        const char* link);
-// One file's lines: an empty line, the label, the name; then, with a link,
-// the link's sentence (InstallationLogLink); returns the lines the log took.
-int InstallationLogFile(const InstallationOrder& order, TextId label, const char* name, TextId linkSentence,
-                        const char* link);

@@ -1,4 +1,5 @@
 #include "app/install/Removal.h"
+#include "app/install/InstallationLog.h"
 #include "runtime/Str.h"
 #include "runtime/Tree.h"
 

@@ -68,7 +68,7 @@ char* HostChoiceWithoutWindow(const char* named, TreeReach reach)
     return LocateHostFolder(reach);
 }
 
-char* HostChoiceForCopy(const char* named, TreeReach reach)
+char* HostChoiceForRelaunched(const char* named, TreeReach reach)
 {
     return named && FileIsOnNetwork(named) ? HostChoiceCopy(named) : HostChoiceWithoutWindow(named, reach);
 }

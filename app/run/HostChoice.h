@@ -18,4 +18,4 @@ char* HostChoiceWithoutWindow(const char* named, TreeReach reach);
 // network folder is never reached for (consenting would hand the
 // administrator's credentials to its server): it is returned unchecked, and
 // the installation writes nothing there.
-char* HostChoiceForCopy(const char* named, TreeReach reach);
+char* HostChoiceForRelaunched(const char* named, TreeReach reach);

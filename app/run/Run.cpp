@@ -23,8 +23,8 @@ static unsigned char DisplayLanguage()
 // started for rights is one whatever its token says.
 static InstallationRun RunKind(const CommandLine& line)
 {
-    if (line.channel)
-        return RunForFirstCopy;
+    if (line.relaunched)
+        return RunRelaunched;
     RtRights rights = RtOwnRights();
     if (rights == RtRightsFull)
         return RunWithRights;
@@ -48,39 +48,38 @@ Run RunStart(const CommandLine& line)
 // chosen. It may have ended meanwhile: this run holds the guard then. Only
 // the window's own run ends as after a message when a window came up: a
 // removal tells its deployment tool the same code with a box or without.
-static int AnswerRunningInstaller(const CommandLine& line, unsigned* exitCode)
+static RunGo AnswerRunningInstaller(const CommandLine& line)
 {
-    *exitCode = ExitAlreadyRunning;
     if (line.silent)
-        return 0;
+        return {0, ExitAlreadyRunning};
     RunningInstaller running = ShowRunningInstaller();
     if (running == RunningEnded)
-        return 1;
-    if (running == RunningWithoutWindow)
+        return {1, ExitOk};
+    if (running == RunningWithoutWindow) {
         TextBox(TextRunningTitle, TextRunning, LanguageBoth, MB_OK | MB_ICONINFORMATION);
-    else if (!line.uninstall)
-        *exitCode = ExitOk;
-    return 0;
+        return {0, ExitAlreadyRunning};
+    }
+    return {0, line.uninstall ? ExitAlreadyRunning : ExitOk};
 }
 
-int RunHoldInstallation(const CommandLine& line, unsigned* exitCode)
+RunGo RunHoldInstallation(const CommandLine& line)
 {
-    if (!ClaimInstallation() && !AnswerRunningInstaller(line, exitCode))
-        return 0;
-    RelaunchHoldProgram();
-    return 1;
+    RunGo go = ClaimInstallation() ? RunGo{1, ExitOk} : AnswerRunningInstaller(line);
+    if (go.goesOn)
+        RelaunchHoldProgram();
+    return go;
 }
 
-char* RunOpenLogFile(const CommandLine& line, Run& run)
+int RunOpenLogFile(const CommandLine& line, Run& run)
 {
     char* path = CommandLineLogFile(line);
     if (!path)
-        return nullptr;
-    if (StrLen(path) == 0 || !LogFileOpen(path, InstallationRefusesLinks(run.kind)))
-        return path;
+        return 1;
+    int opened = StrLen(path) > 0 && LogFileOpen(path, InstallationRefusesLinks(run.kind));
     StrFree(path);
-    LogAddSink(&run.log, LogFileSink());
-    return nullptr;
+    if (opened)
+        LogAddSink(&run.log, LogFileSink());
+    return opened;
 }
 
 InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order)

@@ -21,11 +21,11 @@ struct Run {
 };
 
 // The window's run (WindowRun.cpp), a script's /S run (ScriptRun.cpp) and
-// the copy started with rights by a first copy (CopyRun.cpp); each returns
-// its exit code.
+// the relaunched copy, started with rights by a first copy (RelaunchedRun.cpp);
+// each returns its exit code.
 unsigned WindowRun(const CommandLine& line);
 unsigned ScriptRun(const CommandLine& line);
-unsigned CopyRun(const CommandLine& line);
+unsigned RelaunchedRun(const CommandLine& line);
 // A deployment tool's /UNINSTALL (UninstallRun.cpp) and /VERIFY
 // (VerifyRun.cpp), without the window.
 unsigned UninstallRun(const CommandLine& line);
@@ -35,15 +35,20 @@ unsigned VerifyRun(const CommandLine& line);
 // display, of the kind its token and its command line make it; a run that
 // writes through no link has the system refuse other accounts' junctions.
 Run RunStart(const CommandLine& line);
+// Whether a run goes on, and when it does not, the exit code it ends with.
+struct RunGo {
+    int goesOn;
+    unsigned exitCode;
+};
 // Takes the installation, and holds the program's file for a copy with
-// rights. 0 when another installation runs: its window came to the front, or
-// a box said so, or, silent, nothing; *exitCode says which.
-int RunHoldInstallation(const CommandLine& line, unsigned* exitCode);
+// rights. When another installation runs, the run ends: its window came to
+// the front, or a box said so, or, silent, nothing.
+RunGo RunHoldInstallation(const CommandLine& line);
 // Opens the /LOG= file as the run's next sink. Taken once this run holds the
 // installation: a second start must not empty the log of the one that runs.
-// Null when it is open or none was named; else the path that could not be
-// had, a new string: the run says so, and ends.
-char* RunOpenLogFile(const CommandLine& line, Run& run);
+// 1 when it is open or none was named; 0 when the file the command line
+// names (CommandLineLogFile) cannot be had: the run says so, and ends.
+int RunOpenLogFile(const CommandLine& line, Run& run);
 // The order carried out here, a removal (Removal.h) or an installation
 // (Installation.h), from the host folder held: its outcome.
 InstallationOutcome RemovalOrInstallHere(const InstallationOrder& order);

@@ -5,15 +5,15 @@
 #include "app/Texts.h"
 #include "app/run/HostChoice.h"
 #include "app/run/Run.h"
-#include "app/run/ScriptLog.h"
+#include "app/run/Windowless.h"
 #include "runtime/Str.h"
 
 unsigned ScriptRun(const CommandLine& line)
 {
     Run run = RunStart(line);
-    unsigned exitCode = ExitOk;
-    if (!ScriptLogBegin(line, run, &exitCode))
-        return RunEnd(run, exitCode);
+    RunGo begun = WindowlessBegin(line, run);
+    if (!begun.goesOn)
+        return RunEnd(run, begun.exitCode);
     LogLine(run.log, TextIn(TextInstallHeading, run.language));
     return RunInstallAndEnd(run, HostChoiceWithoutWindow(run.named, InstallationReach(run.kind)));
 }

@@ -4,7 +4,7 @@
 #include "app/ExitCodes.h"
 #include "app/rights/Relaunch.h"
 #include "app/run/Run.h"
-#include "app/run/ScriptLog.h"
+#include "app/run/Windowless.h"
 #include "runtime/Str.h"
 
 // The result line and box of a removal that ran, here or through the copy.
@@ -12,30 +12,30 @@ static unsigned UninstallResult(const Run& run, int silent, const InstallationOu
 {
     unsigned exitCode = InstallationExitCode(outcome);
     if (outcome.end == InstallationRefused)
-        return ScriptLogEnd(run, silent, {TextNoRightsToRemove, nullptr, 0}, exitCode, 0);
+        return WindowlessEnd(run, silent, {TextNoRightsToRemove, nullptr, 0}, exitCode, 0);
     // The copy's failure is in the log already.
     if (outcome.end == InstallationCopyFailed) {
         RelaunchFailureText failure = RelaunchFailure(outcome);
-        ScriptLogEnd(run, silent, {failure.sentence, failure.code, 1}, exitCode, 0);
+        WindowlessEnd(run, silent, {failure.sentence, failure.code, 1}, exitCode, 0);
         StrRewind(failure.code);
         return exitCode;
     }
     if (outcome.filesNotWritten == 0)
-        return ScriptLogEnd(run, silent, {TextRemoved, nullptr, 0}, exitCode, 0);
-    return ScriptLogEndCount(run, silent, TextRemovalIncomplete, outcome.filesNotWritten, exitCode,
+        return WindowlessEnd(run, silent, {TextRemoved, nullptr, 0}, exitCode, 0);
+    return WindowlessEndCount(run, silent, TextRemovalIncomplete, outcome.filesNotWritten, exitCode,
                              outcome.filesNotWritten);
 }
 
 unsigned UninstallRun(const CommandLine& line)
 {
     Run run = RunStart(line);
-    unsigned exitCode = ExitOk;
-    if (!ScriptLogBegin(line, run, &exitCode))
-        return RunEnd(run, exitCode);
-    char* host = ScriptLogHost(run, line.silent, TextRemovalHeading);
+    RunGo begun = WindowlessBegin(line, run);
+    if (!begun.goesOn)
+        return RunEnd(run, begun.exitCode);
+    char* host = WindowlessHost(run, line.silent, TextRemovalHeading);
     if (!host)
         return RunEnd(run, ExitNoHost);
-    exitCode = UninstallResult(run, line.silent, RunCarryOut(run, host, nullptr));
+    unsigned exitCode = UninstallResult(run, line.silent, RunCarryOut(run, host, nullptr));
     StrFree(host);
     return RunEnd(run, exitCode);
 }

@@ -4,8 +4,9 @@
 #include "app/ExitCodes.h"
 #include "app/TextFormat.h"
 #include "app/install/Installation.h"
+#include "app/install/InstallationLog.h"
 #include "app/run/Run.h"
-#include "app/run/ScriptLog.h"
+#include "app/run/Windowless.h"
 #include "runtime/Str.h"
 
 // What one file is: this version's, missing, or anything else (changed,
@@ -58,16 +59,16 @@ static unsigned VerifyHost(const Run& run, int silent, const char* host)
         others += !VerifyAndLog(checking, index);
     InstallationEnd(checking);
     if (others == 0)
-        return ScriptLogEnd(run, silent, {TextVerifiedWhole, nullptr, 0}, ExitOk, 0);
-    return ScriptLogEndCount(run, silent, TextVerifiedNotWhole, others, ExitIncomplete, others);
+        return WindowlessEnd(run, silent, {TextVerifiedWhole, nullptr, 0}, ExitOk, 0);
+    return WindowlessEndCount(run, silent, TextVerifiedNotWhole, others, ExitIncomplete, others);
 }
 
 unsigned VerifyRun(const CommandLine& line)
 {
     Run run = RunStart(line);
-    if (!ScriptLogOpen(line, run))
+    if (!WindowlessOpen(line, run))
         return RunEnd(run, ExitNotUnderstood);
-    char* host = ScriptLogHost(run, line.silent, TextVerifyHeading);
+    char* host = WindowlessHost(run, line.silent, TextVerifyHeading);
     if (!host)
         return RunEnd(run, ExitNoHost);
     unsigned exitCode = VerifyHost(run, line.silent, host);

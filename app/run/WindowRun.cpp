@@ -167,22 +167,22 @@ static void RunEventLoop(WindowRunState& state)
 
 // A /LOG= file that cannot be had: nothing is installed, and the user is
 // told which file, in both languages, since none has been chosen.
-static void RefuseLogFile(const char* path)
+static void RefuseLogFile(const CommandLine& line)
 {
+    char* path = CommandLineLogFile(line);
     TextBox(TextDamagedTitle, TextLogFileFailedBoth, LanguageBoth, MB_OK | MB_ICONSTOP, path);
+    StrFree(path);
 }
 
 unsigned WindowRun(const CommandLine& line)
 {
     WindowRunState state = {RunStart(line), WindowStays};
-    unsigned exitCode = ExitOk;
-    if (!RunHoldInstallation(line, &exitCode))
-        return RunEnd(state.run, exitCode);
+    RunGo hold = RunHoldInstallation(line);
+    if (!hold.goesOn)
+        return RunEnd(state.run, hold.exitCode);
     LogAddSink(&state.run.log, WindowLogSink());
-    char* refusedLog = RunOpenLogFile(line, state.run);
-    if (refusedLog) {
-        RefuseLogFile(refusedLog);
-        StrFree(refusedLog);
+    if (!RunOpenLogFile(line, state.run)) {
+        RefuseLogFile(line);
         return RunEnd(state.run, ExitNotUnderstood);
     }
     PrepareWindowServices();

@@ -129,12 +129,12 @@ static int CommandIsHexDigit(char c)
 // digits.
 static void CommandSetChannel(const char* digits, int length, CommandLine* result)
 {
-    int valid = length == ChannelNameLength && !result->channel;
+    int valid = length == ChannelNameLength && !result->relaunched;
     for (int i = 0; valid && i < length; i++)
         valid = CommandIsHexDigit(digits[i]);
     if (!valid)
         result->understood = 0;
-    result->channel = digits;
+    result->relaunched = digits;
 }
 
 static const char CommandFolderSwitch[] = "/d=";
@@ -275,7 +275,7 @@ void ParseCommandLine(char* line, CommandLine* result)
         result->understood = 0;
     // The relaunched copy is told everything: silent, its language, its
     // folder; its log goes to the first copy alone.
-    if (result->channel
+    if (result->relaunched
         && (!result->silent || result->language == CommandLanguageNone || !result->folder || result->log
             || result->verify))
         result->understood = 0;

@@ -22,7 +22,7 @@ struct CommandLine {
     int folderLength;       // in bytes
     const char* log;        // /LOG=: its first byte in the line, as split; null without /LOG=
     int logLength;          // in bytes
-    const char* channel;    // /RELAUNCHED=: its ChannelNameLength digits in the line; null without it
+    const char* relaunched; // /RELAUNCHED=: its channel's ChannelNameLength digits in the line; null without it
     int uninstall;          // /UNINSTALL
     int verify;             // /VERIFY
 };

@@ -96,10 +96,10 @@ TEST(CommandLineParse, TakesTheRelaunchedCopysLineWholeAndNothingLess)
     const std::string channel = "0123456789abcdef0123456789ABCDEF";
     CommandLine copy = Parse("Setup.exe /S /L=fr /RELAUNCHED=" + channel + " /D=C:\\Pure Basic\\");
     EXPECT_TRUE(copy.understood);
-    ASSERT_NE(copy.channel, nullptr);
-    EXPECT_EQ(std::string(copy.channel, 32), channel);
+    ASSERT_NE(copy.relaunched, nullptr);
+    EXPECT_EQ(std::string(copy.relaunched, 32), channel);
     EXPECT_EQ(std::string(copy.folder, copy.folderLength), "C:\\Pure Basic\\");
-    EXPECT_EQ(Parse("Setup.exe /S /L=fr /D=C:\\PB\\").channel, nullptr);
+    EXPECT_EQ(Parse("Setup.exe /S /L=fr /D=C:\\PB\\").relaunched, nullptr);
     for (const std::string& line : {"Setup.exe /L=fr /RELAUNCHED=" + channel + " /D=C:\\PB\\",
                                     "Setup.exe /S /RELAUNCHED=" + channel + " /D=C:\\PB\\",
                                     "Setup.exe /S /L=fr /RELAUNCHED=" + channel,

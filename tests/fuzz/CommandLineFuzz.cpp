@@ -213,7 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(parsed.language == expected.language);
         Check(!parsed.folder || std::string(parsed.folder, parsed.folderLength) == expected.folder);
         Check(!parsed.log || std::string(parsed.log, parsed.logLength) == expected.log);
-        Check((parsed.channel != nullptr) == expected.hasChannel);
+        Check((parsed.relaunched != nullptr) == expected.hasChannel);
     }
     if (size == 0) {
         ParseCommandLine(nullptr, &parsed);

@@ -9,13 +9,13 @@
 // Adds standard output and the /LOG= file to the run's sinks. 0 when the
 // /LOG= file cannot be had: the log says which file, and the run ends with
 // ExitNotUnderstood.
-int ScriptLogOpen(const CommandLine& line, Run& run);
+int WindowlessOpen(const CommandLine& line, Run& run);
 // Takes the installation (RunHoldInstallation), then opens the log as
-// ScriptLogOpen does; 0 when the run ends at once, with *exitCode.
-int ScriptLogBegin(const CommandLine& line, Run& run, unsigned* exitCode);
+// WindowlessOpen does; whether the run goes on.
+RunGo WindowlessBegin(const CommandLine& line, Run& run);
 // A run's result: its sentence, the value of its place when it has one (a
 // count, a code), and whether the log has said it already.
-struct ScriptResult {
+struct WindowlessResult {
     TextId sentence;
     const char* value;
     int logged;
@@ -23,9 +23,9 @@ struct ScriptResult {
 // The result's line unless logged, the log's end with the exit code, and,
 // unless silent, the result in a box: information for exit code 0, a
 // warning for 3, an error otherwise. Returns the exit code.
-unsigned ScriptLogEnd(const Run& run, int silent, const ScriptResult& result, unsigned exitCode, int kept);
+unsigned WindowlessEnd(const Run& run, int silent, const WindowlessResult& result, unsigned exitCode, int kept);
 // The same with a count in the sentence's place.
-unsigned ScriptLogEndCount(const Run& run, int silent, TextId sentence, int count, unsigned exitCode, int kept);
+unsigned WindowlessEndCount(const Run& run, int silent, TextId sentence, int count, unsigned exitCode, int kept);
 // Logs the heading and takes the host folder (HostChoiceWithoutWindow), a
 // new string; null without one, the run's log then ended with ExitNoHost.
-char* ScriptLogHost(const Run& run, int silent, TextId heading);
+char* WindowlessHost(const Run& run, int silent, TextId heading);

@@ -13,11 +13,11 @@
 #include "app/run/Run.h"
 #include "runtime/Str.h"
 
-unsigned CopyRun(const CommandLine& line)
+unsigned RelaunchedRun(const CommandLine& line)
 {
     Run run = RunStart(line);
-    if (!ChannelOpen(line.channel, ChannelNameLength))
+    if (!ChannelOpen(line.relaunched, ChannelNameLength))
         return RunEnd(run, ExitAlreadyRunning);
     LogAddSink(&run.log, ChannelLogSink());
-    return RunInstallAndEnd(run, HostChoiceForCopy(run.named, InstallationReach(run.kind)));
+    return RunInstallAndEnd(run, HostChoiceForRelaunched(run.named, InstallationReach(run.kind)));
 }

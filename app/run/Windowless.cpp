@@ -1,4 +1,4 @@
-#include "app/run/ScriptLog.h"
+#include "app/run/Windowless.h"
 #include "app/ExitCodes.h"
 #include "app/TextBox.h"
 #include "app/TextFormat.h"
@@ -8,35 +8,36 @@
 
 // A /LOG= file that cannot be had: nothing is done, and the script is told
 // which file in the log it has, on standard output.
-static void RefuseLogFile(const Run& run, const char* path)
+static void RefuseLogFile(const CommandLine& line, const Run& run)
 {
+    char* path = CommandLineLogFile(line);
     char* text = TextFormat(TextLogFileFailed, run.language, path);
     LogLine(run.log, text);
     StrRewind(text);
+    StrFree(path);
 }
 
-int ScriptLogOpen(const CommandLine& line, Run& run)
+int WindowlessOpen(const CommandLine& line, Run& run)
 {
     ConsoleLogOpen();
     LogAddSink(&run.log, ConsoleLogSink());
-    char* refusedLog = RunOpenLogFile(line, run);
-    if (!refusedLog)
+    if (RunOpenLogFile(line, run))
         return 1;
-    RefuseLogFile(run, refusedLog);
-    StrFree(refusedLog);
+    RefuseLogFile(line, run);
     return 0;
 }
 
-int ScriptLogBegin(const CommandLine& line, Run& run, unsigned* exitCode)
+RunGo WindowlessBegin(const CommandLine& line, Run& run)
 {
-    *exitCode = ExitOk;
-    if (!RunHoldInstallation(line, exitCode))
-        return 0;
-    *exitCode = ExitNotUnderstood;
-    return ScriptLogOpen(line, run);
+    RunGo hold = RunHoldInstallation(line);
+    if (!hold.goesOn)
+        return hold;
+    if (!WindowlessOpen(line, run))
+        return {0, ExitNotUnderstood};
+    return {1, ExitOk};
 }
 
-unsigned ScriptLogEnd(const Run& run, int silent, const ScriptResult& result, unsigned exitCode, int kept)
+unsigned WindowlessEnd(const Run& run, int silent, const WindowlessResult& result, unsigned exitCode, int kept)
 {
     if (!result.logged) {
         char* line = TextFormat(result.sentence, run.language, result.value);
@@ -52,22 +53,22 @@ unsigned ScriptLogEnd(const Run& run, int silent, const ScriptResult& result, un
     return exitCode;
 }
 
-unsigned ScriptLogEndCount(const Run& run, int silent, TextId sentence, int count, unsigned exitCode, int kept)
+unsigned WindowlessEndCount(const Run& run, int silent, TextId sentence, int count, unsigned exitCode, int kept)
 {
     char* digits = StrFromInt(count, StrWorkPosition());
     StrSkipTerminator();
-    ScriptLogEnd(run, silent, {sentence, digits, 0}, exitCode, kept);
+    WindowlessEnd(run, silent, {sentence, digits, 0}, exitCode, kept);
     StrRewind(digits);
     return exitCode;
 }
 
-char* ScriptLogHost(const Run& run, int silent, TextId heading)
+char* WindowlessHost(const Run& run, int silent, TextId heading)
 {
     LogLine(run.log, TextIn(heading, run.language));
     char* host = HostChoiceWithoutWindow(run.named, InstallationReach(run.kind));
     if (StrLen(host) > 0)
         return host;
     StrFree(host);
-    ScriptLogEnd(run, silent, {TextHostNotFound, nullptr, 0}, ExitNoHost, 0);
+    WindowlessEnd(run, silent, {TextHostNotFound, nullptr, 0}, ExitNoHost, 0);
     return nullptr;
 }
