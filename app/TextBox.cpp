@@ -5,7 +5,7 @@
 
 int TextBox(TextId title, TextId text, unsigned char language, UINT flags, const char* value)
 {
-    char* shown = TextBoxFormat(text, language, value);
+    TempStr shown = TextBoxFormat(text, language, value);
     int pressed = ReqMessage(TextIn(title, language), shown, flags);
     StrRewind(shown);
     return pressed;

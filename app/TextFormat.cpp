@@ -3,9 +3,9 @@
 
 static constexpr char TextBoxIndent[] = "      ";
 
-static char* TextFill(TextId id, unsigned char language, const char* first, const char* second, int indented)
+static TempStr TextFill(TextId id, unsigned char language, const char* first, const char* second, int indented)
 {
-    char* start = StrWorkPosition();
+    TempStr start = StrWorkPosition();
     StrAppend("");
     int lineStart = 1;
     for (const char* c = TextIn(id, language); *c; c++) {
@@ -23,12 +23,12 @@ static char* TextFill(TextId id, unsigned char language, const char* first, cons
     return start;
 }
 
-char* TextFormat(TextId id, unsigned char language, const char* first, const char* second)
+TempStr TextFormat(TextId id, unsigned char language, const char* first, const char* second)
 {
     return TextFill(id, language, first, second, 0);
 }
 
-char* TextBoxFormat(TextId id, unsigned char language, const char* first, const char* second)
+TempStr TextBoxFormat(TextId id, unsigned char language, const char* first, const char* second)
 {
     return TextFill(id, language, first, second, 1);
 }

@@ -19,7 +19,7 @@ struct CtlKind {
 // A text that cannot be converted matches no line and is not added.
 static LRESULT CtlListBoxSetText(HWND control, const char* text)
 {
-    wchar_t* wide = StrToWide(text);
+    HeapWideStr wide = StrToWide(text);
     LRESULT line = wide ? SendMessageW(control, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)wide) : LB_ERR;
     RtFree(wide);
     return SendMessageW(control, LB_SETCURSEL, (WPARAM)line, 0);
@@ -27,7 +27,7 @@ static LRESULT CtlListBoxSetText(HWND control, const char* text)
 
 static LRESULT CtlListBoxAddItem(HWND control, int position, const char* text)
 {
-    wchar_t* wide = StrToWide(text);
+    HeapWideStr wide = StrToWide(text);
     LRESULT line = wide ? SendMessageW(control, LB_INSERTSTRING, (WPARAM)(INT_PTR)position, (LPARAM)wide) : LB_ERR;
     RtFree(wide);
     return line;
@@ -96,7 +96,7 @@ static int CtlReserve(int control)
 static HWND CtlCreateWindow(int control, const wchar_t* windowClass, DWORD style, DWORD extendedStyle,
                             const char* text, int x, int y, int width, int height)
 {
-    wchar_t* wide = StrToWide(text);
+    HeapWideStr wide = StrToWide(text);
     HWND handle = CreateWindowExW(extendedStyle, windowClass, wide, style, x, y, width, height, Ctl.creationWindow,
                                   (HMENU)(INT_PTR)control, RtInstance, nullptr);
     RtFree(wide);
@@ -186,7 +186,7 @@ LRESULT CtlSetText(int control, const char* text)
         text = "";
     if (record.list)
         return CtlListBoxSetText(record.handle, text);
-    wchar_t* wide = StrToWide(text);
+    HeapWideStr wide = StrToWide(text);
     LRESULT set = SetWindowTextW(record.handle, wide);
     RtFree(wide);
     return set;
@@ -195,7 +195,7 @@ LRESULT CtlSetText(int control, const char* text)
 BOOL CtlSetName(int control, const char* name)
 {
     HWND handle = CtlHandle(control);
-    wchar_t* wide = StrToWide(name ? name : "");
+    HeapWideStr wide = StrToWide(name ? name : "");
     BOOL set = handle && wide && DefWindowProcW(handle, WM_SETTEXT, 0, (LPARAM)wide);
     RtFree(wide);
     return set;

@@ -44,7 +44,7 @@ HFONT FntLoadForDpi(int font, const char* face, int points, DWORD flags, int dpi
     Fnt.table[font] = nullptr;
     int weight = (flags & FntBold) ? FW_BOLD : FW_NORMAL;
     DWORD quality = (flags & FntHighQuality) ? PROOF_QUALITY : DEFAULT_QUALITY;
-    wchar_t* wideFace = StrToWide(face ? face : "");
+    HeapWideStr wideFace = StrToWide(face ? face : "");
     // Negative: the system matches the character height, not the cell height.
     HFONT created = CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, (flags & FntItalic) ? 1 : 0,
                                 (flags & FntUnderline) ? 1 : 0, (flags & FntStrikeOut) ? 1 : 0, DEFAULT_CHARSET,

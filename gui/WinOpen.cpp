@@ -78,7 +78,7 @@ static HWND WinCreate(int window, const WinPlacement& placement, DWORD style, DW
     WinClose(window);
     WinClassName name = WinFormatClassName(window);
     WinRegisterClass(name);
-    wchar_t* wideTitle = StrToWide(title);
+    HeapWideStr wideTitle = StrToWide(title);
     HWND handle = CreateWindowExW(extendedStyle, name.text, wideTitle, style, placement.x, placement.y,
                                   placement.outerWidth, placement.outerHeight, parent, nullptr, RtInstance, nullptr);
     RtFree(wideTitle);

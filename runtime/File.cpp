@@ -173,7 +173,7 @@ int FileHandleMatches(HANDLE file, const unsigned char* start, const unsigned ch
 
 int FileExists(const char* name)
 {
-    wchar_t* path = FileWidePath(name);
+    HeapWideStr path = FileWidePath(name);
     DWORD attributes = path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
     RtFree(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;

@@ -5,6 +5,7 @@
 // FileClose) or a whole span at once, checked against the bytes they should
 // hold, closed. Names are UTF-8; any path Windows can hold is taken
 // (FilePath.cpp).
+#include "StrWide.h"
 #include <windows.h>
 
 void FileInit();
@@ -33,7 +34,7 @@ int FileExists(const char* name);
 // resolved against the current folder), normalised, and in the long form
 // "\\?\" when it is too long for the plain one. A new heap block that the
 // caller frees with RtFree; null when the name has no such path.
-wchar_t* FileWidePath(const char* name);
+HeapWideStr FileWidePath(const char* name);
 // 1 when the name is that of a network folder or file: a server's path
 // ("\\server\share", "\\?\UNC\..."), or a network drive's. Nothing
 // is asked of the server.

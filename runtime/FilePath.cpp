@@ -33,9 +33,9 @@ static void FileMoveToStart(wchar_t* block, DWORD length)
         block[prefix + i] = full[i];
 }
 
-wchar_t* FileWidePath(const char* name)
+HeapWideStr FileWidePath(const char* name)
 {
-    wchar_t* given = StrToWide(name);
+    HeapWideStr given = StrToWide(name);
     // Room for the longest path the system takes, so that one call does;
     // a longer one gives the size it would need, and is refused.
     auto* block = given ? (wchar_t*)RtAllocUnzeroed((RtPathCapacity + FilePrefixRoom) * sizeof(wchar_t)) : nullptr;

@@ -93,9 +93,9 @@ static int HolderAppendNames(RM_PROCESS_INFO* list, UINT count)
         const wchar_t* name = HolderCleanName(list[i]);
         if (!name[0] || HolderNamedBefore(list, i))
             continue;
-        char* before = StrWorkPosition();
+        TempStr before = StrWorkPosition();
         StrAppend(named > 0 ? ", " : "");
-        char* start = StrWorkPosition();
+        TempStr start = StrWorkPosition();
         if (StrLen(StrFromWide(name, start)) == 0) {
             StrRewind(before);
             StrAppend("");
@@ -134,7 +134,7 @@ static int HolderAsk(const HolderApi& api, const HolderQuestion& question)
     return named;
 }
 
-static int HolderAnswer(const HolderQuestion& question, char* resultStart)
+static int HolderAnswer(const HolderQuestion& question, TempStr resultStart)
 {
     StrRewind(resultStart);
     StrAppend("");
@@ -142,9 +142,9 @@ static int HolderAnswer(const HolderQuestion& question, char* resultStart)
     return (question.path || question.processCount > 0) && HolderLoad(api) ? HolderAsk(api, question) : 0;
 }
 
-int HolderNames(const char* path, char* resultStart)
+int HolderNames(const char* path, TempStr resultStart)
 {
-    wchar_t* widePath = FileWidePath(path);
+    HeapWideStr widePath = FileWidePath(path);
     int named = widePath ? HolderAnswer({widePath, nullptr, 0}, resultStart) : HolderAnswer({}, resultStart);
     RtFree(widePath);
     return named;
@@ -171,7 +171,7 @@ static int HolderProcess(DWORD id, RM_UNIQUE_PROCESS* process)
     return known;
 }
 
-int HolderNamesOfOpen(HANDLE open, char* resultStart)
+int HolderNamesOfOpen(HANDLE open, TempStr resultStart)
 {
     auto queryInformation = RtNtQueryInformationFile();
     HolderProcessIds ids = {};

@@ -28,8 +28,8 @@ static HWND ReqOwner()
 
 int ReqMessage(const char* title, const char* text, UINT flags)
 {
-    wchar_t* wideTitle = StrToWide(title);
-    wchar_t* wideText = StrToWide(text);
+    HeapWideStr wideTitle = StrToWide(title);
+    HeapWideStr wideText = StrToWide(text);
     int pressed = MessageBoxW(ReqOwner(), wideText, wideTitle, flags);
     RtFree(wideText);
     RtFree(wideTitle);

@@ -12,7 +12,7 @@ void StrInit()
     StrPosition = StrBuffer;
 }
 
-char* StrWorkPosition()
+TempStr StrWorkPosition()
 {
     return StrPosition;
 }
@@ -28,14 +28,14 @@ void StrSkipTerminator()
         StrPosition++;
 }
 
-int StrRoom(const char* resultStart)
+int StrRoom(const TempStr resultStart)
 {
     return resultStart && resultStart >= StrBuffer && resultStart <= StrBufferLast ? (int)(StrBufferLast - resultStart) + 1
                                                                                      : 0;
 }
 
 // Writing goes through these two so that no result runs past the buffer.
-static void StrBegin(char* resultStart)
+static void StrBegin(TempStr resultStart)
 {
     StrPosition = resultStart;
 }
@@ -65,7 +65,7 @@ static void StrStore(char** variable, const char* source, SIZE_T size)
     *variable = copy;
 }
 
-void StrAssign(char** variable, char* resultStart)
+void StrAssign(char** variable, TempStr resultStart)
 {
     StrTerminate();
     // The whole result, any terminator that protects a built argument in it
@@ -83,9 +83,9 @@ void StrAppend(const char* source)
     StrTerminate();
 }
 
-char* StrJoin(const char* first, const char* second, const char* third)
+TempStr StrJoin(const char* first, const char* second, const char* third)
 {
-    char* start = StrWorkPosition();
+    TempStr start = StrWorkPosition();
     StrAppend(first);
     StrAppend(second);
     StrAppend(third);
@@ -130,7 +130,7 @@ int StrLen(const char* text)
     return length;
 }
 
-char* StrMid(const char* source, int start, int length, char* resultStart)
+TempStr StrMid(const char* source, int start, int length, TempStr resultStart)
 {
     StrBegin(resultStart);
     if (source) {
@@ -155,7 +155,7 @@ static const char* StrLastBackslash(const char* text)
     return last;
 }
 
-void StrPathPart(const char* source, char* resultStart)
+void StrPathPart(const char* source, TempStr resultStart)
 {
     StrBegin(resultStart);
     if (source) {
@@ -171,7 +171,7 @@ void StrPathPart(const char* source, char* resultStart)
     StrTerminate();
 }
 
-char* StrSpaces(int count, char* resultStart)
+TempStr StrSpaces(int count, TempStr resultStart)
 {
     StrBegin(resultStart);
     for (int i = 0; i < count && StrPut(' '); i++) {
@@ -180,7 +180,7 @@ char* StrSpaces(int count, char* resultStart)
     return resultStart;
 }
 
-char* StrPad(const char* source, int width, const char* fill, char* resultStart)
+TempStr StrPad(const char* source, int width, const char* fill, TempStr resultStart)
 {
     // Read the fill first: the source may sit where the result goes.
     char fillChar = fill && *fill ? *fill : ' ';
@@ -196,7 +196,7 @@ char* StrPad(const char* source, int width, const char* fill, char* resultStart)
     return resultStart;
 }
 
-char* StrFromInt(int value, char* resultStart)
+TempStr StrFromInt(int value, TempStr resultStart)
 {
     char digits[12];
     int count = 0;

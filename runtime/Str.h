@@ -16,26 +16,33 @@
 // units, each at most 3 bytes of UTF-8.
 constexpr int StrWorkBufferSize = 300000;
 
+// Who releases a text is told by its type, at every call that gives one:
+// a TempStr lies in the work buffer and is released by StrRewind to its
+// start (or to any earlier one), never freed; a HeapStr is a heap block of
+// its own, released by StrFree (or taken over by a variable, StrAssign).
+using TempStr = char*;
+using HeapStr = char*;
+
 void StrInit();                              // allocates the work buffer
-char* StrWorkPosition();
-void StrRewind(char* position);
+TempStr StrWorkPosition();
+void StrRewind(TempStr position);
 void StrSkipTerminator();                    // protects a built argument
 // The bytes a result written at the result start may take, its terminator
 // included; 0 outside the work buffer.
-int StrRoom(const char* resultStart);
+int StrRoom(const TempStr resultStart);
 
-void StrAssign(char** variable, char* resultStart);
+void StrAssign(HeapStr* variable, TempStr resultStart);
 void StrAppend(const char* source);
 // The parts one after the other at the work position, terminated and
 // protected as an argument; the caller rewinds to the start returned.
-char* StrJoin(const char* first, const char* second, const char* third = nullptr);
-void StrSet(char** variable, const char* source);
-void StrFree(char* text);
+TempStr StrJoin(const char* first, const char* second, const char* third = nullptr);
+void StrSet(HeapStr* variable, const char* source);
+void StrFree(HeapStr text);
 int StrEqual(const char* a, const char* b);
 int StrLen(const char* text);
 
-char* StrMid(const char* source, int start, int length, char* resultStart);
-void StrPathPart(const char* source, char* resultStart);
-char* StrSpaces(int count, char* resultStart);
-char* StrPad(const char* source, int width, const char* fill, char* resultStart);
-char* StrFromInt(int value, char* resultStart);    // decimal, with a minus sign when negative
+TempStr StrMid(const char* source, int start, int length, TempStr resultStart);
+void StrPathPart(const char* source, TempStr resultStart);
+TempStr StrSpaces(int count, TempStr resultStart);
+TempStr StrPad(const char* source, int width, const char* fill, TempStr resultStart);
+TempStr StrFromInt(int value, TempStr resultStart);    // decimal, with a minus sign when negative

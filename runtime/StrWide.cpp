@@ -2,7 +2,7 @@
 #include "Rt.h"
 #include "Str.h"
 
-wchar_t* StrToWide(const char* text)
+HeapWideStr StrToWide(const char* text)
 {
     // No more UTF-16 units than bytes: one call converts into a block that
     // is large enough. The length is an int, so the size cannot overflow.
@@ -14,7 +14,7 @@ wchar_t* StrToWide(const char* text)
     return nullptr;
 }
 
-char* StrFromWide(const wchar_t* text, char* resultStart)
+TempStr StrFromWide(const wchar_t* text, TempStr resultStart)
 {
     // Converted in one call into the room the work buffer has left: a text
     // that does not fit whole fails, and leaves the empty result.

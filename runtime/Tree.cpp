@@ -55,7 +55,7 @@ static TreeMiss TreeHoldFolder(HANDLE parent, const wchar_t* name, int create, i
                              create ? TreeOpenOrCreate : TreeOpenExisting, options, folder);
     if (!*folder)
         return TreeMissOf(status);
-    wchar_t* path = nullptr;
+    HeapWideStr path = nullptr;
     if (refuseLinks && TreeChildIsLink(parent, *folder, name, &path)) {
         CloseHandle(*folder);
         *folder = nullptr;
@@ -68,11 +68,11 @@ static TreeMiss TreeHoldFolder(HANDLE parent, const wchar_t* name, int create, i
 }
 
 // The part of `relative` from `start` up to `end`, wide, in a new heap block.
-static wchar_t* TreePart(const char* relative, int start, int end)
+static HeapWideStr TreePart(const char* relative, int start, int end)
 {
-    char* part = StrWorkPosition();
+    TempStr part = StrWorkPosition();
     StrMid(relative, start + 1, end - start, part);
-    wchar_t* wide = StrToWide(part);
+    HeapWideStr wide = StrToWide(part);
     StrRewind(part);
     return wide;
 }
@@ -88,7 +88,7 @@ TreeMiss TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLi
             continue;
         // An empty part (two backslashes) names no folder of its own.
         if (i > start) {
-            wchar_t* name = TreePart(relative, start, i);
+            HeapWideStr name = TreePart(relative, start, i);
             miss = name ? TreeHoldFolder(*folder, name, create, refuseLinks, folder) : TreeMissFailed;
             RtFree(name);
             if (miss == TreeMissLink)
@@ -126,7 +126,7 @@ HANDLE TreeOpenToAsk(HANDLE root, const char* relative)
         if (c && c != '\\')
             continue;
         if (i > start) {
-            wchar_t* name = TreePart(relative, start, i);
+            HeapWideStr name = TreePart(relative, start, i);
             HANDLE next = nullptr;
             if (name)
                 TreeOpenIn(parent, name, TreeAskAccess, TreeEverySharing, TreeOpenExisting, TreeLinkItself, &next);

@@ -29,7 +29,7 @@ struct TreeRenameInformation {
 static TreeMiss TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD sharing, ULONG options,
                            int refuseLinks, HANDLE* file, DWORD* attributes)
 {
-    wchar_t* wide = StrToWide(name);
+    HeapWideStr wide = StrToWide(name);
     LONG status = TreeOpenIn(folder, wide, access, sharing, TreeOpenExisting, options | TreeLinkItself, file);
     *attributes = INVALID_FILE_ATTRIBUTES;
     TreeMiss miss = TreeMissOf(status);
@@ -66,7 +66,7 @@ TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks)
 
 HANDLE TreeCreateFileUnhooked(HANDLE folder, const char* name)
 {
-    wchar_t* wide = StrToWide(name);
+    HeapWideStr wide = StrToWide(name);
     HANDLE file = nullptr;
     TreeOpenIn(folder, wide, TreeNewFileAccess, FILE_SHARE_READ, TreeCreateOnly, TreeFileOnly | TreeLinkItself, &file);
     RtFree(wide);
@@ -83,7 +83,7 @@ HANDLE TreeCreateFile(HANDLE folder, const char* name)
 HANDLE TreeOpenOrCreateFileUnhooked(HANDLE folder, const char* name, int refuseLinks, int* created)
 {
     ULONG_PTR information = 0;
-    wchar_t* wide = StrToWide(name);
+    HeapWideStr wide = StrToWide(name);
     HANDLE file = nullptr;
     TreeOpenIn(folder, wide, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, TreeOpenOrCreate,
                TreeFileOnly | TreeLinkItself, &file, &information);
@@ -124,7 +124,7 @@ static int TreeHeldOpen(HANDLE folder, const wchar_t* name, LONG renameStatus)
 
 int TreeRename(HANDLE file, HANDLE folder, const char* name, int* held)
 {
-    wchar_t* wide = StrToWide(name);
+    HeapWideStr wide = StrToWide(name);
     ULONG nameBytes = wide ? (ULONG)(lstrlenW(wide) * sizeof(wchar_t)) : 0;
     SIZE_T size = offsetof(TreeRenameInformation, fileName) + nameBytes;
     auto* rename = wide ? (TreeRenameInformation*)RtAlloc(size) : nullptr;

@@ -38,9 +38,9 @@ static int TreeStartsWith(const wchar_t* text, int length, const wchar_t* start)
 }
 
 // A copy of the characters in a new heap block, "\\?\" in place of "\??\".
-static wchar_t* TreeLongForm(const wchar_t* name, int length)
+static HeapWideStr TreeLongForm(const wchar_t* name, int length)
 {
-    auto* copy = (wchar_t*)RtAllocUnzeroed((length + 1) * sizeof(wchar_t));
+    auto copy = (HeapWideStr)RtAllocUnzeroed((length + 1) * sizeof(wchar_t));
     if (!copy)
         return nullptr;
     CopyMemory(copy, name, length * sizeof(wchar_t));

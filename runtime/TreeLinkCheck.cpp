@@ -9,7 +9,7 @@
 // file nothing: a held folder's path is then kept in a block of its size.
 static wchar_t TreePathAnswer[RtPathCapacity];
 
-wchar_t* TreeFinalPath(HANDLE handle)
+HeapWideStr TreeFinalPath(HANDLE handle)
 {
     auto finalPath = RtGetFinalPathNameByHandleW();
     DWORD length = finalPath ? finalPath(handle, TreePathAnswer, RtPathCapacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) : 0;
@@ -86,7 +86,7 @@ int TreeIsLink(HANDLE handle, const wchar_t* folder, const wchar_t* name, wchar_
         return 1;
     if (!RtGetFinalPathNameByHandleW())
         return 0;
-    wchar_t* path = TreeFinalPath(handle);
+    HeapWideStr path = TreeFinalPath(handle);
     int elsewhere = !path || !TreeSamePath(folder, name, path);
     if (found && !elsewhere)
         *found = path;

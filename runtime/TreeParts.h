@@ -2,6 +2,7 @@
 // What the tree's files share among themselves (Tree.cpp, TreeFile.cpp,
 // TreeHeld.cpp, TreeLinkCheck.cpp, TreeRoot.cpp, TreeLink.cpp); the rest of
 // the program goes through Tree.h.
+#include "StrWide.h"
 #include "Tree.h"
 
 // A folder held: listed (so that its sharing counts), its contents open to
@@ -39,7 +40,7 @@ int TreeChildIsLink(HANDLE folder, HANDLE child, const wchar_t* name, wchar_t** 
 // TreeLinkCheck.cpp: the handle's final path, in a new heap block (null
 // where the system cannot tell it); its attributes (INVALID_FILE_ATTRIBUTES
 // when the system cannot tell them).
-wchar_t* TreeFinalPath(HANDLE handle);
+HeapWideStr TreeFinalPath(HANDLE handle);
 DWORD TreeAttributes(HANDLE handle);
 
 // TreeHeld.cpp: holds the folder, with its final path when known (the table

@@ -67,7 +67,7 @@ static int TreeRootLength(const wchar_t* path)
 }
 
 // The path from `from` with `rest` appended, in a new heap block.
-static wchar_t* TreeJoinWide(const wchar_t* from, const wchar_t* rest)
+static HeapWideStr TreeJoinWide(const wchar_t* from, const wchar_t* rest)
 {
     int fromLength = lstrlenW(from);
     int restLength = lstrlenW(rest);
@@ -95,7 +95,7 @@ static TreeMiss TreeThroughLink(wchar_t* path, int end, TreeLinkEnd leads, wchar
         RtFree(target);
         return TreeMissRemote;
     }
-    wchar_t* further = TreeJoinWide(target, path[end] ? path + end + 1 : L"");
+    HeapWideStr further = TreeJoinWide(target, path[end] ? path + end + 1 : L"");
     RtFree(target);
     int furtherEnd = 0;
     TreeMiss miss = further ? TreeWalk(further, TreeReachLocal, links + 1, folder, &furtherEnd) : TreeMissFailed;
@@ -137,7 +137,7 @@ static TreeMiss TreeWalk(wchar_t* path, TreeReach reach, int links, HANDLE* fold
         CloseHandle(current);
         current = child;
         TreeLinkEnd leads = TreeLinkElsewhere;
-        wchar_t* target = nullptr;
+        HeapWideStr target = nullptr;
         if (link && reach == TreeReachLocal && links < TreeMostLinks) {
             wchar_t kept = path[start];
             path[start] = 0;
@@ -171,8 +171,8 @@ TreeMiss TreeOpenFolder(const char* folder, TreeReach reach, HANDLE* opened, int
 {
     *opened = nullptr;
     *linkEnd = 0;
-    wchar_t* given = StrToWide(folder);
-    wchar_t* path = FileWidePath(folder);
+    HeapWideStr given = StrToWide(folder);
+    HeapWideStr path = FileWidePath(folder);
     TreeMiss miss = TreeMissFailed;
     if (path && given && reach == TreeReachByPath) {
         miss = TreeOpenByPath(path, TreeFolderAccess, TreeFolderSharing, opened);

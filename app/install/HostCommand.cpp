@@ -52,7 +52,7 @@ int HostIsAbsoluteFolder(const char* folder)
     return folder[0] == '\\' && folder[1] == '\\' && length > 2;
 }
 
-void HostFolderFromCommand(const char* command, char* resultStart)
+void HostFolderFromCommand(const char* command, TempStr resultStart)
 {
     if (!command)
         command = "";

@@ -14,16 +14,16 @@ static const wchar_t HostKeyUnderMachine[] = L"Software\\Classes\\PureBasic.exe\
 constexpr DWORD HostValueCapacity = RtPathCapacity + 8;
 constexpr DWORD HostValueBytes = (HostValueCapacity - 1) * sizeof(wchar_t);
 
-static wchar_t* HostValueBuffer()
+static HeapWideStr HostValueBuffer()
 {
     return (wchar_t*)RtAllocUnzeroed(HostValueCapacity * sizeof(wchar_t));
 }
 
 // The value with its environment variables expanded, in a new block; the
 // value's own block is freed. Null when the result does not fit.
-static wchar_t* HostExpand(wchar_t* value)
+static HeapWideStr HostExpand(HeapWideStr value)
 {
-    wchar_t* expanded = HostValueBuffer();
+    HeapWideStr expanded = HostValueBuffer();
     DWORD needed = expanded ? ExpandEnvironmentStringsW(value, expanded, HostValueCapacity) : 0;
     RtFree(value);
     if (needed > 0 && needed <= HostValueCapacity)
@@ -34,12 +34,12 @@ static wchar_t* HostExpand(wchar_t* value)
 
 // The key's default value as text in a heap block that the caller frees, or
 // null. Only string types count; an expandable string comes expanded.
-static wchar_t* HostReadCommand(HKEY root, const wchar_t* subkey)
+static HeapWideStr HostReadCommand(HKEY root, const wchar_t* subkey)
 {
     HKEY key;
     if (RegOpenKeyExW(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return nullptr;
-    wchar_t* value = HostValueBuffer();
+    HeapWideStr value = HostValueBuffer();
     DWORD type = REG_NONE;
     DWORD size = HostValueBytes;
     LONG status = value ? RegQueryValueExW(key, L"", nullptr, &type, (BYTE*)value, &size) : ERROR_OUTOFMEMORY;
@@ -55,18 +55,18 @@ static wchar_t* HostReadCommand(HKEY root, const wchar_t* subkey)
 
 // The folder that one registration names, as a new string; null when it
 // names none.
-static char* HostRegistration(int underClassesRoot)
+static HeapStr HostRegistration(int underClassesRoot)
 {
-    wchar_t* wide = underClassesRoot ? HostReadCommand(HKEY_CLASSES_ROOT, HostKeyUnderClassesRoot)
+    HeapWideStr wide = underClassesRoot ? HostReadCommand(HKEY_CLASSES_ROOT, HostKeyUnderClassesRoot)
                                      : HostReadCommand(HKEY_LOCAL_MACHINE, HostKeyUnderMachine);
     if (!wide)
         return nullptr;
-    char* command = StrFromWide(wide, StrWorkPosition());
+    TempStr command = StrFromWide(wide, StrWorkPosition());
     RtFree(wide);
     StrSkipTerminator();
-    char* folder = StrWorkPosition();
+    TempStr folder = StrWorkPosition();
     HostFolderFromCommand(command, folder);
-    char* named = nullptr;
+    HeapStr named = nullptr;
     if (StrLen(folder) > 0)
         StrAssign(&named, folder);
     StrRewind(command);
@@ -75,7 +75,7 @@ static char* HostRegistration(int underClassesRoot)
 
 // Only a registration that names a PureBasic folder counts; the folder is
 // freed otherwise.
-static char* HostKeepPureBasicFolder(char* folder, int mustHoldPureBasic, TreeReach reach)
+static HeapStr HostKeepPureBasicFolder(HeapStr folder, int mustHoldPureBasic, TreeReach reach)
 {
     if (folder && mustHoldPureBasic && !IsPureBasicFolder(folder, reach)) {
         StrFree(folder);
@@ -85,22 +85,22 @@ static char* HostKeepPureBasicFolder(char* folder, int mustHoldPureBasic, TreeRe
 }
 
 // Two registrations are read, the one the system's version prefers first.
-static char* HostFirstRegistration(int mustHoldPureBasic, TreeReach reach)
+static HeapStr HostFirstRegistration(int mustHoldPureBasic, TreeReach reach)
 {
     // Bits 16-23 of the version: the low byte of an NT build number.
     int classesRootFirst = (GetVersion() & 0x00FF0000) != 0;
-    char* folder = HostKeepPureBasicFolder(HostRegistration(classesRootFirst), mustHoldPureBasic, reach);
+    HeapStr folder = HostKeepPureBasicFolder(HostRegistration(classesRootFirst), mustHoldPureBasic, reach);
     if (!folder)
         folder = HostKeepPureBasicFolder(HostRegistration(!classesRootFirst), mustHoldPureBasic, reach);
     return folder;
 }
 
-char* RegisteredHostFolder()
+HeapStr RegisteredHostFolder()
 {
     return HostFirstRegistration(0, TreeReachByPath);
 }
 
-char* LocateHostFolder(TreeReach reach)
+HeapStr LocateHostFolder(TreeReach reach)
 {
     return HostFirstRegistration(1, reach);
 }
@@ -115,7 +115,7 @@ int IsPureBasicFolder(const char* folder, TreeReach reach)
     if (!folder || !HostIsAbsoluteFolder(folder))
         return 0;
     if (reach == TreeReachByPath) {
-        char* start = StrJoin(folder, HostProgramName);
+        TempStr start = StrJoin(folder, HostProgramName);
         int found = FileExists(start);
         StrRewind(start);
         return found;
@@ -130,14 +130,14 @@ int IsPureBasicFolder(const char* folder, TreeReach reach)
     return program == TreeFilePlain || program == TreeFileReadOnly;
 }
 
-char* HostFolderFromPath(const char* path)
+HeapStr HostFolderFromPath(const char* path)
 {
-    char* start = StrWorkPosition();
+    TempStr start = StrWorkPosition();
     StrAppend(path);
     int length = StrLen(start);
     if (length > 0 && start[length - 1] != '\\')
         StrAppend("\\");
-    char* folder = nullptr;
+    HeapStr folder = nullptr;
     StrAssign(&folder, start);
     return folder;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "runtime/Str.h"
 #include "runtime/TreeReach.h"
 
 // Finds the host's installation folder: a folder that holds PureBasic.exe,
@@ -16,16 +17,16 @@ inline constexpr char HostProgramName[] = "PureBasic.exe";
 int IsPureBasicFolder(const char* folder, TreeReach reach);
 // The path of a folder as a host folder: ending in a backslash (the empty
 // path stays empty). Nothing is checked.
-char* HostFolderFromPath(const char* path);
+HeapStr HostFolderFromPath(const char* path);
 // The first folder a registration names, whether PureBasic is still there or
 // not; null when neither names one.
-char* RegisteredHostFolder();
+HeapStr RegisteredHostFolder();
 // The first folder a registration names that is a PureBasic folder; null
 // when neither names one.
-char* LocateHostFolder(TreeReach reach);
+HeapStr LocateHostFolder(TreeReach reach);
 
 // The folder of the program named by a shell command line, at resultStart
 // (string protocol); the empty string when the command names no absolute path.
-void HostFolderFromCommand(const char* command, char* resultStart);
+void HostFolderFromCommand(const char* command, TempStr resultStart);
 // 1 for a drive or network folder path that ends in a backslash.
 int HostIsAbsoluteFolder(const char* folder);

@@ -27,7 +27,7 @@ static void HoldersOf(const Installing& installing, const char* relative, char* 
 
 int InstallationAskAgain(const Installing& installing, const char* relative, const char* name)
 {
-    char* holders = StrWorkPosition();
+    TempStr holders = StrWorkPosition();
     HoldersOf(installing, relative, holders);
     StrSkipTerminator();
     int again = LogAskHeld(*installing.order.log, installing.order.language, name, holders);
@@ -39,7 +39,7 @@ int InstallationAskAgain(const Installing& installing, const char* relative, con
 // relative to the host.
 static void KeepLink(const char* host, const char* relative, int length, char** linkName)
 {
-    char* name = StrWorkPosition();
+    TempStr name = StrWorkPosition();
     StrAppend(host);
     StrMid(relative, 1, length, StrWorkPosition());
     StrAssign(linkName, name);
@@ -159,7 +159,7 @@ static void InstallExamples(Installing& installing)
     if (!installing.going)
         return;
     const InstallationOrder& order = installing.order;
-    char* folder = StrJoin(order.host, ExampleFolder, "\\");
+    TempStr folder = StrJoin(order.host, ExampleFolder, "\\");
     InstallationAdvance(installing, InstallationLogSection(*order.log, order.language, folder));
     StrRewind(folder);
     for (int index = FirstExampleIndex; index < InstalledFileCount; index++)

@@ -4,6 +4,7 @@
 #include "app/Texts.h"
 #include "app/install/InstalledFiles.h"
 #include "app/install/LogSink.h"
+#include "runtime/Str.h"
 #include "runtime/Tree.h"
 
 // What kind of run installs: decided once, at its start, from its token and
@@ -58,10 +59,10 @@ struct Installing {
     // names it, or null.
     HANDLE root;
     TreeMiss rootMiss;
-    char* rootLink;
+    HeapStr rootLink;
     // The link, as the log names it, that kept the file last tried from
     // being written (or removed); null when none did.
-    char* linkName;
+    HeapStr linkName;
     int filesNotWritten;    // or, removing, kept against the removal
     int going;              // 0 once the log's reader is gone
 };

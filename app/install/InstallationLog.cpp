@@ -15,7 +15,7 @@ static int LogThreeLines(const LogSinks& log, const char* first, const char* sec
 int InstallationLogLink(const LogSinks& log, unsigned char language, const char* name, TextId sentence,
                         const char* link)
 {
-    char* line = TextFormat(sentence, language, name, link);
+    TempStr line = TextFormat(sentence, language, name, link);
     int lines = LogLine(log, line);
     StrRewind(line);
     return lines;
@@ -30,7 +30,7 @@ int InstallationLogFile(const InstallationOrder& order, TextId label, const char
 
 int InstallationLogHost(const LogSinks& log, const char* host)
 {
-    char* heading = StrJoin(host, " . . .");
+    TempStr heading = StrJoin(host, " . . .");
     int lines = LogLine(log, heading);
     StrRewind(heading);
     return lines;

@@ -45,7 +45,7 @@ void LogEnd(const LogSinks& log, unsigned char language, unsigned exitCode, int 
         log.sinks[i].end(log.sinks[i].state, language, exitCode, filesNotWritten);
 }
 
-char* LogHeldSentence(TextId sentence, unsigned char language, const char* name, const char* holders)
+TempStr LogHeldSentence(TextId sentence, unsigned char language, const char* name, const char* holders)
 {
     return TextFormat(sentence, language, name, StrLen(holders) > 0 ? holders : TextIn(TextAnotherProgram, language));
 }
@@ -58,7 +58,7 @@ int LogHandleLine(void* state, const char* text)
     auto* log = (LogHandle*)state;
     if (!log->file)
         return 1;
-    char* line = StrWorkPosition();
+    TempStr line = StrWorkPosition();
     StrAppend(text);
     StrAppend("\r\n");
     DWORD written = 0;
@@ -70,8 +70,8 @@ int LogHandleLine(void* state, const char* text)
 int LogHandleAskHeld(void* state, unsigned char language, const char* name, const char* holders)
 {
     auto* log = (LogHandle*)state;
-    char* held = LogHeldSentence(TextHeld, language, name, holders);
-    char* lines = StrJoin(log->kept, held, "\n");
+    TempStr held = LogHeldSentence(TextHeld, language, name, holders);
+    TempStr lines = StrJoin(log->kept, held, "\n");
     StrSet(&log->kept, lines);
     StrRewind(held);
     return 0;
@@ -84,7 +84,7 @@ void LogHandlePassKept(LogHandle* log)
         int length = 0;
         while (next[length] && next[length] != '\n')
             length++;
-        char* text = StrMid(next, 1, length, StrWorkPosition());
+        TempStr text = StrMid(next, 1, length, StrWorkPosition());
         StrSkipTerminator();
         LogHandleLine(log, text);
         StrRewind(text);
@@ -98,7 +98,7 @@ void LogHandlePassKept(LogHandle* log)
 // reads the result from either.
 static void LogHandleExitLine(LogHandle* log, unsigned char language, unsigned exitCode)
 {
-    char* code = StrFromInt((int)exitCode, StrWorkPosition());
+    TempStr code = StrFromInt((int)exitCode, StrWorkPosition());
     StrSkipTerminator();
     LogHandleLine(log, TextFormat(TextExitCodeLine, language, code));
     StrRewind(code);

@@ -5,6 +5,7 @@
 // held file and the end with its result; the installation tells them all,
 // in order, and knows no more of them.
 #include "app/Texts.h"
+#include "runtime/Str.h"
 
 struct LogSink {
     void* state;
@@ -42,13 +43,13 @@ void LogEnd(const LogSinks& log, unsigned char language, unsigned exitCode, int 
 // The held file's sentence, TextHeld or the window's TextHeldQuestion, at
 // the work position (TextFormat); "another program" when no holder could be
 // named.
-char* LogHeldSentence(TextId sentence, unsigned char language, const char* name, const char* holders);
+TempStr LogHeldSentence(TextId sentence, unsigned char language, const char* name, const char* holders);
 // A log written to a handle (standard output, a file), which asks no one:
 // each line written to the handle as it comes, each held file's line kept
 // for the log's end. The sink's state is the LogHandle.
 struct LogHandle {
     void* file;     // null: the lines go nowhere
-    char* kept;     // lines each ended by a line feed, owned here
+    HeapStr kept;   // lines each ended by a line feed, owned here
     int ended;      // 1 once its last line, the exit code's, is written
 };
 int LogHandleLine(void* state, const char* text);

@@ -123,7 +123,7 @@ static void RemoveExampleFolders(Installing& removing)
     TreeReleaseAllBut(removing.root);
     for (int index = 0; index < InstalledFileCount && removing.going && removing.root; index++) {
         InstalledFile file = InstallationFile(index, removing.order.language);
-        char* folder = StrWorkPosition();
+        TempStr folder = StrWorkPosition();
         StrPathPart(file.path, folder);
         StrSkipTerminator();
         for (; removing.going && InExamples(folder); CutToParent(folder))

@@ -43,7 +43,7 @@ static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* targe
 int SafeReplaceFile(HANDLE folder, const char* target, int replaceable, const unsigned char* start,
                     const unsigned char* end, int* held)
 {
-    char* fresh = StrJoin(target, NewFileSuffix);
+    TempStr fresh = StrJoin(target, NewFileSuffix);
     *held = 0;
     int replaced = 0;
     if (replaceable)

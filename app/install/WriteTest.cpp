@@ -23,13 +23,13 @@ static HostWrite CanWriteIn(const char* folder)
     char digits[TestNameDigits + 1];
     if (!RtRandomHex(digits, TestNameDigits))
         return HostWriteFailed;
-    wchar_t* wideFolder = FileWidePath(folder);
+    HeapWideStr wideFolder = FileWidePath(folder);
     DWORD attributes = wideFolder ? GetFileAttributesW(wideFolder) : INVALID_FILE_ATTRIBUTES;
     RtFree(wideFolder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return HostWritable;
-    char* path = StrJoin(folder, "QuillfernSetup-", digits);
-    wchar_t* wide = FileWidePath(path);
+    TempStr path = StrJoin(folder, "QuillfernSetup-", digits);
+    HeapWideStr wide = FileWidePath(path);
     StrRewind(path);
     HANDLE file = wide ? CreateFileW(wide, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr)
@@ -45,8 +45,8 @@ static HostWrite CanWriteIn(const char* folder)
 // The write test in the folder that holds `relative` under the host folder.
 static HostWrite CanWriteUnder(const char* host, const char* relative)
 {
-    char* folder = StrJoin(host, relative);
-    char* parent = StrWorkPosition();
+    TempStr folder = StrJoin(host, relative);
+    TempStr parent = StrWorkPosition();
     StrPathPart(folder, parent);
     StrSkipTerminator();
     HostWrite writable = CanWriteIn(parent);

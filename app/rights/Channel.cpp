@@ -239,7 +239,7 @@ int ChannelOpen(const char* name, int nameLength)
 // and the holders after it, the record stopping before their terminator.
 static int ChannelSendTexts(ChannelKind kind, const char* text, const char* holders)
 {
-    char* record = StrWorkPosition();
+    TempStr record = StrWorkPosition();
     const char kindText[] = {kind, 0};
     StrAppend(kindText);
     StrAppend(text);

@@ -9,7 +9,7 @@
 static HANDLE RelaunchProgramFile;     // null when not held
 
 // This program's file, in a new heap block; null when it cannot be told.
-static wchar_t* RelaunchOwnPath()
+static HeapWideStr RelaunchOwnPath()
 {
     auto* path = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
     DWORD length = path ? GetModuleFileNameW(nullptr, path, RtPathCapacity) : 0;
@@ -22,7 +22,7 @@ static wchar_t* RelaunchOwnPath()
 void RelaunchHoldProgram()
 {
     RelaunchLetGoProgram();
-    wchar_t* path = RelaunchOwnPath();
+    HeapWideStr path = RelaunchOwnPath();
     HANDLE file = path ? CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr)
                        : INVALID_HANDLE_VALUE;
@@ -40,7 +40,7 @@ void RelaunchLetGoProgram()
 
 // The path as the copy will see it: a mapped drive's UNC form, in a new
 // heap block that replaces the path's, else the path itself.
-static wchar_t* RelaunchVisiblePath(wchar_t* path)
+static HeapWideStr RelaunchVisiblePath(HeapWideStr path)
 {
     wchar_t* universal = path ? RelaunchUniversalPath(path) : nullptr;
     if (!universal)
@@ -53,12 +53,12 @@ static wchar_t* RelaunchVisiblePath(wchar_t* path)
 // since the copy takes the rest of its line as the folder (a quoted folder
 // ending in a backslash would have its closing quote escaped by other
 // parsers).
-static wchar_t* RelaunchParameters(const InstallationOrder& order)
+static HeapWideStr RelaunchParameters(const InstallationOrder& order)
 {
-    wchar_t* visibleHost = RelaunchVisiblePath(StrToWide(order.host));
+    HeapWideStr visibleHost = RelaunchVisiblePath(StrToWide(order.host));
     if (!visibleHost)
         return nullptr;
-    char* start = StrWorkPosition();
+    TempStr start = StrWorkPosition();
     StrAppend(order.language == LanguageFrench ? "/S /L=fr" : "/S /L=en");
     if (order.removal)
         StrAppend(" /UNINSTALL");
@@ -67,7 +67,7 @@ static wchar_t* RelaunchParameters(const InstallationOrder& order)
     StrAppend(" /D=");
     StrFromWide(visibleHost, StrWorkPosition());
     RtFree(visibleHost);
-    wchar_t* parameters = StrToWide(start);
+    HeapWideStr parameters = StrToWide(start);
     StrRewind(start);
     return parameters;
 }
@@ -106,8 +106,8 @@ static DWORD RelaunchExecuteAnswering(SHELLEXECUTEINFOW* info)
 // the rights).
 static HANDLE RelaunchStart(const InstallationOrder& order, HWND owner, DWORD* error)
 {
-    wchar_t* program = RelaunchVisiblePath(RelaunchOwnPath());
-    wchar_t* parameters = RelaunchParameters(order);
+    HeapWideStr program = RelaunchVisiblePath(RelaunchOwnPath());
+    HeapWideStr parameters = RelaunchParameters(order);
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     // The copy's process is kept to wait for; no error box of the system's
@@ -166,7 +166,7 @@ static DWORD RelaunchCopyEnd(HANDLE process)
 static InstallationOutcome RelaunchFailed(const InstallationOrder& order, const InstallationOutcome& outcome)
 {
     RelaunchFailureText failure = RelaunchFailure(outcome);
-    char* line = TextFormat(failure.sentence, order.language, failure.code);
+    TempStr line = TextFormat(failure.sentence, order.language, failure.code);
     LogStep(*order.log, LogLine(*order.log, line));
     StrRewind(failure.code);
     return outcome;
@@ -219,7 +219,7 @@ static void RelaunchAppendCode(unsigned code)
 
 RelaunchFailureText RelaunchFailure(const InstallationOutcome& outcome)
 {
-    char* code = StrWorkPosition();
+    TempStr code = StrWorkPosition();
     StrAppend("");
     if (outcome.copyCodeKnown)
         RelaunchAppendCode(outcome.copyCode);

@@ -3,6 +3,7 @@
 // folder needs them, and showing what that copy does as if this process
 // had done it: the same log lines and steps, the same result.
 #include "app/install/Installation.h"
+#include "runtime/StrWide.h"
 #include <windows.h>
 #include <shellapi.h>
 
@@ -25,7 +26,7 @@ InstallationOutcome RelaunchInstall(const InstallationOrder& order, HWND owner);
 // at the work position, protected as an argument: the caller rewinds to it.
 struct RelaunchFailureText {
     TextId sentence;
-    char* code;
+    TempStr code;
 };
 RelaunchFailureText RelaunchFailure(const InstallationOutcome& outcome);
 
@@ -36,4 +37,4 @@ DWORD RelaunchExecute(SHELLEXECUTEINFOW* info);
 // The UNC form of a path on a mapped network drive (an elevated process does
 // not see the user's drive letters), in a new heap block that the caller
 // frees; null for any other path, or when the system cannot tell.
-wchar_t* RelaunchUniversalPath(const wchar_t* path);
+HeapWideStr RelaunchUniversalPath(const wchar_t* path);

@@ -25,7 +25,7 @@ DWORD RelaunchExecute(SHELLEXECUTEINFOW* info)
 }
 
 // Only a drive letter that names a network drive is looked up.
-wchar_t* RelaunchUniversalPath(const wchar_t* path)
+HeapWideStr RelaunchUniversalPath(const wchar_t* path)
 {
     if (!path[0] || path[1] != L':' || path[2] != L'\\')
         return nullptr;

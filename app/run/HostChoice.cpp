@@ -9,14 +9,14 @@
 
 // The dialog first opens above the registered folder, where PureBasic was
 // moved from; after a refused folder, in that folder, where the user was.
-static char* HostChoiceParentFolder(const char* folder)
+static HeapStr HostChoiceParentFolder(const char* folder)
 {
-    char* start = StrWorkPosition();
+    TempStr start = StrWorkPosition();
     StrMid(folder, 1, StrLen(folder) - 1, start);
     StrSkipTerminator();
-    char* parent = StrWorkPosition();
+    TempStr parent = StrWorkPosition();
     StrPathPart(start, parent);
-    char* result = nullptr;
+    HeapStr result = nullptr;
     StrAssign(&result, parent);
     StrRewind(start);
     return result;
@@ -25,17 +25,17 @@ static char* HostChoiceParentFolder(const char* folder)
 // Asks with the system's folder dialog, over the installer window, until the
 // user picks a PureBasic folder (returned) or cancels (null); a folder
 // without PureBasic.exe is refused with a message and the dialog comes back.
-static char* HostChoiceAsk(unsigned char language, TreeReach reach)
+static HeapStr HostChoiceAsk(unsigned char language, TreeReach reach)
 {
-    char* registered = RegisteredHostFolder();
-    char* start = registered ? HostChoiceParentFolder(registered) : nullptr;
+    HeapStr registered = RegisteredHostFolder();
+    HeapStr start = registered ? HostChoiceParentFolder(registered) : nullptr;
     StrFree(registered);
     for (;;) {
-        char* path = FolderDialogPick(WinHandle(MainWindow), TextIn(TextFolderDialogTitle, language), start);
+        HeapStr path = FolderDialogPick(WinHandle(MainWindow), TextIn(TextFolderDialogTitle, language), start);
         StrFree(start);
         if (!path)
             return nullptr;
-        char* folder = HostFolderFromPath(path);
+        HeapStr folder = HostFolderFromPath(path);
         StrFree(path);
         if (IsPureBasicFolder(folder, reach))
             return folder;
@@ -44,31 +44,31 @@ static char* HostChoiceAsk(unsigned char language, TreeReach reach)
     }
 }
 
-static char* HostChoiceCopy(const char* folder)
+static HeapStr HostChoiceCopy(const char* folder)
 {
-    char* copy = nullptr;
+    HeapStr copy = nullptr;
     StrSet(&copy, folder);
     return copy;
 }
 
-char* HostChoiceForWindow(const char* named, unsigned char language, TreeReach reach)
+HeapStr HostChoiceForWindow(const char* named, unsigned char language, TreeReach reach)
 {
     if (named && IsPureBasicFolder(named, reach))
         return HostChoiceCopy(named);
     if (named)
         return HostChoiceAsk(language, reach);
-    char* folder = LocateHostFolder(reach);
+    HeapStr folder = LocateHostFolder(reach);
     return folder ? folder : HostChoiceAsk(language, reach);
 }
 
-char* HostChoiceWithoutWindow(const char* named, TreeReach reach)
+HeapStr HostChoiceWithoutWindow(const char* named, TreeReach reach)
 {
     if (named)
         return IsPureBasicFolder(named, reach) ? HostChoiceCopy(named) : nullptr;
     return LocateHostFolder(reach);
 }
 
-char* HostChoiceForRelaunched(const char* named, TreeReach reach)
+HeapStr HostChoiceForRelaunched(const char* named, TreeReach reach)
 {
     return named && FileIsOnNetwork(named) ? HostChoiceCopy(named) : HostChoiceWithoutWindow(named, reach);
 }

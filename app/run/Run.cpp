@@ -72,7 +72,7 @@ RunGo RunHoldInstallation(const CommandLine& line)
 
 int RunOpenLogFile(const CommandLine& line, Run& run)
 {
-    char* path = CommandLineLogFile(line);
+    HeapStr path = CommandLineLogFile(line);
     if (!path)
         return 1;
     int opened = StrLen(path) > 0 && LogFileOpen(path, InstallationRefusesLinks(run.kind));

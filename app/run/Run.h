@@ -6,6 +6,7 @@
 #include "app/install/Installation.h"
 #include "app/install/LogSink.h"
 #include "app/script/CommandLine.h"
+#include "runtime/Str.h"
 #include <windows.h>
 
 // What one run works with.
@@ -13,7 +14,7 @@ struct Run {
     // The folder named on the command line (absolute, ending in a backslash;
     // empty when it names no path), which stands in for the registered one;
     // null when none was named.
-    char* named;
+    HeapStr named;
     LogSinks log;
     unsigned char language;     // the command line's, else the display's; chosen in the window
     InstallationRun kind;       // decided once, at the start: how folders and files are reached

@@ -32,7 +32,7 @@ unsigned UninstallRun(const CommandLine& line)
     RunGo begun = WindowlessBegin(line, run);
     if (!begun.goesOn)
         return RunEnd(run, begun.exitCode);
-    char* host = WindowlessHost(run, line.silent, TextRemovalHeading);
+    HeapStr host = WindowlessHost(run, line.silent, TextRemovalHeading);
     if (!host)
         return RunEnd(run, ExitNoHost);
     unsigned exitCode = UninstallResult(run, line.silent, RunCarryOut(run, host, nullptr));

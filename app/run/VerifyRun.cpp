@@ -41,7 +41,7 @@ static int VerifyAndLog(Installing& checking, int index)
     const InstallationOrder& order = checking.order;
     const char* name = InstallationFile(index, order.language).path;
     TextId sentence = VerifyFile(checking, index);
-    char* line = TextFormat(sentence, order.language, name);
+    TempStr line = TextFormat(sentence, order.language, name);
     LogLine(*order.log, line);
     StrRewind(line);
     if (sentence == TextDifferentFile && checking.linkName)
@@ -68,7 +68,7 @@ unsigned VerifyRun(const CommandLine& line)
     Run run = RunStart(line);
     if (!WindowlessOpen(line, run))
         return RunEnd(run, ExitNotUnderstood);
-    char* host = WindowlessHost(run, line.silent, TextVerifyHeading);
+    HeapStr host = WindowlessHost(run, line.silent, TextVerifyHeading);
     if (!host)
         return RunEnd(run, ExitNoHost);
     unsigned exitCode = VerifyHost(run, line.silent, host);

@@ -51,7 +51,7 @@ static void ShowCompletion(unsigned char language, int filesNotWritten)
         TextBox(TextInfoTitle, TextCompleted, language, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    char* count = StrFromInt(filesNotWritten, StrWorkPosition());
+    TempStr count = StrFromInt(filesNotWritten, StrWorkPosition());
     StrSkipTerminator();
     TextBox(TextInfoTitle, TextIncomplete, language, MB_OK | MB_ICONWARNING, count);
     StrRewind(count);
@@ -84,7 +84,7 @@ static void Install(WindowRunState& state)
     Run& run = state.run;
     CtlDisable(InstallButton, 1);
     CtlDisable(CancelButton, 1);
-    char* host = HostChoiceForWindow(run.named, run.language, InstallationReach(run.kind));
+    HeapStr host = HostChoiceForWindow(run.named, run.language, InstallationReach(run.kind));
     if (StrLen(host) == 0) {
         TextBox(TextErrorTitle, TextNoHost, run.language, MB_OK | MB_ICONSTOP);
         // The log file ends as a silent run without a host would.
@@ -169,7 +169,7 @@ static void RunEventLoop(WindowRunState& state)
 // told which file, in both languages, since none has been chosen.
 static void RefuseLogFile(const CommandLine& line)
 {
-    char* path = CommandLineLogFile(line);
+    HeapStr path = CommandLineLogFile(line);
     TextBox(TextDamagedTitle, TextLogFileFailedBoth, LanguageBoth, MB_OK | MB_ICONSTOP, path);
     StrFree(path);
 }

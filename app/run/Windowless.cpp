@@ -10,8 +10,8 @@
 // which file in the log it has, on standard output.
 static void RefuseLogFile(const CommandLine& line, const Run& run)
 {
-    char* path = CommandLineLogFile(line);
-    char* text = TextFormat(TextLogFileFailed, run.language, path);
+    HeapStr path = CommandLineLogFile(line);
+    TempStr text = TextFormat(TextLogFileFailed, run.language, path);
     LogLine(run.log, text);
     StrRewind(text);
     StrFree(path);
@@ -40,7 +40,7 @@ RunGo WindowlessBegin(const CommandLine& line, Run& run)
 unsigned WindowlessEnd(const Run& run, int silent, const WindowlessResult& result, unsigned exitCode, int kept)
 {
     if (!result.logged) {
-        char* line = TextFormat(result.sentence, run.language, result.value);
+        TempStr line = TextFormat(result.sentence, run.language, result.value);
         LogLine(run.log, line);
         StrRewind(line);
     }
@@ -55,17 +55,17 @@ unsigned WindowlessEnd(const Run& run, int silent, const WindowlessResult& resul
 
 unsigned WindowlessEndCount(const Run& run, int silent, TextId sentence, int count, unsigned exitCode, int kept)
 {
-    char* digits = StrFromInt(count, StrWorkPosition());
+    TempStr digits = StrFromInt(count, StrWorkPosition());
     StrSkipTerminator();
     WindowlessEnd(run, silent, {sentence, digits, 0}, exitCode, kept);
     StrRewind(digits);
     return exitCode;
 }
 
-char* WindowlessHost(const Run& run, int silent, TextId heading)
+HeapStr WindowlessHost(const Run& run, int silent, TextId heading)
 {
     LogLine(run.log, TextIn(heading, run.language));
-    char* host = HostChoiceWithoutWindow(run.named, InstallationReach(run.kind));
+    HeapStr host = HostChoiceWithoutWindow(run.named, InstallationReach(run.kind));
     if (StrLen(host) > 0)
         return host;
     StrFree(host);

@@ -5,6 +5,7 @@
 // line, shown in a box unless silent.
 #include "app/Texts.h"
 #include "app/run/Run.h"
+#include "runtime/Str.h"
 
 // Adds standard output and the /LOG= file to the run's sinks. 0 when the
 // /LOG= file cannot be had: the log says which file, and the run ends with
@@ -28,4 +29,4 @@ unsigned WindowlessEnd(const Run& run, int silent, const WindowlessResult& resul
 unsigned WindowlessEndCount(const Run& run, int silent, TextId sentence, int count, unsigned exitCode, int kept);
 // Logs the heading and takes the host folder (HostChoiceWithoutWindow), a
 // new string; null without one, the run's log then ended with ExitNoHost.
-char* WindowlessHost(const Run& run, int silent, TextId heading);
+HeapStr WindowlessHost(const Run& run, int silent, TextId heading);

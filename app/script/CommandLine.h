@@ -9,6 +9,7 @@
 // /UNINSTALL for a removal); the
 // channel's name is ChannelNameLength hexadecimal digits.
 #include "app/rights/ChannelRecord.h"
+#include "runtime/Str.h"
 
 constexpr int CommandLanguageNone = -1;      // else 0 French, 1 English
 
@@ -67,7 +68,7 @@ void ReadCommandLine(CommandLine* result);
 // The /D= folder made absolute (relative to the current folder) and ending
 // in a backslash, as a new string that the caller owns; the empty string
 // when it names no path. Null without /D=.
-char* CommandLineFolder(const CommandLine& line);
+HeapStr CommandLineFolder(const CommandLine& line);
 // The /LOG= file made absolute the same way, as a new string that the caller
 // owns; the empty string when it names no path. Null without /LOG=.
-char* CommandLineLogFile(const CommandLine& line);
+HeapStr CommandLineLogFile(const CommandLine& line);

@@ -33,11 +33,11 @@ void ReadCommandLine(CommandLine* result)
 }
 
 // The path made absolute, as a new string; null when it names none.
-static char* CommandFullPath(const wchar_t* given)
+static HeapStr CommandFullPath(const wchar_t* given)
 {
     auto* full = (wchar_t*)RtAllocUnzeroed(RtPathCapacity * sizeof(wchar_t));
     DWORD length = full && given ? GetFullPathNameW(given, RtPathCapacity, full, nullptr) : 0;
-    char* path = nullptr;
+    HeapStr path = nullptr;
     if (length > 0 && length < RtPathCapacity)
         StrAssign(&path, StrFromWide(full, StrWorkPosition()));
     RtFree(full);
@@ -46,33 +46,33 @@ static char* CommandFullPath(const wchar_t* given)
 
 // The path's bytes in the line, made absolute; the empty string when they
 // name none.
-static char* CommandLinePath(const char* text, int length)
+static HeapStr CommandLinePath(const char* text, int length)
 {
-    char* start = StrWorkPosition();
+    TempStr start = StrWorkPosition();
     StrMid(text, 1, length, start);
     StrSkipTerminator();
-    wchar_t* given = StrToWide(start);
+    HeapWideStr given = StrToWide(start);
     StrRewind(start);
-    char* path = CommandFullPath(given);
+    HeapStr path = CommandFullPath(given);
     RtFree(given);
     if (!path)
         StrSet(&path, "");
     return path;
 }
 
-char* CommandLineFolder(const CommandLine& line)
+HeapStr CommandLineFolder(const CommandLine& line)
 {
     if (!line.folder)
         return nullptr;
-    char* path = CommandLinePath(line.folder, line.folderLength);
+    HeapStr path = CommandLinePath(line.folder, line.folderLength);
     if (StrLen(path) == 0)
         return path;
-    char* folder = HostFolderFromPath(path);
+    HeapStr folder = HostFolderFromPath(path);
     StrFree(path);
     return folder;
 }
 
-char* CommandLineLogFile(const CommandLine& line)
+HeapStr CommandLineLogFile(const CommandLine& line)
 {
     return line.log ? CommandLinePath(line.log, line.logLength) : nullptr;
 }

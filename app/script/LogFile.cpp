@@ -50,14 +50,14 @@ static HANDLE LogFileReplace(HANDLE folder, const char* name, int* created)
 int LogFileOpen(const char* path, int refuseLinks)
 {
     // Its full path first: "/" and ".." are the Win32 functions' to resolve.
-    wchar_t* wide = FileWidePath(path);
+    HeapWideStr wide = FileWidePath(path);
     if (!wide)
         return 0;
-    char* full = StrWorkPosition();
+    TempStr full = StrWorkPosition();
     StrFromWide(wide, full);
     RtFree(wide);
     StrSkipTerminator();
-    char* folder = StrWorkPosition();
+    TempStr folder = StrWorkPosition();
     StrPathPart(full, folder);
     StrSkipTerminator();
     HANDLE held = nullptr;

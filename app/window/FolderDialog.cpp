@@ -80,7 +80,7 @@ static IShellItem* FolderDialogItem(const FolderDialogApi& api, const wchar_t* p
 
 static IShellItem* FolderDialogStartItem(const FolderDialogApi& api, const char* start)
 {
-    wchar_t* path = start && start[0] ? FileWidePath(start) : nullptr;
+    HeapWideStr path = start && start[0] ? FileWidePath(start) : nullptr;
     IShellItem* item = path && FolderDialogNearestExisting(path) ? FolderDialogItem(api, path) : nullptr;
     RtFree(path);
     if (item)
@@ -98,7 +98,7 @@ static void FolderDialogPrepare(const FolderDialogApi& api, IFileOpenDialog* dia
     FILEOPENDIALOGOPTIONS options = 0;
     dialog->GetOptions(&options);
     dialog->SetOptions(options | FolderDialogOptions);
-    wchar_t* wideTitle = StrToWide(title);
+    HeapWideStr wideTitle = StrToWide(title);
     if (wideTitle)
         dialog->SetTitle(wideTitle);
     RtFree(wideTitle);
@@ -110,7 +110,7 @@ static void FolderDialogPrepare(const FolderDialogApi& api, IFileOpenDialog* dia
 }
 
 // The folder picked, as a new string; empty when it has no file system path.
-static char* FolderDialogResult(const FolderDialogApi& api, IFileOpenDialog* dialog)
+static HeapStr FolderDialogResult(const FolderDialogApi& api, IFileOpenDialog* dialog)
 {
     IShellItem* item = nullptr;
     PWSTR path = nullptr;
@@ -118,32 +118,32 @@ static char* FolderDialogResult(const FolderDialogApi& api, IFileOpenDialog* dia
         path = nullptr;
     if (item)
         item->Release();
-    char* start = StrWorkPosition();
+    TempStr start = StrWorkPosition();
     StrFromWide(path, start);
     api.coTaskMemFree(path);
-    char* picked = nullptr;
+    HeapStr picked = nullptr;
     StrAssign(&picked, start);
     return picked;
 }
 
-static char* FolderDialogShow(const FolderDialogApi& api, HWND owner, const char* title, const char* start)
+static HeapStr FolderDialogShow(const FolderDialogApi& api, HWND owner, const char* title, const char* start)
 {
     IFileOpenDialog* dialog = nullptr;
     if (FAILED(api.coCreateInstance(FileOpenDialogClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IFileOpenDialog),
                                     (void**)&dialog)))
         return nullptr;
     FolderDialogPrepare(api, dialog, title, start);
-    char* picked = SUCCEEDED(dialog->Show(owner)) ? FolderDialogResult(api, dialog) : nullptr;
+    HeapStr picked = SUCCEEDED(dialog->Show(owner)) ? FolderDialogResult(api, dialog) : nullptr;
     dialog->Release();
     return picked;
 }
 
-char* FolderDialogPick(HWND owner, const char* title, const char* start)
+HeapStr FolderDialogPick(HWND owner, const char* title, const char* start)
 {
     FolderDialogApi& api = FolderDialogLoaded;
     if (!FolderDialogLoad(api) || FAILED(api.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
         return nullptr;
-    char* picked = FolderDialogShow(api, owner, title, start);
+    HeapStr picked = FolderDialogShow(api, owner, title, start);
     api.coUninitialize();
     return picked;
 }

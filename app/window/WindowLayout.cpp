@@ -153,7 +153,7 @@ static HWND OpenPanel(const WindowPanel& panel, int mainWidth)
 // in every language), measured with its font.
 static void GrowToText(HWND control, const char* text, HFONT font)
 {
-    wchar_t* wide = StrToWide(text);
+    HeapWideStr wide = StrToWide(text);
     HDC context = CreateCompatibleDC(nullptr);
     RECT shown = {};
     if (wide && context && GetClientRect(control, &shown)) {

@@ -65,7 +65,7 @@ static int WindowLogStep(void*, int lines)
 static int WindowLogAskHeld(void* state, unsigned char language, const char* name, const char* holders)
 {
     WindowLogStep(state, 0);
-    char* text = LogHeldSentence(TextHeldQuestion, language, name, holders);
+    TempStr text = LogHeldSentence(TextHeldQuestion, language, name, holders);
     int pressed = ReqMessage(TextIn(TextHeldTitle, language), text, MB_RETRYCANCEL | MB_ICONWARNING);
     StrRewind(text);
     return pressed == IDRETRY;

@@ -10,7 +10,7 @@
 
 static std::string FolderOf(const char* command)
 {
-    char* start = StrWorkPosition();
+    TempStr start = StrWorkPosition();
     HostFolderFromCommand(command, start);
     std::string folder = start;
     EXPECT_EQ(StrWorkPosition(), start + folder.size());
@@ -93,7 +93,7 @@ protected:
 
     static std::string Locate(char* (*locate)() = RegisteredHostFolder)
     {
-        char* start = StrWorkPosition();
+        TempStr start = StrWorkPosition();
         char* folder = locate();
         EXPECT_EQ(StrWorkPosition(), start) << "the work position comes back";
         std::string result = folder ? folder : "";
@@ -207,7 +207,7 @@ TEST_F(RegisteredHostFolderTest, ExpandsEnvironmentVariables)
 
 static std::string Normalised(const char* path)
 {
-    char* folder = HostFolderFromPath(path);
+    HeapStr folder = HostFolderFromPath(path);
     std::string result = folder ? folder : "";
     StrFree(folder);
     return result;

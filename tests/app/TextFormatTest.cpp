@@ -6,7 +6,7 @@
 
 TEST(TextFormat, FillsEachPlaceWithItsValueAsItIs)
 {
-    char* start = StrWorkPosition();
+    TempStr start = StrWorkPosition();
     EXPECT_STREQ(TextFormat(TextHeld, LanguageEnglish, "a%2b%1", "%1%"), "The file a%2b%1 is in use by %1%.");
     EXPECT_STREQ(TextFormat(TextHeld, LanguageFrench, nullptr, "x"), "Le fichier  est utilisé par x.");
     EXPECT_STREQ(TextBoxFormat(TextLogFileFailedBoth, LanguageBoth, "C:\\a\nb"),

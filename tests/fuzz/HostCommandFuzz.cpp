@@ -57,7 +57,7 @@ std::string ExpectedFolder(const std::string& command)
     return IsAbsoluteFolder(folder) ? folder : "";
 }
 
-void CheckFolder(const char* command, char* resultStart, const std::string& expected)
+void CheckFolder(const char* command, TempStr resultStart, const std::string& expected)
 {
     HostFolderFromCommand(command, resultStart);
     Check(resultStart == expected);

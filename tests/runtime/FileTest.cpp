@@ -200,7 +200,7 @@ TEST_F(File, MatchesOnlyTheExactBytes)
 
 static std::wstring WidePathOf(const std::string& name)
 {
-    wchar_t* path = FileWidePath(name.c_str());
+    HeapWideStr path = FileWidePath(name.c_str());
     std::wstring wide = path ? path : L"(none)";
     RtFree(path);
     return wide;

@@ -102,7 +102,7 @@ TEST_F(Str, SetCopiesWithoutTouchingTheWorkBuffer)
 {
     char* variable = nullptr;
     StrAppend("keep");
-    char* position = StrWorkPosition();
+    TempStr position = StrWorkPosition();
     StrSet(&variable, "value");
     EXPECT_STREQ(variable, "value");
     EXPECT_EQ(StrWorkPosition(), position);
@@ -121,7 +121,7 @@ TEST_F(Str, ABuiltArgumentSurvivesTheServiceItIsPassedTo)
     StrAppend("Examples\\");
     char* argument = start;
     StrSkipTerminator();
-    char* afterArgument = StrWorkPosition();
+    TempStr afterArgument = StrWorkPosition();
     EXPECT_EQ(afterArgument, start + StrLen(argument) + 1);
     StrSpaces(20, afterArgument);      // a service's own text work
     EXPECT_STREQ(argument, "D:\\Dev\\PB\\Examples\\");
