@@ -19,5 +19,7 @@ unsigned RelaunchedRun(const CommandLine& line)
     if (!ChannelOpen(line.relaunched, ChannelNameLength))
         return RunEnd(run, ExitAlreadyRunning);
     LogAddSink(&run.log, ChannelLogSink());
-    return RunInstallAndEnd(run, HostChoiceForRelaunched(run.named, InstallationReach(run.kind)));
+    unsigned exitCode = RunInstallAndEnd(run, HostChoiceForRelaunched(run.named, InstallationReach(run.kind)));
+    ChannelClose();
+    return exitCode;
 }

@@ -4,11 +4,9 @@
 #include "app/install/OneInstallation.h"
 #include "app/install/Removal.h"
 #include "app/install/WriteTest.h"
-#include "app/rights/Channel.h"
 #include "app/rights/Relaunch.h"
 #include "app/script/ConsoleLog.h"
 #include "app/script/LogFile.h"
-#include "app/window/InstallerWindow.h"
 #include "runtime/Rt.h"
 #include "runtime/RtToken.h"
 #include "runtime/Str.h"
@@ -33,7 +31,7 @@ static InstallationRun RunKind(const CommandLine& line)
 
 Run RunStart(const CommandLine& line)
 {
-    Run run = {CommandLineFolder(line), {}, DisplayLanguage(), RunKind(line), line.uninstall};
+    Run run = {CommandLineFolder(line), {}, DisplayLanguage(), RunKind(line), line.uninstall, 0};
     if (line.language != CommandLanguageNone)
         run.language = (unsigned char)line.language;
     // Junctions made by other accounts than administrators are then refused
@@ -62,11 +60,12 @@ static RunGo AnswerRunningInstaller(const CommandLine& line)
     return {0, line.uninstall ? ExitAlreadyRunning : ExitOk};
 }
 
-RunGo RunHoldInstallation(const CommandLine& line)
+RunGo RunHoldInstallation(const CommandLine& line, Run& run)
 {
     RunGo go = ClaimInstallation() ? RunGo{1, ExitOk} : AnswerRunningInstaller(line);
     if (go.goesOn)
         RelaunchHoldProgram();
+    run.holdsInstallation = go.goesOn;
     return go;
 }
 
@@ -109,19 +108,21 @@ InstallationOutcome RunInstall(const Run& run, const char* host, HWND owner)
 
 unsigned RunEnd(Run& run, unsigned exitCode)
 {
-    ChannelClose();
+    // The log ends first: once the installation is let go, a second start
+    // may take it, and the same /LOG= file with it.
     LogFileClose(run.language, exitCode);
     ConsoleLogClose(run.language, exitCode);
-    RelaunchLetGoProgram();
-    MarkInstallerWindow(nullptr);
-    ReleaseInstallerWindow();
-    ReleaseInstallation();
+    if (run.holdsInstallation) {
+        RelaunchLetGoProgram();
+        ReleaseInstallation();
+        run.holdsInstallation = 0;
+    }
     StrFree(run.named);
     run.named = nullptr;
     return exitCode;
 }
 
-unsigned RunInstallAndEnd(Run& run, char* host)
+unsigned RunInstallAndEnd(Run& run, HeapStr host)
 {
     unsigned exitCode = ExitNoHost;
     if (StrLen(host) > 0)

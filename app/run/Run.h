@@ -1,8 +1,9 @@
 #pragma once
 // The runs, one file each, and what they share. Each starts its Run from
 // the command line, opens its log's sinks, builds the one installation order
-// and installs it (RunInstall), and ends through RunEnd, which closes every
-// sink and gives the exit code back to the entry point.
+// and installs it (RunInstall), and ends through RunEnd, which ends its log,
+// lets go of the installation it holds and gives the exit code back to the
+// entry point.
 #include "app/install/Installation.h"
 #include "app/install/LogSink.h"
 #include "app/script/CommandLine.h"
@@ -19,6 +20,7 @@ struct Run {
     unsigned char language;     // the command line's, else the display's; chosen in the window
     InstallationRun kind;       // decided once, at the start: how folders and files are reached
     int removal;                // /UNINSTALL: this version's files are removed instead
+    int holdsInstallation;      // 1 from RunHoldInstallation to RunEnd
 };
 
 // The window's run (WindowRun.cpp), a script's /S run (ScriptRun.cpp) and
@@ -44,7 +46,7 @@ struct RunGo {
 // Takes the installation, and holds the program's file for a copy with
 // rights. When another installation runs, the run ends: its window came to
 // the front, or a box said so, or, silent, nothing.
-RunGo RunHoldInstallation(const CommandLine& line);
+RunGo RunHoldInstallation(const CommandLine& line, Run& run);
 // Opens the /LOG= file as the run's next sink. Taken once this run holds the
 // installation: a second start must not empty the log of the one that runs.
 // 1 when it is open or none was named; 0 when the file the command line
@@ -64,8 +66,9 @@ InstallationOutcome RunCarryOut(const Run& run, const char* host, HWND owner);
 InstallationOutcome RunInstall(const Run& run, const char* host, HWND owner);
 // A run without a window: installs into the host folder (RunInstall) and
 // frees it, then ends (RunEnd); without one, ends with ExitNoHost.
-unsigned RunInstallAndEnd(Run& run, char* host);
-// Ends the /LOG= file with the code when no installation's end has, closes
-// the channel, lets go of the program's file, the window's resources and the
-// installation; the code, for the entry point.
+unsigned RunInstallAndEnd(Run& run, HeapStr host);
+// Ends the /LOG= file and standard output's log with the code when no
+// installation's end has, then lets go of the installation and the
+// program's file when this run holds them; the code, for the entry point.
+// What a run took besides (the window, the channel) it lets go itself.
 unsigned RunEnd(Run& run, unsigned exitCode);

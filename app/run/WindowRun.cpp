@@ -177,7 +177,7 @@ static void RefuseLogFile(const CommandLine& line)
 unsigned WindowRun(const CommandLine& line)
 {
     WindowRunState state = {RunStart(line), WindowStays};
-    RunGo hold = RunHoldInstallation(line);
+    RunGo hold = RunHoldInstallation(line, state.run);
     if (!hold.goesOn)
         return RunEnd(state.run, hold.exitCode);
     LogAddSink(&state.run.log, WindowLogSink());
@@ -189,5 +189,8 @@ unsigned WindowRun(const CommandLine& line)
     BuildInstallerWindow();
     MarkInstallerWindow(WinHandle(MainWindow));
     RunEventLoop(state);
+    // A second start from now on finds no window to bring to the front.
+    MarkInstallerWindow(nullptr);
+    ReleaseInstallerWindow();
     return RunEnd(state.run, ExitOk);
 }

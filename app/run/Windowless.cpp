@@ -29,7 +29,7 @@ int WindowlessOpen(const CommandLine& line, Run& run)
 
 RunGo WindowlessBegin(const CommandLine& line, Run& run)
 {
-    RunGo hold = RunHoldInstallation(line);
+    RunGo hold = RunHoldInstallation(line, run);
     if (!hold.goesOn)
         return hold;
     if (!WindowlessOpen(line, run))
