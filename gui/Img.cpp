@@ -1,4 +1,5 @@
 #include "Img.h"
+#include "ScopedDc.h"
 #include "runtime/Rt.h"
 
 struct ImgRecord {
@@ -41,15 +42,10 @@ void ImgFree(int image)
 
 static void ImgClearToBlack(HBITMAP bitmap, int width, int height)
 {
-    HDC memory = CreateCompatibleDC(nullptr);
-    if (!memory)
-        return;
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    if (previous) {
-        PatBlt(memory, 0, 0, width, height, BLACKNESS);
-        SelectObject(memory, previous);
-    }
-    DeleteDC(memory);
+    ScopedDc memory(CreateCompatibleDC(nullptr));
+    ScopedSelection chosen(memory.dc, bitmap);
+    if (chosen.Chosen())
+        PatBlt(memory.dc, 0, 0, width, height, BLACKNESS);
 }
 
 HBITMAP ImgCreate(int image, int width, int height)
@@ -57,15 +53,14 @@ HBITMAP ImgCreate(int image, int width, int height)
     if (!ImgReserve(image))
         return nullptr;
     ImgFree(image);
-    HDC screen = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
-    if (!screen)
+    ScopedDc screen(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    if (!screen.dc)
         return nullptr;
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen.dc, width, height);
     if (bitmap) {
         Img.table[image] = {bitmap, (short)width, (short)height};
         ImgClearToBlack(bitmap, width, height);
     }
-    DeleteDC(screen);
     return bitmap;
 }
 
@@ -74,25 +69,17 @@ HBITMAP ImgCreate(int image, int width, int height)
 // be set again after choosing that mode.
 static void ImgStretch(HBITMAP from, int fromWidth, int fromHeight, HBITMAP to, int width, int height)
 {
-    HDC source = CreateCompatibleDC(nullptr);
-    HDC target = CreateCompatibleDC(nullptr);
-    if (source && target) {
-        HGDIOBJ previousSource = SelectObject(source, from);
-        HGDIOBJ previousTarget = SelectObject(target, to);
-        if (previousSource && previousTarget) {
-            SetStretchBltMode(target, HALFTONE);
-            SetBrushOrgEx(target, 0, 0, nullptr);
-            StretchBlt(target, 0, 0, width, height, source, 0, 0, fromWidth, fromHeight, SRCCOPY);
-        }
-        if (previousSource)
-            SelectObject(source, previousSource);
-        if (previousTarget)
-            SelectObject(target, previousTarget);
-    }
-    if (source)
-        DeleteDC(source);
-    if (target)
-        DeleteDC(target);
+    ScopedDc source(CreateCompatibleDC(nullptr));
+    ScopedDc target(CreateCompatibleDC(nullptr));
+    if (!source.dc || !target.dc)
+        return;
+    ScopedSelection sourceChosen(source.dc, from);
+    ScopedSelection targetChosen(target.dc, to);
+    if (!sourceChosen.Chosen() || !targetChosen.Chosen())
+        return;
+    SetStretchBltMode(target.dc, HALFTONE);
+    SetBrushOrgEx(target.dc, 0, 0, nullptr);
+    StretchBlt(target.dc, 0, 0, width, height, source.dc, 0, 0, fromWidth, fromHeight, SRCCOPY);
 }
 
 HANDLE ImgScale(int image, int numerator, int denominator)
@@ -149,15 +136,13 @@ int ImgRecolour(int image, COLORREF ink, COLORREF paper)
     format.bmiHeader = {sizeof(BITMAPINFOHEADER), record.width, -record.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     int count = record.width * record.height;
     auto* pixels = (RGBQUAD*)RtAllocUnzeroed((SIZE_T)count * sizeof(RGBQUAD));
-    HDC memory = CreateCompatibleDC(nullptr);
+    ScopedDc memory(CreateCompatibleDC(nullptr));
     HBITMAP bitmap = record.handle;
     int done = 0;
-    if (pixels && memory && GetDIBits(memory, bitmap, 0, (UINT)record.height, pixels, &format, DIB_RGB_COLORS)) {
+    if (pixels && memory.dc && GetDIBits(memory.dc, bitmap, 0, (UINT)record.height, pixels, &format, DIB_RGB_COLORS)) {
         ImgRecolourPixels(pixels, count, ink, paper);
-        done = SetDIBits(memory, bitmap, 0, (UINT)record.height, pixels, &format, DIB_RGB_COLORS) != 0;
+        done = SetDIBits(memory.dc, bitmap, 0, (UINT)record.height, pixels, &format, DIB_RGB_COLORS) != 0;
     }
-    if (memory)
-        DeleteDC(memory);
     RtFree(pixels);
     return done;
 }
@@ -182,11 +167,10 @@ static HANDLE ImgCreateWithPixels(int image, int width, int lines, const void* b
     HBITMAP bitmap = ImgCreate(image, width, lines);
     if (!bitmap)
         return nullptr;
-    HDC memory = CreateCompatibleDC(nullptr);
-    if (!memory)
+    ScopedDc memory(CreateCompatibleDC(nullptr));
+    if (!memory.dc)
         return nullptr;
-    SetDIBits(memory, bitmap, 0, (UINT)lines, bits, format, DIB_RGB_COLORS);
-    DeleteDC(memory);
+    SetDIBits(memory.dc, bitmap, 0, (UINT)lines, bits, format, DIB_RGB_COLORS);
     return bitmap;
 }
 

@@ -2,6 +2,7 @@
 #include "File.h"
 #include "Rt.h"
 #include "RtCalls.h"
+#include "ScopedHandle.h"
 #include "Str.h"
 #include "StrWide.h"
 #include <restartmanager.h>
@@ -162,11 +163,9 @@ constexpr int HolderProcessIdsClass = 47;       // FileProcessIdsUsingFileInform
 // id: by its start. 0 when it cannot be asked (it has ended).
 static int HolderProcess(DWORD id, RM_UNIQUE_PROCESS* process)
 {
-    HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    ScopedHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     FILETIME created = {}, exited = {}, kernel = {}, user = {};
-    int known = opened && GetProcessTimes(opened, &created, &exited, &kernel, &user);
-    if (opened)
-        CloseHandle(opened);
+    int known = opened.handle && GetProcessTimes(opened.handle, &created, &exited, &kernel, &user);
     *process = {id, created};
     return known;
 }

@@ -3,6 +3,7 @@
 // folder, and the entry opened only to ask who holds it.
 #include "Rt.h"
 #include "RtCalls.h"
+#include "ScopedHandle.h"
 #include "Str.h"
 #include "StrWide.h"
 #include "TreeParts.h"
@@ -48,7 +49,7 @@ TreeMiss TreeMissOf(LONG status)
 }
 
 // The held folder of that name below the parent, in *folder.
-static TreeMiss TreeHoldFolder(HANDLE parent, const wchar_t* name, int create, int refuseLinks, HANDLE* folder)
+static TreeMiss TreeHoldFolder(HeldFolder parent, const wchar_t* name, int create, int refuseLinks, HeldFolder* folder)
 {
     ULONG options = TreeFolderOnly | (refuseLinks ? TreeLinkItself : 0);
     LONG status = TreeOpenIn(parent, name, TreeFolderAccess, TreeFolderSharing,
@@ -77,7 +78,8 @@ static HeapWideStr TreePart(const char* relative, int start, int end)
     return wide;
 }
 
-TreeMiss TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLinks, HANDLE* folder, int* linkEnd)
+TreeMiss TreeHoldWay(HeldFolder root, const char* relative, int create, int refuseLinks, HeldFolder* folder,
+                     int* linkEnd)
 {
     *linkEnd = 0;
     *folder = root;
@@ -108,11 +110,9 @@ constexpr DWORD TreeAskAccess = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 // 1 when another program's handle keeps the folder from being held.
 static int TreeFolderIsHeld(HANDLE parent, const wchar_t* name)
 {
-    HANDLE folder = nullptr;
+    ScopedHandle folder;
     LONG status = TreeOpenIn(parent, name, TreeFolderAccess, TreeFolderSharing, TreeOpenExisting,
-                             TreeFolderOnly | TreeLinkItself, &folder);
-    if (folder)
-        CloseHandle(folder);
+                             TreeFolderOnly | TreeLinkItself, folder.Receive());
     return status == TreeSharingViolation;
 }
 

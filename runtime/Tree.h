@@ -11,6 +11,11 @@
 #include "TreeReach.h"
 #include <windows.h>
 
+// A folder held in the tree's table: TreeRelease (or TreeReleaseAllBut)
+// closes it, never whoever was given it. A folder only opened is a plain
+// HANDLE, closed by its caller.
+using HeldFolder = HANDLE;
+
 // Why a folder or file could not be had. Only TreeMissAbsent says that it
 // is not there: every other answer leaves that unknown.
 enum TreeMiss : unsigned char {
@@ -26,7 +31,7 @@ enum TreeMiss : unsigned char {
 // installation reached through a junction is taken at its real place.
 // *root is null unless it returns TreeMissNone; *linkEnd is the count of
 // bytes of `folder` up to the end of the name of the link refused, else 0.
-TreeMiss TreeHoldRoot(const char* folder, TreeReach reach, HANDLE* root, int* linkEnd);
+TreeMiss TreeHoldRoot(const char* folder, TreeReach reach, HeldFolder* root, int* linkEnd);
 // The same folder, not held: the caller closes *opened.
 TreeMiss TreeOpenFolder(const char* folder, TreeReach reach, HANDLE* opened, int* linkEnd);
 // Opens and holds each folder of `relative` (parts ending in a backslash)
@@ -35,7 +40,8 @@ TreeMiss TreeOpenFolder(const char* folder, TreeReach reach, HANDLE* opened, int
 // folder's handle (the root's when `relative` is empty), else null; then
 // *linkEnd is the count of bytes of `relative` up to the end of the first
 // link's name, or 0 when a folder could not be had otherwise.
-TreeMiss TreeHoldWay(HANDLE root, const char* relative, int create, int refuseLinks, HANDLE* folder, int* linkEnd);
+TreeMiss TreeHoldWay(HeldFolder root, const char* relative, int create, int refuseLinks, HeldFolder* folder,
+                     int* linkEnd);
 
 // What TreeFileState finds under a name of a held folder.
 enum TreeFileFound {
@@ -87,6 +93,6 @@ TreeMiss TreeOpenEntry(HANDLE folder, const char* name, TreeEntryKind kind, Tree
 // The caller closes it; null when nothing on the way can be opened.
 HANDLE TreeOpenToAsk(HANDLE root, const char* relative);
 // Lets go of every folder held but `kept`, which stays held.
-void TreeReleaseAllBut(HANDLE kept);
+void TreeReleaseAllBut(HeldFolder kept);
 // Lets go of every folder held.
 void TreeRelease();

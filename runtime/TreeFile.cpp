@@ -4,6 +4,7 @@
 #include "Rt.h"
 #include "RtCalls.h"
 #include "RtHook.h"
+#include "ScopedHandle.h"
 #include "StrWide.h"
 #include "TreeParts.h"
 #include <stddef.h>
@@ -47,15 +48,15 @@ static TreeMiss TreeFileIn(HANDLE folder, const char* name, DWORD access, DWORD 
 TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks)
 {
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    HANDLE file = nullptr;
-    TreeMiss miss = TreeFileIn(folder, name, FILE_READ_ATTRIBUTES, TreeEverySharing, 0, refuseLinks, &file, &attributes);
+    ScopedHandle file;
+    TreeMiss miss = TreeFileIn(folder, name, FILE_READ_ATTRIBUTES, TreeEverySharing, 0, refuseLinks, file.Receive(),
+                               &attributes);
     if (miss == TreeMissAbsent)
         return TreeFileAbsent;
     if (miss == TreeMissLink)
         return TreeFileLinked;
     if (miss != TreeMissNone)
         return TreeFileUnknown;
-    CloseHandle(file);
     // With refuseLinks, a link was refused above.
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return TreeFileLinked;
@@ -114,11 +115,9 @@ static int TreeHeldOpen(HANDLE folder, const wchar_t* name, LONG renameStatus)
 {
     if (renameStatus != TreeAccessDenied && renameStatus != TreeSharingViolation)
         return 0;
-    HANDLE file = nullptr;
+    ScopedHandle file;
     LONG status = TreeOpenIn(folder, name, FILE_WRITE_DATA | DELETE, TreeEverySharing, TreeOpenExisting,
-                             TreeFileOnly | TreeLinkItself, &file);
-    if (file)
-        CloseHandle(file);
+                             TreeFileOnly | TreeLinkItself, file.Receive());
     return status == TreeSharingViolation;
 }
 
@@ -156,13 +155,12 @@ int TreeDeleteOpen(HANDLE file)
 int TreeRemoveFile(HANDLE folder, const char* name)
 {
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    HANDLE file = nullptr;
-    if (TreeFileIn(folder, name, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, TreeFileOnly, 1, &file, &attributes)
+    ScopedHandle file;
+    if (TreeFileIn(folder, name, DELETE | FILE_READ_ATTRIBUTES, TreeEverySharing, TreeFileOnly, 1, file.Receive(),
+                   &attributes)
         != TreeMissNone)
         return 0;
-    int removed = TreeDeleteOpen(file);
-    CloseHandle(file);
-    return removed;
+    return TreeDeleteOpen(file.handle);
 }
 
 TreeMiss TreeOpenEntry(HANDLE folder, const char* name, TreeEntryKind kind, TreeEntryUse use, int refuseLinks,

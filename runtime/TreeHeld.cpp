@@ -42,7 +42,7 @@ wchar_t* TreeFolderPath(HANDLE folder, int* asked)
     return held ? held->path : TreeFinalPath(folder);
 }
 
-void TreeReleaseAllBut(HANDLE kept)
+void TreeReleaseAllBut(HeldFolder kept)
 {
     int count = 0;
     for (int i = 0; i < TreeCount; i++) {

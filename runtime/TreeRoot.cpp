@@ -190,7 +190,7 @@ TreeMiss TreeOpenFolder(const char* folder, TreeReach reach, HANDLE* opened, int
     return miss;
 }
 
-TreeMiss TreeHoldRoot(const char* folder, TreeReach reach, HANDLE* root, int* linkEnd)
+TreeMiss TreeHoldRoot(const char* folder, TreeReach reach, HeldFolder* root, int* linkEnd)
 {
     TreeMiss miss = TreeOpenFolder(folder, reach, root, linkEnd);
     if (miss == TreeMissNone && !TreeKeep(*root)) {

@@ -1,6 +1,7 @@
 #include "app/install/HostLocator.h"
 #include "runtime/File.h"
 #include "runtime/Rt.h"
+#include "runtime/ScopedHandle.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
 #include "runtime/Tree.h"
@@ -120,13 +121,12 @@ int IsPureBasicFolder(const char* folder, TreeReach reach)
         StrRewind(start);
         return found;
     }
-    HANDLE opened = nullptr;
+    ScopedHandle opened;
     int linkEnd = 0;
-    TreeMiss miss = TreeOpenFolder(folder, reach, &opened, &linkEnd);
+    TreeMiss miss = TreeOpenFolder(folder, reach, opened.Receive(), &linkEnd);
     if (miss != TreeMissNone)
         return miss == TreeMissRemote;
-    TreeFileFound program = TreeFileState(opened, HostProgramName, 1);
-    CloseHandle(opened);
+    TreeFileFound program = TreeFileState(opened.handle, HostProgramName, 1);
     return program == TreeFilePlain || program == TreeFileReadOnly;
 }
 

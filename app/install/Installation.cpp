@@ -6,6 +6,7 @@
 #include "app/install/SafeReplace.h"
 #include "runtime/File.h"
 #include "runtime/Holder.h"
+#include "runtime/ScopedHandle.h"
 #include "runtime/Str.h"
 #include "runtime/Tree.h"
 
@@ -19,10 +20,8 @@ static void HoldersOf(const Installing& installing, const char* relative, char* 
         HolderNames(StrJoin(installing.order.host, relative), holders);
         return;
     }
-    HANDLE held = installing.root ? TreeOpenToAsk(installing.root, relative) : nullptr;
-    HolderNamesOfOpen(held, holders);
-    if (held)
-        CloseHandle(held);
+    ScopedHandle asked(installing.root ? TreeOpenToAsk(installing.root, relative) : nullptr);
+    HolderNamesOfOpen(asked.handle, holders);
 }
 
 int InstallationAskAgain(const Installing& installing, const char* relative, const char* name)
@@ -55,7 +54,7 @@ const char* InstallationNamePart(const char* relative)
     return name;
 }
 
-TreeMiss InstallationHoldWay(Installing& installing, const char* relative, int create, HANDLE* folder,
+TreeMiss InstallationHoldWay(Installing& installing, const char* relative, int create, HeldFolder* folder,
                              TreeFileFound* target)
 {
     const InstallationOrder& order = installing.order;
@@ -91,7 +90,7 @@ static int TryFile(Installing& installing, const char* relative, const unsigned 
 {
     const InstallationOrder& order = installing.order;
     TreeFileFound target = TreeFileAbsent;
-    HANDLE way = nullptr;
+    HeldFolder way = nullptr;
     *held = InstallationHoldWay(installing, relative, 1, &way, &target) == TreeMissHeld;
     // Windows refuses to move over a read-only file and Wine does not: the
     // rule is kept here, so that what the user protected stays protected.

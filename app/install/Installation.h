@@ -57,7 +57,7 @@ struct Installing {
     // reached from it. Null when it could not be had, for the reason in
     // rootMiss; rootLink is then the link refused on its way, as the log
     // names it, or null.
-    HANDLE root;
+    HeldFolder root;
     TreeMiss rootMiss;
     HeapStr rootLink;
     // The link, as the log names it, that kept the file last tried from
@@ -94,7 +94,7 @@ void InstallationEnd(Installing& installing);
 // or at the file: installing.linkName (freed and replaced) is then the link
 // as the log names it. *target is what is at the file's name. The way's
 // miss, or the host's when it was not had.
-TreeMiss InstallationHoldWay(Installing& installing, const char* relative, int create, HANDLE* folder,
+TreeMiss InstallationHoldWay(Installing& installing, const char* relative, int create, HeldFolder* folder,
                              TreeFileFound* target);
 // The file's name within its folder.
 const char* InstallationNamePart(const char* relative);

@@ -1,18 +1,11 @@
 #include "app/install/Removal.h"
 #include "app/install/InstallationLog.h"
+#include "runtime/ScopedHandle.h"
 #include "runtime/Str.h"
 #include "runtime/Tree.h"
 
 // PureBasic's own folder above the library's examples, never removed.
 static const char ExamplesFolder[] = "Examples\\";
-
-// Removes the entry open through `entry`, which this closes; 1 when done.
-static int RemovalDelete(HANDLE entry)
-{
-    int removed = TreeDeleteOpen(entry);
-    CloseHandle(entry);
-    return removed;
-}
 
 // One try at one file; the label that says what came of it. The bytes
 // compared are the bytes removed: the file is opened once, nobody else
@@ -23,7 +16,7 @@ static int RemovalDelete(HANDLE entry)
 static TextId RemoveOnce(Installing& removing, const InstalledFile& file, int index, int* held)
 {
     TreeFileFound target = TreeFileAbsent;
-    HANDLE folder = nullptr;
+    HeldFolder folder = nullptr;
     TreeMiss miss = InstallationHoldWay(removing, file.path, 0, &folder, &target);
     *held = miss == TreeMissHeld;
     if (miss == TreeMissAbsent || (miss == TreeMissNone && target == TreeFileAbsent))
@@ -32,18 +25,17 @@ static TextId RemoveOnce(Installing& removing, const InstalledFile& file, int in
     if (miss != TreeMissNone || target != TreeFilePlain)
         return TextNotRemovedLabel;
     int refuseLinks = InstallationRefusesLinks(removing.order.run);
-    HANDLE entry = nullptr;
-    miss = TreeOpenEntry(folder, InstallationNamePart(file.path), TreeEntryFile, TreeEntryToRemove, refuseLinks, &entry);
+    ScopedHandle entry;
+    miss = TreeOpenEntry(folder, InstallationNamePart(file.path), TreeEntryFile, TreeEntryToRemove, refuseLinks,
+                         entry.Receive());
     *held = miss == TreeMissHeld;
     if (miss == TreeMissAbsent)
         return TextMissingLabel;
     if (miss != TreeMissNone)
         return TextNotRemovedLabel;
-    if (!InstallationFileIsThisVersions(entry, index)) {
-        CloseHandle(entry);
+    if (!InstallationFileIsThisVersions(entry.handle, index))
         return TextKeptChangedLabel;
-    }
-    return RemovalDelete(entry) ? TextRemovedLabel : TextNotRemovedLabel;
+    return TreeDeleteOpen(entry.handle) ? TextRemovedLabel : TextNotRemovedLabel;
 }
 
 // The residents file is kept whatever it holds; only whether it is there
@@ -51,7 +43,7 @@ static TextId RemoveOnce(Installing& removing, const InstalledFile& file, int in
 static TextId KeepShared(Installing& removing, const InstalledFile& file)
 {
     TreeFileFound target = TreeFileAbsent;
-    HANDLE folder = nullptr;
+    HeldFolder folder = nullptr;
     TreeMiss miss = InstallationHoldWay(removing, file.path, 0, &folder, &target);
     int missing = miss == TreeMissAbsent || (miss == TreeMissNone && target == TreeFileAbsent);
     return missing ? TextMissingLabel : TextKeptSharedLabel;
@@ -82,15 +74,18 @@ static void RemoveFolder(Installing& removing, char* folder)
     int length = StrLen(folder);
     folder[length - 1] = 0;
     TreeFileFound target = TreeFileAbsent;
-    HANDLE parent = nullptr;
+    HeldFolder parent = nullptr;
     InstallationHoldWay(removing, folder, 0, &parent, &target);
-    HANDLE entry = nullptr;
+    ScopedHandle entry;
     if (parent && target == TreeFileFolder)
         TreeOpenEntry(parent, InstallationNamePart(folder), TreeEntryFolder, TreeEntryToRemove,
-                      InstallationRefusesLinks(removing.order.run), &entry);
+                      InstallationRefusesLinks(removing.order.run), entry.Receive());
     TreeReleaseAllBut(removing.root);
     folder[length - 1] = '\\';
-    if (entry && RemovalDelete(entry))
+    int removed = entry.handle && TreeDeleteOpen(entry.handle);
+    // The folder goes as its handle closes: before the log says it has.
+    entry.Close();
+    if (removed)
         InstallationAdvance(removing, InstallationLogFile(removing.order, TextRemovedFolderLabel, folder, TextLinkNotRemoved, nullptr));
 }
 

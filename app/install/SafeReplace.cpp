@@ -10,6 +10,10 @@
 // target's extension, by which the host might take it for one of its own.
 static const char NewFileSuffix[] = ".new";
 
+// The file service's number for the new file, the one file it has open at a
+// time: FileTake hands the handle to it, FileClose closes it.
+constexpr int NewFileNumber = 0;
+
 // Writes the bytes to a new file of the held folder, all of them in one go
 // (a byte at a time took several times as long), reads them back through
 // the same handle and renames it over the target: 1 when the target holds
@@ -19,28 +23,28 @@ static const char NewFileSuffix[] = ".new";
 // A new file's name found taken is a leftover from an interrupted run: it is
 // removed, as a file, never what a link there leads to, and the new file
 // made again.
-static int WriteVerifiedFile(HANDLE folder, const char* fresh, const char* target, const unsigned char* start,
+static int WriteVerifiedFile(HeldFolder folder, const char* fresh, const char* target, const unsigned char* start,
                              const unsigned char* end, int* held)
 {
     HANDLE made = TreeCreateFile(folder, fresh);
     if (!made && TreeRemoveFile(folder, fresh))
         made = TreeCreateFile(folder, fresh);
-    HANDLE file = FileTake(0, made);
+    HANDLE file = FileTake(NewFileNumber, made);
     if (!file)
         return 0;
     int written = FileWriteBytes(start, end);
     // Flushed before the move: after a power cut the target holds the new
     // bytes or the old ones, never a name whose bytes were still in a cache.
-    int flushed = FileFlush(0);
+    int flushed = FileFlush(NewFileNumber);
     int replaced = written && flushed && FileHandleMatches(file, start, end)
         && TreeRename(file, folder, target, held);
     if (!replaced)
         TreeDeleteOpen(file);
-    FileClose(0);
+    FileClose(NewFileNumber);
     return replaced;
 }
 
-int SafeReplaceFile(HANDLE folder, const char* target, int replaceable, const unsigned char* start,
+int SafeReplaceFile(HeldFolder folder, const char* target, int replaceable, const unsigned char* start,
                     const unsigned char* end, int* held)
 {
     TempStr fresh = StrJoin(target, NewFileSuffix);

@@ -26,7 +26,7 @@ static void ChannelLogEnd(void*, unsigned char, unsigned, int filesNotWritten)
 // Named, so that it lies with the constants rather than in writable data.
 static const LogSink ChannelSink = {nullptr, ChannelLogLine, ChannelLogStep, ChannelLogAskHeld, ChannelLogEnd};
 
-LogSink ChannelLogSink()
+const LogSink& ChannelLogSink()
 {
     return ChannelSink;
 }

@@ -4,4 +4,4 @@
 // there. Whoever reads it gone, the installation stops after its file.
 #include "app/install/LogSink.h"
 
-LogSink ChannelLogSink();
+const LogSink& ChannelLogSink();

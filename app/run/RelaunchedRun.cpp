@@ -15,10 +15,9 @@
 
 unsigned RelaunchedRun(const CommandLine& line)
 {
-    Run run = RunStart(line);
+    Run run = RunStart(line, ChannelLogSink());
     if (!ChannelOpen(line.relaunched, ChannelNameLength))
         return RunEnd(run, ExitAlreadyRunning);
-    LogAddSink(&run.log, ChannelLogSink());
     unsigned exitCode = RunInstallAndEnd(run, HostChoiceForRelaunched(run.named, InstallationReach(run.kind)));
     ChannelClose();
     return exitCode;

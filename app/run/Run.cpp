@@ -29,9 +29,10 @@ static InstallationRun RunKind(const CommandLine& line)
     return rights == RtRightsLimited ? RunMayAsk : RunWithoutRights;
 }
 
-Run RunStart(const CommandLine& line)
+Run RunStart(const CommandLine& line, const LogSink& shown)
 {
     Run run = {CommandLineFolder(line), {}, DisplayLanguage(), RunKind(line), line.uninstall, 0};
+    LogAddSink(&run.log, shown);
     if (line.language != CommandLanguageNone)
         run.language = (unsigned char)line.language;
     // Junctions made by other accounts than administrators are then refused

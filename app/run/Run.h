@@ -1,9 +1,9 @@
 #pragma once
 // The runs, one file each, and what they share. Each starts its Run from
-// the command line, opens its log's sinks, builds the one installation order
-// and installs it (RunInstall), and ends through RunEnd, which ends its log,
-// lets go of the installation it holds and gives the exit code back to the
-// entry point.
+// the command line and the sink its log is shown in, opens what its log
+// writes to, builds the one installation order and installs it
+// (RunInstall), and ends through RunEnd, which ends its log, lets go of the
+// installation it holds and gives the exit code back to the entry point.
 #include "app/install/Installation.h"
 #include "app/install/LogSink.h"
 #include "app/script/CommandLine.h"
@@ -34,10 +34,13 @@ unsigned RelaunchedRun(const CommandLine& line);
 unsigned UninstallRun(const CommandLine& line);
 unsigned VerifyRun(const CommandLine& line);
 
-// A run without sinks, in the language of the command line, else of the
-// display, of the kind its token and its command line make it; a run that
-// writes through no link has the system refuse other accounts' junctions.
-Run RunStart(const CommandLine& line);
+// A run whose log goes to `shown` (the window's list, standard output, the
+// first copy), in the language of the command line, else of the display, of
+// the kind its token and its command line make it; a run that writes
+// through no link has the system refuse other accounts' junctions. Nothing
+// is logged before the run holds the installation and has opened what
+// `shown` writes to.
+Run RunStart(const CommandLine& line, const LogSink& shown);
 // Whether a run goes on, and when it does not, the exit code it ends with.
 struct RunGo {
     int goesOn;
@@ -47,7 +50,7 @@ struct RunGo {
 // rights. When another installation runs, the run ends: its window came to
 // the front, or a box said so, or, silent, nothing.
 RunGo RunHoldInstallation(const CommandLine& line, Run& run);
-// Opens the /LOG= file as the run's next sink. Taken once this run holds the
+// Opens the /LOG= file as the run's second sink. Taken once this run holds the
 // installation: a second start must not empty the log of the one that runs.
 // 1 when it is open or none was named; 0 when the file the command line
 // names (CommandLineLogFile) cannot be had: the run says so, and ends.

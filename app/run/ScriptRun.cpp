@@ -6,11 +6,12 @@
 #include "app/run/HostChoice.h"
 #include "app/run/Run.h"
 #include "app/run/Windowless.h"
+#include "app/script/ConsoleLog.h"
 #include "runtime/Str.h"
 
 unsigned ScriptRun(const CommandLine& line)
 {
-    Run run = RunStart(line);
+    Run run = RunStart(line, ConsoleLogSink());
     RunGo begun = WindowlessBegin(line, run);
     if (!begun.goesOn)
         return RunEnd(run, begun.exitCode);

@@ -5,6 +5,7 @@
 #include "app/rights/Relaunch.h"
 #include "app/run/Run.h"
 #include "app/run/Windowless.h"
+#include "app/script/ConsoleLog.h"
 #include "runtime/Str.h"
 
 // The result line and box of a removal that ran, here or through the copy.
@@ -28,7 +29,7 @@ static unsigned UninstallResult(const Run& run, int silent, const InstallationOu
 
 unsigned UninstallRun(const CommandLine& line)
 {
-    Run run = RunStart(line);
+    Run run = RunStart(line, ConsoleLogSink());
     RunGo begun = WindowlessBegin(line, run);
     if (!begun.goesOn)
         return RunEnd(run, begun.exitCode);

@@ -7,6 +7,8 @@
 #include "app/install/InstallationLog.h"
 #include "app/run/Run.h"
 #include "app/run/Windowless.h"
+#include "app/script/ConsoleLog.h"
+#include "runtime/ScopedHandle.h"
 #include "runtime/Str.h"
 
 // What one file is: this version's, missing, or anything else (changed,
@@ -17,21 +19,19 @@ static TextId VerifyFile(Installing& checking, int index)
 {
     const char* relative = InstallationFile(index, checking.order.language).path;
     TreeFileFound target = TreeFileAbsent;
-    HANDLE folder = nullptr;
+    HeldFolder folder = nullptr;
     TreeMiss miss = InstallationHoldWay(checking, relative, 0, &folder, &target);
     if (miss == TreeMissAbsent || (miss == TreeMissNone && target == TreeFileAbsent))
         return TextMissingFile;
-    HANDLE file = nullptr;
+    ScopedHandle file;
     if (miss == TreeMissNone)
         miss = TreeOpenEntry(folder, InstallationNamePart(relative), TreeEntryFile, TreeEntryToRead,
-                             InstallationRefusesLinks(checking.order.run), &file);
+                             InstallationRefusesLinks(checking.order.run), file.Receive());
     if (miss == TreeMissAbsent)
         return TextMissingFile;
     if (miss != TreeMissNone)
         return TextDifferentFile;
-    int same = InstallationFileIsThisVersions(file, index);
-    CloseHandle(file);
-    return same ? TextVerifiedFile : TextDifferentFile;
+    return InstallationFileIsThisVersions(file.handle, index) ? TextVerifiedFile : TextDifferentFile;
 }
 
 // The file's line, and the link that kept it from being read; 1 when it is
@@ -65,7 +65,7 @@ static unsigned VerifyHost(const Run& run, int silent, const char* host)
 
 unsigned VerifyRun(const CommandLine& line)
 {
-    Run run = RunStart(line);
+    Run run = RunStart(line, ConsoleLogSink());
     if (!WindowlessOpen(line, run))
         return RunEnd(run, ExitNotUnderstood);
     HeapStr host = WindowlessHost(run, line.silent, TextVerifyHeading);

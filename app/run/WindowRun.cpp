@@ -176,11 +176,10 @@ static void RefuseLogFile(const CommandLine& line)
 
 unsigned WindowRun(const CommandLine& line)
 {
-    WindowRunState state = {RunStart(line), WindowStays};
+    WindowRunState state = {RunStart(line, WindowLogSink()), WindowStays};
     RunGo hold = RunHoldInstallation(line, state.run);
     if (!hold.goesOn)
         return RunEnd(state.run, hold.exitCode);
-    LogAddSink(&state.run.log, WindowLogSink());
     if (!RunOpenLogFile(line, state.run)) {
         RefuseLogFile(line);
         return RunEnd(state.run, ExitNotUnderstood);

@@ -20,7 +20,6 @@ static void RefuseLogFile(const CommandLine& line, const Run& run)
 int WindowlessOpen(const CommandLine& line, Run& run)
 {
     ConsoleLogOpen();
-    LogAddSink(&run.log, ConsoleLogSink());
     if (RunOpenLogFile(line, run))
         return 1;
     RefuseLogFile(line, run);

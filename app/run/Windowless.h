@@ -7,8 +7,9 @@
 #include "app/run/Run.h"
 #include "runtime/Str.h"
 
-// Adds standard output and the /LOG= file to the run's sinks. 0 when the
-// /LOG= file cannot be had: the log says which file, and the run ends with
+// Opens standard output, which the run's first sink writes to (RunStart with
+// ConsoleLogSink), and the /LOG= file as its second. 0 when the /LOG= file
+// cannot be had: the log says which file, and the run ends with
 // ExitNotUnderstood.
 int WindowlessOpen(const CommandLine& line, Run& run);
 // Takes the installation (RunHoldInstallation), then opens the log as

@@ -15,7 +15,7 @@ void ConsoleLogOpen()
 // Named, so that it lies with the constants rather than in writable data.
 static const LogSink ConsoleSink = {&ConsoleLog, LogHandleLine, LogStepOn, LogHandleAskHeld, LogHandleEnd};
 
-LogSink ConsoleLogSink()
+const LogSink& ConsoleLogSink()
 {
     return ConsoleSink;
 }

@@ -7,7 +7,7 @@
 
 // Takes standard output when it is a file or a pipe; else lines go nowhere.
 void ConsoleLogOpen();
-LogSink ConsoleLogSink();
+const LogSink& ConsoleLogSink();
 // Ends standard output's log with the exit code's line, unless an
 // installation's end has written it; nothing without one open.
 void ConsoleLogClose(unsigned char language, unsigned exitCode);

@@ -2,6 +2,7 @@
 #include "app/Texts.h"
 #include "runtime/File.h"
 #include "runtime/Rt.h"
+#include "runtime/ScopedHandle.h"
 #include "runtime/Str.h"
 #include "runtime/StrWide.h"
 #include "runtime/Tree.h"
@@ -25,16 +26,15 @@ static int LogFileIsPlain(HANDLE file)
 // refused. Null when it cannot be had.
 static HANDLE LogFileReplace(HANDLE folder, const char* name, int* created)
 {
-    HANDLE old = nullptr;
-    TreeMiss miss = TreeOpenEntry(folder, name, TreeEntryFile, TreeEntryToRemove, 1, &old);
-    if (miss == TreeMissNone) {
-        int removed = LogFileIsPlain(old) && TreeDeleteOpen(old);
-        CloseHandle(old);
-        if (!removed)
-            return nullptr;
-    } else if (miss != TreeMissAbsent) {
+    ScopedHandle old;
+    TreeMiss miss = TreeOpenEntry(folder, name, TreeEntryFile, TreeEntryToRemove, 1, old.Receive());
+    if (miss != TreeMissNone && miss != TreeMissAbsent)
         return nullptr;
-    }
+    int removed = miss == TreeMissAbsent || (LogFileIsPlain(old.handle) && TreeDeleteOpen(old.handle));
+    // The old file goes as its handle closes: only then is its name free.
+    old.Close();
+    if (!removed)
+        return nullptr;
     HANDLE file = TreeCreateFile(folder, name);
     *created = file != nullptr;
     return file;
@@ -60,26 +60,24 @@ int LogFileOpen(const char* path, int refuseLinks)
     TempStr folder = StrWorkPosition();
     StrPathPart(full, folder);
     StrSkipTerminator();
-    HANDLE held = nullptr;
+    ScopedHandle opened;
     int linkEnd = 0;
-    TreeOpenFolder(folder, refuseLinks ? TreeReachNoLink : TreeReachByPath, &held, &linkEnd);
+    TreeOpenFolder(folder, refuseLinks ? TreeReachNoLink : TreeReachByPath, opened.Receive(), &linkEnd);
     int created = 0;
     const char* name = full + StrLen(folder);
-    HANDLE file = nullptr;
-    if (held)
-        file = refuseLinks ? LogFileReplace(held, name, &created) : TreeOpenOrCreateFile(held, name, 0, &created);
+    ScopedHandle file;
+    if (opened.handle)
+        file.handle = refuseLinks ? LogFileReplace(opened.handle, name, &created)
+                                  : TreeOpenOrCreateFile(opened.handle, name, 0, &created);
     StrRewind(full);
-    if (held)
-        CloseHandle(held);
-    if (!file)
+    if (!file.handle)
         return 0;
-    if (!LogFileIsPlain(file) || !SetEndOfFile(file)) {
+    if (!LogFileIsPlain(file.handle) || !SetEndOfFile(file.handle)) {
         if (created)
-            TreeDeleteOpen(file);
-        CloseHandle(file);
+            TreeDeleteOpen(file.handle);
         return 0;
     }
-    LogFileOut.file = file;
+    LogFileOut.file = file.Give();
     LogFileOut.ended = 0;
     return 1;
 }
@@ -87,7 +85,7 @@ int LogFileOpen(const char* path, int refuseLinks)
 // Named, so that it lies with the constants rather than in writable data.
 static const LogSink FileSink = {&LogFileOut, LogHandleLine, LogStepOn, LogHandleAskHeld, LogHandleEnd};
 
-LogSink LogFileSink()
+const LogSink& LogFileSink()
 {
     return FileSink;
 }

@@ -12,7 +12,7 @@
 // replaces a file that is there by one of its own: a file that another
 // account made beforehand would otherwise stay that account's to read.
 int LogFileOpen(const char* path, int refuseLinks);
-LogSink LogFileSink();
+const LogSink& LogFileSink();
 // Ends the file with the exit code line, unless an installation's end has
 // written one, and closes it; nothing without an open file.
 void LogFileClose(unsigned char language, unsigned exitCode);

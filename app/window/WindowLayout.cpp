@@ -5,6 +5,7 @@
 #include "app/window/WindowColours.h"
 #include "app/window/WindowPictures.h"
 #include "gui/Ctl.h"
+#include "gui/ScopedDc.h"
 #include "gui/Win.h"
 #include "runtime/Rt.h"
 #include "runtime/StrWide.h"
@@ -154,20 +155,17 @@ static HWND OpenPanel(const WindowPanel& panel, int mainWidth)
 static void GrowToText(HWND control, const char* text, HFONT font)
 {
     HeapWideStr wide = StrToWide(text);
-    HDC context = CreateCompatibleDC(nullptr);
+    ScopedDc context(CreateCompatibleDC(nullptr));
     RECT shown = {};
-    if (wide && context && GetClientRect(control, &shown)) {
-        HGDIOBJ previous = SelectObject(context, font);
+    if (wide && context.dc && GetClientRect(control, &shown)) {
+        ScopedSelection chosen(context.dc, font);
         SIZE needed = {};
-        GetTextExtentPoint32W(context, wide, lstrlenW(wide), &needed);
-        SelectObject(context, previous);
+        GetTextExtentPoint32W(context.dc, wide, lstrlenW(wide), &needed);
         int width = needed.cx > shown.right ? needed.cx : shown.right;
         int height = needed.cy > shown.bottom ? needed.cy : shown.bottom;
         if (width != shown.right || height != shown.bottom)
             SetWindowPos(control, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (context)
-        DeleteDC(context);
     RtFree(wide);
 }
 

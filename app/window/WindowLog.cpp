@@ -79,7 +79,7 @@ static void WindowLogEnd(void*, unsigned char, unsigned, int)
 // A named constant: a braced value returned would be copied from writable data.
 static const LogSink WindowLog = {nullptr, WindowLogLine, WindowLogStep, WindowLogAskHeld, WindowLogEnd};
 
-LogSink WindowLogSink()
+const LogSink& WindowLogSink()
 {
     return WindowLog;
 }

@@ -3,6 +3,6 @@
 // step with a 10 ms pause, a held file asked about with a box.
 #include "app/install/LogSink.h"
 
-LogSink WindowLogSink();
+const LogSink& WindowLogSink();
 // Shows the lines added since the last step, the caret left where it is.
 void WindowLogShow();
