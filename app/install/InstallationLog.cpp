@@ -28,9 +28,13 @@ int InstallationLogFile(const InstallationOrder& order, TextId label, const char
     return link ? lines + InstallationLogLink(*order.log, order.language, name, linkSentence, link) : lines;
 }
 
+// What follows the host folder on its line, in every language: the line
+// names a folder, it is no sentence to translate.
+static const char HostLineEnd[] = " . . .";
+
 int InstallationLogHost(const LogSinks& log, const char* host)
 {
-    TempStr heading = StrJoin(host, " . . .");
+    TempStr heading = StrJoin(host, HostLineEnd);
     int lines = LogLine(log, heading);
     StrRewind(heading);
     return lines;
