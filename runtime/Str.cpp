@@ -56,7 +56,7 @@ static void StrTerminate()
 
 // A copy of size bytes (none for a null source) replaces the variable's
 // text; copied first, as the source may be that text.
-static void StrStore(char** variable, const char* source, SIZE_T size)
+static void StrStore(HeapStr* variable, const char* source, SIZE_T size)
 {
     char* copy = source ? (char*)RtAllocUnzeroed(size) : nullptr;
     for (SIZE_T i = 0; copy && i < size; i++)
@@ -65,7 +65,7 @@ static void StrStore(char** variable, const char* source, SIZE_T size)
     *variable = copy;
 }
 
-void StrAssign(char** variable, TempStr resultStart)
+void StrAssign(HeapStr* variable, TempStr resultStart)
 {
     StrTerminate();
     // The whole result, any terminator that protects a built argument in it
@@ -94,7 +94,7 @@ TempStr StrJoin(const char* first, const char* second, const char* third)
 }
 
 // Copies before it frees, so a variable may be set from its own text.
-void StrSet(char** variable, const char* source)
+void StrSet(HeapStr* variable, const char* source)
 {
     if (source)
         StrStore(variable, source, (SIZE_T)StrLen(source) + 1);

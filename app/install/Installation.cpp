@@ -36,7 +36,7 @@ int InstallationAskAgain(const Installing& installing, const char* relative, con
 
 // The link, as the log names it: the first `length` bytes of the path
 // relative to the host.
-static void KeepLink(const char* host, const char* relative, int length, char** linkName)
+static void KeepLink(const char* host, const char* relative, int length, HeapStr* linkName)
 {
     TempStr name = StrWorkPosition();
     StrAppend(host);
