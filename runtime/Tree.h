@@ -54,12 +54,13 @@ enum TreeFileFound {
 };
 TreeFileFound TreeFileState(HANDLE folder, const char* name, int refuseLinks);
 // Makes a new file in the held folder, open for writing, reading and
-// removal; null when the name is taken (by a link too, never followed).
+// removal, for the caller to close; null when the name is taken (by a link
+// too, never followed).
 HANDLE TreeCreateFile(HANDLE folder, const char* name);
 // Opens the file, or makes it when there is none (*created then 1), for
 // writing and removal, never through a link at its name; with refuseLinks
 // one that the system followed to somewhere else is refused (and removed
-// when made). Null when it cannot be had.
+// when made). The caller closes it; null when it cannot be had.
 HANDLE TreeOpenOrCreateFile(HANDLE folder, const char* name, int refuseLinks, int* created);
 // Gives the open file the name in the held folder, replacing a file there.
 // When given, *held tells whether it failed because another program has
@@ -83,7 +84,7 @@ enum TreeEntryUse : unsigned char {
 };
 // Opens an entry of the held folder, following no link at its name; with
 // refuseLinks, none the system followed elsewhere either (TreeMissLink).
-// *entry is null unless it returns TreeMissNone.
+// *entry, which the caller closes, is null unless it returns TreeMissNone.
 TreeMiss TreeOpenEntry(HANDLE folder, const char* name, TreeEntryKind kind, TreeEntryUse use, int refuseLinks,
                        HANDLE* entry);
 // The entry at `relative` below the held root (a file, or a folder ending in

@@ -58,6 +58,9 @@ TreeMiss InstallationHoldWay(Installing& installing, const char* relative, int c
                              TreeFileFound* target)
 {
     const InstallationOrder& order = installing.order;
+    // Each try holds its own way: the one before is let go, or a question
+    // about a held file, asked again and again, would keep every try's.
+    TreeReleaseAllBut(installing.root);
     StrFree(installing.linkName);
     installing.linkName = nullptr;
     *folder = nullptr;

@@ -89,7 +89,8 @@ Installing InstallationBegin(const InstallationOrder& order);
 // Lets go of what the installation holds.
 void InstallationEnd(Installing& installing);
 // The held folder of the file `relative` to the held host in *folder, each
-// folder on the way opened (made, with `create`) from the one before; null
+// folder on the way opened (made, with `create`) from the one before, the
+// way held for the file before let go; null
 // when it cannot be had, or when a run with rights finds a link on the way
 // or at the file: installing.linkName (freed and replaced) is then the link
 // as the log names it. *target is what is at the file's name. The way's

@@ -112,10 +112,10 @@ static void CutToParent(char* folder)
 }
 
 // Each example's folders, from its own up to the library's example folder:
-// the last example's walk takes the folders the others left.
+// the last example's walk takes the folders the others left. Each folder's
+// way is held alone (InstallationHoldWay lets the one before go).
 static void RemoveExampleFolders(Installing& removing)
 {
-    TreeReleaseAllBut(removing.root);
     for (int index = 0; index < InstalledFileCount && removing.going && removing.root; index++) {
         InstalledFile file = InstallationFile(index, removing.order.language);
         TempStr folder = StrWorkPosition();

@@ -17,9 +17,10 @@ constexpr int NewFileNumber = 0;
 // Writes the bytes to a new file of the held folder, all of them in one go
 // (a byte at a time took several times as long), reads them back through
 // the same handle and renames it over the target: 1 when the target holds
-// them all, exactly. Whatever fails, the new file is removed through its
-// handle; *held tells whether another program holding the target open kept
-// it there.
+// them all, exactly. Whatever fails once the file service has it, the new
+// file is removed through its handle; one the service could not take (its
+// table's first block not had) is closed empty, for the next run to remove.
+// *held tells whether another program holding the target open kept it there.
 // A new file's name found taken is a leftover from an interrupted run: it is
 // removed, as a file, never what a link there leads to, and the new file
 // made again.

@@ -38,8 +38,8 @@ unsigned VerifyRun(const CommandLine& line);
 // first copy), in the language of the command line, else of the display, of
 // the kind its token and its command line make it; a run that writes
 // through no link has the system refuse other accounts' junctions. Nothing
-// is logged before the run holds the installation and has opened what
-// `shown` writes to.
+// is logged before the run has opened what `shown` writes to, nor, in a
+// run that takes the installation, before it holds it.
 Run RunStart(const CommandLine& line, const LogSink& shown);
 // Whether a run goes on, and when it does not, the exit code it ends with.
 struct RunGo {

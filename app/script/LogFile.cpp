@@ -65,10 +65,11 @@ int LogFileOpen(const char* path, int refuseLinks)
     TreeOpenFolder(folder, refuseLinks ? TreeReachNoLink : TreeReachByPath, opened.Receive(), &linkEnd);
     int created = 0;
     const char* name = full + StrLen(folder);
-    ScopedHandle file;
+    HANDLE made = nullptr;
     if (opened.handle)
-        file.handle = refuseLinks ? LogFileReplace(opened.handle, name, &created)
-                                  : TreeOpenOrCreateFile(opened.handle, name, 0, &created);
+        made = refuseLinks ? LogFileReplace(opened.handle, name, &created)
+                           : TreeOpenOrCreateFile(opened.handle, name, 0, &created);
+    ScopedHandle file(made);
     StrRewind(full);
     if (!file.handle)
         return 0;

@@ -36,10 +36,13 @@ extern const RtHookTable RtHooks = {
 
 namespace {
 
-// Every line the installation logs, and the lines its caret stepped over.
+// Every line the installation logs, the lines its caret stepped over, and
+// the handles open at each question about a held file.
 struct Recorded {
     std::vector<std::string> lines;
     int stepped = 0;
+    int answersAgain = 0;
+    std::vector<int> handlesAtQuestion;
 };
 
 int RecordLine(void* state, const char* text)
@@ -54,45 +57,52 @@ int RecordStep(void* state, int lines)
     return 1;
 }
 
-// No file is held open here: nobody is asked to try again.
-int AskNoOne(void*, unsigned char, const char*, const char*)
-{
-    return 0;
-}
-
 const std::string Separator(62, '=');
 
+int OwnHandleCount();
+
+// Says to try again as many times as the test asks, then no more.
+int AnswerAgain(void* state, unsigned char, const char*, const char*)
+{
+    auto* log = static_cast<Recorded*>(state);
+    log->handlesAtQuestion.push_back(OwnHandleCount());
+    return log->answersAgain-- > 0;
+}
+
 // The handles this process has open, as the system lists them: Wine's
-// GetProcessHandleCount answers 0 whatever is open.
+// GetProcessHandleCount answers 0 whatever is open. The extended list
+// carries whole process ids.
 int OwnHandleCount()
 {
     struct Entry {
-        USHORT process;
-        USHORT backTrace;
-        UCHAR type;
-        UCHAR attributes;
-        USHORT handle;
         void* object;
+        ULONG_PTR process;
+        ULONG_PTR handle;
         ULONG access;
+        USHORT backTrace;
+        USHORT type;
+        ULONG attributes;
+        ULONG reserved;
     };
     struct Table {
-        ULONG count;
+        ULONG_PTR count;
+        ULONG_PTR reserved;
         Entry entries[1];
     };
-    constexpr ULONG SystemHandleInformation = 16;
+    constexpr ULONG SystemExtendedHandleInformation = 64;
     using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
     auto query = (Query)(void (*)())GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
     std::vector<unsigned char> buffer(1 << 16);
     ULONG needed = 0;
     LONG status;
-    while ((status = query(SystemHandleInformation, buffer.data(), (ULONG)buffer.size(), &needed))
+    while ((status = query(SystemExtendedHandleInformation, buffer.data(), (ULONG)buffer.size(), &needed))
            == (LONG)0xC0000004)     // STATUS_INFO_LENGTH_MISMATCH
         buffer.resize(buffer.size() * 2);
     EXPECT_GE(status, 0) << "the system did not list its handles";
     auto* table = reinterpret_cast<const Table*>(buffer.data());
     int count = 0;
-    for (ULONG i = 0; status >= 0 && i < table->count; i++)
-        count += table->entries[i].process == (USHORT)GetCurrentProcessId();
+    for (ULONG_PTR i = 0; status >= 0 && i < table->count; i++)
+        count += table->entries[i].process == GetCurrentProcessId();
     return count;
 }
 
@@ -115,11 +125,12 @@ protected:
     // in `log`. The log's end is the run's, not the installation's. Every
     // handle it opened or held is closed by its end: one left open would keep
     // a removed file's name taken until the program ends.
-    InstallationOutcome Run(unsigned char language, int removal)
+    InstallationOutcome Run(unsigned char language, int removal, int answersAgain = 0)
     {
         log = {};
+        log.answersAgain = answersAgain;
         LogSinks sinks = {};
-        LogAddSink(&sinks, {&log, RecordLine, RecordStep, AskNoOne, nullptr});
+        LogAddSink(&sinks, {&log, RecordLine, RecordStep, AnswerAgain, nullptr});
         InstallationOrder order = {language, host.c_str(), &sinks, RunWithRights, removal};
         int handlesBefore = OwnHandleCount();
         InstallationOutcome outcome = RemovalOrInstallHere(order);
@@ -184,6 +195,22 @@ TEST_F(Installation, AFailedFlushKeepsTheFileItWouldHaveReplaced)
                                        "Extracted file : "}));
     EXPECT_EQ(ReadWholeFile(library), "the library before");
     EXPECT_FALSE(PathExists(host + NewFilePath(Target::Library))) << "the new file was left";
+}
+
+// Each try at a file held by another program holds its way afresh: the
+// handles open stay as many at every question as at the first.
+TEST_F(Installation, AHeldFileTriedAgainHoldsNoMoreAtEachTry)
+{
+    Run(LanguageEnglish, 0);
+    std::string library = host + TargetPath(Target::Library);
+    HANDLE holder = CreateFileW(WidePath(library).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    InstallationOutcome outcome = Run(LanguageEnglish, 0, 3);
+    CloseHandle(holder);
+    EXPECT_EQ(outcome.filesNotWritten, 1);
+    ASSERT_EQ(log.handlesAtQuestion.size(), 4u) << "the held file was not asked about again";
+    for (int handles : log.handlesAtQuestion)
+        EXPECT_EQ(handles, log.handlesAtQuestion[0]) << "a try kept the handles of the one before";
 }
 
 // The residents file stays, named after a sibling library; the library's
