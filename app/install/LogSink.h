@@ -48,7 +48,9 @@ TempStr LogHeldSentence(TextId sentence, unsigned char language, const char* nam
 // each line written to the handle as it comes, each held file's line kept
 // for the log's end. The sink's state is the LogHandle.
 struct LogHandle {
-    void* file;     // null: the lines go nowhere
+    // Null: the lines go nowhere. Its opener closes it (LogFileClose);
+    // standard output's is never closed.
+    void* file;
     HeapStr kept;   // lines each ended by a line feed, owned here
     int ended;      // 1 once its last line, the exit code's, is written
 };

@@ -86,7 +86,8 @@ static void RemoveFolder(Installing& removing, char* folder)
     // The folder goes as its handle closes: before the log says it has.
     entry.Close();
     if (removed)
-        InstallationAdvance(removing, InstallationLogFile(removing.order, TextRemovedFolderLabel, folder, TextLinkNotRemoved, nullptr));
+        InstallationAdvance(removing, InstallationLogFile(removing.order, TextRemovedFolderLabel, folder,
+                                                          TextLinkNotRemoved, nullptr));
 }
 
 // 1 when the folder lies below PureBasic's example folder.

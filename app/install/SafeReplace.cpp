@@ -6,8 +6,9 @@
 // A file's new bytes go to a file of their own beside it, named after it
 // with this suffix, which takes its place only once complete: a reinstall
 // that fails part-way leaves the file that worked. The name is fixed, so a
-// run cut off leaves at most one per target, which the next run removes. The suffix comes last, so that the new file does not carry the
-// target's extension, by which the host might take it for one of its own.
+// run cut off leaves at most one per target, which the next run removes.
+// The suffix comes last, so that the new file does not carry the target's
+// extension, by which the host might take it for one of its own.
 static const char NewFileSuffix[] = ".new";
 
 // The file service's number for the new file, the one file it has open at a

@@ -14,7 +14,7 @@
 struct Run {
     // The folder named on the command line (absolute, ending in a backslash;
     // empty when it names no path), which stands in for the registered one;
-    // null when none was named.
+    // null when none was named. RunEnd frees it.
     HeapStr named;
     LogSinks log;
     unsigned char language;     // the command line's, else the display's; chosen in the window
