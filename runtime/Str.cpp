@@ -28,7 +28,7 @@ void StrSkipTerminator()
         StrPosition++;
 }
 
-int StrRoom(const TempStr resultStart)
+int StrRoom(const char* resultStart)
 {
     return resultStart && resultStart >= StrBuffer && resultStart <= StrBufferLast ? (int)(StrBufferLast - resultStart) + 1
                                                                                      : 0;

@@ -29,7 +29,7 @@ void StrRewind(TempStr position);
 void StrSkipTerminator();                    // protects a built argument
 // The bytes a result written at the result start may take, its terminator
 // included; 0 outside the work buffer.
-int StrRoom(const TempStr resultStart);
+int StrRoom(const char* resultStart);
 
 void StrAssign(HeapStr* variable, TempStr resultStart);
 void StrAppend(const char* source);

@@ -77,7 +77,6 @@ struct Installing {
 // caller's (LogEnd), once it knows the result.
 void InstallHere(Installing& installing);
 
-
 // How a run of that kind reaches its host folder and the /LOG= file's.
 TreeReach InstallationReach(InstallationRun run);
 // The pieces of the installation that a removal and a check share.
@@ -90,11 +89,11 @@ Installing InstallationBegin(const InstallationOrder& order);
 void InstallationEnd(Installing& installing);
 // The held folder of the file `relative` to the held host in *folder, each
 // folder on the way opened (made, with `create`) from the one before, the
-// way held for the file before let go; null
-// when it cannot be had, or when a run with rights finds a link on the way
-// or at the file: installing.linkName (freed and replaced) is then the link
-// as the log names it. *target is what is at the file's name. The way's
-// miss, or the host's when it was not had.
+// way held for the file before let go; null when it cannot be had, or when
+// a run with rights finds a link on the way or at the file:
+// installing.linkName (freed and replaced) is then the link as the log
+// names it. *target is what is at the file's name. The way's miss, or the
+// host's when it was not had.
 TreeMiss InstallationHoldWay(Installing& installing, const char* relative, int create, HeldFolder* folder,
                              TreeFileFound* target);
 // The file's name within its folder.

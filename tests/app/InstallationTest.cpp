@@ -59,16 +59,6 @@ int RecordStep(void* state, int lines)
 
 const std::string Separator(62, '=');
 
-int OwnHandleCount();
-
-// Says to try again as many times as the test asks, then no more.
-int AnswerAgain(void* state, unsigned char, const char*, const char*)
-{
-    auto* log = static_cast<Recorded*>(state);
-    log->handlesAtQuestion.push_back(OwnHandleCount());
-    return log->answersAgain-- > 0;
-}
-
 // The handles this process has open, as the system lists them: Wine's
 // GetProcessHandleCount answers 0 whatever is open. The extended list
 // carries whole process ids.
@@ -104,6 +94,14 @@ int OwnHandleCount()
     for (ULONG_PTR i = 0; status >= 0 && i < table->count; i++)
         count += table->entries[i].process == GetCurrentProcessId();
     return count;
+}
+
+// Says to try again as many times as the test asks, then no more.
+int AnswerAgain(void* state, unsigned char, const char*, const char*)
+{
+    auto* log = static_cast<Recorded*>(state);
+    log->handlesAtQuestion.push_back(OwnHandleCount());
+    return log->answersAgain-- > 0;
 }
 
 class Installation : public testing::Test {
